@@ -1,0 +1,11 @@
+/* qorucum: the C runtime for programs whose text type is UTF-16. */
+#ifndef QORUCUM_H
+#define QORUCUM_H
+
+#include "qorucum/base.h"
+#include "qorucum/trace.h"
+#include "qorucum/string.h"
+#include "qorucum/memory.h"
+#include "qorucum/convert.h"
+
+#endif

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Builds everything and runs all tests: the native suite, the same suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows suite under
+# Wine. Fails when any of them fails.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+jobs=${QORU_JOBS:-2}
+"$root/scripts/setup.sh" || exit 1
+
+failed=()
+run_suite() {
+  local name=$1 dir=$2
+  shift 2
+  echo "==== $name: configure and build"
+  if ! cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >"$dir.configure.log" 2>&1; then
+    cat "$dir.configure.log"; failed+=("$name (configure)"); return
+  fi
+  if ! cmake --build "$dir" -j"$jobs" >"$dir.build.log" 2>&1; then
+    grep -E 'error|Error' "$dir.build.log" | head -40; failed+=("$name (build)"); return
+  fi
+  echo "==== $name: test"
+  if ! (cd "$dir" && ctest -j"$jobs" --output-on-failure); then
+    failed+=("$name")
+  fi
+}
+
+mkdir -p "$root/build"
+run_suite native "$root/build/native"
+run_suite sanitize "$root/build/sanitize" -DQORU_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite windows "$root/build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+
+if [ ${#failed[@]} -ne 0 ]; then
+  echo "FAILED: ${failed[*]}"
+  exit 1
+fi
+echo "All suites passed: native, sanitize, windows."

@@ -1,0 +1,204 @@
+// UTF-16 string functions. Lengths, positions and comparisons are in code
+// units; nothing here knows about characters.
+#include "qorucum/string.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "i18n/qoru16/u16_words.h"
+
+using qoru::blockUnits;
+
+namespace {
+
+// Unit-by-unit prefix until p is block aligned; returns true (and the
+// position) if the terminator comes first. Odd addresses never align and
+// are scanned unit by unit to the end.
+bool scanToAlignment(const charU16 *&p) {
+    while (!qoru::isBlockAligned(p)) {
+        if (*p == 0) return true;
+        ++p;
+    }
+    return false;
+}
+
+bool isOddAddress(const void *p) { return (reinterpret_cast<uintptr_t>(p) & 1) != 0; }
+
+size_t slowLength(const charU16 *s) {
+    const charU16 *p = s;
+    while (*p) ++p;
+    return static_cast<size_t>(p - s);
+}
+
+bool inSet(charU16 c, const charU16 *set) {
+    for (; *set; ++set)
+        if (*set == c) return true;
+    return false;
+}
+
+// The difference of two units as unsigned 16-bit values.
+int32_t unitDifference(charU16 a, charU16 b) { return static_cast<int32_t>(a) - static_cast<int32_t>(b); }
+
+}  // namespace
+
+extern "C" {
+
+QORUCUM_API size_t strlenU16(const charU16 *s) {
+    if (isOddAddress(s)) return slowLength(s);
+    const charU16 *p = s;
+    if (scanToAlignment(p)) return static_cast<size_t>(p - s);
+    for (;; p += blockUnits) {
+        const uint32_t m = qoru::zeroMask(p);
+        if (m) return static_cast<size_t>(p - s) + qoru::firstFlaggedUnit(m);
+    }
+}
+
+QORUCUM_API size_t strnlenU16(const charU16 *s, size_t maxlen) {
+    size_t i = 0;
+    const bool blocks = !isOddAddress(s);
+    while (i < maxlen && !(blocks && qoru::isBlockAligned(s + i))) {
+        if (s[i] == 0) return i;
+        ++i;
+    }
+    // Each block read holds unit i, which is below maxlen and not past the
+    // terminator; zeros at or after maxlen do not count.
+    for (; i < maxlen; i += blockUnits) {
+        const uint32_t m = qoru::zeroMask(s + i);
+        if (m) {
+            const size_t n = i + qoru::firstFlaggedUnit(m);
+            return n < maxlen ? n : maxlen;
+        }
+    }
+    return maxlen;
+}
+
+QORUCUM_API charU16 *strcpyU16(charU16 *dst, const charU16 *src) {
+    memcpy(dst, src, (strlenU16(src) + 1) * sizeof(charU16));
+    return dst;
+}
+
+QORUCUM_API charU16 *strcatU16(charU16 *dst, const charU16 *src) {
+    strcpyU16(dst + strlenU16(dst), src);
+    return dst;
+}
+
+QORUCUM_API charU16 *strncpyU16(charU16 *dst, const charU16 *src, size_t n) {
+    const size_t len = strnlenU16(src, n);
+    memcpy(dst, src, len * sizeof(charU16));
+    memset(dst + len, 0, (n - len) * sizeof(charU16));
+    return dst;
+}
+
+QORUCUM_API charU16 *strncatU16(charU16 *dst, const charU16 *src, size_t n) {
+    charU16 *end = dst + strlenU16(dst);
+    const size_t len = strnlenU16(src, n);
+    memcpy(end, src, len * sizeof(charU16));
+    end[len] = 0;
+    return dst;
+}
+
+QORUCUM_API int32_t strcmpU16(const charU16 *a, const charU16 *b) {
+    if (isOddAddress(a) || isOddAddress(b)) {
+        while (*a && *a == *b) ++a, ++b;
+        return unitDifference(*a, *b);
+    }
+    while (!qoru::isBlockAligned(a)) {
+        if (*a == 0 || *a != *b) return unitDifference(*a, *b);
+        ++a, ++b;
+    }
+    for (;;) {
+        if (qoru::isBlockAligned(b) || qoru::blockStaysInPage(b)) {
+            const uint32_t m = qoru::blockStopMask(a, b);
+            if (m) {
+                const size_t i = qoru::firstFlaggedUnit(m);
+                return unitDifference(a[i], b[i]);
+            }
+        } else {
+            // b's block would cross into the next page: compare unit by unit.
+            for (size_t i = 0; i < blockUnits; ++i)
+                if (a[i] == 0 || a[i] != b[i]) return unitDifference(a[i], b[i]);
+        }
+        a += blockUnits;
+        b += blockUnits;
+    }
+}
+
+QORUCUM_API int32_t strncmpU16(const charU16 *a, const charU16 *b, size_t n) {
+    for (; n >= 4; n -= 4, a += 4, b += 4) {
+        if (a[0] == 0 || a[0] != b[0]) return unitDifference(a[0], b[0]);
+        if (a[1] == 0 || a[1] != b[1]) return unitDifference(a[1], b[1]);
+        if (a[2] == 0 || a[2] != b[2]) return unitDifference(a[2], b[2]);
+        if (a[3] == 0 || a[3] != b[3]) return unitDifference(a[3], b[3]);
+    }
+    for (; n > 0; --n, ++a, ++b)
+        if (*a == 0 || *a != *b) return unitDifference(*a, *b);
+    return 0;
+}
+
+QORUCUM_API charU16 *strchrU16(const charU16 *s, charU16 c) {
+    const charU16 *p = s;
+    if (!isOddAddress(s)) {
+        while (!qoru::isBlockAligned(p)) {
+            if (*p == c) return const_cast<charU16 *>(p);
+            if (*p == 0) return nullptr;
+            ++p;
+        }
+        const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
+        for (;; p += blockUnits) {
+            const uint32_t m = qoru::blockZeroOrMask(p, wanted);
+            if (m) {
+                p += qoru::firstFlaggedUnit(m);
+                break;
+            }
+        }
+    }
+    for (;; ++p) {
+        if (*p == c) return const_cast<charU16 *>(p);
+        if (*p == 0) return nullptr;
+    }
+}
+
+QORUCUM_API charU16 *strrchrU16(const charU16 *s, charU16 c) {
+    const charU16 *last = nullptr;
+    for (;; ++s) {
+        if (*s == c) last = s;
+        if (*s == 0) return const_cast<charU16 *>(last);
+    }
+}
+
+QORUCUM_API charU16 *strstrU16(const charU16 *s, const charU16 *sub) {
+    if (*sub == 0) return const_cast<charU16 *>(s);
+    const size_t subLen = strlenU16(sub);
+    for (const charU16 *p = strchrU16(s, sub[0]); p != nullptr; p = strchrU16(p + 1, sub[0])) {
+        if (strncmpU16(p, sub, subLen) == 0) return const_cast<charU16 *>(p);
+    }
+    return nullptr;
+}
+
+QORUCUM_API charU16 *strpbrkU16(const charU16 *s, const charU16 *set) {
+    for (; *s; ++s)
+        if (inSet(*s, set)) return const_cast<charU16 *>(s);
+    return nullptr;
+}
+
+QORUCUM_API size_t strspnU16(const charU16 *s, const charU16 *set) {
+    const charU16 *p = s;
+    while (*p && inSet(*p, set)) ++p;
+    return static_cast<size_t>(p - s);
+}
+
+QORUCUM_API size_t strcspnU16(const charU16 *s, const charU16 *set) {
+    const charU16 *p = s;
+    while (*p && !inSet(*p, set)) ++p;
+    return static_cast<size_t>(p - s);
+}
+
+QORUCUM_API charU16 *strdupU16(const charU16 *s) {
+    const size_t bytes = (strlenU16(s) + 1) * sizeof(charU16);
+    auto *copy = static_cast<charU16 *>(malloc(bytes));
+    if (copy != nullptr) memcpy(copy, s, bytes);
+    return copy;
+}
+
+}  // extern "C"

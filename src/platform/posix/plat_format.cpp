@@ -1,0 +1,17 @@
+// Narrow formatting with the "-1 when cut" contract on top of C99 vsnprintf,
+// which returns the needed length instead.
+#include "platform/platform.h"
+
+namespace plat {
+
+int32_t formatNarrowV(char *buf, size_t size, const char *format, va_list args) {
+    if (size == 0) return -1;
+    const int n = vsnprintf(buf, size, format, args);
+    if (n < 0 || static_cast<size_t>(n) >= size) {
+        buf[size - 1] = '\0';
+        return -1;
+    }
+    return n;
+}
+
+}  // namespace plat

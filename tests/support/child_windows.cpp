@@ -1,0 +1,109 @@
+#include <windows.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "child.h"
+
+namespace qoru_test {
+namespace {
+
+std::wstring widen(const std::string &s) {
+    std::wstring w(s.size() * 2 + 1, L'\0');
+    const int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, w.data(), static_cast<int>(w.size()));
+    w.resize(n > 0 ? n - 1 : 0);
+    return w;
+}
+
+std::string readWhole(const std::wstring &path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::string data;
+    if (h == INVALID_HANDLE_VALUE) return data;
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) data.append(buf, got);
+    CloseHandle(h);
+    return data;
+}
+
+HANDLE openCapture(const std::wstring &path) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The parent's environment with the child's changes, as a sorted block.
+std::wstring environmentBlock(const ChildOptions &options) {
+    std::map<std::wstring, std::wstring> vars;
+    wchar_t *block = GetEnvironmentStringsW();
+    for (wchar_t *p = block; *p; p += wcslen(p) + 1) {
+        std::wstring entry(p);
+        const size_t eq = entry.find(L'=', 1);
+        if (eq == std::wstring::npos) continue;
+        vars[entry.substr(0, eq)] = entry.substr(eq + 1);
+    }
+    FreeEnvironmentStringsW(block);
+    for (const auto &[key, value] : options.env) {
+        if (value)
+            vars[widen(key)] = widen(*value);
+        else
+            vars.erase(widen(key));
+    }
+    std::wstring out;
+    for (const auto &[k, v] : vars) {
+        out += k;
+        out += L'=';
+        out += v;
+        out += L'\0';
+    }
+    out += L'\0';
+    return out;
+}
+
+}  // namespace
+
+int exitStatusMinusOne() { return -1; }
+
+ChildResult runChild(const std::string &name, const ChildOptions &options) {
+    wchar_t tempDir[MAX_PATH];
+    GetTempPathW(MAX_PATH, tempDir);
+    wchar_t outPath[MAX_PATH], errPath[MAX_PATH];
+    GetTempFileNameW(tempDir, L"qco", 0, outPath);
+    GetTempFileNameW(tempDir, L"qce", 0, errPath);
+    HANDLE out = openCapture(outPath);
+    HANDLE err = options.closeStandardError ? nullptr : openCapture(errPath);
+
+    std::wstring command = L"\"" + widen(programPath()) + L"\" --child " + widen(name);
+    for (const auto &a : options.args) command += L" \"" + widen(a) + L"\"";
+    std::wstring env = environmentBlock(options);
+
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = nullptr;
+    si.hStdOutput = out;
+    si.hStdError = err;
+    PROCESS_INFORMATION pi{};
+    ChildResult result;
+    std::wstring cwd = widen(options.workingDirectory);
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT, env.data(),
+                       cwd.empty() ? nullptr : cwd.c_str(), &si, &pi)) {
+        WaitForSingleObject(pi.hProcess, INFINITE);
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        result.exitCode = static_cast<int>(code);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    CloseHandle(out);
+    if (err) CloseHandle(err);
+    result.standardOutput = readWhole(outPath);
+    result.standardError = options.closeStandardError ? std::string() : readWhole(errPath);
+    DeleteFileW(outPath);
+    DeleteFileW(errPath);
+    return result;
+}
+
+}  // namespace qoru_test
