@@ -7,5 +7,6 @@
 #include "qorucum/string.h"
 #include "qorucum/memory.h"
 #include "qorucum/convert.h"
+#include "qorucum/stdio.h"
 
 #endif

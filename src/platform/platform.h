@@ -38,6 +38,16 @@ int32_t formatNarrow(char *buf, size_t size, const char *format, ...)
 int32_t strtol32(const char *text, char **end, int base);
 uint32_t strtoul32(const char *text, char **end, int base);
 
+// ---- Files and streams (opening by UTF-16 name, descriptors, error texts) ----
+
+// ---- Floating-point text --------------------------------------------------------
+
+// ---- Dynamic loading --------------------------------------------------------------
+
+// ---- Initialization trace: console, message box, event log, error mode, services --
+
+// ---- Once-only initialization ---------------------------------------------------
+
 }  // namespace plat
 
 #endif

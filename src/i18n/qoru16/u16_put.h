@@ -1,0 +1,22 @@
+// The one writer that turns runs of UTF-16 code units into UTF-8 on C runtime
+// streams. Every stream output of the library goes through it.
+#ifndef QORU_U16_PUT_H
+#define QORU_U16_PUT_H
+
+#include <cstdio>
+
+#include "qorucum/base.h"
+
+namespace qoru {
+
+// Writes size x count units to stream as UTF-8 in blocks of at most 510
+// bytes; pairs within the run become one four-byte sequence, any other
+// surrogate '#'. Returns the whole elements of size units written, or all ones
+// when failOnEmptyWrite is set and a block write wrote nothing. bytesWritten,
+// when given, receives the bytes the C runtime reported written.
+size_t fwriteUtf8U16(const charU16 *units, size_t size, size_t count, FILE *stream, size_t *bytesWritten,
+                     bool failOnEmptyWrite);
+
+}  // namespace qoru
+
+#endif
