@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the benchmark programs (Linux), runs each with 5 repetitions and
+# prints medians and ours/peer ratios. Arguments: a benchmark filter regex.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+dir="$root/build/bench"
+cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DQORU_BUILD_TESTS=OFF -DQORU_BUILD_BENCH=ON >/dev/null
+cmake --build "$dir" -j"${QORU_JOBS:-2}" >/dev/null
+filter=${1:-.}
+results=()
+for prog in "$dir"/bin/bench_*; do
+  out="$dir/$(basename "$prog").json"
+  "$prog" --benchmark_filter="$filter" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$out" --benchmark_out_format=json >/dev/null 2>"$dir/$(basename "$prog").log"
+  results+=("$out")
+done
+python3 "$root/bench/report.py" "${results[@]}"
