@@ -17,6 +17,12 @@ namespace qoru {
 size_t fwriteUtf8U16(const charU16 *units, size_t size, size_t count, FILE *stream, size_t *bytesWritten,
                      bool failOnEmptyWrite);
 
+// The one block write of fwriteUtf8U16: the C runtime's fwrite with element
+// size 1. Tests replace it to watch the blocks and to refuse bytes.
+using BlockWrite = size_t (*)(const void *bytes, size_t count, FILE *stream);
+extern BlockWrite gBlockWrite;
+size_t writeBlock(const void *bytes, size_t count, FILE *stream);
+
 }  // namespace qoru
 
 #endif
