@@ -39,14 +39,95 @@ int32_t strtol32(const char *text, char **end, int base);
 uint32_t strtoul32(const char *text, char **end, int base);
 
 // ---- Files and streams (opening by UTF-16 name, descriptors, error texts) ----
+// Opening by a UTF-16 name with the C runtime's own flag and mode values of
+// the platform. Windows hands the name to _wopen/_wfopen/_wfreopen; POSIX
+// converts it to UTF-8 (a surrogate pair as one four-byte sequence) and opens
+// that; there a name with no UTF-8 form (an unpaired surrogate) fails with
+// EILSEQ, a name too long for the system with ENAMETOOLONG, a mode with a
+// unit outside ASCII with EINVAL. Otherwise results and errno are the C
+// runtime's.
+int32_t openByName(const char16_t *path, int32_t oflag, int32_t pmode);
+FILE *fopenByName(const char16_t *path, const char16_t *mode);
+FILE *freopenByName(const char16_t *path, const char16_t *mode, FILE *stream);
+// True when open flags make open take a permission mode (the create flag,
+// and on Linux also O_TMPFILE).
+bool openTakesMode(int32_t oflag);
+// The descriptor behind a stream (_fileno / fileno).
+int32_t streamDescriptor(FILE *stream);
+// The C runtime's narrow text for an errno value; null when it has none.
+const char *errorText(int32_t errnum);
+
 
 // ---- Floating-point text --------------------------------------------------------
 
 // ---- Dynamic loading --------------------------------------------------------------
+// Loads a shared library by bare name (the platform's library search) or by
+// path; null on failure. Windows widens the narrow name byte by byte and
+// calls LoadLibraryW; POSIX calls dlopen.
+void *loadLibrary(const char *nameOrPath);
+// The address of an entry point, or null when the library lacks it.
+void *findSymbol(void *library, const char *name);
+// Unloads a library; false when the platform refuses.
+bool unloadLibrary(void *library);
+// The last error code of the calls above (Windows: GetLastError).
+int32_t lastErrorCode();
+// The character that joins a directory and a file name in a path.
+char pathSeparator();
+// True when a status query on the path succeeds.
+bool pathExists(const char *path);
+// Ends the process through the C runtime's exit: exit handlers run.
+[[noreturn]] void exitProcess(int32_t status);
 
 // ---- Initialization trace: console, message box, event log, error mode, services --
+// True when the C runtime's standard error stream has a valid descriptor.
+bool standardErrorValid();
+// True when the process has a console window (POSIX: always; a valid
+// standard error counts as the console there).
+bool hasConsoleWindow();
+// Creates the initialization trace file (emptied if it exists) for writing.
+// POSIX refuses a symbolic link, a non-regular file or a file with other
+// links under the name, so a link planted in a shared directory cannot
+// redirect the writes. Null when the file cannot be opened.
+FILE *createTraceFile(const char *name);
+// A modal message box with an OK button (Windows: MessageBoxA without an
+// owner); POSIX has none and does nothing.
+void showMessageBox(const char *text, const char *caption);
+// One error entry of the event source (Windows: RegisterEventSourceW,
+// ReportEventW with the text widened byte by byte, DeregisterEventSource;
+// POSIX: syslog with the source as its ident).
+void reportErrorEvent(const char *source, const char *text);
+// The process error mode (Windows: SetErrorMode). POSIX keeps a process-wide
+// stand-in value so that a setting reads back.
+uint32_t readErrorMode();
+uint32_t setErrorMode(uint32_t mode);
+// One entry of a process snapshot.
+struct ProcessEntry {
+    uint32_t processId;
+    uint32_t parentProcessId;
+    char16_t exeName[260];  // zero-terminated, cut to fit
+};
+// A snapshot of all processes (Windows: CreateToolhelp32Snapshot); null when
+// it cannot be taken. POSIX gives an empty snapshot.
+void *openProcessSnapshot();
+// The next entry in snapshot order; false at the end.
+bool nextProcess(void *snapshot, bool first, ProcessEntry &entry);
+void closeProcessSnapshot(void *snapshot);
+// Wide classification of one code unit by the C runtime's class bits (upper
+// 0x0001, lower 0x0002, digit 0x0004, space 0x0008, punctuation 0x0010,
+// control 0x0020, blank 0x0040, alpha 0x0100): true when any bit of mask
+// holds. And the C runtime's upper case of one code unit.
+bool wideClassIs(char16_t unit, uint16_t mask);
+char16_t wideUpper(char16_t unit);
 
 // ---- Once-only initialization ---------------------------------------------------
+// Zero-initialised storage for the platform's once primitive (a
+// pthread_once_t or an INIT_ONCE).
+struct OnceFlag {
+    alignas(8) unsigned char storage[8] = {};
+};
+// Runs fn exactly once per flag; a caller that arrives while fn runs on
+// another thread waits until it has finished.
+void runOnce(OnceFlag &flag, void (*fn)());
 
 }  // namespace plat
 
