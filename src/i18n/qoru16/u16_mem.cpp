@@ -8,22 +8,24 @@
 
 namespace {
 int32_t unitDifference(charU16 a, charU16 b) { return static_cast<int32_t>(a) - static_cast<int32_t>(b); }
+__m128i load(const charU16 *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); }
 }  // namespace
 
 extern "C" {
 
 QORUCUM_API int32_t memcmpU16(const charU16 *a, const charU16 *b, size_t n) {
     // All n units are readable, so unaligned 16-byte reads are safe here.
+    // Whole 64-byte groups are skipped while equal; the first group or block
+    // that differs is then searched unit by unit.
     size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a + i));
-        const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i));
-        const uint32_t equal = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi16(va, vb)));
-        if (equal != 0xFFFFu) {
-            const size_t k = i + static_cast<size_t>(__builtin_ctz(~equal)) / 2;
-            return unitDifference(a[k], b[k]);
-        }
+    for (; i + 32 <= n; i += 32) {
+        __m128i same = _mm_set1_epi8(-1);
+        for (size_t k = 0; k < 32; k += 8)
+            same = _mm_and_si128(same, _mm_cmpeq_epi16(load(a + i + k), load(b + i + k)));
+        if (_mm_movemask_epi8(same) != 0xFFFF) break;
     }
+    for (; i + 8 <= n; i += 8)
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(load(a + i), load(b + i))) != 0xFFFF) break;
     for (; i < n; ++i)
         if (a[i] != b[i]) return unitDifference(a[i], b[i]);
     return 0;

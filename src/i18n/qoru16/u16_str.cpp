@@ -12,24 +12,7 @@ using qoru::blockUnits;
 
 namespace {
 
-// Unit-by-unit prefix until p is block aligned; returns true (and the
-// position) if the terminator comes first. Odd addresses never align and
-// are scanned unit by unit to the end.
-bool scanToAlignment(const charU16 *&p) {
-    while (!qoru::isBlockAligned(p)) {
-        if (*p == 0) return true;
-        ++p;
-    }
-    return false;
-}
-
 bool isOddAddress(const void *p) { return (reinterpret_cast<uintptr_t>(p) & 1) != 0; }
-
-size_t slowLength(const charU16 *s) {
-    const charU16 *p = s;
-    while (*p) ++p;
-    return static_cast<size_t>(p - s);
-}
 
 bool inSet(charU16 c, const charU16 *set) {
     for (; *set; ++set)
@@ -45,19 +28,19 @@ int32_t unitDifference(charU16 a, charU16 b) { return static_cast<int32_t>(a) - 
 extern "C" {
 
 QORUCUM_API size_t strlenU16(const charU16 *s) {
-    if (isOddAddress(s)) return slowLength(s);
     const charU16 *p = s;
-    if (scanToAlignment(p)) return static_cast<size_t>(p - s);
-    for (;; p += blockUnits) {
-        const uint32_t m = qoru::zeroMask(p);
-        if (m) return static_cast<size_t>(p - s) + qoru::firstFlaggedUnit(m);
+    if (isOddAddress(s)) {
+        while (*p) ++p;
+    } else {
+        p = qoru::findZeroOrUnit(s, 0);
     }
+    return static_cast<size_t>(p - s);
 }
 
 QORUCUM_API size_t strnlenU16(const charU16 *s, size_t maxlen) {
     size_t i = 0;
     const bool blocks = !isOddAddress(s);
-    while (i < maxlen && !(blocks && qoru::isBlockAligned(s + i))) {
+    while (i < maxlen && !(blocks && qoru::isAligned(s + i, qoru::blockBytes))) {
         if (s[i] == 0) return i;
         ++i;
     }
@@ -66,7 +49,7 @@ QORUCUM_API size_t strnlenU16(const charU16 *s, size_t maxlen) {
     for (; i < maxlen; i += blockUnits) {
         const uint32_t m = qoru::zeroMask(s + i);
         if (m) {
-            const size_t n = i + qoru::firstFlaggedUnit(m);
+            const size_t n = i + qoru::firstMarkedUnit(m);
             return n < maxlen ? n : maxlen;
         }
     }
@@ -103,25 +86,12 @@ QORUCUM_API int32_t strcmpU16(const charU16 *a, const charU16 *b) {
         while (*a && *a == *b) ++a, ++b;
         return unitDifference(*a, *b);
     }
-    while (!qoru::isBlockAligned(a)) {
+    while (!qoru::isAligned(a, qoru::blockBytes)) {
         if (*a == 0 || *a != *b) return unitDifference(*a, *b);
         ++a, ++b;
     }
-    for (;;) {
-        if (qoru::isBlockAligned(b) || qoru::blockStaysInPage(b)) {
-            const uint32_t m = qoru::blockStopMask(a, b);
-            if (m) {
-                const size_t i = qoru::firstFlaggedUnit(m);
-                return unitDifference(a[i], b[i]);
-            }
-        } else {
-            // b's block would cross into the next page: compare unit by unit.
-            for (size_t i = 0; i < blockUnits; ++i)
-                if (a[i] == 0 || a[i] != b[i]) return unitDifference(a[i], b[i]);
-        }
-        a += blockUnits;
-        b += blockUnits;
-    }
+    const size_t i = qoru::findStop(a, b);
+    return unitDifference(a[i], b[i]);
 }
 
 QORUCUM_API int32_t strncmpU16(const charU16 *a, const charU16 *b, size_t n) {
@@ -138,25 +108,12 @@ QORUCUM_API int32_t strncmpU16(const charU16 *a, const charU16 *b, size_t n) {
 
 QORUCUM_API charU16 *strchrU16(const charU16 *s, charU16 c) {
     const charU16 *p = s;
-    if (!isOddAddress(s)) {
-        while (!qoru::isBlockAligned(p)) {
-            if (*p == c) return const_cast<charU16 *>(p);
-            if (*p == 0) return nullptr;
-            ++p;
-        }
-        const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
-        for (;; p += blockUnits) {
-            const uint32_t m = qoru::blockZeroOrMask(p, wanted);
-            if (m) {
-                p += qoru::firstFlaggedUnit(m);
-                break;
-            }
-        }
+    if (isOddAddress(s)) {
+        while (*p && *p != c) ++p;
+    } else {
+        p = qoru::findZeroOrUnit(s, c);
     }
-    for (;; ++p) {
-        if (*p == c) return const_cast<charU16 *>(p);
-        if (*p == 0) return nullptr;
-    }
+    return *p == c ? const_cast<charU16 *>(p) : nullptr;
 }
 
 QORUCUM_API charU16 *strrchrU16(const charU16 *s, charU16 c) {

@@ -1,16 +1,18 @@
 // Block-at-a-time scanning for the string functions, in one place.
 //
-// Why over-reading is safe: a block read is 16 bytes at a 16-byte aligned
-// address, so it never crosses a page boundary; the block holds at least one
-// unit of the string (the one the scan has reached), so its page is mapped.
-// The bytes after the terminator in the same block are read but never used.
-// AddressSanitizer cannot know this, so the helpers that read blocks are not
-// instrumented.
+// Why over-reading is safe: every read here is 16 bytes at a 16-byte aligned
+// address, or 64 bytes at a 64-byte aligned address, so it never crosses a
+// page boundary; and it holds the unit the scan has reached, which is a unit
+// of the string (no earlier unit was the terminator), so its page is mapped.
+// Units after the terminator in the same block are read but never used.
+// Unaligned reads of a second string are made only when they stay within
+// one page, by the same argument. AddressSanitizer cannot know this, so the
+// helpers that read blocks are not instrumented.
 //
 // The design's floor is one aligned 8-byte word tested with
 // ((w + 0x7ffefffefffeffff) ^ ~w) & 0x8001000100010000; SSE2 (always present
-// on x86-64) tests eight units per aligned 16-byte read instead, under the
-// same rule.
+// on x86-64) tests eight units per 16-byte read, thirty-two per 64-byte group,
+// under the same rule.
 #ifndef QORU_U16_WORDS_H
 #define QORU_U16_WORDS_H
 
@@ -23,45 +25,103 @@ namespace qoru {
 
 inline constexpr size_t blockBytes = 16;
 inline constexpr size_t blockUnits = blockBytes / sizeof(char16_t);
+inline constexpr size_t groupBytes = 64;
+inline constexpr size_t groupUnits = groupBytes / sizeof(char16_t);
+inline constexpr uintptr_t pageSize = 4096;
 
-inline bool isBlockAligned(const void *p) {
-    return (reinterpret_cast<uintptr_t>(p) & (blockBytes - 1)) == 0;
+inline bool isAligned(const void *p, size_t bytes) {
+    return (reinterpret_cast<uintptr_t>(p) & (bytes - 1)) == 0;
 }
 
-// Bit 2k is set when unit k of the aligned block at p equals c (pmovmskb gives
-// two bits per unit; the even one is used).
-[[gnu::no_sanitize_address]] inline uint32_t blockMatchMask(const char16_t *p, __m128i c) {
-    const __m128i block = _mm_load_si128(reinterpret_cast<const __m128i *>(p));
-    return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi16(block, c))) & 0x5555u;
+// True when a read of `bytes` at p stays within p's page.
+inline bool staysInPage(const void *p, size_t bytes) {
+    return (reinterpret_cast<uintptr_t>(p) & (pageSize - 1)) <= pageSize - bytes;
 }
 
-inline uint32_t zeroMask(const char16_t *p) { return blockMatchMask(p, _mm_setzero_si128()); }
+// pmovmskb gives two bits per unit; the even one marks the unit.
+inline uint32_t unitMask(__m128i flags) { return static_cast<uint32_t>(_mm_movemask_epi8(flags)) & 0x5555u; }
 
-// Bit 2k is set where unit k of the aligned block at a is 0 or differs from
-// unit k of the block at b (aligned, or unaligned within one page).
-[[gnu::no_sanitize_address]] inline uint32_t blockStopMask(const char16_t *a, const char16_t *b) {
-    const __m128i va = _mm_load_si128(reinterpret_cast<const __m128i *>(a));
-    const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b));
-    const __m128i stop = _mm_or_si128(_mm_cmpeq_epi16(va, _mm_setzero_si128()),
-                                      _mm_xor_si128(_mm_cmpeq_epi16(va, vb), _mm_set1_epi8(-1)));
-    return static_cast<uint32_t>(_mm_movemask_epi8(stop)) & 0x5555u;
+// Index of the first unit marked in a mask from unitMask.
+inline size_t firstMarkedUnit(uint32_t mask) { return static_cast<size_t>(__builtin_ctz(mask)) / 2; }
+
+[[gnu::no_sanitize_address]] inline __m128i loadAligned(const char16_t *p) {
+    return _mm_load_si128(reinterpret_cast<const __m128i *>(p));
+}
+[[gnu::no_sanitize_address]] inline __m128i loadUnaligned(const char16_t *p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
 }
 
-// Bit 2k is set where unit k of the aligned block at p is 0 or equals c.
-[[gnu::no_sanitize_address]] inline uint32_t blockZeroOrMask(const char16_t *p, __m128i c) {
-    const __m128i block = _mm_load_si128(reinterpret_cast<const __m128i *>(p));
-    const __m128i hit = _mm_or_si128(_mm_cmpeq_epi16(block, _mm_setzero_si128()), _mm_cmpeq_epi16(block, c));
-    return static_cast<uint32_t>(_mm_movemask_epi8(hit)) & 0x5555u;
+// Units of the aligned block at p that are 0 or equal c.
+inline __m128i zeroOrUnit(const char16_t *p, __m128i c) {
+    const __m128i v = loadAligned(p);
+    return _mm_or_si128(_mm_cmpeq_epi16(v, _mm_setzero_si128()), _mm_cmpeq_epi16(v, c));
 }
 
-// Index of the first unit flagged in a mask from blockMatchMask.
-inline size_t firstFlaggedUnit(uint32_t mask) { return static_cast<size_t>(__builtin_ctz(mask)) / 2; }
+// First unit at or after s that is 0 or c. s must be 2-byte aligned.
+inline const char16_t *findZeroOrUnit(const char16_t *s, char16_t c) {
+    const char16_t *p = s;
+    while (!isAligned(p, blockBytes)) {
+        if (*p == 0 || *p == c) return p;
+        ++p;
+    }
+    const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
+    for (; !isAligned(p, groupBytes); p += blockUnits)
+        if (const uint32_t m = unitMask(zeroOrUnit(p, wanted))) return p + firstMarkedUnit(m);
+    for (;; p += groupUnits) {
+        const __m128i hit0 = zeroOrUnit(p, wanted);
+        const __m128i hit1 = zeroOrUnit(p + blockUnits, wanted);
+        const __m128i hit2 = zeroOrUnit(p + 2 * blockUnits, wanted);
+        const __m128i hit3 = zeroOrUnit(p + 3 * blockUnits, wanted);
+        const __m128i any = _mm_or_si128(_mm_or_si128(hit0, hit1), _mm_or_si128(hit2, hit3));
+        if (_mm_movemask_epi8(any) == 0) continue;
+        if (const uint32_t m = unitMask(hit0)) return p + firstMarkedUnit(m);
+        if (const uint32_t m = unitMask(hit1)) return p + blockUnits + firstMarkedUnit(m);
+        if (const uint32_t m = unitMask(hit2)) return p + 2 * blockUnits + firstMarkedUnit(m);
+        return p + 3 * blockUnits + firstMarkedUnit(unitMask(hit3));
+    }
+}
 
-// True when a 16-byte read at p stays within p's page, so an unaligned read
-// there is as safe as an aligned one.
-inline bool blockStaysInPage(const void *p) {
-    constexpr uintptr_t pageSize = 4096;
-    return (reinterpret_cast<uintptr_t>(p) & (pageSize - 1)) <= pageSize - blockBytes;
+// Units where the aligned block at a is 0 or differs from the block at b
+// (aligned, or unaligned within one page).
+inline __m128i stopUnits(const char16_t *a, const char16_t *b) {
+    const __m128i va = loadAligned(a);
+    const __m128i vb = loadUnaligned(b);
+    const __m128i same = _mm_cmpeq_epi16(va, vb);
+    return _mm_or_si128(_mm_cmpeq_epi16(va, _mm_setzero_si128()), _mm_andnot_si128(same, _mm_set1_epi8(-1)));
+}
+
+// First position at which a is 0 or differs from b; a is 16-byte aligned.
+inline size_t findStop(const char16_t *a, const char16_t *b) {
+    size_t i = 0;
+    for (;; i += blockUnits) {
+        if (isAligned(a + i, groupBytes) && staysInPage(b + i, groupBytes)) {
+            const __m128i s0 = stopUnits(a + i, b + i);
+            const __m128i s1 = stopUnits(a + i + blockUnits, b + i + blockUnits);
+            const __m128i s2 = stopUnits(a + i + 2 * blockUnits, b + i + 2 * blockUnits);
+            const __m128i s3 = stopUnits(a + i + 3 * blockUnits, b + i + 3 * blockUnits);
+            const __m128i any = _mm_or_si128(_mm_or_si128(s0, s1), _mm_or_si128(s2, s3));
+            if (_mm_movemask_epi8(any) == 0) {
+                i += groupUnits - blockUnits;
+                continue;
+            }
+            if (const uint32_t m = unitMask(s0)) return i + firstMarkedUnit(m);
+            if (const uint32_t m = unitMask(s1)) return i + blockUnits + firstMarkedUnit(m);
+            if (const uint32_t m = unitMask(s2)) return i + 2 * blockUnits + firstMarkedUnit(m);
+            return i + 3 * blockUnits + firstMarkedUnit(unitMask(s3));
+        }
+        if (staysInPage(b + i, blockBytes)) {
+            if (const uint32_t m = unitMask(stopUnits(a + i, b + i))) return i + firstMarkedUnit(m);
+        } else {
+            // b's block would cross into the next page: unit by unit.
+            for (size_t k = i; k < i + blockUnits; ++k)
+                if (a[k] == 0 || a[k] != b[k]) return k;
+        }
+    }
+}
+
+// Units of the aligned block at p that are 0.
+inline uint32_t zeroMask(const char16_t *p) {
+    return unitMask(_mm_cmpeq_epi16(loadAligned(p), _mm_setzero_si128()));
 }
 
 }  // namespace qoru
