@@ -58,10 +58,8 @@ namespace qoru {
 size_t pathLength(const char *s) { return strnlen(s, pathCapacity); }
 
 int32_t pathCopy(char *dst, const char *src, size_t size) {
-    if (size == 0) {
-        dst[0] = 0;
-        return ERANGE;
-    }
+    // A size of 0 leaves no room, not even for a terminator: nothing is written.
+    if (size == 0) return ERANGE;
     return boundedCopy(dst, size, src);
 }
 

@@ -14,7 +14,7 @@ inline constexpr size_t pathCapacity = 260;
 // Bytes before the terminator, at most pathCapacity.
 size_t pathLength(const char *s);
 // Copies src and its terminator within size bytes: 0, or ERANGE with dst[0]
-// set to 0 (a size of 0 included).
+// set to 0; a size of 0 gives ERANGE and writes nothing.
 int32_t pathCopy(char *dst, const char *src, size_t size);
 // Appends src within pathCapacity bytes: 0, or ERANGE (dst unchanged when it
 // has no terminator, dst[0] set to 0 when the result would not fit).

@@ -33,8 +33,10 @@ QORUCUM_API charU16 *strtokU16(charU16 *s, const charU16 *delims) {
     if (p == nullptr) return nullptr;
     const Token t = nextToken(p, delims);
     // At the end the position stays on the terminator, so later calls with a
-    // null string keep returning null.
-    if (t.start != nullptr) gTokenPosition = t.next != nullptr ? t.next : t.end;
+    // null string keep returning null. That holds for a new string without
+    // tokens too: keeping the old position would let the next call go back
+    // into a string the caller may have released.
+    gTokenPosition = t.next != nullptr ? t.next : t.end;
     return t.start;
 }
 

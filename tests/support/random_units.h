@@ -1,0 +1,59 @@
+// Random code units for the string and memory tests: a mix that meets the
+// extremes, the 16-bit sign bit and surrogates often, and a small alphabet
+// so that searches and comparisons find matches.
+#ifndef QORU_TEST_RANDOM_UNITS_H
+#define QORU_TEST_RANDOM_UNITS_H
+
+#include <cstddef>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace qoru_test {
+
+inline constexpr char16_t interestingUnits[] = {
+    1,      u'a',   u'b',   u' ',   0x7F,   0x80,   0xFF,   0x100,  0x7FFF, 0x8000,
+    0x8001, 0xD7FF, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xE000, 0xFFFD, 0xFFFE, 0xFFFF};
+
+class UnitSource {
+public:
+    explicit UnitSource(uint32_t seed) : rng_(seed) {}
+
+    // A number in [0, n).
+    size_t below(size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<size_t>(0, n - 1)(rng_); }
+    bool chance(unsigned percent) { return below(100) < percent; }
+
+    // A non-zero unit.
+    char16_t unit() {
+        switch (below(4)) {
+            case 0:
+            case 1: return interestingUnits[below(std::size(interestingUnits))];
+            case 2: return static_cast<char16_t>(u'a' + below(3));
+            default: return static_cast<char16_t>(1 + below(0xFFFF));
+        }
+    }
+    // A unit that is 0 about one time in ten.
+    char16_t unitOrZero() { return chance(10) ? 0 : unit(); }
+
+    // count non-zero units.
+    std::vector<char16_t> units(size_t count) {
+        std::vector<char16_t> v(count);
+        for (auto &u : v) u = unit();
+        return v;
+    }
+    // A zero-terminated string of length units.
+    std::vector<char16_t> string(size_t length) {
+        std::vector<char16_t> v = units(length);
+        v.push_back(0);
+        return v;
+    }
+    // A length that is usually short but sometimes spans many blocks.
+    size_t length() { return chance(80) ? below(40) : below(300); }
+
+private:
+    std::mt19937 rng_;
+};
+
+}  // namespace qoru_test
+
+#endif
