@@ -60,6 +60,23 @@ QORUCUM_API size_t fwriteU16(const charU16 *units, size_t size, size_t count, FI
 QORUCUM_API void perrorU16(const charU16 *s);
 
 /* ---- The printf family ---- */
+/* Formats a UTF-16 format string. Sizes and results count UTF-16 code units;
+ * stream targets receive UTF-8. Results are the units output, or -1 with
+ * errno EBADF (null stream or buffer), EINVAL (null format) or after a
+ * format error. snprintfU16 returns size when it had to cut the text,
+ * sprintf_sU16 -1, snprintf_sU16 size (-1 on a format error). */
+QORUCUM_API int32_t printfU16(const charU16 *format, ...);
+QORUCUM_API int32_t vprintfU16(const charU16 *format, va_list args);
+QORUCUM_API int32_t fprintfU16(FILE *stream, const charU16 *format, ...);
+QORUCUM_API int32_t vfprintfU16(FILE *stream, const charU16 *format, va_list args);
+QORUCUM_API int32_t sprintfU16(charU16 *buffer, const charU16 *format, ...);
+QORUCUM_API int32_t vsprintfU16(charU16 *buffer, const charU16 *format, va_list args);
+QORUCUM_API int32_t snprintfU16(charU16 *buffer, size_t size, const charU16 *format, ...);
+QORUCUM_API int32_t vsnprintfU16(charU16 *buffer, size_t size, const charU16 *format, va_list args);
+QORUCUM_API int32_t sprintf_sU16(charU16 *buffer, size_t size, const charU16 *format, ...);
+QORUCUM_API int32_t vsprintf_sU16(charU16 *buffer, size_t size, const charU16 *format, va_list args);
+QORUCUM_API int32_t snprintf_sU16(charU16 *buffer, size_t size, const charU16 *format, ...);
+QORUCUM_API int32_t vsnprintf_sU16(charU16 *buffer, size_t size, const charU16 *format, va_list args);
 
 QORUCUM_EXTERN_C_END
 

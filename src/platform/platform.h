@@ -59,6 +59,13 @@ const char *errorText(int32_t errnum);
 
 
 // ---- Floating-point text --------------------------------------------------------
+// Formats the magnitude of value (its sign bit is ignored: callers lay out the
+// sign themselves) with a conversion letter (a A e E f F g G), a precision
+// and the "#" flag, through the C runtime's narrow formatter as a double:
+// never with a long-double directive, whose width differs between runtimes.
+// Returns the length, or -1 when the text was cut (stored terminated).
+int32_t formatDoubleMagnitude(char *buf, size_t size, double value, char conversion, int32_t precision,
+                              bool alternate);
 
 // ---- Dynamic loading --------------------------------------------------------------
 // Loads a shared library by bare name (the platform's library search) or by

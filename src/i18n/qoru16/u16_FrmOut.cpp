@@ -1,0 +1,165 @@
+// The printf engine and the stream side of its sinks.
+#include "i18n/qoru16/u16_FrmOut.h"
+
+#include <emmintrin.h>
+
+#include <cstdlib>
+
+#include "i18n/qoru16/u16_put.h"
+#include "qorucum/string.h"
+
+namespace qoru {
+namespace {
+
+bool isHighSurrogate(charU16 u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool isLowSurrogate(charU16 u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+// Index of the first "%" among the n units at s, or n. All n units are
+// readable, so unaligned 16-byte reads inside them are safe.
+size_t findPercent(const charU16 *s, size_t n) {
+    const __m128i percent = _mm_set1_epi16(u'%');
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
+        const uint32_t hits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi16(block, percent)));
+        if (hits != 0) return i + static_cast<size_t>(__builtin_ctz(hits)) / 2;
+    }
+    for (; i < n; ++i)
+        if (s[i] == u'%') return i;
+    return n;
+}
+
+bool isBounded(const OutContext &ctx) { return ctx.stream == nullptr && ctx.limit != unboundedLimit; }
+
+}  // namespace
+
+void resetOutSpec(OutSpec &spec) {
+    spec.leftJustify = 0;
+    spec.plusSign = 0;
+    spec.spaceSign = 0;
+    spec.alternate = 0;
+    spec.zeroPad = 0;
+    spec.width = -1;
+    spec.precision = -1;
+    spec.lengthFlags = 0;
+    spec.conversion = 0;
+    spec.text = nullptr;
+    spec.heapText = nullptr;
+    spec.textLength = 0;
+    spec.negative = 0;
+    spec.signChar = 0;
+    spec.signLength = 0;
+    spec.padCount = 0;
+}
+
+void releaseOutText(OutSpec &spec) {
+    free(spec.heapText);
+    spec.heapText = nullptr;
+    spec.text = nullptr;
+}
+
+bool flushStage(OutContext &ctx) {
+    if (ctx.streamFailed) return false;
+    const size_t n = ctx.staged;
+    ctx.staged = 0;
+    if (n == 0) return true;
+    if (fwriteUtf8U16(ctx.stage, 1, n, ctx.stream, nullptr, false) != n) ctx.streamFailed = true;
+    return !ctx.streamFailed;
+}
+
+// The stream writer joins a surrogate pair only within one run. Runs are
+// staged together, so a high surrogate that ends one run and a low surrogate
+// that starts the next go out in separate writer calls (each becoming "#"),
+// and a block boundary never falls inside a pair of the same run.
+ptrdiff_t stageRun(OutContext &ctx, const charU16 *text, size_t n) {
+    if (ctx.streamFailed) return -1;
+    if (n == 0) return 0;
+    if (ctx.staged != 0 && isHighSurrogate(ctx.stage[ctx.staged - 1]) && isLowSurrogate(text[0]) &&
+        !flushStage(ctx))
+        return -1;
+    size_t left = n;
+    while (left != 0) {
+        size_t take = streamStageUnits - ctx.staged;
+        if (take >= left) {
+            take = left;
+        } else if (take != 0 && isHighSurrogate(text[take - 1]) && isLowSurrogate(text[take])) {
+            --take;  // keep the pair for the next block
+        }
+        memcpy(ctx.stage + ctx.staged, text, take * sizeof(charU16));
+        ctx.staged += take;
+        text += take;
+        left -= take;
+        if (left != 0 && !flushStage(ctx)) return -1;
+    }
+    ctx.count += n;
+    return static_cast<ptrdiff_t>(n);
+}
+
+// Padding: a failed write only shortens it; the next run reports the failure.
+ptrdiff_t stageRepeat(OutContext &ctx, charU16 u, size_t n) {
+    if (ctx.streamFailed) return 0;
+    if (ctx.staged != 0 && isHighSurrogate(ctx.stage[ctx.staged - 1]) && isLowSurrogate(u) && !flushStage(ctx))
+        return 0;
+    size_t done = 0;
+    while (done < n) {
+        if (ctx.staged == streamStageUnits && !flushStage(ctx)) break;
+        size_t take = streamStageUnits - ctx.staged;
+        if (take > n - done) take = n - done;
+        charU16 *out = ctx.stage + ctx.staged;
+        for (size_t i = 0; i < take; ++i) out[i] = u;
+        ctx.staged += take;
+        done += take;
+    }
+    ctx.count += done;
+    return static_cast<ptrdiff_t>(done);
+}
+
+int32_t vvfprintfU16(OutContext &ctx) {
+    const charU16 *format = ctx.format;
+    const size_t len = strlenU16(format);
+    charU16 stage[streamStageUnits];
+    ctx.stage = stage;
+    ctx.staged = 0;
+    ctx.streamFailed = false;
+
+    OutSpec spec;
+    ptrdiff_t result = 0;
+    size_t pos = 0;
+    while (pos < len) {
+        const size_t literal = findPercent(format + pos, len - pos);
+        if (pos + literal == len) {
+            result = outRun(ctx, format + pos, literal);
+            break;
+        }
+        if (literal != 0) {
+            result = outRun(ctx, format + pos, literal);
+            if (result < 0) break;
+            if (isBounded(ctx) && static_cast<size_t>(result) < literal) break;
+        }
+        pos += literal + 1;
+
+        resetOutSpec(spec);
+        const int32_t used = parseOutDirective(spec, format + pos, ctx.arguments);
+        if (used < 0) {
+            result = -1;
+            break;
+        }
+        pos += static_cast<size_t>(used);
+        prepareOutField(spec, ctx.arguments);
+        result = emitOutField(spec, ctx);
+        releaseOutText(spec);
+        if (result < 0) break;
+        if (isBounded(ctx) && ctx.count >= ctx.limit) break;
+    }
+
+    if (ctx.stream != nullptr) {
+        if (!flushStage(ctx)) result = -1;
+    } else if (ctx.buffer != nullptr && ctx.limit != 0) {
+        ctx.buffer[ctx.count < ctx.limit ? ctx.count : ctx.limit - 1] = 0;
+    }
+    ctx.stage = nullptr;
+    if (result < 0) return -1;
+    return static_cast<int32_t>(static_cast<uint32_t>(ctx.count));
+}
+
+}  // namespace qoru
