@@ -3,11 +3,14 @@
 // writer's output back unchanged).
 #include "flat/nlsui1_utf8.h"
 
+#include <emmintrin.h>
+
 #include <cerrno>
 #include <cstring>
 
 #include "i18n/qoru16/u16_aux.h"
 #include "i18n/qoru16/u16_utf8.h"
+#include "i18n/qoru16/u16_words.h"
 
 namespace qoru {
 namespace {
@@ -19,6 +22,57 @@ struct Utf8Failure {
     size_t stored;   // units stored in dst before it
 };
 
+// A load that may reach past the terminator: callers check with
+// staysInPage that the read stays within a page holding the current byte.
+[[gnu::no_sanitize_address]] __m128i loadBlock(const void *p) {
+    return _mm_loadu_si128(static_cast<const __m128i *>(p));
+}
+
+// Sixteen bytes at p are ASCII and none is the terminator.
+bool isAsciiBlock(__m128i bytes) {
+    return _mm_movemask_epi8(_mm_or_si128(bytes, _mm_cmpeq_epi8(bytes, _mm_setzero_si128()))) == 0;
+}
+
+// Converts while there is room for sixteen more units (count <= stop), so no
+// limit test is needed per unit: ASCII sixteen bytes at a time, two- and
+// three-byte forms one by one. Returns at the terminator, at a four-byte form
+// or invalid input, or near the limit, leaving those to the careful path.
+void convertFastStretch(charU16 *dst, size_t &count, const uint8_t *&p, size_t stop) {
+    size_t n = count;
+    const uint8_t *q = p;
+    while (n <= stop) {
+        const uint8_t c = *q;
+        if (c < 0x80) {
+            if (c == 0) break;
+            // A lone blank between words of other scripts is not worth a
+            // block test.
+            if (q[1] != 0 && q[1] < 0x80 && qoru::staysInPage(q, 16)) {
+                const __m128i bytes = loadBlock(q);
+                if (isAsciiBlock(bytes)) {
+                    const __m128i zero = _mm_setzero_si128();
+                    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + n), _mm_unpacklo_epi8(bytes, zero));
+                    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + n + 8), _mm_unpackhi_epi8(bytes, zero));
+                    q += 16;
+                    n += 16;
+                    continue;
+                }
+            }
+            dst[n++] = c;
+            ++q;
+        } else if (c >= 0xE0 && c < 0xF0 && threeByteSecondOk(c, q[1]) && isTrail(q[2])) {
+            dst[n++] = static_cast<charU16>(threeByteValue(c, q[1], q[2]));
+            q += 3;
+        } else if (c >= 0xC2 && c < 0xE0 && isTrail(q[1])) {
+            dst[n++] = static_cast<charU16>(twoByteValue(c, q[1]));
+            q += 2;
+        } else {
+            break;
+        }
+    }
+    count = n;
+    p = q;
+}
+
 // The conversion proper; failure, when not null, learns where it failed.
 size_t convertUtf8(charU16 *dst, const char *src, size_t limit, Utf8Failure *failure) {
     const bool counting = (dst == nullptr);
@@ -26,9 +80,14 @@ size_t convertUtf8(charU16 *dst, const char *src, size_t limit, Utf8Failure *fai
     const auto *p = reinterpret_cast<const uint8_t *>(src);
     size_t count = 0;
     for (;;) {
+        if (!counting && limit >= 16) {
+            convertFastStretch(dst, count, p, limit - 16);
+            if (count >= limit) return count;
+        }
         const uint8_t *start = p;
-        const uint8_t lead = *p++;
-        const Utf8Step step = decodeUtf8(lead, [&p] { return *p++; });
+        const uint8_t lead = *p;
+        const Utf8Step step = decodeUtf8(lead, [p](uint32_t i) { return p[i]; });
+        p += step.length;
         if (!step.valid) {
             if (failure) *failure = {static_cast<size_t>(start - reinterpret_cast<const uint8_t *>(src)),
                                      step.length, count};
@@ -87,6 +146,50 @@ void traceInvalidUtf8U16(charU16 *dst, const char *src, size_t limit, const char
 
 }  // namespace qoru
 
+namespace {
+
+// Encodes while there is room for eight more bytes (n <= stop),
+// so no limit test is needed per unit: ASCII eight units at a time, others
+// one by one. Returns at the terminator or near the limit.
+void encodeFastStretch(unsigned char *out, size_t &n, const charU16 *&src, size_t stop) {
+    size_t k = n;
+    const charU16 *s = src;
+    while (k <= stop) {
+        const charU16 u = *s;
+        if (u < 0x80) {
+            if (u == 0) break;
+            if (s[1] != 0 && s[1] < 0x80 && qoru::staysInPage(s, 16)) {
+                const __m128i units = qoru::loadBlock(s);
+                // ASCII and no terminator: no bit above 0x7F, no zero unit.
+                const __m128i zero = _mm_setzero_si128();
+                const __m128i high = _mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80)));
+                const bool ascii = _mm_movemask_epi8(_mm_cmpeq_epi16(high, zero)) == 0xFFFF;
+                if (ascii && _mm_movemask_epi8(_mm_cmpeq_epi16(units, zero)) == 0) {
+                    _mm_storel_epi64(reinterpret_cast<__m128i *>(out + k), _mm_packus_epi16(units, units));
+                    k += 8;
+                    s += 8;
+                    continue;
+                }
+            }
+            out[k++] = static_cast<unsigned char>(u);
+        } else if (u < 0x800) {
+            out[k] = static_cast<unsigned char>(0xC0 | (u >> 6));
+            out[k + 1] = static_cast<unsigned char>(0x80 | (u & 0x3F));
+            k += 2;
+        } else {
+            out[k] = static_cast<unsigned char>(0xE0 | (u >> 12));
+            out[k + 1] = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+            out[k + 2] = static_cast<unsigned char>(0x80 | (u & 0x3F));
+            k += 3;
+        }
+        ++s;
+    }
+    n = k;
+    src = s;
+}
+
+}  // namespace
+
 extern "C" QORUCUM_API size_t U2sToUtf8s(char *dst, const charU16 *src, size_t limit) {
     if (dst == nullptr) {
         size_t total = 0;
@@ -97,6 +200,10 @@ extern "C" QORUCUM_API size_t U2sToUtf8s(char *dst, const charU16 *src, size_t l
     auto *out = reinterpret_cast<unsigned char *>(dst);
     size_t n = 0;
     for (;; ++src) {
+        if (limit >= 8) {
+            encodeFastStretch(out, n, src, limit - 8);
+            if (n >= limit) return n;
+        }
         const charU16 u = *src;
         if (u == 0) {
             out[n] = 0;

@@ -20,38 +20,50 @@ struct Utf8Step {
     bool valid;
 };
 
-// lead is the first byte; next() yields the following bytes one at a time and
-// is called only while every byte so far was acceptable, so the decoder never
-// looks past a zero byte or a byte that ends the sequence.
-template <class NextByte>
-inline Utf8Step decodeUtf8(uint8_t lead, NextByte &&next) {
+// lead is the first byte; byteAt(i) yields the i-th byte after it (i = 1, 2,
+// 3). It is called in that order, once per byte, and only while every byte so
+// far was acceptable, so the decoder never looks past a zero byte or a byte
+// that ends the sequence; a stream reader can fetch each byte on demand.
+// The pieces of the decoder, also used directly by fast paths that have the
+// bytes in memory.
+inline bool isTrail(uint8_t b) { return (b & 0xC0) == 0x80; }
+// The second byte of a three-byte form: E0 80-9F would be overlong.
+inline bool threeByteSecondOk(uint8_t lead, uint8_t b1) {
+    return b1 >= (lead == 0xE0 ? 0xA0 : 0x80) && b1 <= 0xBF;
+}
+inline char32_t twoByteValue(uint8_t lead, uint8_t b1) { return (char32_t{lead} & 0x1F) << 6 | (b1 & 0x3F); }
+inline char32_t threeByteValue(uint8_t lead, uint8_t b1, uint8_t b2) {
+    return (char32_t{lead} & 0x0F) << 12 | char32_t{b1 & 0x3Fu} << 6 | (b2 & 0x3F);
+}
+
+template <class ByteAt>
+inline Utf8Step decodeUtf8(uint8_t lead, ByteAt byteAt) {
     if (lead < 0x80) return {lead, 1, true};
-    uint32_t trail;
-    char32_t value;
-    uint8_t secondMin = 0x80;
-    uint8_t secondMax = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        trail = 1;
-        value = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        trail = 2;
-        value = lead & 0x0F;
-        if (lead == 0xE0) secondMin = 0xA0;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        trail = 3;
-        value = lead & 0x07;
-        if (lead == 0xF0) secondMin = 0x90;
-        if (lead == 0xF4) secondMax = 0x8F;  // above U+10FFFF otherwise
-    } else {
-        return {0, 1, false};
+    // A continuation byte, an overlong lead C0/C1, a lead of values beyond
+    // U+10FFFF (F5-F7) or no lead at all (F8-FF) is invalid by itself.
+    if (lead < 0xC2 || lead > 0xF4) return {0, 1, false};
+    const uint8_t b1 = byteAt(1);
+    if (lead < 0xE0) {
+        if (!isTrail(b1)) return {0, 2, false};
+        return {twoByteValue(lead, b1), 2, true};
     }
-    for (uint32_t i = 1; i <= trail; ++i) {
-        const uint8_t b = next();
-        const bool ok = (i == 1) ? (b >= secondMin && b <= secondMax) : ((b & 0xC0) == 0x80);
-        if (!ok) return {0, i + 1, false};
-        value = (value << 6) | (b & 0x3F);
+    if (lead < 0xF0) {
+        if (!threeByteSecondOk(lead, b1)) return {0, 2, false};
+        const uint8_t b2 = byteAt(2);
+        if (!isTrail(b2)) return {0, 3, false};
+        return {threeByteValue(lead, b1, b2), 3, true};
     }
-    return {value, trail + 1, true};
+    {
+        const uint8_t least = lead == 0xF0 ? 0x90 : 0x80;  // F0 80-8F would be overlong
+        const uint8_t most = lead == 0xF4 ? 0x8F : 0xBF;   // beyond U+10FFFF otherwise
+        if (b1 < least || b1 > most) return {0, 2, false};
+        const uint8_t b2 = byteAt(2);
+        if (!isTrail(b2)) return {0, 3, false};
+        const uint8_t b3 = byteAt(3);
+        if (!isTrail(b3)) return {0, 4, false};
+        return {(char32_t{lead} & 0x07) << 18 | char32_t{b1 & 0x3Fu} << 12 | char32_t{b2 & 0x3Fu} << 6 | (b3 & 0x3F),
+                4, true};
+    }
 }
 
 // High and low surrogate of a supplementary value.
