@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs all tests: the native suite, the same suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows suite under
-# Wine. Fails when any of them fails.
+# Wine; then short fuzzing runs of the parsers. Fails when any of them fails.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QORU_JOBS:-2}
@@ -29,8 +29,11 @@ run_suite native "$root/build/native"
 run_suite sanitize "$root/build/sanitize" -DQORU_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_suite windows "$root/build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
 
+echo "==== fuzz: short runs of every parser"
+QORU_FUZZ_SECONDS=${QORU_FUZZ_SECONDS:-15} "$root/scripts/fuzz.sh" || failed+=("fuzz")
+
 if [ ${#failed[@]} -ne 0 ]; then
   echo "FAILED: ${failed[*]}"
   exit 1
 fi
-echo "All suites passed: native, sanitize, windows."
+echo "All suites passed: native, sanitize, windows, fuzz."
