@@ -4,6 +4,7 @@
 // the cases a random test does not reach.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
@@ -36,7 +37,7 @@ struct Arena {
 
 charU16 *placeSomewhere(UnitSource &rnd, Arena &arena, const GuardPage &guard, const Units &units) {
     charU16 *p = rnd.chance(30) ? guard.tail<charU16>(units.size()) : arena.units.data() + rnd.below(8);
-    memcpy(p, units.data(), units.size() * sizeof(charU16));
+    std::copy(units.begin(), units.end(), p);
     return p;
 }
 

@@ -3,6 +3,7 @@
 // unreadable page; then the cases a random test does not reach.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -96,7 +97,7 @@ struct Arena {
 // aligned block in the arena, or ending right before the unreadable page.
 charU16 *placeSomewhere(UnitSource &rnd, Arena &arena, const GuardPage &guard, const Units &units) {
     charU16 *p = rnd.chance(30) ? guard.tail<charU16>(units.size()) : arena.units.data() + rnd.below(8);
-    memcpy(p, units.data(), units.size() * sizeof(charU16));
+    std::copy(units.begin(), units.end(), p);
     return p;
 }
 
@@ -128,7 +129,7 @@ TEST(StringRandom, LengthsMatchTheReference) {
         // Without a terminator, maxlen units ending at the unreadable page.
         const Units raw = rnd.units(rnd.length());
         charU16 *q = guard.tail<charU16>(raw.size());
-        memcpy(q, raw.data(), raw.size() * sizeof(charU16));
+        std::copy(raw.begin(), raw.end(), q);
         EXPECT_EQ(strnlenU16(q, raw.size()), raw.size());
     }
 }
@@ -171,9 +172,9 @@ TEST(StringRandom, EqualPrefixesUpToTheUnreadablePage) {
         const Units more = rnd.string(rnd.below(20));
         a.insert(a.end(), more.begin(), more.end());
         charU16 *pa = arena.units.data() + rnd.below(8);
-        memcpy(pa, a.data(), a.size() * sizeof(charU16));
+        std::copy(a.begin(), a.end(), pa);
         charU16 *pb = guard.tail<charU16>(b.size());
-        memcpy(pb, b.data(), b.size() * sizeof(charU16));
+        std::copy(b.begin(), b.end(), pb);
         EXPECT_EQ(strcmpU16(pa, pb), refCmp(pa, pb, a.size()));
         EXPECT_EQ(strcmpU16(pb, pa), refCmp(pb, pa, a.size()));
         // Unterminated arrays of n equal units ending at the page.
@@ -238,21 +239,21 @@ TEST(StringRandom, CopiesMatchTheReferenceAndKeepTheCanaries) {
         switch (it % 4) {
             case 0:
                 EXPECT_EQ(strcpyU16(d, src), d);
-                memcpy(r, s.data(), s.size() * sizeof(charU16));
+                std::copy(s.begin(), s.end(), r);
                 break;
             case 1:
-                memcpy(d, old.data(), old.size() * sizeof(charU16));
-                memcpy(r, old.data(), old.size() * sizeof(charU16));
+                std::copy(old.begin(), old.end(), d);
+                std::copy(old.begin(), old.end(), r);
                 EXPECT_EQ(strcatU16(d, src), d);
-                memcpy(r + old.size() - 1, s.data(), s.size() * sizeof(charU16));
+                std::copy(s.begin(), s.end(), r + old.size() - 1);
                 break;
             case 2:
                 EXPECT_EQ(strncpyU16(d, src, n), d);
                 for (size_t i = 0; i < n; ++i) r[i] = i < len ? s[i] : 0;
                 break;
             default: {
-                memcpy(d, old.data(), old.size() * sizeof(charU16));
-                memcpy(r, old.data(), old.size() * sizeof(charU16));
+                std::copy(old.begin(), old.end(), d);
+                std::copy(old.begin(), old.end(), r);
                 EXPECT_EQ(strncatU16(d, src, n), d);
                 size_t k = old.size() - 1, i = 0;
                 for (; i < n && s[i] != 0; ++i) r[k++] = s[i];

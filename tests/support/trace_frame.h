@@ -1,0 +1,88 @@
+// Expected trace messages, built from the channel's fixed texts, for
+// byte-exact comparison with what a TraceCapture received.
+#ifndef QORU_TEST_TRACE_FRAME_H
+#define QORU_TEST_TRACE_FRAME_H
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "i18n/qoru16/u16_aux.h"
+#include "platform/platform.h"
+#include "trace_capture.h"
+
+namespace qoru_test {
+
+inline constexpr char endOfMessage[] = "--- Unicode interface ------ End of message ------";
+
+// The time printed in a message's header, or -1 when there is none.
+inline int64_t headerTime(const std::string &message) {
+    const size_t at = message.find(" time = ");
+    if (at == std::string::npos) return -1;
+    size_t i = at + 8;
+    int64_t value = 0;
+    bool negative = false;
+    if (i < message.size() && message[i] == '-') negative = true, ++i;
+    while (i < message.size() && message[i] >= '0' && message[i] <= '9') value = value * 10 + (message[i++] - '0');
+    return negative ? -value : value;
+}
+
+// A message as the channel frames it: header, the command line when given
+// (first message of the process), text, and the trailer when asked for.
+inline std::string framedMessage(const std::string &shownName, int32_t line, int64_t time, const std::string &text,
+                                 bool trailer, const std::optional<std::string> &cmdline = std::nullopt) {
+    std::string m = "--- Unicode interface [" + shownName + " line " + std::to_string(line) +
+                    "] pid = " + std::to_string(plat::processId()) + " time = " + std::to_string(time) + ":\n";
+    if (cmdline) m += "Cmdline : " + *cmdline + "\n\n";
+    m += text;
+    if (trailer) m += std::string("\n") + endOfMessage;
+    return m;
+}
+
+// Writes one message so that the command line has been shown: later
+// messages of this process carry no command line.
+inline void showCommandLineOnce() {
+    TraceCapture cap(qoru::traceMedium);
+    qoru::traceMessageU16("", "prime", 0, false);
+}
+
+// The dump lines of traceBytesU16: " %02x" per byte, padded to 16, then the
+// bytes 0x21 to 0x7E as themselves and others as '.', between bars.
+inline std::vector<std::string> byteDump(const void *bytes, int count) {
+    const auto *p = static_cast<const unsigned char *>(bytes);
+    std::vector<std::string> lines;
+    for (int start = 0; start < count; start += 16) {
+        std::string hex, shown;
+        for (int i = start; i < start + 16; ++i) {
+            char cell[8] = "   ";
+            if (i < count) snprintf(cell, sizeof cell, " %02x", p[i]);
+            hex += cell;
+            shown += i >= count ? ' ' : (p[i] >= 0x21 && p[i] <= 0x7E) ? static_cast<char>(p[i]) : '.';
+        }
+        lines.push_back(hex + " |" + shown + "|");
+    }
+    return lines;
+}
+
+// The dump lines of traceCharsU16: " %04x" per unit, padded to 8, then the
+// units 0x20 to 0x7F as bytes and others as '.', between bars.
+inline std::vector<std::string> unitDump(const char16_t *units, int count) {
+    std::vector<std::string> lines;
+    for (int start = 0; start < count; start += 8) {
+        std::string hex, shown;
+        for (int i = start; i < start + 8; ++i) {
+            char cell[8] = "     ";
+            if (i < count) snprintf(cell, sizeof cell, " %04x", static_cast<unsigned>(units[i]));
+            hex += cell;
+            shown += i >= count ? ' ' : (units[i] >= 0x20 && units[i] <= 0x7F) ? static_cast<char>(units[i]) : '.';
+        }
+        lines.push_back(hex + "  |" + shown + "|");
+    }
+    return lines;
+}
+
+}  // namespace qoru_test
+
+#endif
