@@ -29,12 +29,25 @@ inline int64_t headerTime(const std::string &message) {
     return negative ? -value : value;
 }
 
+// The process identifier printed in a message's header (of a child
+// process, say), or -1.
+inline int32_t headerPid(const std::string &message) {
+    const size_t at = message.find("] pid = ");
+    if (at == std::string::npos) return -1;
+    int32_t value = 0;
+    for (size_t i = at + 8; i < message.size() && message[i] >= '0' && message[i] <= '9'; ++i)
+        value = value * 10 + (message[i] - '0');
+    return value;
+}
+
 // A message as the channel frames it: header, the command line when given
-// (first message of the process), text, and the trailer when asked for.
+// (first message of the process), text, and the trailer when asked for. The
+// process identifier is this process's unless given.
 inline std::string framedMessage(const std::string &shownName, int32_t line, int64_t time, const std::string &text,
-                                 bool trailer, const std::optional<std::string> &cmdline = std::nullopt) {
-    std::string m = "--- Unicode interface [" + shownName + " line " + std::to_string(line) +
-                    "] pid = " + std::to_string(plat::processId()) + " time = " + std::to_string(time) + ":\n";
+                                 bool trailer, const std::optional<std::string> &cmdline = std::nullopt,
+                                 std::optional<int32_t> pid = std::nullopt) {
+    std::string m = "--- Unicode interface [" + shownName + " line " + std::to_string(line) + "] pid = " +
+                    std::to_string(pid ? *pid : plat::processId()) + " time = " + std::to_string(time) + ":\n";
     if (cmdline) m += "Cmdline : " + *cmdline + "\n\n";
     m += text;
     if (trailer) m += std::string("\n") + endOfMessage;
