@@ -8,5 +8,6 @@
 #include "qorucum/memory.h"
 #include "qorucum/convert.h"
 #include "qorucum/stdio.h"
+#include "qorucum/ctype.h"
 
 #endif

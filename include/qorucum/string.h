@@ -23,6 +23,10 @@ QORUCUM_API size_t strcspnU16(const charU16 *s, const charU16 *set);
 QORUCUM_API charU16 *strdupU16(const charU16 *s);
 QORUCUM_API charU16 *strtokU16(charU16 *s, const charU16 *delims);
 QORUCUM_API charU16 *strtok_rU16(charU16 *s, const charU16 *delims, charU16 **savePtr);
+/* Case-insensitive comparison, folding each code unit through tolowerU
+ * (which may run the ICU initialization at its first call). */
+QORUCUM_API int32_t strcasecmpU16(const charU16 *a, const charU16 *b);
+QORUCUM_API int32_t strncasecmpU16(const charU16 *a, const charU16 *b, size_t n);
 
 QORUCUM_EXTERN_C_END
 

@@ -20,6 +20,8 @@ struct ChildOptions {
     std::string workingDirectory;
     // Further arguments after the child's name.
     std::vector<std::string> args;
+    // Another copy of this test program to run (a path); empty runs this one.
+    std::string program;
 };
 
 struct ChildResult {

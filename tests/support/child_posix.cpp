@@ -43,12 +43,13 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
                 unsetenv(key.c_str());
         }
         if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) _exit(126);
-        std::vector<std::string> args{programPath(), "--child", name};
+        const std::string program = options.program.empty() ? programPath() : options.program;
+        std::vector<std::string> args{program, "--child", name};
         args.insert(args.end(), options.args.begin(), options.args.end());
         std::vector<char *> argv;
         for (auto &a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        execv(programPath().c_str(), argv.data());
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
     int status = 0;

@@ -75,7 +75,8 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
     HANDLE out = openCapture(outPath);
     HANDLE err = options.closeStandardError ? nullptr : openCapture(errPath);
 
-    std::wstring command = L"\"" + widen(programPath()) + L"\" --child " + widen(name);
+    const std::string &program = options.program.empty() ? programPath() : options.program;
+    std::wstring command = L"\"" + widen(program) + L"\" --child " + widen(name);
     for (const auto &a : options.args) command += L" \"" + widen(a) + L"\"";
     std::wstring env = environmentBlock(options);
 
