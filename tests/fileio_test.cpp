@@ -129,6 +129,11 @@ TEST(OpenByName, NamesWithoutUtf8Form) {
         errno = 0;
         EXPECT_EQ(fopenU16(c.path.c_str(), u"w"), nullptr) << c.what;
         EXPECT_EQ(errno, c.expectedErrno) << c.what;
+        FILE *f = tmpfile();
+        ASSERT_NE(f, nullptr);
+        errno = 0;
+        EXPECT_EQ(freopenU16(c.path.c_str(), u"w", f), nullptr) << c.what << " (the stream is closed)";
+        EXPECT_EQ(errno, c.expectedErrno) << c.what;
     }
     errno = 0;
     EXPECT_EQ(fopenU16((dir.u16() + u"m").c_str(), u"w\u00E9"), nullptr);

@@ -27,8 +27,9 @@ QORUCUM_API int32_t openU16(const charU16 *path, int32_t oflag, ...);
 /* fopen by UTF-16 name and mode (the mode is ASCII: "r", "w+b", ...). Null
  * path or mode: null with EINVAL. */
 QORUCUM_API FILE *fopenU16(const charU16 *path, const charU16 *mode);
-/* freopen by UTF-16 name and mode. The path may not be null (EINVAL); a null
- * stream fails with EBADF. */
+/* freopen by UTF-16 name and mode; as with freopen, the stream is closed
+ * when the new opening fails. The path may not be null (EINVAL) and a null
+ * stream fails with EBADF: then the stream is left as it was. */
 QORUCUM_API FILE *freopenU16(const charU16 *path, const charU16 *mode, FILE *stream);
 /* The C runtime's text for an error number, in a static buffer of 512 units
  * that the next call overwrites; null when the runtime has no text. A text

@@ -45,7 +45,8 @@ uint32_t strtoul32(const char *text, char **end, int base);
 // that; there a name with no UTF-8 form (an unpaired surrogate) fails with
 // EILSEQ, a name too long for the system with ENAMETOOLONG, a mode with a
 // unit outside ASCII with EINVAL. Otherwise results and errno are the C
-// runtime's.
+// runtime's. When the POSIX side cannot convert, freopenByName still closes
+// the stream, as a failed freopen does.
 int32_t openByName(const char16_t *path, int32_t oflag, int32_t pmode);
 FILE *fopenByName(const char16_t *path, const char16_t *mode);
 FILE *freopenByName(const char16_t *path, const char16_t *mode, FILE *stream);

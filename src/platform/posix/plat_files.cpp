@@ -93,7 +93,14 @@ FILE *fopenByName(const char16_t *path, const char16_t *mode) {
 FILE *freopenByName(const char16_t *path, const char16_t *mode, FILE *stream) {
     char name[PATH_MAX];
     char narrowMode[modeCapacity];
-    if (!nameToUtf8(path, name, sizeof name) || !modeToNarrow(mode, narrowMode)) return nullptr;
+    if (!nameToUtf8(path, name, sizeof name) || !modeToNarrow(mode, narrowMode)) {
+        // freopen closes the stream whatever becomes of the new opening;
+        // callers rely on that, so a name that cannot be opened does too.
+        const int failure = errno;
+        fclose(stream);
+        errno = failure;
+        return nullptr;
+    }
     return freopen(name, narrowMode, stream);
 }
 
