@@ -162,7 +162,9 @@ qoru_test::Child pathLimits("path-limits", [](const std::vector<std::string> &) 
 
 // ---- Running children ------------------------------------------------------------------
 
-const char *const libraryPathVar = QORU_TEST_LIBRARY_PATH_VAR;
+// The variable the platform's library search reads, and its list separator.
+const char *libraryPathVar() { return onWindows() ? "PATH" : "LD_LIBRARY_PATH"; }
+const char *pathListSeparator() { return onWindows() ? ";" : ":"; }
 
 std::string doublesDir(const char *testCase) {
     return std::string(QORU_TEST_DOUBLES_DIR) + "/" + testCase;
@@ -186,9 +188,9 @@ ChildOptions icuOptions(const char *testCase, bool fixedDirectory = false) {
              {"NLSUI_7BIT_FALLBACK", std::nullopt},
              {"NO_QOR_ICU_PATH", fixedDirectory ? std::nullopt : std::optional<std::string>("1")}};
     std::string value = testCase ? doublesDir(testCase) : "";
-    if (const char *old = getenv(libraryPathVar))
-        value = value.empty() ? old : value + QORU_TEST_PATH_LIST_SEPARATOR + old;
-    o.env.emplace_back(libraryPathVar, value.empty() ? std::nullopt : std::optional<std::string>(value));
+    if (const char *old = getenv(libraryPathVar()))
+        value = value.empty() ? old : value + pathListSeparator() + old;
+    o.env.emplace_back(libraryPathVar(), value.empty() ? std::nullopt : std::optional<std::string>(value));
     o.workingDirectory = freshDirectory();
     return o;
 }
