@@ -3,6 +3,8 @@
 // calls is written as two '#'.
 #include "i18n/qoru16/u16_put.h"
 
+#include <emmintrin.h>
+
 #include <cstdint>
 
 namespace qoru {
@@ -13,9 +15,46 @@ namespace {
 constexpr size_t blockThreshold = 506;
 constexpr size_t bufferSize = 512;
 constexpr uint8_t unpairedSurrogate = '#';
+constexpr size_t asciiGroup = 8;
 
 bool isHighSurrogate(charU16 u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(charU16 u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+// Encodes the unit at p (remaining units from p on, at least 1) into out;
+// returns the units consumed (2 for a pair) and adds the bytes to used.
+size_t encodeUnit(const charU16 *p, size_t remaining, uint8_t *out, size_t &used) {
+    const charU16 u = *p;
+    if (u < 0x80) {
+        out[used++] = static_cast<uint8_t>(u);
+    } else if (u < 0x800) {
+        out[used++] = static_cast<uint8_t>(0xC0 | (u >> 6));
+        out[used++] = static_cast<uint8_t>(0x80 | (u & 0x3F));
+    } else if (u < 0xD800 || u > 0xDFFF) {
+        out[used++] = static_cast<uint8_t>(0xE0 | (u >> 12));
+        out[used++] = static_cast<uint8_t>(0x80 | ((u >> 6) & 0x3F));
+        out[used++] = static_cast<uint8_t>(0x80 | (u & 0x3F));
+    } else if (isHighSurrogate(u) && remaining >= 2 && isLowSurrogate(p[1])) {
+        const char32_t cp = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (p[1] - 0xDC00);
+        out[used++] = static_cast<uint8_t>(0xF0 | (cp >> 18));
+        out[used++] = static_cast<uint8_t>(0x80 | ((cp >> 12) & 0x3F));
+        out[used++] = static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F));
+        out[used++] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+        return 2;
+    } else {
+        out[used++] = unpairedSurrogate;
+    }
+    return 1;
+}
+
+// Eight units at p, all within the run, when every one is ASCII: their bytes
+// go to out and true is returned. Formatted text is mostly ASCII.
+bool encodeAsciiGroup(const charU16 *p, uint8_t *out) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    const __m128i high = _mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80)));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) return false;
+    _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(units, units));
+    return true;
+}
 
 }  // namespace
 
@@ -37,26 +76,15 @@ size_t fwriteUtf8U16(const charU16 *units, size_t size, size_t count, FILE *stre
     size_t written = 0;
     const charU16 *p = units;
     while (remaining != 0) {
-        const charU16 u = *p;
-        size_t consumed = 1;
-        if (u < 0x80) {
-            buf[used++] = static_cast<uint8_t>(u);
-        } else if (u < 0x800) {
-            buf[used++] = static_cast<uint8_t>(0xC0 | (u >> 6));
-            buf[used++] = static_cast<uint8_t>(0x80 | (u & 0x3F));
-        } else if (u < 0xD800 || u > 0xDFFF) {
-            buf[used++] = static_cast<uint8_t>(0xE0 | (u >> 12));
-            buf[used++] = static_cast<uint8_t>(0x80 | ((u >> 6) & 0x3F));
-            buf[used++] = static_cast<uint8_t>(0x80 | (u & 0x3F));
-        } else if (isHighSurrogate(u) && remaining >= 2 && isLowSurrogate(p[1])) {
-            const char32_t cp = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (p[1] - 0xDC00);
-            buf[used++] = static_cast<uint8_t>(0xF0 | (cp >> 18));
-            buf[used++] = static_cast<uint8_t>(0x80 | ((cp >> 12) & 0x3F));
-            buf[used++] = static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F));
-            buf[used++] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
-            consumed = 2;
+        // A group of eight stays within the block as the unit-by-unit path
+        // would fill it, so the blocks are the same either way.
+        size_t consumed;
+        if (remaining >= asciiGroup && used + asciiGroup <= blockThreshold + 1 &&
+            encodeAsciiGroup(p, buf + used)) {
+            used += asciiGroup;
+            consumed = asciiGroup;
         } else {
-            buf[used++] = unpairedSurrogate;
+            consumed = encodeUnit(p, remaining, buf, used);
         }
         p += consumed;
         remaining -= consumed;
