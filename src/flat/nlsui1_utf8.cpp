@@ -120,7 +120,7 @@ void traceInvalidUtf8U16(charU16 *dst, const char *src, size_t limit, const char
     if (traceLevel() == traceNone) return;
     char text[128];
     const size_t nameLen = funcName ? strnlen(funcName, 50) : 0;
-    memcpy(text, funcName, nameLen);
+    if (nameLen > 0) memcpy(text, funcName, nameLen);
     size_t n = nameLen;
     const char found[] = " encountered invalid UTF-8";
     memcpy(text + n, found, sizeof found);

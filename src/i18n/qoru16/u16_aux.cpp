@@ -72,9 +72,11 @@ void traceMessageU16(const char *text, const char *sourceName, int32_t line, boo
 
     const int32_t h = used - 1;  // everything so far, less the final line feed
     const int32_t room = (withTrailer ? textRoomWithTrailer : textRoomWithoutTrailer) - h;
-    const size_t textLen = text ? strnlen(text, static_cast<size_t>(room)) : 0;
-    memcpy(buf + used, text, textLen);
-    used += static_cast<int32_t>(textLen);
+    if (text != nullptr) {
+        const size_t textLen = strnlen(text, static_cast<size_t>(room));
+        memcpy(buf + used, text, textLen);
+        used += static_cast<int32_t>(textLen);
+    }
     if (withTrailer) {
         buf[used++] = '\n';
         memcpy(buf + used, trailerLine, sizeof trailerLine - 1);
