@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -231,24 +230,43 @@ struct Outcome {
     bool printed(const std::string &line) const { return out.find(line + "\n") != std::string::npos; }
 };
 
-// Splits report text at the suffixes " [source line] pid = N\n". Line feeds
-// written straight to standard error come before a report and are dropped.
+// The suffix " [source line] pid = N\n" at pos, if there is one: its length,
+// and the source and pid it names.
+size_t suffixAt(const std::string &text, size_t pos, std::string &source, int &pid) {
+    if (text.compare(pos, 2, " [") != 0) return 0;
+    const size_t close = text.find("] pid = ", pos);
+    if (close == std::string::npos) return 0;
+    const std::string inside = text.substr(pos + 2, close - pos - 2);
+    const size_t blank = inside.find(' ');
+    if (blank == std::string::npos || inside.find_first_of(" \n", blank + 1) != std::string::npos ||
+        inside.find_first_not_of("0123456789", blank + 1) != std::string::npos)
+        return 0;
+    size_t end = close + 8;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+    if (end == close + 8 || end >= text.size() || text[end] != '\n') return 0;
+    source = inside.substr(0, blank);
+    pid = std::stoi(text.substr(close + 8, end - close - 8));
+    return end + 1 - pos;
+}
+
+// Splits report text at the suffixes. Line feeds written straight to
+// standard error come before a report and are dropped.
 std::vector<Report> splitReports(const std::string &text) {
-    static const std::regex suffix(R"( \[([A-Za-z0-9_.]+) ([0-9]+)\] pid = ([0-9]+)\n)");
     std::vector<Report> reports;
     size_t from = 0;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), suffix); it != std::sregex_iterator(); ++it) {
-        std::string chunk = text.substr(from, static_cast<size_t>(it->position()) - from);
-        from = static_cast<size_t>(it->position() + it->length());
-        while (!chunk.empty() && chunk.front() == '\n') chunk.erase(0, 1);
+    for (size_t pos = 0; pos < text.size(); ++pos) {
         Report r;
+        const size_t length = suffixAt(text, pos, r.source, r.pid);
+        if (length == 0) continue;
+        std::string chunk = text.substr(from, pos - from);
+        from = pos + length;
+        pos = from - 1;
+        while (!chunk.empty() && chunk.front() == '\n') chunk.erase(0, 1);
         // Padding fills a shorter text up to column 79 exactly.
         r.paddedLength = chunk.size();
         if (chunk.size() == 79)
             while (!chunk.empty() && chunk.back() == ' ') chunk.pop_back();
         r.text = chunk;
-        r.source = (*it)[1];
-        r.pid = std::stoi((*it)[3]);
         reports.push_back(r);
     }
     return reports;
