@@ -229,6 +229,34 @@ TEST(PrintfLayout, LongTextsUseTheHeap) {
     EXPECT_EQ(format(u"%.400f", -1e300), u"-" + widen(narrow));
 }
 
+// Fixed-point text is written exactly by the library for precisions up to 17;
+// it must agree with the C library's formatter digit for digit, ties included.
+TEST(PrintfLayout, FixedTextMatchesTheFormatter) {
+    std::mt19937_64 rng(7);
+    char narrow[400];
+    int failures = 0;
+    for (int i = 0; i < 40000 && failures < 10; ++i) {
+        double v;
+        switch (i % 4) {
+        case 0: v = std::ldexp(static_cast<double>(rng() % 4096), -static_cast<int>(rng() % 14)); break;  // ties
+        case 1: v = std::ldexp(static_cast<double>(rng() >> 11), static_cast<int>(rng() % 140) - 120); break;
+        case 2: v = static_cast<double>(rng() % 100000) / 37.0; break;
+        default: {
+            const uint64_t bits = rng() & ~(uint64_t{1} << 63);
+            memcpy(&v, &bits, sizeof v);
+        }
+        }
+        const int precision = static_cast<int>(rng() % 21);
+        const bool hash = rng() % 4 == 0;
+        snprintf(narrow, sizeof narrow, hash ? "%#.*f" : "%.*f", precision, v);
+        const std::u16string got = hash ? format(u"%#.*f", precision, v) : format(u"%.*f", precision, v);
+        if (got != widen(narrow)) {
+            ++failures;
+            ADD_FAILURE() << "%." << precision << "f of " << narrow << " gave " << narrowForDisplay(got);
+        }
+    }
+}
+
 // ---- Random differential test -------------------------------------------------------
 
 using Value = std::variant<int, unsigned, long long, unsigned long long, double, const char16_t *, void *>;

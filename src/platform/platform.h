@@ -67,6 +67,9 @@ const char *errorText(int32_t errnum);
 // Returns the length, or -1 when the text was cut (stored terminated).
 int32_t formatDoubleMagnitude(char *buf, size_t size, double value, char conversion, int32_t precision,
                               bool alternate);
+// The first byte of the decimal point the narrow formatter writes (the
+// C runtime's current locale).
+char decimalPoint();
 
 // ---- Dynamic loading --------------------------------------------------------------
 // Loads a shared library by bare name (the platform's library search) or by

@@ -53,8 +53,10 @@ void resetOutSpec(OutSpec &spec) {
 }
 
 void releaseOutText(OutSpec &spec) {
-    free(spec.heapText);
-    spec.heapText = nullptr;
+    if (spec.heapText != nullptr) {
+        free(spec.heapText);
+        spec.heapText = nullptr;
+    }
     spec.text = nullptr;
 }
 
@@ -85,7 +87,7 @@ ptrdiff_t stageRun(OutContext &ctx, const charU16 *text, size_t n) {
         } else if (take != 0 && isHighSurrogate(text[take - 1]) && isLowSurrogate(text[take])) {
             --take;  // keep the pair for the next block
         }
-        memcpy(ctx.stage + ctx.staged, text, take * sizeof(charU16));
+        copyUnits(ctx.stage + ctx.staged, text, take);
         ctx.staged += take;
         text += take;
         left -= take;

@@ -79,11 +79,21 @@ bool flushStage(OutContext &ctx);
 
 inline size_t bufferRoom(const OutContext &ctx) { return ctx.limit - ctx.count; }
 
+// Short runs (most fields and literals) are copied in place; longer ones by memcpy.
+inline void copyUnits(charU16 *to, const charU16 *from, size_t n) {
+    constexpr size_t shortRun = 16;
+    if (n <= shortRun) {
+        for (size_t i = 0; i < n; ++i) to[i] = from[i];
+    } else {
+        memcpy(to, from, n * sizeof(charU16));
+    }
+}
+
 inline ptrdiff_t outRun(OutContext &ctx, const charU16 *text, size_t n) {
     if (ctx.stream != nullptr) return stageRun(ctx, text, n);
     const size_t room = bufferRoom(ctx);
     if (n > room) n = room;
-    if (n != 0) memcpy(ctx.buffer + ctx.count, text, n * sizeof(charU16));
+    copyUnits(ctx.buffer + ctx.count, text, n);
     ctx.count += n;
     return static_cast<ptrdiff_t>(n);
 }
@@ -111,8 +121,16 @@ int32_t parseOutDirective(OutSpec &spec, const charU16 *p, va_list &args);
 int32_t parseOutFlags(OutSpec &spec, const charU16 *p);
 // After the ".": digits, "*" or nothing (precision 0); returns the units consumed.
 int32_t parseOutPrecision(OutSpec &spec, const charU16 *p, va_list &args);
-// 1 for the letters that take a sign, a "#" prefix and numeric padding.
-bool isNumericConversion(charU16 conversion);
+// True for the letters that take a sign, a "#" prefix and numeric padding:
+// A E F G X a d e f g i o u x.
+inline bool isNumericConversion(charU16 conversion) {
+    constexpr uint64_t upper = (1ull << ('A' - 64)) | (1ull << ('E' - 64)) | (1ull << ('F' - 64)) |
+                               (1ull << ('G' - 64)) | (1ull << ('X' - 64));
+    constexpr uint64_t lower = (1ull << ('a' - 64)) | (1ull << ('d' - 64)) | (1ull << ('e' - 64)) |
+                               (1ull << ('f' - 64)) | (1ull << ('g' - 64)) | (1ull << ('i' - 64)) |
+                               (1ull << ('o' - 64)) | (1ull << ('u' - 64)) | (1ull << ('x' - 64));
+    return conversion >= 64 && conversion < 128 && (((upper | lower) >> (conversion - 64)) & 1) != 0;
+}
 
 // ---- Conversions and layout --------------------------------------------------
 
@@ -121,6 +139,9 @@ void convertOutArgument(OutSpec &spec, va_list &args);
 void convertOutInteger(OutSpec &spec, uint64_t value, unsigned base, bool upperCase, int32_t precision,
                        bool alternate);
 void convertOutFloat(OutSpec &spec, double value, bool longDouble, bool alternate, int32_t precision);
+// "%f" text of a finite magnitude with precision up to 17, exact, into out
+// (room for 40 units); its length, or -1 when the value needs the formatter.
+int32_t writeFixedExact(charU16 *out, double magnitude, int32_t precision, bool alternate, charU16 point);
 // Runs the conversion, then computes the sign and the padding.
 void prepareOutField(OutSpec &spec, va_list &args);
 // Outputs the field; the units output, or the first negative sink result.

@@ -89,6 +89,15 @@ void convertOutInteger(OutSpec &spec, uint64_t value, unsigned base, bool upperC
 void convertOutFloat(OutSpec &spec, double value, bool longDouble, bool alternate, int32_t precision) {
     (void)longDouble;
     const int32_t p = precision < 0 ? 6 : precision;
+    if (spec.conversion == u'f' || spec.conversion == u'F') {
+        const int32_t n = writeFixedExact(spec.inlineText, value, p, alternate,
+                                          static_cast<unsigned char>(plat::decimalPoint()));
+        if (n >= 0) {
+            spec.text = spec.inlineText;
+            spec.textLength = n;
+            return;
+        }
+    }
     const size_t workBytes = floatWorkBytes(spec.conversion, p, std::fabs(value));
     char stackWork[floatStackBytes];
     char *work = stackWork;

@@ -22,16 +22,6 @@ bool isConversionLetter(charU16 u) {
 
 }  // namespace
 
-bool isNumericConversion(charU16 conversion) {
-    switch (conversion) {
-    case u'A': case u'E': case u'F': case u'G': case u'X':
-    case u'a': case u'd': case u'e': case u'f': case u'g': case u'i': case u'o': case u'u': case u'x':
-        return true;
-    default:
-        return false;
-    }
-}
-
 int32_t parseOutDirective(OutSpec &spec, const charU16 *p, va_list &args) {
     int32_t pos = 0;
     if (isFlagUnit(p[pos])) pos += parseOutFlags(spec, p + pos);

@@ -15,3 +15,15 @@ int32_t formatNarrowV(char *buf, size_t size, const char *format, va_list args) 
 }
 
 }  // namespace plat
+
+// The radix character of the current LC_NUMERIC locale, the one printf uses.
+#include <langinfo.h>
+
+namespace plat {
+
+char decimalPoint() {
+    const char *radix = nl_langinfo(RADIXCHAR);
+    return radix != nullptr && radix[0] != '\0' ? radix[0] : '.';
+}
+
+}  // namespace plat

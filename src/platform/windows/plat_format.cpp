@@ -15,3 +15,17 @@ int32_t formatNarrowV(char *buf, size_t size, const char *format, va_list args) 
 }
 
 }  // namespace plat
+
+// The decimal point of the C runtime's current locale, the one printf uses.
+#include <locale.h>
+
+namespace plat {
+
+char decimalPoint() {
+    const lconv *conv = localeconv();
+    return conv != nullptr && conv->decimal_point != nullptr && conv->decimal_point[0] != '\0'
+               ? conv->decimal_point[0]
+               : '.';
+}
+
+}  // namespace plat
