@@ -83,6 +83,16 @@ qoru_test::Child probe("probe", [](const std::vector<std::string> &args) {
             printf("casecmp-same=%d\n", strcasecmpU16(s, s) + strncasecmpU16(s, u"x", 0));
         } else if (a == "casecmp") {
             printf("casecmp=%d,%d\n", strcasecmpU16(u"\u00C4bc", u"\u00E4BC"), strcasecmpU16(u"abc", u"abd"));
+        } else if (a == "host-tolower") {
+            // A function the host installs sees both units of every position.
+            static int calls = 0;
+            tolowerU = [](int32_t c) -> int32_t {
+                ++calls;
+                return c;
+            };
+            const charU16 first[] = u"ab", second[] = u"ab";
+            const int32_t r = strcasecmpU16(first, second);
+            printf("host-tolower=%d calls=%d\n", r, calls);
         } else if (a == "xdigit") {
             printf("xdigit=%d%d%d\n", isxdigitU('F'), isxdigitU('g'), isxdigitU(0xFF10));
         } else if (a == "levels") {
@@ -563,6 +573,9 @@ TEST(CharacterOperations, ComparisonAndDerivedClassesFollowThePointers) {
     EXPECT_NE(r.out.find("ptr=lazy"), std::string::npos) << r.out;
     EXPECT_TRUE(r.printed("casecmp=0,-1"));
     EXPECT_NE(r.out.find("ptr=icu"), std::string::npos);
+
+    const Outcome host = run(icuOptions("complete"), {"init", "host-tolower"});
+    EXPECT_TRUE(host.printed("host-tolower=0 calls=6")) << host.out;
 }
 
 // ---- Trace levels from the environment ---------------------------------------------------
