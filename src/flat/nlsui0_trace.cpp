@@ -46,8 +46,8 @@ void initTraceLineFeed() { fputc('\n', plat::standardError()); }
 
 void initTrace(int32_t level, InitTraceFormat format, ...) {
     if (gInitTraceLevel < level) return;
-    const char *source = baseName(format.where.file_name());
-    const int32_t line = static_cast<int32_t>(format.where.line());
+    const char *source = baseName(format.file);
+    const int32_t line = format.line;
     va_list args;
     va_start(args, format);
     if (plat::standardErrorValid() && plat::hasConsoleWindow()) {

@@ -7,7 +7,6 @@
 
 #include <cstdarg>
 #include <cstdint>
-#include <source_location>
 
 #include "platform/platform.h"
 
@@ -26,9 +25,13 @@ inline constexpr size_t initTraceMessageCapacity = 1024;
 // which the report's suffix names.
 struct InitTraceFormat {
     const char *text;
-    std::source_location where;
-    InitTraceFormat(const char *format, std::source_location site = std::source_location::current())
-        : text(format), where(site) {}
+    const char *file;
+    int32_t line;
+    // The builtins take the caller's file and line, like std::source_location,
+    // with every compiler the library is built with.
+    InitTraceFormat(const char *format, const char *callerFile = __builtin_FILE(),
+                    int32_t callerLine = __builtin_LINE())
+        : text(format), file(callerFile), line(callerLine) {}
 };
 
 // The reporting pattern: writes one report when the initialization trace
