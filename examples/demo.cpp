@@ -59,7 +59,13 @@ std::vector<Text> readLines(FILE *file) {
     return lines;
 }
 
-void section(const char16_t *title) { printfU16(u"\n== %s ==\n", title); }
+// Standard output is flushed at each section, so that the library's reports
+// on standard error appear where they happen.
+void section(const char16_t *title) {
+    fflush(stdout);
+    printfU16(u"\n== %s ==\n", title);
+    fflush(stdout);
+}
 
 void showTable(const std::vector<Text> &lines) {
     section(u"Lines (lengths in UTF-16 code units)");
@@ -85,13 +91,16 @@ void showSortedWords(const std::vector<Text> &lines) {
     }
     qsort(words.data(), words.size(), sizeof words[0], compareWords);
     std::string out;
+    bool supplementary = false;
     for (const charU16 *w : words) {
+        for (const charU16 *u = w; *u; ++u) supplementary |= (*u >= 0xD800 && *u < 0xE000);
         char utf8[256];
         if (U2sToUtf8s(utf8, w, sizeof utf8) < sizeof utf8) out += std::string(utf8) + " ";
     }
     printf("%zu words: %s\n", words.size(), out.c_str());
-    printf("(U2sToUtf8s writes each surrogate as its own three-byte sequence, so the emoji above\n"
-           " are six bytes each that only the library's own reader reads back; printfU16 joins pairs.)\n");
+    if (supplementary)
+        printf("(U2sToUtf8s writes each surrogate as its own three-byte sequence, so the emoji above\n"
+               " are six bytes each that only the library's own reader reads back; printfU16 joins pairs.)\n");
     fflush(stdout);
 }
 

@@ -1,11 +1,34 @@
 #!/usr/bin/env bash
 # Builds the library and runs the demo on the bundled multilingual sample.
-# Arguments are passed to the demo.
+#   scripts/demo.sh [FILE]      the demo on FILE (default: examples/sample.txt)
+#   scripts/demo.sh --no-icu    the demo built for an ICU version this machine
+#                               lacks: first the failure reports and exit -1,
+#                               then the 7-bit emergency mode
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
+build() {
+  cmake -S "$root" -B "$1" -DCMAKE_BUILD_TYPE=Release -DQORU_BUILD_TESTS=OFF "${@:2}" >/dev/null
+  cmake --build "$1" -j"${QORU_JOBS:-2}" --target qorucum_demo >/dev/null
+}
+
+if [ "${1:-}" = "--no-icu" ]; then
+  dir="$root/build/demo-noicu"
+  # ICU 50 is not on this machine, and NO_QOR_ICU_PATH skips the fixed directory.
+  build "$dir" -DQORU_ICU_VERSION=50
+  cd "$dir/bin"
+  echo "### Without ICU (NO_QOR_ICU_PATH=1): the reports, then exit status -1"
+  set +e
+  NO_QOR_ICU_PATH=1 ./qorucum_demo sample-short.txt
+  echo "### exit status: $?"
+  echo
+  echo "### The same with NLSUI_7BIT_FALLBACK=1: 7-bit emergency mode"
+  NO_QOR_ICU_PATH=1 NLSUI_7BIT_FALLBACK=1 ./qorucum_demo sample-short.txt
+  echo "### exit status: $?"
+  exit 0
+fi
+
 dir="$root/build/native"
-cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DQORU_BUILD_TESTS=OFF >/dev/null
-cmake --build "$dir" -j"${QORU_JOBS:-2}" --target qorucum_demo >/dev/null
+build "$dir"
 cd "$dir/bin"
 exec ./qorucum_demo "$@"

@@ -22,24 +22,15 @@
 namespace {
 
 using qoru_test::GuardPage;
+using qoru_test::Arena;
 using qoru_test::UnitSource;
+using qoru_test::arenaUnits;
+using qoru_test::canary;
+using qoru_test::placeSomewhere;
 using Units = std::vector<charU16>;
 
 constexpr int iterations = 3000;
-constexpr charU16 canary = 0xCCCC;
 constexpr int32_t rangeError = 34;  // the bounds-checked copies' one failure code
-constexpr size_t arenaUnits = 1024;
-
-struct Arena {
-    alignas(16) std::array<charU16, arenaUnits> units;
-    Arena() { units.fill(canary); }
-};
-
-charU16 *placeSomewhere(UnitSource &rnd, Arena &arena, const GuardPage &guard, const Units &units) {
-    charU16 *p = rnd.chance(30) ? guard.tail<charU16>(units.size()) : arena.units.data() + rnd.below(8);
-    std::copy(units.begin(), units.end(), p);
-    return p;
-}
 
 Units randomUnitsWithZeros(UnitSource &rnd, size_t n) {
     Units v(n);

@@ -18,12 +18,14 @@
 namespace {
 
 using qoru_test::GuardPage;
+using qoru_test::Arena;
 using qoru_test::UnitSource;
+using qoru_test::arenaUnits;
+using qoru_test::canary;
+using qoru_test::placeSomewhere;
 using Units = std::vector<charU16>;
 
 constexpr int iterations = 3000;
-constexpr charU16 canary = 0xCCCC;
-constexpr size_t arenaUnits = 1024;
 
 // ---- Reference loops ----------------------------------------------------------
 
@@ -87,19 +89,6 @@ size_t refSpan(const charU16 *s, const charU16 *set, bool inside) {
 ptrdiff_t offsetOf(const charU16 *base, const charU16 *p) { return p == nullptr ? -1 : p - base; }
 
 // ---- Placement ------------------------------------------------------------------
-
-struct Arena {
-    alignas(16) std::array<charU16, arenaUnits> units;
-    Arena() { units.fill(canary); }
-};
-
-// Puts units at a random place: at one of the eight 2-byte offsets of an
-// aligned block in the arena, or ending right before the unreadable page.
-charU16 *placeSomewhere(UnitSource &rnd, Arena &arena, const GuardPage &guard, const Units &units) {
-    charU16 *p = rnd.chance(30) ? guard.tail<charU16>(units.size()) : arena.units.data() + rnd.below(8);
-    std::copy(units.begin(), units.end(), p);
-    return p;
-}
 
 // A string whose units mostly come from a few values, so sets and searches
 // meet often.

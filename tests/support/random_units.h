@@ -4,10 +4,14 @@
 #ifndef QORU_TEST_RANDOM_UNITS_H
 #define QORU_TEST_RANDOM_UNITS_H
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <random>
 #include <vector>
+
+#include "guard_page.h"
 
 namespace qoru_test {
 
@@ -53,6 +57,24 @@ public:
 private:
     std::mt19937 rng_;
 };
+
+inline constexpr char16_t canary = 0xCCCC;
+inline constexpr size_t arenaUnits = 1024;
+
+// An aligned area filled with canaries, where tests place their strings.
+struct Arena {
+    alignas(16) std::array<char16_t, arenaUnits> units;
+    Arena() { units.fill(canary); }
+};
+
+// Puts units at a random place: at one of the eight 2-byte offsets of an
+// aligned block in the arena, or ending right before the unreadable page.
+inline char16_t *placeSomewhere(UnitSource &rnd, Arena &arena, const GuardPage &guard,
+                                const std::vector<char16_t> &units) {
+    char16_t *p = rnd.chance(30) ? guard.tail<char16_t>(units.size()) : arena.units.data() + rnd.below(8);
+    std::copy(units.begin(), units.end(), p);
+    return p;
+}
 
 }  // namespace qoru_test
 

@@ -1,21 +1,14 @@
-// Standard streams, process identifier, clock and environment on the Windows
-// C runtime.
-#include "platform/platform.h"
-
-#include <cstdlib>
-#include <ctime>
+// Process identifier and calendar clock on the Windows C runtime.
 #include <process.h>
 
-namespace plat {
+#include <ctime>
 
-FILE *standardInput() { return stdin; }
-FILE *standardOutput() { return stdout; }
-FILE *standardError() { return stderr; }
+#include "platform/platform.h"
+
+namespace plat {
 
 int32_t processId() { return static_cast<int32_t>(_getpid()); }
 
 int64_t calendarTime() { return static_cast<int64_t>(_time64(nullptr)); }
-
-const char *getEnv(const char *name) { return getenv(name); }
 
 }  // namespace plat
