@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "i18n/qoru16/u16_digits.h"
 #include "i18n/qoru16/u16_put.h"
 #include "qorucum/string.h"
 
@@ -30,6 +31,46 @@ size_t findPercent(const charU16 *s, size_t n) {
 }
 
 bool isBounded(const OutContext &ctx) { return ctx.stream == nullptr && ctx.limit != unboundedLimit; }
+
+// A directive that is one letter of d i u o x X s, with no flag, width,
+// precision or length, is the common case. Its field is its text alone (and
+// a "-" for a negative number), so the text goes straight to the sink
+// without the directive record. Returns false for any other directive.
+bool emitPlainDirective(OutContext &ctx, charU16 letter, ptrdiff_t &result) {
+    charU16 digits[maxDigits64 + 1];
+    charU16 *const end = digits + maxDigits64 + 1;
+    charU16 *first;
+    switch (letter) {
+    case u'd':
+    case u'i': {
+        const int value = va_arg(ctx.arguments, int);
+        const uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+        first = writeDecimalBackward(end, magnitude);
+        if (value < 0) *--first = u'-';
+        break;
+    }
+    case u'u':
+        first = writeDecimalBackward(end, va_arg(ctx.arguments, unsigned int));
+        break;
+    case u'x':
+    case u'X':
+        first = writeHexBackward(end, va_arg(ctx.arguments, unsigned int), letter == u'X');
+        break;
+    case u'o':
+        first = writePowerOfTwoBackward(end, va_arg(ctx.arguments, unsigned int), 3, false);
+        break;
+    case u's': {
+        const charU16 *text = va_arg(ctx.arguments, const charU16 *);
+        if (text == nullptr) text = u"(null)";
+        result = outRun(ctx, text, strlenU16(text));
+        return true;
+    }
+    default:
+        return false;
+    }
+    result = outRun(ctx, first, static_cast<size_t>(end - first));
+    return true;
+}
 
 }  // namespace
 
@@ -140,6 +181,12 @@ int32_t vvfprintfU16(OutContext &ctx) {
         }
         pos += literal + 1;
 
+        if (emitPlainDirective(ctx, format[pos], result)) {
+            ++pos;
+            if (result < 0) break;
+            if (isBounded(ctx) && ctx.count >= ctx.limit) break;
+            continue;
+        }
         resetOutSpec(spec);
         const int32_t used = parseOutDirective(spec, format + pos, ctx.arguments);
         if (used < 0) {

@@ -4,7 +4,8 @@
 // address, or 64 bytes at a 64-byte aligned address, so it never crosses a
 // page boundary; and it holds the unit the scan has reached, which is a unit
 // of the string (no earlier unit was the terminator), so its page is mapped.
-// Units after the terminator in the same block are read but never used.
+// Units before the string's start or after its terminator in the same block
+// are read but never used.
 // Unaligned reads of a second string are made only when they stay within
 // one page, by the same argument. AddressSanitizer cannot know this, so the
 // helpers that read blocks are not instrumented.
@@ -57,15 +58,15 @@ inline __m128i zeroOrUnit(const char16_t *p, __m128i c) {
     return _mm_or_si128(_mm_cmpeq_epi16(v, _mm_setzero_si128()), _mm_cmpeq_epi16(v, c));
 }
 
-// First unit at or after s that is 0 or c. s must be 2-byte aligned.
+// First unit at or after s that is 0 or c. s must be 2-byte aligned. The
+// first read is the aligned block that holds s, with the units before s
+// masked off, so short strings need no unit-by-unit start.
 inline const char16_t *findZeroOrUnit(const char16_t *s, char16_t c) {
-    const char16_t *p = s;
-    while (!isAligned(p, blockBytes)) {
-        if (*p == 0 || *p == c) return p;
-        ++p;
-    }
     const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
-    for (; !isAligned(p, groupBytes); p += blockUnits)
+    const uintptr_t offset = reinterpret_cast<uintptr_t>(s) & (blockBytes - 1);
+    const char16_t *p = reinterpret_cast<const char16_t *>(reinterpret_cast<uintptr_t>(s) - offset);
+    if (const uint32_t m = unitMask(zeroOrUnit(p, wanted)) >> offset) return s + firstMarkedUnit(m);
+    for (p += blockUnits; !isAligned(p, groupBytes); p += blockUnits)
         if (const uint32_t m = unitMask(zeroOrUnit(p, wanted))) return p + firstMarkedUnit(m);
     for (;; p += groupUnits) {
         const __m128i hit0 = zeroOrUnit(p, wanted);
