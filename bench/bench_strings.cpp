@@ -35,10 +35,11 @@ void appendChar(std::u16string &s, char32_t c) {
     }
 }
 
-// ASCII: printable characters. Mixed-script: words of 2 to 9 letters, each
-// from one script in turn (Latin with accents, Cyrillic, Greek, Arabic,
-// Hebrew, Devanagari, CJK, Hangul, and now and then an emoji), separated by
-// blanks and punctuation, as running multilingual text is.
+// ASCII: printable characters. Mixed-script: sentences of 4 to 15 words of 2
+// to 9 letters, each sentence in one script, the scripts taken at random
+// (Latin with accents, Cyrillic, Greek, Arabic, Hebrew, Devanagari, CJK,
+// Hangul, and emoji), words separated by blanks and punctuation, as a
+// multilingual document is.
 std::u16string makeText(size_t n, bool mixed) {
     std::mt19937 rng(static_cast<uint32_t>(n * 2 + mixed));
     struct Script {
@@ -53,9 +54,13 @@ std::u16string makeText(size_t n, bool mixed) {
             continue;
         }
         const Script &sc = scripts[rng() % std::size(scripts)];
-        const size_t letters = sc.first >= 0x1F600 ? 1 : 2 + rng() % 8;
-        for (size_t i = 0; i < letters; ++i) appendChar(s, sc.first + rng() % sc.count);
-        s += (rng() % 8 == 0) ? u',' : u' ';
+        const size_t words = 4 + rng() % 12;
+        for (size_t w = 0; w < words; ++w) {
+            const size_t letters = sc.first >= 0x1F600 ? 1 : 2 + rng() % 8;
+            for (size_t i = 0; i < letters; ++i) appendChar(s, sc.first + rng() % sc.count);
+            s += (rng() % 8 == 0) ? u',' : u' ';
+        }
+        s += u". ";
     }
     s.resize(n);
     // A cut may leave a lone high surrogate at the end: end on a letter.
