@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Prints median times and ours/peer ratios from Google Benchmark JSON files.
 
-Benchmarks are named IMPL/OPERATION/CASE, IMPL being "ours" or a peer
+CPU time per call. Benchmarks are named IMPL/OPERATION/CASE, IMPL being "ours" or a peer
 ("icu", "libc", "memcpy", ...). For every OPERATION/CASE the table shows each
 implementation's median time and the ratio ours/peer (below 1: ours is faster).
 """
@@ -20,7 +20,7 @@ def load(paths):
             if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
                 continue
             impl, _, rest = name.partition("/")
-            t = b["real_time"]
+            t = b["cpu_time"]  # steadier than wall time on a shared machine
             unit = b.get("time_unit", "ns")
             t *= {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[unit]
             # With repetitions, the median aggregate wins over single runs.
