@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
-#include <filesystem>
 #include <algorithm>
 #include <limits>
 #include <random>
@@ -17,9 +16,12 @@
 #include <vector>
 
 #include "child.h"
+#include "errno_after.h"
 #include "i18n/qoru16/u16_FrmOut.h"
 #include "qorucum.h"
+#include "temp_path.h"
 #include "trace_capture.h"
+#include "utf8_text.h"
 
 namespace {
 
@@ -147,27 +149,24 @@ TEST(PrintfGrammar, StarsTakeIntArgumentsInOrder) {
     EXPECT_EQ(flagsOf(spec), "");
 }
 
-TEST(PrintfGrammar, SharedWidthAndLengthParsers) {
-    auto width = [](const char16_t *p, int32_t *out, ...) {
-        va_list args;
-        va_start(args, out);
-        const int32_t n = qoru::parseFieldWidth(out, p, args);
-        va_end(args);
-        return n;
-    };
-    int32_t w = 99;
-    EXPECT_EQ(width(u"0", &w), 1);
-    EXPECT_EQ(w, 0);
-    EXPECT_EQ(width(u"123x", &w), 3);
-    EXPECT_EQ(w, 123);
-    w = 99;
-    EXPECT_EQ(width(u"x", &w), 0);
-    EXPECT_EQ(width(u"", &w), 0);
-    EXPECT_EQ(w, 99);
-    EXPECT_EQ(width(u"*", &w, -8), 1);
-    EXPECT_EQ(w, -8);
-    EXPECT_EQ(width(u"99999999999", &w), 11);  // wraps without failing
+int32_t parseWidth(const char16_t *p, int32_t *out, ...) {
+    va_list args;
+    va_start(args, out);
+    const int32_t n = qoru::parseFieldWidth(out, p, args);
+    va_end(args);
+    return n;
+}
 
+TEST(PrintfGrammar, SharedWidthAndLengthParsers) {
+    int32_t w = 99;
+    EXPECT_EQ(parseWidth(u"x", &w), 0);
+    EXPECT_EQ(w, 99) << "nothing stored without digits";
+    const struct { const char16_t *text; int32_t used, width; } rows[] = {{u"0", 1, 0}, {u"123x", 3, 123}, {u"*", 1, -8}};
+    for (const auto &r : rows) {
+        EXPECT_EQ(parseWidth(r.text, &w, -8), r.used);
+        EXPECT_EQ(w, r.width);
+    }
+    EXPECT_EQ(parseWidth(u"99999999999", &w), 11);  // wraps without failing
     uint32_t flags = 77;
     EXPECT_EQ(qoru::parseLengthModifier(&flags, u"I6"), 0);
     EXPECT_EQ(qoru::parseLengthModifier(&flags, u"q"), 0);
@@ -178,41 +177,18 @@ TEST(PrintfGrammar, SharedWidthAndLengthParsers) {
 
 // ---- Field layout -----------------------------------------------------------------
 
-struct LayoutRow {
-    std::u16string got;
-    std::u16string want;
-};
-
-TEST(PrintfLayout, FieldsAsTheLayoutRulesSay) {
-    const char16_t pairText[] = {u'a', 0xD83D, 0xDE00, 0};
-    const LayoutRow rows[] = {
+// Fixed texts and extremes the random test below meets seldom or never.
+TEST(PrintfLayout, FixedTextsAndExtremes) {
+    const std::pair<std::u16string, std::u16string> rows[] = {
         {format(u"%d", std::numeric_limits<int>::min()), u"-2147483648"},
         {format(u"%lld", std::numeric_limits<long long>::min()), u"-9223372036854775808"},
         {format(u"%I64u", std::numeric_limits<unsigned long long>::max()), u"18446744073709551615"},
-        {format(u"%+d|% d|%+u|%+x|%+o", 5, 5, 5u, 5u, 5u), u"+5| 5|5|5|5"},
-        {format(u"%.0d|%5.0d|%#.0o|%#x|%#.0x", 0, 0, 0u, 0u, 0u), u"|     |0|0|"},
-        {format(u"%#o|%#.5o|%.5o|%#5x", 8u, 8u, 8u, 255u), u"010|00010|00010| 0xff"},
-        {format(u"%llo", 1ull << 40), u"20000000000000"},
-        {format(u"%05d|%5d|%-05d|%#06x|%5.2x", -42, -42, -42, 255u, 255u), u"-0042|  -42|-42  |0x00ff|   ff"},
-        {format(u"%hd|%hhu", 70000, 70000u), u"70000|70000"},  // h and hh do not narrow
-        {format(u"%08.3f|%010f|%-8.2f|", 3.14159, 3.14159, -1.5), u"   3.142|003.141590|-1.50   |"},
-        {format(u"%+f|%+.1f", -0.0, 0.0), u"-0.000000|+0.0"},
-        {format(u"%Lf", 2.5), u"2.500000"},  // L still reads and formats a double
-        {format(u"%p|%p|%.4p|%#p", nullptr, reinterpret_cast<void *>(0x1f), reinterpret_cast<void *>(0x1f),
-                reinterpret_cast<void *>(0x1f)),
-         u"(nil)|1f|001f|1f"},
-        {format(u"%s|%.3s|%3s|%-4s|", nullptr, u"abcdef", u"", u"ab"), u"(null)|abc|   |ab  |"},
-        {format(u"%05s|%05%|%5%|%-3%|", u"ab"), u"000ab|0000%|    %|%  |"},
-        {format(u"%c|%lc|%hc", 0x263A, 0x1263A, 0x41), u"\u263A|\u263A|A"},
-        {format(u"%3c|", 0), std::u16string(u"   ") + char16_t(0) + u"|"},
-        {format(u"%*d|%-*d|%*d", 4, 7, 4, 7, -3, 7), u"   7|7   |7"},
-        {format(u"%.*s|%.*s", -5, u"abc", 2, u"abc"), u"abc|ab"},
-        {format(u"%.2s|%4s", pairText, pairText), std::u16string(u"a\xD83D") + u"|" + u" a\xD83D\xDE00"},
-        {format(u"%ls|%hs", u"wide", u"also"), u"wide|also"},
+        {format(u"%.0d|%#.0o|%#x|%#.0x|%#.5o", 0, 0u, 0u, 0u, 8u), u"|0|0||00010"},
+        {format(u"%+f|%+.1f|% f", -0.0, 0.0, -0.0), u"-0.000000|+0.0|-0.000000"},  // a negative zero is negative
+        {format(u"%p|%s|%3c|", nullptr, nullptr, 0), std::u16string(u"(nil)|(null)|   ") + char16_t(0) + u"|"},
         {format(u"no directives"), u"no directives"},
-        {format(u""), u""},
     };
-    for (const auto &row : rows) EXPECT_EQ(narrowForDisplay(row.got), narrowForDisplay(row.want));
+    for (const auto &[got, want] : rows) EXPECT_EQ(narrowForDisplay(got), narrowForDisplay(want));
 }
 
 TEST(PrintfLayout, LongTextsUseTheHeap) {
@@ -279,25 +255,13 @@ struct Case {
     std::u16string want;  // the reference output
 };
 
-// Digits of a magnitude by plain division, independent of the library's writer.
-std::u16string referenceDigits(unsigned long long v, unsigned base, bool upper) {
-    const char *set = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-    std::u16string out;
-    do {
-        out.insert(out.begin(), static_cast<char16_t>(set[v % base]));
-        v /= base;
-    } while (v != 0);
-    return out;
-}
-
+// Digits of a magnitude by plain division, independent of the library's
+// writer, with the precision's leading zeros.
 std::u16string referenceInteger(unsigned long long v, unsigned base, bool upper, int precision, bool octalAlternate) {
-    std::u16string digits = referenceDigits(v, base, upper);
-    if (v == 0 && precision == 0 && !octalAlternate) digits.clear();
-    int zeros = 0;
-    if (precision > static_cast<int>(digits.size())) {
-        zeros = precision - static_cast<int>(digits.size());
-        if (octalAlternate) --zeros;
-    }
+    std::u16string digits;
+    for (; v != 0; v /= base) digits.insert(digits.begin(), static_cast<char16_t>("0123456789abcdef0123456789ABCDEF"[v % base + (upper ? 16 : 0)]));
+    if (digits.empty() && (precision != 0 || octalAlternate)) digits = u"0";
+    const int zeros = precision - static_cast<int>(digits.size()) - (octalAlternate ? 1 : 0);
     return std::u16string(static_cast<size_t>(zeros > 0 ? zeros : 0), u'0') + digits;
 }
 
@@ -310,18 +274,15 @@ std::u16string referenceLayout(const Directive &d, const Value &value) {
     bool negative = false;
     const char c = d.conversion;
     switch (c) {
-    case 'd':
-    case 'i': {
+    case 'd': case 'i': {
         const long long v = wide ? std::get<long long>(value) : std::get<int>(value);
         negative = v < 0;
         const unsigned long long mag = v < 0 ? 0ull - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
         text = referenceInteger(mag, 10, false, d.precision, false);
         break;
     }
-    case 'u':
-    case 'o':
-    case 'x':
-    case 'X': {
+    case 'u': case 'o':
+    case 'x': case 'X': {
         const unsigned long long v = wide ? std::get<unsigned long long>(value) : std::get<unsigned>(value);
         text = referenceInteger(v, c == 'u' ? 10 : c == 'o' ? 8 : 16, c == 'X', d.precision, c == 'o' && d.hash);
         break;
@@ -461,12 +422,8 @@ private:
         const bool wide = d.length == "ll" || d.length == "I64";
         const uint64_t bits = rng_() >> below(64);
         switch (d.conversion) {
-        case 'd':
-        case 'i': return wide ? Value(static_cast<long long>(bits)) : Value(static_cast<int>(static_cast<uint32_t>(bits)));
-        case 'u':
-        case 'o':
-        case 'x':
-        case 'X': return wide ? Value(static_cast<unsigned long long>(bits)) : Value(static_cast<unsigned>(bits));
+        case 'd': case 'i': return wide ? Value(static_cast<long long>(bits)) : Value(static_cast<int>(static_cast<uint32_t>(bits)));
+        case 'u': case 'o': case 'x': case 'X': return wide ? Value(static_cast<unsigned long long>(bits)) : Value(static_cast<unsigned>(bits));
         case 'p': return below(8) == 0 ? Value(static_cast<void *>(nullptr)) : Value(reinterpret_cast<void *>(bits));
         case 'c': return Value(static_cast<int>(below(5) == 0 ? 0 : bits & 0x3FFFF));
         case 's': {
@@ -614,55 +571,41 @@ TEST(PrintfBounded, EveryEntryPointOnEverySize) {
     }
 }
 
-TEST(PrintfBounded, EdgeCases) {
-    char16_t b[16];
-    EXPECT_EQ(snprintfU16(b, 5, u"abcdefgh"), 5);
-    EXPECT_EQ(std::u16string(b), u"abcd");
-    EXPECT_EQ(snprintfU16(b, 4, u"ab%sz", u"cdef"), 4);
-    EXPECT_EQ(std::u16string(b), u"abc");
-    // A full buffer meeting a character, a "#" prefix or an empty string is a
-    // cut like any other.
+// A full buffer meeting a character, a "#" prefix or an empty string is a cut
+// like any other: terminated, and the cut's usual result.
+TEST(PrintfBounded, FullBufferAtADirectiveIsACut) {
+    char16_t b[4];
     EXPECT_EQ(snprintfU16(b, 2, u"ab%c", 'x'), 2);
     EXPECT_EQ(std::u16string(b), u"a");
     EXPECT_EQ(snprintfU16(b, 2, u"ab%#x", 255u), 2);
     EXPECT_EQ(snprintfU16(b, 2, u"ab%s", u""), 2);
     EXPECT_EQ(snprintf_sU16(b, 2, u"ab%c", 'x'), 2);
     EXPECT_EQ(sprintf_sU16(b, 2, u"ab%c", 'x'), -1);
+    EXPECT_EQ(std::u16string(b), u"a");
     EXPECT_EQ(snprintfU16(nullptr, 0, u"%c%#x%s", 'x', 1u, u""), 0);
-    EXPECT_EQ(snprintfU16(b, 5, u"hello world"), 5);
-    EXPECT_EQ(snprintf_sU16(b, 5, u"hello world"), 5);
-    EXPECT_EQ(sprintf_sU16(b, 5, u"hello world"), -1);
-    EXPECT_EQ(std::u16string(b), u"hell");
-    EXPECT_EQ(snprintfU16(b, 6, u"hello"), 5);
-    EXPECT_EQ(sprintf_sU16(b, 6, u"hello"), 5);
 }
 
 TEST(PrintfBounded, ArgumentChecks) {
+    using qoru_test::errnoAfter;
     char16_t b[8] = {u'q', 0};
-    auto run = [](auto &&call) {
-        errno = 0;
-        const int32_t r = call();
-        return std::make_pair(r, errno);
-    };
-    const std::pair<int32_t, int> none{0, 0};
-    EXPECT_EQ(run([&] { return snprintfU16(b, 0, nullptr); }), none);
-    EXPECT_EQ(run([&] { return snprintfU16(nullptr, 3, u"x"); }), std::make_pair(-1, EBADF));
-    EXPECT_EQ(run([&] { return snprintfU16(b, 3, nullptr); }), std::make_pair(-1, EINVAL));
-    EXPECT_EQ(run([&] { return sprintfU16(nullptr, u"%s"); }), std::make_pair(-1, EBADF));
-    EXPECT_EQ(run([&] { return sprintfU16(b, nullptr); }), std::make_pair(-1, EINVAL));
-    EXPECT_EQ(run([&] { return callWithList(vsprintfSized, nullptr, 0, u"%s"); }), std::make_pair(-1, EBADF));
-    EXPECT_EQ(run([&] { return sprintf_sU16(b, 0, u"x"); }), std::make_pair(-1, 0));
-    EXPECT_EQ(run([&] { return sprintf_sU16(nullptr, 3, u"x"); }), std::make_pair(-1, EBADF));
-    EXPECT_EQ(run([&] { return sprintf_sU16(b, 3, nullptr); }), std::make_pair(-1, EINVAL));
-    EXPECT_EQ(run([&] { return snprintf_sU16(b, 0, u"x"); }), none);
-    EXPECT_EQ(run([&] { return snprintf_sU16(nullptr, 3, u"x"); }), std::make_pair(-1, EBADF));
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(snprintfU16(b, 0, nullptr), 0); }), 0);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(snprintfU16(nullptr, 3, u"x"), -1); }), EBADF);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(snprintfU16(b, 3, nullptr), -1); }), EINVAL);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(sprintfU16(nullptr, u"%s"), -1); }), EBADF);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(sprintfU16(b, nullptr), -1); }), EINVAL);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(callWithList(vsprintfSized, nullptr, 0, u"%s"), -1); }), EBADF);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(sprintf_sU16(b, 0, u"x"), -1); }), 0);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(sprintf_sU16(nullptr, 3, u"x"), -1); }), EBADF);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(sprintf_sU16(b, 3, nullptr), -1); }), EINVAL);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(snprintf_sU16(b, 0, u"x"), 0); }), 0);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(snprintf_sU16(nullptr, 3, u"x"), -1); }), EBADF);
     b[2] = u'q';
-    EXPECT_EQ(run([&] { return snprintf_sU16(b, 3, nullptr); }), std::make_pair(-1, EINVAL));
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(snprintf_sU16(b, 3, nullptr), -1); }), EINVAL);
     EXPECT_EQ(b[2], 0);
-    EXPECT_EQ(run([&] { return printfU16(nullptr); }), std::make_pair(-1, EINVAL));
-    EXPECT_EQ(run([&] { return fprintfU16(stdout, nullptr); }), std::make_pair(-1, EINVAL));
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(printfU16(nullptr), -1); }), EINVAL);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fprintfU16(stdout, nullptr), -1); }), EINVAL);
     // A null stream is a bad stream, not a silent success.
-    EXPECT_EQ(run([&] { return fprintfU16(nullptr, u"x"); }), std::make_pair(-1, EBADF));
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fprintfU16(nullptr, u"x"), -1); }), EBADF);
     // An invalid format after some text: the text stays, terminated, and
     // snprintf_sU16 also terminates the last unit.
     char16_t c[4] = {u'q', u'q', u'q', u'q'};
@@ -742,27 +685,8 @@ std::string readBack(FILE *f) {
     fflush(f);
     rewind(f);
     std::string bytes;
-    int c;
-    while ((c = fgetc(f)) != EOF) bytes += static_cast<char>(c);
+    for (int c; (c = fgetc(f)) != EOF;) bytes += static_cast<char>(c);
     return bytes;
-}
-
-std::string utf8(const std::u16string &s) {
-    // Reference encoder for text without surrogates.
-    std::string out;
-    for (char16_t u : s) {
-        if (u < 0x80) {
-            out += static_cast<char>(u);
-        } else if (u < 0x800) {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (u >> 12));
-            out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (u & 0x3F));
-        }
-    }
-    return out;
 }
 
 struct TempStream {
@@ -772,13 +696,6 @@ struct TempStream {
     }
     FILE *f;
 };
-
-TEST(PrintfStream, UnitsCountedBytesWritten) {
-    TempStream t;
-    ASSERT_NE(t.f, nullptr);
-    EXPECT_EQ(fprintfU16(t.f, u"\u00e9%s", u"\u20ac"), 2);
-    EXPECT_EQ(readBack(t.f), "\xC3\xA9\xE2\x82\xAC");
-}
 
 TEST(PrintfStream, SurrogatePairsJoinWithinARunOnly) {
     TempStream t;
@@ -809,37 +726,30 @@ TEST(PrintfStream, LongOutputKeepsPairsAcrossBlocks) {
     EXPECT_EQ(readBack(t.f), want);
 }
 
+// Every literal and directive is a run of its own: the reference encoder
+// applies to the whole text as the random cases never put a low surrogate
+// at the start of a run after a high one at the end of the one before.
 TEST(PrintfStream, RandomLinesMatchTheBufferOutput) {
     TempStream t;
     ASSERT_NE(t.f, nullptr);
     RandomCases cases(12345);
     std::string want;
-    int32_t units = 0;
     for (int i = 0; i < 400; ++i) {
         Case k = cases.next();
-        // Surrogates follow the writer's rules, tested above.
-        if (std::any_of(k.want.begin(), k.want.end(), [](char16_t u) { return u >= 0xD800 && u <= 0xDFFF; }))
-            continue;
         const int32_t r = applyArguments(k, [&](auto... a) { return fprintfU16(t.f, k.fmt.c_str(), a...); });
         ASSERT_EQ(r, static_cast<int32_t>(k.want.size())) << narrowForDisplay(k.fmt);
-        want += utf8(k.want);
-        units += r;
+        want += qoru_test::utf8Of(k.want);
     }
-    EXPECT_GT(units, 0);
     EXPECT_EQ(readBack(t.f), want);
 }
 
 TEST(PrintfStream, AStreamThatRefusesBytesFails) {
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("qoru_printf_" + std::to_string(std::random_device{}()));
-    FILE *w = fopen(path.string().c_str(), "wb");
-    ASSERT_NE(w, nullptr);
-    fclose(w);
-    FILE *readOnly = fopen(path.string().c_str(), "rb");
+    qoru_test::TempPath path;
+    ASSERT_TRUE(path.write(""));
+    FILE *readOnly = fopen(path.path().string().c_str(), "rb");
     ASSERT_NE(readOnly, nullptr);
     EXPECT_EQ(fprintfU16(readOnly, u"abc%d", 5), -1);
     fclose(readOnly);
-    std::filesystem::remove(path);
 }
 
 qoru_test::Child printToStandardOutput("printf_stdout", [](const std::vector<std::string> &) {
