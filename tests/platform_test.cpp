@@ -26,7 +26,6 @@ struct IntegerCase {
 constexpr uint32_t clampedNegative = 0xFFFFFFFFu;
 
 const IntegerCase integerCases[] = {
-    {"0", 10, 0, 0, 0, 0, 1},
     {"-1", 10, -1, 0, 0xFFFFFFFFu, 0, 2},
     {"2147483647", 10, INT32_MAX, 0, 2147483647u, 0, 10},
     {"2147483648", 10, INT32_MAX, ERANGE, 2147483648u, 0, 10},
@@ -52,47 +51,35 @@ const IntegerCase integerCases[] = {
     {"-80000000", 16, INT32_MIN, 0, 0x80000000u, 0, 9},
 };
 
-bool onWindows() { return sizeof(long) == 4; }
-
-class IntegerTable : public testing::TestWithParam<IntegerCase> {};
-
-TEST_P(IntegerTable, Strtol32MatchesTheWindowsRuntime) {
-    const IntegerCase &c = GetParam();
-    char *end = nullptr;
-    errno = 0;
-    EXPECT_EQ(plat::strtol32(c.text, &end, c.base), c.signedValue);
-    EXPECT_EQ(errno, c.signedErrno);
-    EXPECT_EQ(end - c.text, c.consumed);
+TEST(Platform, Strtol32AndStrtoul32MatchTheWindowsRuntime) {
+    for (const IntegerCase &c : integerCases) {
+        SCOPED_TRACE(testing::Message() << '"' << c.text << "\" base " << c.base);
+        char *end = nullptr;
+        errno = 0;
+        EXPECT_EQ(plat::strtol32(c.text, &end, c.base), c.signedValue);
+        EXPECT_EQ(errno, c.signedErrno);
+        EXPECT_EQ(end - c.text, c.consumed);
+        errno = 0;
+        const uint32_t v = plat::strtoul32(c.text, &end, c.base);
+        if (sizeof(long) == 4 && c.unsignedValue == clampedNegative && c.text[0] == '-')
+            EXPECT_TRUE(v == clampedNegative || v == 1u) << v;  // Windows: Microsoft's or Wine's
+        else
+            EXPECT_EQ(v, c.unsignedValue);
+        EXPECT_EQ(errno, c.unsignedErrno);
+        EXPECT_EQ(end - c.text, c.consumed);
+    }
 }
 
-TEST_P(IntegerTable, Strtoul32MatchesTheWindowsRuntime) {
-    const IntegerCase &c = GetParam();
-    char *end = nullptr;
-    errno = 0;
-    const uint32_t v = plat::strtoul32(c.text, &end, c.base);
-    if (onWindows() && c.unsignedValue == clampedNegative && c.text[0] == '-')
-        EXPECT_TRUE(v == clampedNegative || v == 1u) << v;
-    else
-        EXPECT_EQ(v, c.unsignedValue);
-    EXPECT_EQ(errno, c.unsignedErrno);
-    EXPECT_EQ(end - c.text, c.consumed);
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, IntegerTable, testing::ValuesIn(integerCases));
-
-TEST(FormatNarrow, ReturnsMinusOneAndTerminatesWhenCut) {
+TEST(Platform, FormatNarrowReturnsMinusOneAndTerminatesWhenCut) {
     char buf[8];
-    memset(buf, 'x', sizeof buf);
-    EXPECT_EQ(plat::formatNarrow(buf, sizeof buf, "%s", "0123456789"), -1);
-    EXPECT_STREQ(buf, "0123456");
     EXPECT_EQ(plat::formatNarrow(buf, sizeof buf, "%d", 1234567), 7);
     EXPECT_STREQ(buf, "1234567");
-    EXPECT_EQ(plat::formatNarrow(buf, sizeof buf, "%d", 12345678), -1);
-    EXPECT_STREQ(buf, "1234567");
+    EXPECT_EQ(plat::formatNarrow(buf, sizeof buf, "%s", "abcdefgh"), -1);
+    EXPECT_STREQ(buf, "abcdefg");
     EXPECT_EQ(plat::formatNarrow(buf, 0, "%d", 1), -1);
 }
 
-TEST(ProcessServices, AnswerSensibly) {
+TEST(Platform, ProcessServicesAnswerSensibly) {
     EXPECT_GT(plat::processId(), 0);
     EXPECT_GT(plat::calendarTime(), 1700000000);
     EXPECT_NE(plat::standardError(), nullptr);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "child.h"
@@ -45,42 +46,31 @@ protected:
     void SetUp() override { qoru_test::showCommandLineOnce(); }
 };
 
-// ---- The frame ------------------------------------------------------------------
-
-TEST_F(Trace, MessageFrameWithAndWithoutTrailer) {
-    TraceCapture cap(qoru::traceMedium);
-    const int64_t before = plat::calendarTime();
-    qoru::traceMessageU16("first line\nsecond line", "src/i18n/qoru16/u16_get.cpp", 123, true);
-    qoru::traceMessageU16("no trailer", "u16_put.cpp", -5, false);
-    const int64_t after = plat::calendarTime();
-    ASSERT_EQ(cap.lines().size(), 2u);
-    const int64_t t0 = headerTime(cap.lines()[0]);
-    EXPECT_TRUE(t0 >= before && t0 <= after) << t0;
-    EXPECT_EQ(cap.lines()[0],
-              framedMessage("src/i18n/qoru16/u16_get.cpp", 123, t0, "first line\nsecond line", true));
-    EXPECT_EQ(cap.lines()[1], framedMessage("u16_put.cpp", -5, headerTime(cap.lines()[1]), "no trailer", false));
-}
-
-TEST_F(Trace, SourceNamesKeepTheirLast57CharactersBeyond60) {
-    const std::string sixty = "src/" + std::string(52, 'd') + "/a.c";
-    ASSERT_EQ(sixty.size(), 60u);
-    const std::string sixtyOne = "x" + sixty;
+TEST_F(Trace, FrameAndSourceNamesKeepTheirLast57CharactersBeyond60) {
+    const std::string sixty = "src/" + std::string(52, 'd') + "/a.c", sixtyOne = "x" + sixty;
     const std::string long200 = std::string(140, 'p') + sixty;
     const struct {
-        std::string name, shown;
+        std::string name, shown, text;
+        int32_t line;
+        bool trailer;
     } cases[] = {
-        {"", ""},
-        {"a.cpp", "a.cpp"},
-        {sixty, sixty},
-        {sixtyOne, "..." + sixtyOne.substr(61 - 57)},
-        {long200, "..." + long200.substr(200 - 57)},
+        {"src/i18n/qoru16/u16_get.cpp", "src/i18n/qoru16/u16_get.cpp", "first line\nsecond line", 123, true},
+        {"u16_put.cpp", "u16_put.cpp", "no trailer", -5, false},
+        {"", "", "t", 7, true},
+        {sixty, sixty, "t", 7, true},
+        {sixtyOne, "..." + sixtyOne.substr(61 - 57), "t", 7, false},
+        {long200, "..." + long200.substr(200 - 57), "t", 7, true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         TraceCapture cap(qoru::traceMedium);
-        qoru::traceMessageU16("t", c.name.c_str(), 7, true);
+        const int64_t before = plat::calendarTime();
+        qoru::traceMessageU16(c.text.c_str(), c.name.c_str(), c.line, c.trailer);
+        const int64_t after = plat::calendarTime();
         ASSERT_EQ(cap.lines().size(), 1u);
-        EXPECT_EQ(cap.lines()[0], framedMessage(c.shown, 7, headerTime(cap.lines()[0]), "t", true));
+        const int64_t t = headerTime(cap.lines()[0]);
+        EXPECT_TRUE(t >= before && t <= after) << t;
+        EXPECT_EQ(cap.lines()[0], framedMessage(c.shown, c.line, t, c.text, c.trailer));
     }
 }
 
@@ -107,57 +97,32 @@ TEST_F(Trace, LongTextsAreCutToFitTheFrame) {
     }
 }
 
-// ---- Dumps ----------------------------------------------------------------------------
-
-TEST_F(Trace, ByteDumpLayout) {
+TEST_F(Trace, DumpsMatchTheReferenceLayout) {
+    // One literal line of each, then random data against the layouts.
     TraceCapture cap(qoru::traceMedium);
-    qoru::traceBytesU16("ABCDEFGHIJKLMNOP ", 17);
-    const std::vector<std::string> want{
-        " 41 42 43 44 45 46 47 48 49 4a 4b 4c 4d 4e 4f 50 |ABCDEFGHIJKLMNOP|",
-        " 20" + std::string(45, ' ') + " |." + std::string(15, ' ') + "|",
-    };
-    EXPECT_EQ(cap.lines(), want);
-    for (const auto &line : cap.lines()) {
-        EXPECT_EQ(line.size(), 67u);
-        EXPECT_EQ(line[49], '|');
-        EXPECT_EQ(line[66], '|');
-    }
-    cap.clear();
-    const unsigned char odd[] = {0x00, 0x21, 0x7E, 0x7F, 0x80, 0xFF};
-    qoru::traceBytesU16(odd, 6);
-    EXPECT_EQ(cap.lines(), std::vector<std::string>{" 00 21 7e 7f 80 ff" + std::string(30, ' ') + " |.!~..." +
-                                                   std::string(10, ' ') + "|"});
-}
-
-TEST_F(Trace, UnitDumpLayout) {
-    TraceCapture cap(qoru::traceMedium);
+    const unsigned char bytes[] = {0x00, 0x21, 0x7E, 0x7F, 0x80, 0xFF};
+    qoru::traceBytesU16(bytes, 6);
     const charU16 units[] = {u'a', u' ', 0x7F, 0x80, 0xD83D, 0xFFFF, 0x1F, u'~', u'z'};
     qoru::traceCharsU16(units, 9);
-    const std::vector<std::string> want{
-        " 0061 0020 007f 0080 d83d ffff 001f 007e  |a \x7f....~|",
-        " 007a" + std::string(35, ' ') + "  |z" + std::string(7, ' ') + "|",
-    };
-    EXPECT_EQ(cap.lines(), want);
-}
-
-TEST_F(Trace, DumpsOfRandomDataMatchTheReferenceLayout) {
+    EXPECT_EQ(cap.lines(), (std::vector<std::string>{
+                               " 00 21 7e 7f 80 ff                               |.!~...          |",
+                               " 0061 0020 007f 0080 d83d ffff 001f 007e  |a \x7f....~|",
+                               " 007a                                     |z       |"}));
     qoru_test::UnitSource rnd(41);
     for (int it = 0; it < 500; ++it) {
         SCOPED_TRACE(it);
         const int count = static_cast<int>(rnd.below(60)) - 5;
-        std::vector<unsigned char> bytes(60);
-        for (auto &b : bytes) b = static_cast<unsigned char>(rnd.below(256));
-        const std::vector<char16_t> units = rnd.units(60);
-        TraceCapture cap(qoru::traceMedium);
-        qoru::traceBytesU16(bytes.data(), count);
-        EXPECT_EQ(cap.lines(), qoru_test::byteDump(bytes.data(), count));
+        std::vector<unsigned char> randomBytes(60);
+        for (auto &b : randomBytes) b = static_cast<unsigned char>(rnd.below(256));
+        const std::vector<char16_t> randomUnits = rnd.units(60);
         cap.clear();
-        qoru::traceCharsU16(units.data(), count);
-        EXPECT_EQ(cap.lines(), qoru_test::unitDump(units.data(), count));
+        qoru::traceBytesU16(randomBytes.data(), count);
+        EXPECT_EQ(cap.lines(), qoru_test::byteDump(randomBytes.data(), count));
+        cap.clear();
+        qoru::traceCharsU16(randomUnits.data(), count);
+        EXPECT_EQ(cap.lines(), qoru_test::unitDump(randomUnits.data(), count));
     }
 }
-
-// ---- Level announcements and the sink -------------------------------------------------------
 
 std::vector<std::string> gOtherSink;
 int32_t otherSink(const char *text, int32_t length) {
@@ -170,20 +135,16 @@ TEST_F(Trace, LevelChangesAreAnnouncedByTheRule) {
         int32_t previous, level;
         const char *announced;  // null: silent
     } cases[] = {
-        {4, 0, nullptr},        {16, 0, "none"}, {5, 0, "none"},   {4, -1, nullptr}, {16, -1, ""},
-        {0, 0, nullptr},        {4, 8, ""},      {4, 1, "low"},    {1, 4, "medium"}, {0, 16, "high"},
-        {-3, 2, ""},            {1, 0, nullptr}, {16, 16, "high"},
+        {4, 0, nullptr}, {16, 0, "none"}, {5, 0, "none"}, {4, -1, nullptr}, {16, -1, ""}, {0, 0, nullptr}, {4, 8, ""},
+        {4, 1, "low"},   {1, 4, "medium"}, {0, 16, "high"}, {-3, 2, ""},    {1, 0, nullptr}, {16, 16, "high"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::to_string(c.previous) + " to " + std::to_string(c.level));
         TraceCapture cap(c.previous);
         nlsui_set_trace(nullptr, c.level);
         EXPECT_EQ(qoru::traceLevel(), c.level);
-        if (c.announced == nullptr) {
-            EXPECT_TRUE(cap.lines().empty());
-            continue;
-        }
-        ASSERT_EQ(cap.lines().size(), 1u);
+        ASSERT_EQ(cap.lines().size(), c.announced ? 1u : 0u);
+        if (c.announced == nullptr) continue;
         const std::string &m = cap.lines()[0];
         const Shown shown = shownNameAndLine(m);
         EXPECT_NE(shown.name.find("nlsui1_trace.cpp"), std::string::npos) << shown.name;
@@ -196,49 +157,35 @@ TEST_F(Trace, AnnouncementGoesThroughTheNewSink) {
     TraceCapture cap(qoru::traceHigh);
     gOtherSink.clear();
     nlsui_set_trace(otherSink, 0);
-    EXPECT_TRUE(cap.lines().empty());
     ASSERT_EQ(gOtherSink.size(), 1u);
     EXPECT_NE(gOtherSink[0].find(":\nU16 trace level set to none\n"), std::string::npos);
-
     // A null sink keeps the current one; replacing the sink writes nothing
     // and keeps the level.
     gOtherSink.clear();
     nlsui_set_trace_func(nullptr);
     qoru::traceLine("still here", 10);
-    EXPECT_EQ(gOtherSink, std::vector<std::string>{"still here"});
     nlsui_set_trace(nullptr, 0);  // silent: 0 to 0
     nlsui_set_trace_func(otherSink);
-    EXPECT_EQ(gOtherSink.size(), 1u);
+    EXPECT_EQ(gOtherSink, std::vector<std::string>{"still here"});
     EXPECT_EQ(qoru::traceLevel(), 0);
     EXPECT_TRUE(cap.lines().empty());
 }
 
-// ---- Array-too-small report -------------------------------------------------------------------
-
 TEST_F(Trace, ArrayTooSmallReport) {
-    {
-        TraceCapture cap(qoru::traceLow);
-        qoru::traceArrayTooSmall("strerrorU16", "werror", "MAX_ERROR_LN", "src/flat/nlsui1_strerror.cpp", 42);
+    // Names are cut at 64, 32 and 32 characters; nothing at levels 0 and below.
+    const std::string f(80, 'f'), a(40, 'a'), s(40, 's');
+    for (const int32_t level : {qoru::traceLow, qoru::traceHigh, 0, -1}) {
+        TraceCapture cap(level);
+        qoru::traceArrayTooSmall(f.c_str(), a.c_str(), s.c_str(), "src/flat/nlsui1_strerror.cpp", 42);
+        if (level <= 0) {
+            EXPECT_TRUE(cap.lines().empty()) << level;
+            continue;
+        }
         ASSERT_EQ(cap.lines().size(), 1u);
-        EXPECT_EQ(cap.lines()[0],
-                  framedMessage("src/flat/nlsui1_strerror.cpp", 42, headerTime(cap.lines()[0]),
-                                "Function strerrorU16 :\nArray werror length MAX_ERROR_LN is too small.", true));
-    }
-    {
-        // Names are cut at 64, 32 and 32 characters.
-        TraceCapture cap(qoru::traceHigh);
-        const std::string f(80, 'f'), a(40, 'a'), s(40, 's');
-        qoru::traceArrayTooSmall(f.c_str(), a.c_str(), s.c_str(), "x.cpp", 1);
-        ASSERT_EQ(cap.lines().size(), 1u);
-        EXPECT_EQ(cap.lines()[0], framedMessage("x.cpp", 1, headerTime(cap.lines()[0]),
+        EXPECT_EQ(cap.lines()[0], framedMessage("src/flat/nlsui1_strerror.cpp", 42, headerTime(cap.lines()[0]),
                                                 "Function " + f.substr(0, 64) + " :\nArray " + a.substr(0, 32) +
                                                     " length " + s.substr(0, 32) + " is too small.",
                                                 true));
-    }
-    for (const int32_t level : {0, -1}) {
-        TraceCapture cap(level);
-        qoru::traceArrayTooSmall("f", "a", "N", "x.cpp", 1);
-        EXPECT_TRUE(cap.lines().empty()) << level;
     }
 }
 
@@ -314,15 +261,23 @@ std::vector<charU16 *> argvOf(std::vector<std::vector<charU16>> &args) {
     return argv;
 }
 
-// Stores the command line of one case, then writes two messages.
+// Stores the command line of one case (after the first message when "late"),
+// and writes two messages; the first one, when "long", at the longest.
 const qoru_test::Child cmdlineChild("trace-cmdline", [](const std::vector<std::string> &args) {
-    CmdlineCase c = cmdlineCases().at(std::stoul(args.at(0)));
-    // A longer command line stored first is replaced.
+    const bool late = args.at(0) == "late", longFirst = args.at(1) == "long";
+    CmdlineCase c = late ? CmdlineCase{{u16("late")}, 1, ""} : cmdlineCases().at(std::stoul(args.at(0)));
     std::vector<std::vector<charU16>> earlier{u16(std::string(256, 'q'))};
-    nlsui_store_cmdline(1, argvOf(earlier).data());
-    nlsui_store_cmdline(c.argc, argvOf(c.args).data());
+    if (!late) {
+        nlsui_store_cmdline(1, argvOf(earlier).data());  // a longer command line, replaced
+        nlsui_store_cmdline(c.argc, argvOf(c.args).data());
+    }
     TraceCapture cap(qoru::traceMedium);
-    qoru::traceMessageU16("first", "c.cpp", 1, true);
+    if (longFirst)
+        qoru::traceMessageU16(std::string(2000, 't').c_str(), std::string(80, 'n').c_str(), INT32_MIN,
+                              args.at(2) == "trailer");
+    else
+        qoru::traceMessageU16("first", "c.cpp", 1, args.at(2) == "trailer");
+    if (late) nlsui_store_cmdline(c.argc, argvOf(c.args).data());  // never shown
     qoru::traceMessageU16("second", "c.cpp", 2, false);
     emitCaptured(cap);
     return 0;
@@ -330,57 +285,25 @@ const qoru_test::Child cmdlineChild("trace-cmdline", [](const std::vector<std::s
 
 TEST(TraceOncePerProcess, StoredCommandLineInTheFirstMessageOnly) {
     const std::vector<CmdlineCase> cases = cmdlineCases();
-    for (size_t i = 0; i < cases.size(); ++i) {
-        SCOPED_TRACE(cases[i].stored);
-        const auto lines = capturedInChild("trace-cmdline", {std::to_string(i)});
+    std::vector<std::tuple<std::string, bool, bool>> runs;  // case, long first message, trailer
+    for (size_t i = 0; i < cases.size(); ++i) runs.emplace_back(std::to_string(i), false, true);
+    runs.insert(runs.end(), {{"late", false, false}, {"6", true, true}, {"6", true, false}});
+    for (const auto &[which, longFirst, trailer] : runs) {
+        SCOPED_TRACE(which + (longFirst ? " long" : "") + (trailer ? " trailer" : ""));
+        const auto lines =
+            capturedInChild("trace-cmdline", {which, longFirst ? "long" : "short", trailer ? "trailer" : "none"});
         ASSERT_EQ(lines.size(), 2u);
-        EXPECT_EQ(lines[0], framedMessage("c.cpp", 1, headerTime(lines[0]), "first", true, cases[i].stored, childPid(lines[0])));
-        EXPECT_EQ(lines[1], framedMessage("c.cpp", 2, headerTime(lines[1]), "second", false, std::nullopt, childPid(lines[1])));
-    }
-}
-
-// Nothing stored; a command line stored after the first message is never shown.
-const qoru_test::Child lateCmdlineChild("trace-late-cmdline", [](const std::vector<std::string> &) {
-    TraceCapture cap(qoru::traceMedium);
-    qoru::traceMessageU16("one", "l.cpp", 1, false);
-    std::vector<std::vector<charU16>> args{u16("late")};
-    nlsui_store_cmdline(1, argvOf(args).data());
-    qoru::traceMessageU16("two", "l.cpp", 2, false);
-    emitCaptured(cap);
-    return 0;
-});
-
-TEST(TraceOncePerProcess, FirstMessageShowsAnEmptyCommandLineWhenNoneWasStored) {
-    const auto lines = capturedInChild("trace-late-cmdline");
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], framedMessage("l.cpp", 1, headerTime(lines[0]), "one", false, "", childPid(lines[0])));
-    EXPECT_EQ(lines[1], framedMessage("l.cpp", 2, headerTime(lines[1]), "two", false, std::nullopt, childPid(lines[1])));
-}
-
-// The first message with the longest command line: the cut still keeps the
-// message within 1020 bytes with the trailer.
-const qoru_test::Child longestFirstChild("trace-longest-first", [](const std::vector<std::string> &args) {
-    std::vector<std::vector<charU16>> argv{u16(std::string(300, 'c'))};
-    nlsui_store_cmdline(1, argvOf(argv).data());
-    TraceCapture cap(qoru::traceMedium);
-    const std::string text(2000, 't');
-    qoru::traceMessageU16(text.c_str(), std::string(80, 'n').c_str(), -2147483647 - 1, args.at(0) == "trailer");
-    emitCaptured(cap);
-    return 0;
-});
-
-TEST(TraceOncePerProcess, LongestFirstMessageIsCutToFit) {
-    for (const bool trailer : {true, false}) {
-        const auto lines = capturedInChild("trace-longest-first", {trailer ? "trailer" : "none"});
-        ASSERT_EQ(lines.size(), 1u);
-        const std::string &m = lines[0];
-        const std::string cmdline(256, 'c');
-        const std::string shownName = "..." + std::string(57, 'n');
-        const size_t h = headerLength(m) + std::string("Cmdline : \n\n").size() + cmdline.size() - 1;
-        const size_t room = (trailer ? 968 : 1020) - h;
-        EXPECT_EQ(m, framedMessage(shownName, -2147483647 - 1, headerTime(m), std::string(room, 't'), trailer,
-                                   cmdline, childPid(m)));
-        EXPECT_EQ(m.size(), trailer ? 1020u : 1021u);
+        const std::string stored = which == "late" ? "" : cases[std::stoul(which)].stored;
+        std::string text = "first", name = "c.cpp";
+        int32_t line = 1;
+        if (longFirst) {  // the cut still keeps the message within 1020 bytes with the trailer
+            const size_t h = headerLength(lines[0]) + std::string("Cmdline : \n\n").size() + stored.size() - 1;
+            text.assign((trailer ? 968 : 1020) - h, 't'), name = "..." + std::string(57, 'n'), line = INT32_MIN;
+            EXPECT_EQ(lines[0].size(), trailer ? 1020u : 1021u);
+        }
+        EXPECT_EQ(lines[0], framedMessage(name, line, headerTime(lines[0]), text, trailer, stored, childPid(lines[0])));
+        EXPECT_EQ(lines[1],
+                  framedMessage("c.cpp", 2, headerTime(lines[1]), "second", false, std::nullopt, childPid(lines[1])));
     }
 }
 
