@@ -32,8 +32,11 @@ run_suite windows "$root/build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/ming
 echo "==== fuzz: short runs of every parser"
 QORU_FUZZ_SECONDS=${QORU_FUZZ_SECONDS:-15} "$root/scripts/fuzz.sh" || failed+=("fuzz")
 
+# The last line counts the suites: native, sanitize, windows, fuzz.
+summary="suites: $((4 - ${#failed[@]})) passed, ${#failed[@]} failed"
 if [ ${#failed[@]} -ne 0 ]; then
   echo "FAILED: ${failed[*]}"
+  echo "$summary"
   exit 1
 fi
-echo "All suites passed: native, sanitize, windows, fuzz."
+echo "$summary"
