@@ -5,6 +5,8 @@
 //      back as UTF-8 with U2sToUtf8s;
 //   3. its lines upper-cased through the exported character pointers (ICU);
 //   4. one message of the trace channel in its fixed frame.
+// ICU is loaded first, with nlsui_initialize, so that NLSUI_TRACE_LEVEL=high
+// takes effect before the file is opened (and its opening is traced).
 // Usage: qorucum_demo [FILE]
 #include <cstdio>
 #include <cstdlib>
@@ -105,7 +107,7 @@ void showSortedWords(const std::vector<Text> &lines) {
 }
 
 void showCaseMapping(const std::vector<Text> &lines) {
-    section(u"Upper case through toupperU (ICU, loaded at first use)");
+    section(u"Upper case through toupperU");
     for (const Text &line : lines) {
         Text upper = line;
         for (charU16 &u : upper) u = static_cast<charU16>(toupperU(u));
@@ -134,6 +136,13 @@ int main(int argc, char **argv) {
     std::vector<charU16 *> argv16;
     for (Text &a : args) argv16.push_back(a.data());
     nlsui_store_cmdline(argc, argv16.data());
+
+    // 0: ICU is bound; 1: 7-bit emergency mode. Without ICU and without
+    // NLSUI_7BIT_FALLBACK the process ends here with exit status -1.
+    const int32_t mode = nlsui_initialize();
+    printfU16(u"ICU: %s\n", mode == 0 ? u"loaded, the character functions answer for all of Unicode"
+                                       : u"not usable, 7-bit emergency mode");
+    fflush(stdout);
 
     const Text path = argc > 1 ? args[1] : Text(u"sample.txt");
     FILE *file = fopenU16(path.c_str(), u"rb");
