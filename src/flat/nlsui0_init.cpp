@@ -79,6 +79,10 @@ void decide7bitFallback() {
               "Terminating.\n"
               "   You may set the environment variable NLSUI_7BIT_FALLBACK to run the program\n"
               "   without the ICU libraries in an emergency mode.");
+    // Exit handlers run inside this initialization. One that calls a
+    // character function must not wait for the initialization to finish:
+    // it gets the 7-bit answers instead.
+    publishCharacterFunctions(sevenBitCharacterFunctions);
     plat::exitProcess(-1);
 }
 
