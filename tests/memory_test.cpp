@@ -1,12 +1,9 @@
-// The memory functions, the bounds-checked copies and the narrow path
-// operations against plain reference loops on random data, at every
-// alignment, with sources ending right before an unreadable page and
-// canaries after the destination's size.
+// The memory functions, the bounds-checked copies and the narrow path operations against plain references
+// on random data, at every alignment, sources ending at an unreadable page, canaries after the size.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -40,122 +37,71 @@ size_t refNlen(const T *s, size_t max) {
     return n;
 }
 
-TEST(MemoryRandom, CompareAndSearchMatchTheReference) {
+TEST(MemoryRandom, CompareSearchFillCopyMoveAndAllocationsMatchTheReference) {
     UnitSource rnd(21);
     GuardPage guardA, guardB;
     for (int it = 0; it < iterations; ++it) {
         SCOPED_TRACE(it);
-        Arena arenaA, arenaB;
+        Arena arenaA, arenaB, ours, ref;
         const size_t n = rnd.length();
-        const Units a = unitsWithZeros(rnd, n);
-        Units b = a;
+        Units a = unitsWithZeros(rnd, n), b = a;
         if (n > 0 && rnd.chance(70)) b[rnd.below(n)] = rnd.unitOrZero();
-        const charU16 *pa = placeSomewhere(rnd, arenaA, guardA, a);
-        const charU16 *pb = placeSomewhere(rnd, arenaB, guardB, b);
+        const charU16 *pa = placeSomewhere(rnd, arenaA, guardA, a), *pb = placeSomewhere(rnd, arenaB, guardB, b);
         const size_t diff = static_cast<size_t>(std::mismatch(a.begin(), a.end(), b.begin()).first - a.begin());
-        const int32_t want = diff == n ? 0 : static_cast<int32_t>(a[diff]) - static_cast<int32_t>(b[diff]);
+        const int32_t want = diff == n ? 0 : a[diff] - b[diff];
         EXPECT_EQ(memcmpU16(pa, pb, n), want);
         EXPECT_EQ(memcmpU16(pb, pa, n), -want);
         const charU16 c = n > 0 && rnd.chance(60) ? a[rnd.below(n)] : rnd.unitOrZero();
         const charU16 *found = std::find(pa, pa + n, c);
         EXPECT_EQ(memchrU16(pa, c, n), found == pa + n ? nullptr : found);
-    }
-}
-
-TEST(MemoryRandom, FillCopyAndMoveMatchTheReference) {
-    UnitSource rnd(22);
-    for (int it = 0; it < iterations; ++it) {
-        SCOPED_TRACE(it);
-        Arena ours, ref, src;
+        // Fill, copy from a separate array (as memcpy requires), or move overlapping either way.
         const Units data = unitsWithZeros(rnd, arenaUnits);
         std::copy(data.begin(), data.end(), ours.units.begin());
-        std::copy(data.begin(), data.end(), src.units.begin());
         ref.units = ours.units;
-        const size_t n = rnd.length(), from = rnd.below(arenaUnits - n), to = rnd.below(arenaUnits - n);
-        charU16 *base = ours.units.data(), *refBase = ref.units.data();
-        const charU16 c = rnd.unitOrZero();
-        switch (it % 3) {
-            case 0:
-                EXPECT_EQ(memsetU16(base + to, c, n), base + to);
-                std::fill(refBase + to, refBase + to + n, c);
-                break;
-            case 1:  // from a separate array, as memcpy requires
-                EXPECT_EQ(memcpyU(base + to, src.units.data() + from, n), base + to);
-                std::copy(src.units.data() + from, src.units.data() + from + n, refBase + to);
-                break;
-            default:  // overlapping ranges in either direction
-                EXPECT_EQ(memmoveU(base + to, base + from, n), base + to);
-                std::copy(data.begin() + static_cast<ptrdiff_t>(from), data.begin() + static_cast<ptrdiff_t>(from + n),
-                          refBase + to);
-        }
+        const size_t from = rnd.below(arenaUnits - n), to = rnd.below(arenaUnits - n);
+        charU16 *const d = ours.units.data() + to, *const r = ref.units.data() + to;
+        if (it % 3 == 0) EXPECT_EQ(memsetU16(d, c, n), d);
+        else EXPECT_EQ(it % 3 == 1 ? memcpyU(d, data.data() + from, n) : memmoveU(d, ours.units.data() + from, n), d);
+        if (it % 3 == 0) std::fill(r, r + n, c);
+        else std::copy(data.data() + from, data.data() + from + n, r);
         EXPECT_EQ(ours.units, ref.units);
-    }
-}
-
-TEST(MemoryRandom, AllocationsCountInUnits) {
-    // AddressSanitizer checks that exactly 2·n bytes are usable.
-    UnitSource rnd(23);
-    for (int it = 0; it < 200; ++it) {
-        const size_t n = 1 + rnd.below(100), grown = n + rnd.below(100), count = 1 + rnd.below(8);
-        auto *p = static_cast<charU16 *>(mallocU(n));
+        // Allocations count in units: AddressSanitizer checks that 2·n bytes are usable.
+        const size_t k = 1 + it % 8, m = n + 1;
+        auto *p = static_cast<charU16 *>(reallocU(memsetU16(static_cast<charU16 *>(mallocU(m)), 0x8000, m), m + k));
         ASSERT_NE(p, nullptr);
-        memsetU16(p, 0x8000, n);
-        p = static_cast<charU16 *>(reallocU(p, grown));
-        ASSERT_NE(p, nullptr);
-        EXPECT_EQ(memchrU16(p, 0, n), nullptr);  // the old units survive
-        memsetU16(p, 0xFFFF, grown);
-        free(p);
-        auto *z = static_cast<charU16 *>(callocU(count, n));
-        ASSERT_NE(z, nullptr);
-        EXPECT_EQ(std::count(z, z + count * n, 0), static_cast<ptrdiff_t>(count * n));
+        EXPECT_EQ(memchrU16(p, 0, m), nullptr);  // the old units survive
+        free(memsetU16(p, 0xFFFF, m + k));
+        auto *z = static_cast<charU16 *>(callocU(k, m));
+        EXPECT_EQ(std::count(z, z + k * m, 0), static_cast<ptrdiff_t>(k * m));
         free(z);
     }
 }
 
-// ---- References written straight from the rules, one unit at a time ----------
-// Shared by the bounds-checked copies (size > 0) and the path operations.
-
-// Copies src with its terminator within size units: 0, or ERANGE with *clear
-// set to 0 (the start of the whole destination).
+// Plain references, shared by the bounds-checked copies (size > 0) and the path operations: copy src
+// with its terminator within size units, or ERANGE with *clear set to 0 (the whole destination's start).
 template <class T>
 int32_t refCopy(T *dst, size_t size, const T *src, T *clear) {
     for (size_t i = 0; i < size; ++i)
         if ((dst[i] = src[i]) == 0) return 0;
-    *clear = 0;
-    return ERANGE;
+    return *clear = 0, ERANGE;
 }
 
 template <class T>
 int32_t refAppend(T *dst, size_t size, const T *src) {
-    const size_t k = refNlen(dst, size);
-    if (size == 0 || k == size) return ERANGE;  // no room, or no terminator: unchanged
-    return refCopy(dst + k, size - k, src, dst);
-}
-
-int32_t refStrncpyS(charU16 *dst, size_t size, const charU16 *src, size_t count) {
-    if (size == 0) return 0;
-    // The all-ones count copies what fits, like any count above the room.
-    const size_t n = refNlen(src, std::min(count, size - 1));
-    std::copy(src, src + n, dst);
-    dst[n] = 0;
-    return 0;
+    const size_t k = refNlen(dst, size);  // no room, or no terminator: unchanged
+    return size == 0 || k == size ? ERANGE : refCopy(dst + k, size - k, src, dst);
 }
 
 int32_t refStrncatS(charU16 *dst, size_t size, const charU16 *src, size_t count) {
-    const size_t k = refNlen(dst, size);
+    const size_t k = refNlen(dst, size), n = refNlen(src, count);
     if (size == 0 || k == size) return ERANGE;
-    const size_t n = refNlen(src, count);
     if (n >= size - k) return dst[0] = 0, ERANGE;
-    std::copy(src, src + n, dst + k);
-    dst[k + n] = 0;
+    *std::copy(src, src + n, dst + k) = 0;
     return 0;
 }
 
 int32_t refMemcpyS(charU16 *dst, size_t size, const charU16 *src, size_t count) {
-    if (count > size) return std::fill(dst, dst + size, 0), ERANGE;
-    const Units copy(src, src + count);
-    std::copy(copy.begin(), copy.end(), dst);
-    return 0;
+    return count > size ? (std::fill(dst, dst + size, 0), ERANGE) : (memmove(dst, src, 2 * count), 0);
 }
 
 TEST(MemoryRandom, BoundedCopiesMatchTheReferenceAndKeepTheCanaries) {
@@ -166,34 +112,27 @@ TEST(MemoryRandom, BoundedCopiesMatchTheReferenceAndKeepTheCanaries) {
         Arena srcArena, ours, ref;
         const Units s = rnd.string(rnd.length());
         charU16 *src = placeSomewhere(rnd, srcArena, guard, s);
-        const size_t len = s.size() - 1;
-        // Sizes and counts around the length, so both outcomes happen often.
-        const size_t size = rnd.chance(10) ? 0 : rnd.below(len + 12);
-        const size_t count = rnd.chance(10) ? SIZE_MAX : rnd.below(len + 12);
-        // The destination: a string, or (sometimes) units without a terminator.
+        // Sizes and counts around the length; the destination a string, or units without a terminator.
+        const size_t len = s.size() - 1, size = rnd.chance(10) ? 0 : rnd.below(len + 12), at = rnd.below(8);
+        const size_t count = rnd.chance(10) ? SIZE_MAX : rnd.below(len + 12), from = rnd.below(16);
+        const size_t nCopy = std::min(count, len + 1), nMove = std::min(count, size + 2);
         Units d = rnd.chance(15) ? rnd.units(size) : rnd.string(rnd.below(size));
         d.resize(size, 0);
-        const size_t at = rnd.below(8);
         charU16 *o = ours.units.data() + at, *r = ref.units.data() + at;
-        std::copy(d.begin(), d.end(), o);
-        std::copy(d.begin(), d.end(), r);
-        int32_t got = 0, want = 0;
-        errno = 0;
+        std::copy(d.begin(), d.end(), o), std::copy(d.begin(), d.end(), r);
+        // strncpy_s with the all-ones count copies what fits, like any count beyond the room.
+        Units prefix(src, src + refNlen(src, size == 0 ? 0 : std::min(count, size - 1)));
+        prefix.push_back(0);
+        int32_t got = 0, want = (errno = 0);
         switch (it % 6) {
             case 0: got = strcpy_sU16(o, size, src), want = size == 0 ? 0 : refCopy(r, size, src, r); break;
             case 1: got = strcat_sU16(o, size, src), want = refAppend(r, size, src); break;
-            case 2: got = strncpy_sU16(o, size, src, count), want = refStrncpyS(r, size, src, count); break;
+            case 2: got = strncpy_sU16(o, size, src, count), want = size ? refCopy(r, size, prefix.data(), r) : 0; break;
             case 3: got = strncat_sU16(o, size, src, count), want = refStrncatS(r, size, src, count); break;
-            case 4: {
-                const size_t n = std::min(count, len + 1);
-                got = memcpy_sU16(o, size, src, n), want = refMemcpyS(r, size, src, n);
-                break;
-            }
-            default: {  // overlapping move inside the arena
-                const size_t n = std::min(count, size + 2), from = rnd.below(16);
-                got = memmove_sU16(o, size, ours.units.data() + from, n);
-                want = refMemcpyS(r, size, ref.units.data() + from, n);
-            }
+            case 4: got = memcpy_sU16(o, size, src, nCopy), want = refMemcpyS(r, size, src, nCopy); break;
+            default:  // overlapping move inside the arena
+                got = memmove_sU16(o, size, ours.units.data() + from, nMove);
+                want = refMemcpyS(r, size, ref.units.data() + from, nMove);
         }
         EXPECT_EQ(got, want) << it % 6;
         EXPECT_EQ(errno, 0);
@@ -201,29 +140,15 @@ TEST(MemoryRandom, BoundedCopiesMatchTheReferenceAndKeepTheCanaries) {
     }
 }
 
-TEST(MemoryEdge, BoundedCopiesPinnedDown) {
-    // A few literal results that hold the references above to the rules.
+TEST(MemoryEdge, StrncpySWithTheAllOnesCountTruncates) {
     charU16 dst[8] = u"ab";
-    EXPECT_EQ(strncpy_sU16(dst, 5, u"0123456789", SIZE_MAX), 0);  // the all-ones count truncates
+    EXPECT_EQ(strncpy_sU16(dst, 5, u"0123456789", SIZE_MAX), 0);
     EXPECT_EQ(std::u16string(dst), u"0123");
-    EXPECT_EQ(strcat_sU16(dst, 5, u"x"), ERANGE);
-    EXPECT_EQ(dst[0], 0);
-    EXPECT_EQ(strcat_sU16(dst, 4, u"abcd"), ERANGE);
-    EXPECT_EQ(strncat_sU16(dst, 5, u"abcd", 3), 0);
-    EXPECT_EQ(strncat_sU16(dst, 5, u"abcd", 1), 0);
-    EXPECT_EQ(std::u16string(dst), u"abca");
-    EXPECT_EQ(memcpy_sU16(dst, 3, u"abcd", 4), ERANGE);
-    EXPECT_EQ(std::u16string(dst, 4), std::u16string(u"\0\0\0a", 4));
-    EXPECT_EQ(strcpy_sU16(dst, 0, u"x"), 0);
-    EXPECT_EQ(memmove_sU16(dst, 0, u"x", 1), ERANGE);
-    EXPECT_EQ(dst[3], u'a');
 }
-
-// ---- Narrow path operations -------------------------------------------------------------
 
 std::string randomPath(UnitSource &rnd, size_t length) {
     std::string b;
-    for (size_t i = 0; i < length; ++i) b += static_cast<char>(1 + rnd.below(255));
+    while (b.size() < length) b += static_cast<char>(1 + rnd.below(255));
     return b;
 }
 
@@ -233,35 +158,22 @@ TEST(MemoryRandom, PathOperationsMatchTheReference) {
     GuardPage guard;
     for (int it = 0; it < iterations; ++it) {
         SCOPED_TRACE(it);
-        // Unterminated bytes at the page: no read past 260 of them.
-        const std::string raw = randomPath(rnd, cap);
+        const std::string raw = randomPath(rnd, cap);  // unterminated at the page: no read past 260 bytes
         EXPECT_EQ(qoru::pathLength(static_cast<char *>(memcpy(guard.tail<char>(cap), raw.data(), cap))), cap);
-
-        // Source at any byte offset, or ending at the unreadable page.
+        // A source at any byte offset, or ending at the unreadable page; an old path, sometimes unterminated.
         const std::string s = randomPath(rnd, rnd.chance(50) ? rnd.below(20) : 240 + rnd.below(30));
-        alignas(16) char srcArena[300 + 16];
+        alignas(16) char srcArena[300 + 16], ours[cap + 40], ref[cap + 40];
         char *src = rnd.chance(30) ? guard.tail<char>(s.size() + 1) : srcArena + rnd.below(16);
         memcpy(src, s.c_str(), s.size() + 1);
         EXPECT_EQ(qoru::pathLength(src), std::min(s.size(), cap));
-
-        const size_t off = rnd.below(16);
-        alignas(16) char ours[cap + 40], ref[cap + 40];
-        memset(ours, 0x5A, sizeof ours);
-        memset(ref, 0x5A, sizeof ref);
-        int32_t got, want;
-        if (it % 2 == 0) {
-            const size_t size = rnd.below(cap + 1);  // 0 leaves no room, not even for a terminator
-            got = qoru::pathCopy(ours + off, src, size);
-            want = size == 0 ? ERANGE : refCopy(ref + off, size, src, ref + off);
-        } else {
-            // An old path, sometimes without a terminator within the capacity.
-            const std::string old = rnd.chance(10) ? std::string(cap, 'x') : randomPath(rnd, rnd.below(cap));
-            memcpy(ours + off, old.c_str(), old.size() + 1);
-            memcpy(ref + off, old.c_str(), old.size() + 1);
-            got = qoru::pathAppend(ours + off, src);
-            want = refAppend(ref + off, cap, src);
-        }
-        EXPECT_EQ(got, want);
+        const size_t off = rnd.below(16), size = rnd.below(cap + 1);  // size 0: no room, not even for a terminator
+        memset(ours, 0x5A, sizeof ours), memset(ref, 0x5A, sizeof ref);
+        const std::string old = rnd.chance(10) ? std::string(cap, 'x') : randomPath(rnd, rnd.below(cap));
+        memcpy(ours + off, old.c_str(), old.size() + 1), memcpy(ref + off, old.c_str(), old.size() + 1);
+        if (it % 2 == 0)
+            EXPECT_EQ(qoru::pathCopy(ours + off, src, size), size == 0 ? ERANGE : refCopy(ref + off, size, src, ref + off));
+        else
+            EXPECT_EQ(qoru::pathAppend(ours + off, src), refAppend(ref + off, cap, src));
         EXPECT_EQ(std::string(ours, sizeof ours), std::string(ref, sizeof ref));
     }
 }
