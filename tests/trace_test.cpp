@@ -1,11 +1,8 @@
-// The trace channel byte for byte through a capturing sink: the frame, the
-// cuts, source names, the two dumps, level announcements and the
-// array-too-small report. What happens once per process (the command line in
-// the first message, the default sink) runs in child processes.
+// The trace channel byte for byte through a capturing sink: frame, cuts, source names, dumps, announcements,
+// the array-too-small report; once-per-process state (command line, default sink) in child processes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -23,22 +20,13 @@ using qoru_test::framedMessage;
 using qoru_test::headerTime;
 using qoru_test::TraceCapture;
 
-// Name and line shown in a message's header.
-struct Shown {
-    std::string name;
-    int32_t line = -1;
-};
-
-Shown shownNameAndLine(const std::string &message) {
-    const std::string open = "--- Unicode interface [";
-    const size_t close = message.find("] pid = ");
-    const size_t at = message.rfind(" line ", close);
-    if (message.compare(0, open.size(), open) != 0 || close == std::string::npos || at == std::string::npos)
-        return {};
-    return {message.substr(open.size(), at - open.size()), std::stoi(message.substr(at + 6, close - at - 6))};
+// The name and line shown in a message's header.
+std::pair<std::string, int32_t> shownNameAndLine(const std::string &message) {
+    const size_t open = message.find('[') + 1, close = message.find("] pid = "), at = message.rfind(" line ", close);
+    return {message.substr(open, at - open), std::stoi(message.substr(at + 6, close - at - 6))};
 }
 
-// Length of the header line with its line feed.
+// The length of the header line with its line feed.
 size_t headerLength(const std::string &message) { return message.find(":\n") + 2; }
 
 class Trace : public testing::Test {
@@ -48,51 +36,34 @@ protected:
 
 TEST_F(Trace, FrameAndSourceNamesKeepTheirLast57CharactersBeyond60) {
     const std::string sixty = "src/" + std::string(52, 'd') + "/a.c", sixtyOne = "x" + sixty;
-    const std::string long200 = std::string(140, 'p') + sixty;
-    const struct {
-        std::string name, shown, text;
-        int32_t line;
-        bool trailer;
-    } cases[] = {
-        {"src/i18n/qoru16/u16_get.cpp", "src/i18n/qoru16/u16_get.cpp", "first line\nsecond line", 123, true},
-        {"u16_put.cpp", "u16_put.cpp", "no trailer", -5, false},
-        {"", "", "t", 7, true},
-        {sixty, sixty, "t", 7, true},
-        {sixtyOne, "..." + sixtyOne.substr(61 - 57), "t", 7, false},
-        {long200, "..." + long200.substr(200 - 57), "t", 7, true},
+    const std::tuple<std::string, std::string, int32_t, bool> cases[] = {
+        {"src/i18n/qoru16/u16_get.cpp", "src/i18n/qoru16/u16_get.cpp", 123, true},
+        {sixty, sixty, -5, false},
+        {sixtyOne, "..." + sixtyOne.substr(61 - 57), 7, true},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto &[name, shown, line, trailer] : cases) {
         TraceCapture cap(qoru::traceMedium);
         const int64_t before = plat::calendarTime();
-        qoru::traceMessageU16(c.text.c_str(), c.name.c_str(), c.line, c.trailer);
-        const int64_t after = plat::calendarTime();
-        ASSERT_EQ(cap.lines().size(), 1u);
-        const int64_t t = headerTime(cap.lines()[0]);
-        EXPECT_TRUE(t >= before && t <= after) << t;
-        EXPECT_EQ(cap.lines()[0], framedMessage(c.shown, c.line, t, c.text, c.trailer));
+        qoru::traceMessageU16("first line\nsecond line", name.c_str(), line, trailer);
+        const int64_t t = headerTime(cap.lines().at(0));
+        EXPECT_TRUE(t >= before && t <= plat::calendarTime()) << t;
+        EXPECT_EQ(cap.lines(), std::vector{framedMessage(shown, line, t, "first line\nsecond line", trailer)});
     }
 }
 
 TEST_F(Trace, LongTextsAreCutToFitTheFrame) {
     TraceCapture cap(qoru::traceMedium);
-    std::string text;
-    for (int i = 0; i < 2000; ++i) text += static_cast<char>('a' + i % 26);
+    const std::string text(2000, 't');
     qoru::traceMessageU16("probe", "cut.cpp", 1, true);
-    // h: everything before the text, less the final line feed.
-    const int h = static_cast<int>(headerLength(cap.lines()[0])) - 1;
+    const int h = static_cast<int>(headerLength(cap.lines()[0])) - 1;  // all before the text, less the line feed
     for (const bool trailer : {true, false}) {
         const int room = (trailer ? 968 : 1020) - h;
-        for (const int length : {0, room - 1, room, room + 1, 2000}) {
-            SCOPED_TRACE(std::to_string(length) + (trailer ? " with trailer" : " without trailer"));
+        for (const int length : {room, room + 1}) {
             cap.clear();
             qoru::traceMessageU16(text.substr(0, static_cast<size_t>(length)).c_str(), "cut.cpp", 1, trailer);
-            ASSERT_EQ(cap.lines().size(), 1u);
-            const std::string &m = cap.lines()[0];
-            EXPECT_EQ(m, framedMessage("cut.cpp", 1, headerTime(m), text.substr(0, std::min(length, room)), trailer));
-            if (length >= room) {
-                EXPECT_EQ(m.size(), trailer ? 1020u : 1021u);
-            }
+            const std::string &m = cap.lines().at(0);
+            EXPECT_EQ(m, framedMessage("cut.cpp", 1, headerTime(m), text.substr(0, static_cast<size_t>(room)), trailer));
+            EXPECT_EQ(m.size(), trailer ? 1020u : 1021u);
         }
     }
 }
@@ -110,17 +81,13 @@ TEST_F(Trace, DumpsMatchTheReferenceLayout) {
                                " 007a                                     |z       |"}));
     qoru_test::UnitSource rnd(41);
     for (int it = 0; it < 500; ++it) {
-        SCOPED_TRACE(it);
         const int count = static_cast<int>(rnd.below(60)) - 5;
-        std::vector<unsigned char> randomBytes(60);
-        for (auto &b : randomBytes) b = static_cast<unsigned char>(rnd.below(256));
-        const std::vector<char16_t> randomUnits = rnd.units(60);
+        const std::vector<char16_t> u = rnd.units(60);
         cap.clear();
-        qoru::traceBytesU16(randomBytes.data(), count);
-        EXPECT_EQ(cap.lines(), qoru_test::byteDump(randomBytes.data(), count));
-        cap.clear();
-        qoru::traceCharsU16(randomUnits.data(), count);
-        EXPECT_EQ(cap.lines(), qoru_test::unitDump(randomUnits.data(), count));
+        qoru::traceBytesU16(u.data(), count), qoru::traceCharsU16(u.data(), count);
+        std::vector<std::string> want = qoru_test::byteDump(u.data(), count), chars = qoru_test::unitDump(u.data(), count);
+        want.insert(want.end(), chars.begin(), chars.end());
+        EXPECT_EQ(cap.lines(), want) << it;
     }
 }
 
@@ -131,169 +98,101 @@ int32_t otherSink(const char *text, int32_t length) {
 }
 
 TEST_F(Trace, LevelChangesAreAnnouncedByTheRule) {
-    const struct {
-        int32_t previous, level;
-        const char *announced;  // null: silent
-    } cases[] = {
+    const std::tuple<int32_t, int32_t, const char *> cases[] = {  // from, to, announced (null: silent)
         {4, 0, nullptr}, {16, 0, "none"}, {5, 0, "none"}, {4, -1, nullptr}, {16, -1, ""}, {0, 0, nullptr}, {4, 8, ""},
         {4, 1, "low"},   {1, 4, "medium"}, {0, 16, "high"}, {-3, 2, ""},    {1, 0, nullptr}, {16, 16, "high"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(std::to_string(c.previous) + " to " + std::to_string(c.level));
-        TraceCapture cap(c.previous);
-        nlsui_set_trace(nullptr, c.level);
-        EXPECT_EQ(qoru::traceLevel(), c.level);
-        ASSERT_EQ(cap.lines().size(), c.announced ? 1u : 0u);
-        if (c.announced == nullptr) continue;
-        const std::string &m = cap.lines()[0];
-        const Shown shown = shownNameAndLine(m);
-        EXPECT_NE(shown.name.find("nlsui1_trace.cpp"), std::string::npos) << shown.name;
-        EXPECT_EQ(m, framedMessage(shown.name, shown.line, headerTime(m),
-                                   std::string("U16 trace level set to ") + c.announced, true));
+    for (const auto &[previous, level, announced] : cases) {
+        SCOPED_TRACE(std::to_string(previous) + " to " + std::to_string(level));
+        TraceCapture cap(previous);
+        nlsui_set_trace(nullptr, level);
+        EXPECT_EQ(qoru::traceLevel(), level);
+        ASSERT_EQ(cap.lines().size(), announced ? 1u : 0u);
+        if (announced == nullptr) continue;
+        const auto [name, line] = shownNameAndLine(cap.lines()[0]);
+        EXPECT_NE(name.find("nlsui1_trace.cpp"), std::string::npos) << name;
+        EXPECT_EQ(cap.lines()[0], framedMessage(name, line, headerTime(cap.lines()[0]),
+                                                std::string("U16 trace level set to ") + announced, true));
     }
-}
-
-TEST_F(Trace, AnnouncementGoesThroughTheNewSink) {
+    // The announcement goes through the new sink; a null sink keeps it; replacing it keeps the level.
     TraceCapture cap(qoru::traceHigh);
-    gOtherSink.clear();
     nlsui_set_trace(otherSink, 0);
-    ASSERT_EQ(gOtherSink.size(), 1u);
-    EXPECT_NE(gOtherSink[0].find(":\nU16 trace level set to none\n"), std::string::npos);
-    // A null sink keeps the current one; replacing the sink writes nothing
-    // and keeps the level.
-    gOtherSink.clear();
-    nlsui_set_trace_func(nullptr);
+    EXPECT_NE(gOtherSink.at(0).find(":\nU16 trace level set to none\n"), std::string::npos);
+    nlsui_set_trace_func(nullptr), gOtherSink.clear();
     qoru::traceLine("still here", 10);
-    nlsui_set_trace(nullptr, 0);  // silent: 0 to 0
-    nlsui_set_trace_func(otherSink);
-    EXPECT_EQ(gOtherSink, std::vector<std::string>{"still here"});
-    EXPECT_EQ(qoru::traceLevel(), 0);
-    EXPECT_TRUE(cap.lines().empty());
+    nlsui_set_trace(nullptr, 0), nlsui_set_trace_func(otherSink);  // silent: 0 to 0
+    EXPECT_EQ(std::make_tuple(gOtherSink, qoru::traceLevel(), cap.lines().size()),
+              std::make_tuple(std::vector<std::string>{"still here"}, 0, size_t{0}));
 }
 
-TEST_F(Trace, ArrayTooSmallReport) {
-    // Names are cut at 64, 32 and 32 characters; nothing at levels 0 and below.
+TEST_F(Trace, ArrayTooSmallReport) {  // names cut at 64, 32 and 32 characters; nothing at levels 0 and below
     const std::string f(80, 'f'), a(40, 'a'), s(40, 's');
-    for (const int32_t level : {qoru::traceLow, qoru::traceHigh, 0, -1}) {
+    for (const int32_t level : {qoru::traceLow, 0, -1}) {
         TraceCapture cap(level);
         qoru::traceArrayTooSmall(f.c_str(), a.c_str(), s.c_str(), "src/flat/nlsui1_strerror.cpp", 42);
-        if (level <= 0) {
-            EXPECT_TRUE(cap.lines().empty()) << level;
-            continue;
-        }
-        ASSERT_EQ(cap.lines().size(), 1u);
-        EXPECT_EQ(cap.lines()[0], framedMessage("src/flat/nlsui1_strerror.cpp", 42, headerTime(cap.lines()[0]),
-                                                "Function " + f.substr(0, 64) + " :\nArray " + a.substr(0, 32) +
-                                                    " length " + s.substr(0, 32) + " is too small.",
-                                                true));
+        const std::string text = "Function " + f.substr(0, 64) + " :\nArray " + a.substr(0, 32) + " length " +
+                                 s.substr(0, 32) + " is too small.";
+        if (level <= 0) EXPECT_TRUE(cap.lines().empty()) << level;
+        else EXPECT_EQ(cap.lines().at(0), framedMessage("src/flat/nlsui1_strerror.cpp", 42, headerTime(cap.lines()[0]), text, true));
     }
 }
 
-// ---- Once per process: child processes ----------------------------------------------------------
-
-// Children write what the capturing sink received to standard output, each
-// call's text followed by the byte 0x01.
-void emitCaptured(const TraceCapture &cap) {
-    for (const auto &line : cap.lines()) {
-        fwrite(line.data(), 1, line.size(), stdout);
-        fputc(1, stdout);
-    }
-}
-
-std::vector<std::string> capturedInChild(const std::string &name, const std::vector<std::string> &args = {}) {
-    qoru_test::ChildOptions options;
-    options.args = args;
-    const qoru_test::ChildResult r = qoru_test::runChild(name, options);
-    EXPECT_EQ(r.exitCode, 0) << name;
-    std::vector<std::string> lines;
-    std::string current;
-    for (const char c : qoru_test::withoutCarriageReturns(r.standardOutput)) {
-        if (c == 1) {
-            lines.push_back(current);
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    return lines;
-}
-
-// A child's messages carry its own process identifier, not ours.
-int32_t childPid(const std::string &message) {
-    const int32_t pid = qoru_test::headerPid(message);
-    EXPECT_NE(pid, plat::processId());
-    return pid;
-}
-
-std::vector<charU16> u16(const std::string &ascii) {
-    std::vector<charU16> v(ascii.begin(), ascii.end());
-    v.push_back(0);
-    return v;
-}
-
-struct CmdlineCase {
-    std::vector<std::vector<charU16>> args;
-    int32_t argc;  // may differ from args.size()
+struct CmdlineCase {  // argc may differ from args.size()
+    std::vector<std::u16string> args;
+    int32_t argc;
     std::string stored;
 };
 
-std::vector<CmdlineCase> cmdlineCases() {
-    const std::vector<charU16> accented{u'c', 0x00E9, 0};
-    const std::vector<charU16> pair{u'a', 0xD83D, 0xDE00, u'b', 0};
-    return {
-        {{u16("ab"), accented}, 2, "ab c#"},
-        {{u16("ab")}, 0, ""},
-        {{u16("ab")}, -1, ""},
-        {{pair}, 1, "a##b"},
-        {{u16(std::string(200, 'x')), u16(std::string(100, 'y'))}, 2,
-         std::string(200, 'x') + " " + std::string(55, 'y')},
-        {{u16(std::string(255, 'x')), u16("z")}, 2, std::string(255, 'x') + " "},
-        {{u16(std::string(300, 'x'))}, 1, std::string(256, 'x')},
-        {{u16("prog"), u16(""), u16("-v")}, 3, "prog  -v"},
-        {{u16("prog"), u16("-v")}, 1, "prog"},
-    };
-}
+const std::vector<CmdlineCase> cmdlineCases{
+    {{u"ab", u"c\u00E9"}, 2, "ab c#"},
+    {{u"ab"}, 0, ""},
+    {{u"ab"}, -1, ""},
+    {{u"a\U0001F600b"}, 1, "a##b"},
+    {{std::u16string(200, u'x'), std::u16string(100, u'y')}, 2, std::string(200, 'x') + " " + std::string(55, 'y')},
+    {{std::u16string(255, u'x'), u"z"}, 2, std::string(255, 'x') + " "},
+    {{std::u16string(300, u'x')}, 1, std::string(256, 'x')},
+    {{u"prog", u"", u"-v"}, 3, "prog  -v"},
+};
 
-std::vector<charU16 *> argvOf(std::vector<std::vector<charU16>> &args) {
+void storeCmdline(std::vector<std::u16string> args, int32_t argc) {
     std::vector<charU16 *> argv;
     for (auto &a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-    return argv;
+    nlsui_store_cmdline(argc, argv.data());
 }
 
-// Stores the command line of one case (after the first message when "late"),
-// and writes two messages; the first one, when "long", at the longest.
+// Stores the command line of one case (after the first message when "late") and writes two messages,
+// the first one at the longest when "long"; on standard output each followed by the byte 0x01.
 const qoru_test::Child cmdlineChild("trace-cmdline", [](const std::vector<std::string> &args) {
     const bool late = args.at(0) == "late", longFirst = args.at(1) == "long";
-    CmdlineCase c = late ? CmdlineCase{{u16("late")}, 1, ""} : cmdlineCases().at(std::stoul(args.at(0)));
-    std::vector<std::vector<charU16>> earlier{u16(std::string(256, 'q'))};
-    if (!late) {
-        nlsui_store_cmdline(1, argvOf(earlier).data());  // a longer command line, replaced
-        nlsui_store_cmdline(c.argc, argvOf(c.args).data());
-    }
+    if (!late) storeCmdline({std::u16string(256, u'q')}, 1);  // a longer one, replaced
+    if (!late) storeCmdline(cmdlineCases.at(std::stoul(args[0])).args, cmdlineCases.at(std::stoul(args[0])).argc);
     TraceCapture cap(qoru::traceMedium);
-    if (longFirst)
-        qoru::traceMessageU16(std::string(2000, 't').c_str(), std::string(80, 'n').c_str(), INT32_MIN,
-                              args.at(2) == "trailer");
-    else
-        qoru::traceMessageU16("first", "c.cpp", 1, args.at(2) == "trailer");
-    if (late) nlsui_store_cmdline(c.argc, argvOf(c.args).data());  // never shown
+    const std::string text = longFirst ? std::string(2000, 't') : "first", name = longFirst ? std::string(80, 'n') : "c.cpp";
+    qoru::traceMessageU16(text.c_str(), name.c_str(), longFirst ? INT32_MIN : 1, args.at(2) == "trailer");
+    if (late) storeCmdline({u"late"}, 1);  // never shown
     qoru::traceMessageU16("second", "c.cpp", 2, false);
-    emitCaptured(cap);
+    for (const auto &line : cap.lines()) printf("%s\x01", line.c_str());
     return 0;
 });
 
 TEST(TraceOncePerProcess, StoredCommandLineInTheFirstMessageOnly) {
-    const std::vector<CmdlineCase> cases = cmdlineCases();
-    std::vector<std::tuple<std::string, bool, bool>> runs;  // case, long first message, trailer
-    for (size_t i = 0; i < cases.size(); ++i) runs.emplace_back(std::to_string(i), false, true);
-    runs.insert(runs.end(), {{"late", false, false}, {"6", true, true}, {"6", true, false}});
-    for (const auto &[which, longFirst, trailer] : runs) {
+    std::vector<std::tuple<std::string, bool, bool>> runs{{"late", false, false}, {"6", true, true}, {"6", true, false}};
+    for (size_t i = 0; i < cmdlineCases.size(); ++i) runs.emplace_back(std::to_string(i), false, true);
+    for (const auto &[which, longFirst, trailer] : runs) {  // case, long first message, trailer
         SCOPED_TRACE(which + (longFirst ? " long" : "") + (trailer ? " trailer" : ""));
-        const auto lines =
-            capturedInChild("trace-cmdline", {which, longFirst ? "long" : "short", trailer ? "trailer" : "none"});
+        qoru_test::ChildOptions options;
+        options.args = {which, longFirst ? "long" : "short", trailer ? "trailer" : "none"};
+        const qoru_test::ChildResult r = qoru_test::runChild("trace-cmdline", options);
+        EXPECT_EQ(r.exitCode, 0);
+        std::vector<std::string> lines;
+        const std::string out = qoru_test::withoutCarriageReturns(r.standardOutput);
+        for (size_t at = 0, end; (end = out.find('\x01', at)) != std::string::npos; at = end + 1)
+            lines.push_back(out.substr(at, end - at));
         ASSERT_EQ(lines.size(), 2u);
-        const std::string stored = which == "late" ? "" : cases[std::stoul(which)].stored;
+        const int32_t pid = qoru_test::headerPid(lines[0]);
+        EXPECT_NE(pid, plat::processId());
+        const std::string stored = which == "late" ? "" : cmdlineCases[std::stoul(which)].stored;
         std::string text = "first", name = "c.cpp";
         int32_t line = 1;
         if (longFirst) {  // the cut still keeps the message within 1020 bytes with the trailer
@@ -301,9 +200,8 @@ TEST(TraceOncePerProcess, StoredCommandLineInTheFirstMessageOnly) {
             text.assign((trailer ? 968 : 1020) - h, 't'), name = "..." + std::string(57, 'n'), line = INT32_MIN;
             EXPECT_EQ(lines[0].size(), trailer ? 1020u : 1021u);
         }
-        EXPECT_EQ(lines[0], framedMessage(name, line, headerTime(lines[0]), text, trailer, stored, childPid(lines[0])));
-        EXPECT_EQ(lines[1],
-                  framedMessage("c.cpp", 2, headerTime(lines[1]), "second", false, std::nullopt, childPid(lines[1])));
+        EXPECT_EQ(lines[0], framedMessage(name, line, headerTime(lines[0]), text, trailer, stored, pid));
+        EXPECT_EQ(lines[1], framedMessage("c.cpp", 2, headerTime(lines[1]), "second", false, std::nullopt, pid));
     }
 }
 
@@ -319,26 +217,19 @@ const qoru_test::Child defaultSinkChild("trace-default-sink", [](const std::vect
 
 TEST(TraceOncePerProcess, DefaultSinkWritesToStandardErrorWithOneLineFeed) {
     const qoru_test::ChildResult r = qoru_test::runChild("trace-default-sink");
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.standardOutput, "");
+    EXPECT_EQ(std::tie(r.exitCode, r.standardOutput), std::make_tuple(0, std::string()));
     const std::string err = qoru_test::withoutCarriageReturns(r.standardError);
-    const std::string first = framedMessage("d.cpp", 5, headerTime(err), "to standard error", true, "", childPid(err)) + "\n";
-    ASSERT_EQ(err.compare(0, first.size(), first), 0) << err;
-    const std::string rest = err.substr(first.size());
-    const std::string fixed = std::string("plain line\n") + "\n" + endOfMessage + "\n";
-    ASSERT_EQ(rest.compare(0, fixed.size(), fixed), 0) << rest;
-    const std::string announcement = rest.substr(fixed.size());
-    const Shown shown = shownNameAndLine(announcement);
-    EXPECT_EQ(announcement, framedMessage(shown.name, shown.line, headerTime(announcement),
-                                          "U16 trace level set to high", true, std::nullopt,
-                                          childPid(announcement)) +
-                                "\n");
-}
-
-TEST(TraceOncePerProcess, DefaultSinkWithStandardErrorClosed) {
-    qoru_test::ChildOptions options;
-    options.closeStandardError = true;
-    EXPECT_EQ(qoru_test::runChild("trace-default-sink", options).exitCode, 0);
+    const int32_t pid = qoru_test::headerPid(err);
+    const std::string fixed = framedMessage("d.cpp", 5, headerTime(err), "to standard error", true, "", pid) +
+                              "\nplain line\n\n" + endOfMessage + "\n";
+    ASSERT_EQ(err.compare(0, fixed.size(), fixed), 0) << err;
+    const std::string announcement = err.substr(fixed.size());
+    const auto [name, line] = shownNameAndLine(announcement);
+    EXPECT_EQ(announcement, framedMessage(name, line, headerTime(announcement), "U16 trace level set to high", true,
+                                          std::nullopt, pid) + "\n");
+    qoru_test::ChildOptions closed;  // and nothing goes wrong with standard error closed
+    closed.closeStandardError = true;
+    EXPECT_EQ(qoru_test::runChild("trace-default-sink", closed).exitCode, 0);
 }
 
 }  // namespace
