@@ -78,6 +78,8 @@ const std::map<std::string, void (*)()> probeActions = {
          show("host-tolower", {strcasecmpU16(u"ab", std::u16string(u"ab").c_str()), calls});
      }},
     {"levels", [] { show("levels", {qoru::gInitTraceLevel, qoru::traceLevel()}); }},
+    {"exit-handler",  // runs inside the initialization that ends the process
+     [] { atexit([] { printf("at-exit upper=%d\n", static_cast<int>(toupperU('a'))), fflush(stdout); }); }},
     {"host-level", [] { nlsui_set_trace(nullptr, qoru::traceHigh); }},
     {"threads",  // several first calls at once
      [] {
@@ -226,6 +228,14 @@ TEST(IcuBinder, OutcomeBySituation) {
         // A console program writes no trace file (a program under plain Wine has no console).
         EXPECT_EQ(r.traceFileName.empty(), !onWindows() || s.reports.empty());
     }
+}
+
+// An exit handler that calls a character function while ICU's absence ends the process gets the
+// 7-bit answer instead of waiting for the initialization it runs inside.
+TEST(IcuBinder, ExitHandlersDoNotWaitOnTheEndingInitialization) {
+    const Outcome r = run(icuOptions(nullptr), {"exit-handler", "init"});
+    EXPECT_EQ(r.child.exitCode, qoru_test::exitStatusMinusOne());
+    EXPECT_EQ(r.out, "at-exit upper=65\n");
 }
 
 // At level 4 each step of the search and the versions, padded up to column 79. Several threads make the
