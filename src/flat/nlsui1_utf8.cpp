@@ -173,13 +173,14 @@ void encodeFastStretch(unsigned char *out, size_t &n, const charU16 *&src, size_
             }
             out[k++] = static_cast<unsigned char>(u);
         } else if (u < 0x800) {
-            out[k] = static_cast<unsigned char>(0xC0 | (u >> 6));
-            out[k + 1] = static_cast<unsigned char>(0x80 | (u & 0x3F));
+            const uint16_t bytes = static_cast<uint16_t>((0xC0 | (u >> 6)) | (0x80 | (u & 0x3F)) << 8);
+            memcpy(out + k, &bytes, sizeof bytes);
             k += 2;
         } else {
-            out[k] = static_cast<unsigned char>(0xE0 | (u >> 12));
-            out[k + 1] = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
-            out[k + 2] = static_cast<unsigned char>(0x80 | (u & 0x3F));
+            // One four-byte store; its last byte (zero) lands where the next
+            // byte of output, or the terminator, is written anyway.
+            const uint32_t bytes = (0xE0u | (u >> 12)) | (0x80u | ((u >> 6) & 0x3F)) << 8 | (0x80u | (u & 0x3F)) << 16;
+            memcpy(out + k, &bytes, sizeof bytes);
             k += 3;
         }
         ++s;
