@@ -6,7 +6,7 @@ set -u
 export WINEDEBUG=${QORU_WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
-: "${WINEPREFIX:=${QORU_WINEPREFIX:-$HOME/.wine-qorucum}}"
+: "${WINEPREFIX:=${QORU_WINEPREFIX:-${HOME:-/tmp}/.wine-qorucum}}"
 export WINEPREFIX
 wine=${QORU_WINE:-/usr/lib/wine/wine64}
 
