@@ -1,12 +1,11 @@
 // The printf engine and the stream side of its sinks.
 #include "i18n/qoru16/u16_FrmOut.h"
 
-#include <emmintrin.h>
-
 #include <cstdlib>
 
 #include "i18n/qoru16/u16_digits.h"
 #include "i18n/qoru16/u16_put.h"
+#include "i18n/qoru16/u16_words.h"
 #include "qorucum/string.h"
 
 namespace qoru {
@@ -14,21 +13,6 @@ namespace {
 
 bool isHighSurrogate(charU16 u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(charU16 u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
-// Index of the first "%" among the n units at s, or n. All n units are
-// readable, so unaligned 16-byte reads inside them are safe.
-size_t findPercent(const charU16 *s, size_t n) {
-    const __m128i percent = _mm_set1_epi16(u'%');
-    size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
-        const uint32_t hits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi16(block, percent)));
-        if (hits != 0) return i + static_cast<size_t>(__builtin_ctz(hits)) / 2;
-    }
-    for (; i < n; ++i)
-        if (s[i] == u'%') return i;
-    return n;
-}
 
 bool isBounded(const OutContext &ctx) { return ctx.stream == nullptr && ctx.limit != unboundedLimit; }
 
@@ -159,7 +143,6 @@ ptrdiff_t stageRepeat(OutContext &ctx, charU16 u, size_t n) {
 
 int32_t vvfprintfU16(OutContext &ctx) {
     const charU16 *format = ctx.format;
-    const size_t len = strlenU16(format);
     charU16 stage[streamStageUnits];
     ctx.stage = stage;
     ctx.staged = 0;
@@ -168,9 +151,10 @@ int32_t vvfprintfU16(OutContext &ctx) {
     OutSpec spec;
     ptrdiff_t result = 0;
     size_t pos = 0;
-    while (pos < len) {
-        const size_t literal = findPercent(format + pos, len - pos);
-        if (pos + literal == len) {
+    for (;;) {
+        // One scan finds the next "%" or the end of the format.
+        const size_t literal = static_cast<size_t>(findZeroOrUnit(format + pos, u'%') - (format + pos));
+        if (format[pos + literal] == 0) {
             result = outRun(ctx, format + pos, literal);
             break;
         }
