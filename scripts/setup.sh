@@ -14,7 +14,7 @@ if [ "$(id -u)" -eq 0 ]; then
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt-get install -y -qq "${missing[@]}" >/dev/null
 else
   echo "Missing packages. Install them with:" >&2
   echo "  sudo apt-get install ${missing[*]}" >&2
