@@ -129,44 +129,25 @@ void checkSameText(Case c) {
     }
 }
 
-void BM_ours(benchmark::State &state, Case c) {
+// Formats the rows in turn into a buffer of 256 units of Unit with one of
+// the three formatters.
+template <class Unit, int32_t (*format)(Unit *, size_t, Case, const Row &)>
+void formatRows(benchmark::State &state, Case c) {
     checkSameText(c);
-    char16_t buf[256];
+    Unit buf[256];
     const auto &all = rows();
     size_t k = 0;
     for (auto _ : state) {
-        int32_t n = ours(buf, 256, c, all[k++ % rowCount]);
+        int32_t n = format(buf, 256, c, all[k++ % rowCount]);
         keep(n);
-        char16_t *p = buf;
+        Unit *p = buf;
         keep(p);
     }
 }
 
-void BM_libc(benchmark::State &state, Case c) {
-    checkSameText(c);
-    char buf[256];
-    const auto &all = rows();
-    size_t k = 0;
-    for (auto _ : state) {
-        int32_t n = libc(buf, sizeof buf, c, all[k++ % rowCount]);
-        keep(n);
-        char *p = buf;
-        keep(p);
-    }
-}
-
-void BM_icu(benchmark::State &state, Case c) {
-    checkSameText(c);
-    char16_t buf[256];
-    const auto &all = rows();
-    size_t k = 0;
-    for (auto _ : state) {
-        int32_t n = icuFormat(buf, 256, c, all[k++ % rowCount]);
-        keep(n);
-        char16_t *p = buf;
-        keep(p);
-    }
-}
+void BM_ours(benchmark::State &state, Case c) { formatRows<char16_t, ours>(state, c); }
+void BM_libc(benchmark::State &state, Case c) { formatRows<char, libc>(state, c); }
+void BM_icu(benchmark::State &state, Case c) { formatRows<char16_t, icuFormat>(state, c); }
 
 // ---- (d) 100 000 lines to a file -------------------------------------------------------------
 

@@ -22,12 +22,6 @@ struct Utf8Failure {
     size_t stored;   // units stored in dst before it
 };
 
-// A load that may reach past the terminator: callers check with
-// staysInPage that the read stays within a page holding the current byte.
-[[gnu::no_sanitize_address]] __m128i loadBlock(const void *p) {
-    return _mm_loadu_si128(static_cast<const __m128i *>(p));
-}
-
 // Sixteen bytes at p are ASCII and none is the terminator.
 bool isAsciiBlock(__m128i bytes) {
     return _mm_movemask_epi8(_mm_or_si128(bytes, _mm_cmpeq_epi8(bytes, _mm_setzero_si128()))) == 0;
@@ -47,7 +41,7 @@ void convertFastStretch(charU16 *dst, size_t &count, const uint8_t *&p, size_t s
             // A lone blank between words of other scripts is not worth a
             // block test.
             if (q[1] != 0 && q[1] < 0x80 && qoru::staysInPage(q, 16)) {
-                const __m128i bytes = loadBlock(q);
+                const __m128i bytes = loadUnaligned(q);
                 if (isAsciiBlock(bytes)) {
                     const __m128i zero = _mm_setzero_si128();
                     _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + n), _mm_unpacklo_epi8(bytes, zero));
@@ -159,13 +153,8 @@ void encodeFastStretch(unsigned char *out, size_t &n, const charU16 *&src, size_
         if (u < 0x80) {
             if (u == 0) break;
             if (s[1] != 0 && s[1] < 0x80 && qoru::staysInPage(s, 16)) {
-                const __m128i units = qoru::loadBlock(s);
-                // ASCII and no terminator: no bit above 0x7F, no zero unit.
-                const __m128i zero = _mm_setzero_si128();
-                const __m128i high = _mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80)));
-                const bool ascii = _mm_movemask_epi8(_mm_cmpeq_epi16(high, zero)) == 0xFFFF;
-                if (ascii && _mm_movemask_epi8(_mm_cmpeq_epi16(units, zero)) == 0) {
-                    _mm_storel_epi64(reinterpret_cast<__m128i *>(out + k), _mm_packus_epi16(units, units));
+                // ASCII and no terminator among the eight; the read stays within the page.
+                if (qoru::packAsciiUnits(qoru::loadUnaligned(s), out + k, true)) {
                     k += 8;
                     s += 8;
                     continue;

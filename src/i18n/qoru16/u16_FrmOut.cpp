@@ -5,14 +5,12 @@
 
 #include "i18n/qoru16/u16_digits.h"
 #include "i18n/qoru16/u16_put.h"
+#include "i18n/qoru16/u16_utf8.h"
 #include "i18n/qoru16/u16_words.h"
 #include "qorucum/string.h"
 
 namespace qoru {
 namespace {
-
-bool isHighSurrogate(charU16 u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool isLowSurrogate(charU16 u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 bool isBounded(const OutContext &ctx) { return ctx.stream == nullptr && ctx.limit != unboundedLimit; }
 

@@ -6,10 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-int32_t unitDifference(charU16 a, charU16 b) { return static_cast<int32_t>(a) - static_cast<int32_t>(b); }
-__m128i load(const charU16 *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); }
-}  // namespace
+#include "i18n/qoru16/u16_words.h"
 
 extern "C" {
 
@@ -21,13 +18,13 @@ QORUCUM_API int32_t memcmpU16(const charU16 *a, const charU16 *b, size_t n) {
     for (; i + 32 <= n; i += 32) {
         __m128i same = _mm_set1_epi8(-1);
         for (size_t k = 0; k < 32; k += 8)
-            same = _mm_and_si128(same, _mm_cmpeq_epi16(load(a + i + k), load(b + i + k)));
+            same = _mm_and_si128(same, _mm_cmpeq_epi16(qoru::loadUnits(a + i + k), qoru::loadUnits(b + i + k)));
         if (_mm_movemask_epi8(same) != 0xFFFF) break;
     }
     for (; i + 8 <= n; i += 8)
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(load(a + i), load(b + i))) != 0xFFFF) break;
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(qoru::loadUnits(a + i), qoru::loadUnits(b + i))) != 0xFFFF) break;
     for (; i < n; ++i)
-        if (a[i] != b[i]) return unitDifference(a[i], b[i]);
+        if (a[i] != b[i]) return qoru::unitDifference(a[i], b[i]);
     return 0;
 }
 

@@ -3,7 +3,8 @@
 // calls is written as two '#'.
 #include "i18n/qoru16/u16_put.h"
 
-#include <emmintrin.h>
+#include "i18n/qoru16/u16_utf8.h"
+#include "i18n/qoru16/u16_words.h"
 
 #include <cstdint>
 
@@ -16,9 +17,6 @@ constexpr size_t blockThreshold = 506;
 constexpr size_t bufferSize = 512;
 constexpr uint8_t unpairedSurrogate = '#';
 constexpr size_t asciiGroup = 8;
-
-bool isHighSurrogate(charU16 u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool isLowSurrogate(charU16 u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 // Encodes the unit at p (remaining units from p on, at least 1) into out;
 // returns the units consumed (2 for a pair) and adds the bytes to used.
@@ -46,16 +44,6 @@ size_t encodeUnit(const charU16 *p, size_t remaining, uint8_t *out, size_t &used
     return 1;
 }
 
-// Eight units at p, all within the run, when every one is ASCII: their bytes
-// go to out and true is returned. Formatted text is mostly ASCII.
-bool encodeAsciiGroup(const charU16 *p, uint8_t *out) {
-    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-    const __m128i high = _mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80)));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) return false;
-    _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(units, units));
-    return true;
-}
-
 }  // namespace
 
 size_t writeBlock(const void *bytes, size_t count, FILE *stream) { return fwrite(bytes, 1, count, stream); }
@@ -80,7 +68,7 @@ size_t fwriteUtf8U16(const charU16 *units, size_t size, size_t count, FILE *stre
         // would fill it, so the blocks are the same either way.
         size_t consumed;
         if (remaining >= asciiGroup && used + asciiGroup <= blockThreshold + 1 &&
-            encodeAsciiGroup(p, buf + used)) {
+            packAsciiUnits(loadUnits(p), buf + used, false)) {
             used += asciiGroup;
             consumed = asciiGroup;
         } else {

@@ -21,7 +21,6 @@ bool inSet(charU16 c, const charU16 *set) {
 }
 
 // The difference of two units as unsigned 16-bit values.
-int32_t unitDifference(charU16 a, charU16 b) { return static_cast<int32_t>(a) - static_cast<int32_t>(b); }
 
 }  // namespace
 
@@ -84,25 +83,25 @@ QORUCUM_API charU16 *strncatU16(charU16 *dst, const charU16 *src, size_t n) {
 QORUCUM_API int32_t strcmpU16(const charU16 *a, const charU16 *b) {
     if (isOddAddress(a) || isOddAddress(b)) {
         while (*a && *a == *b) ++a, ++b;
-        return unitDifference(*a, *b);
+        return qoru::unitDifference(*a, *b);
     }
     while (!qoru::isAligned(a, qoru::blockBytes)) {
-        if (*a == 0 || *a != *b) return unitDifference(*a, *b);
+        if (*a == 0 || *a != *b) return qoru::unitDifference(*a, *b);
         ++a, ++b;
     }
     const size_t i = qoru::findStop(a, b);
-    return unitDifference(a[i], b[i]);
+    return qoru::unitDifference(a[i], b[i]);
 }
 
 QORUCUM_API int32_t strncmpU16(const charU16 *a, const charU16 *b, size_t n) {
     for (; n >= 4; n -= 4, a += 4, b += 4) {
-        if (a[0] == 0 || a[0] != b[0]) return unitDifference(a[0], b[0]);
-        if (a[1] == 0 || a[1] != b[1]) return unitDifference(a[1], b[1]);
-        if (a[2] == 0 || a[2] != b[2]) return unitDifference(a[2], b[2]);
-        if (a[3] == 0 || a[3] != b[3]) return unitDifference(a[3], b[3]);
+        if (a[0] == 0 || a[0] != b[0]) return qoru::unitDifference(a[0], b[0]);
+        if (a[1] == 0 || a[1] != b[1]) return qoru::unitDifference(a[1], b[1]);
+        if (a[2] == 0 || a[2] != b[2]) return qoru::unitDifference(a[2], b[2]);
+        if (a[3] == 0 || a[3] != b[3]) return qoru::unitDifference(a[3], b[3]);
     }
     for (; n > 0; --n, ++a, ++b)
-        if (*a == 0 || *a != *b) return unitDifference(*a, *b);
+        if (*a == 0 || *a != *b) return qoru::unitDifference(*a, *b);
     return 0;
 }
 

@@ -66,6 +66,9 @@ inline Utf8Step decodeUtf8(uint8_t lead, ByteAt byteAt) {
     }
 }
 
+inline bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+inline bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
 // High and low surrogate of a supplementary value.
 inline char16_t highSurrogate(char32_t value) {
     return static_cast<char16_t>(0xD800 + ((value - 0x10000) >> 10));
