@@ -9,5 +9,8 @@
 #include "qorucum/convert.h"
 #include "qorucum/stdio.h"
 #include "qorucum/ctype.h"
+#include "qorucum/stdlib.h"
+#include "qorucum/netdb.h"
+#include "qorucum/getopt.h"
 
 #endif

@@ -1,5 +1,6 @@
 /* UTF-16 text on UTF-8 streams and files: opening by UTF-16 names, error
- * texts, stream output and the printf family. */
+ * texts, stream input and output, field readers, the printf and scanf
+ * families. */
 #ifndef QORUCUM_STDIO_H
 #define QORUCUM_STDIO_H
 
@@ -59,6 +60,60 @@ QORUCUM_API size_t fwriteU16(const charU16 *units, size_t size, size_t count, FI
 /* Writes s, ": ", the error text of errno and a line feed to the standard
  * error stream; a null s writes the error text alone. */
 QORUCUM_API void perrorU16(const charU16 *s);
+
+/* ---- Stream input ---- */
+/* Stream input reads UTF-8 one sequence at a time. An invalid sequence reads
+ * as '#' (0x23) with errno EILSEQ; the byte that broke a sequence (one that
+ * cannot continue it) stays in the stream and is read next. Overlong forms
+ * and values above U+10FFFF are invalid; encoded surrogates are accepted. */
+
+/* One code unit, or EOF at end of file or on a read error. A supplementary
+ * character cannot be one unit: it reads as U+FFFD and is reported as
+ * invalid input. Invalid input is reported at trace level 1 and above, at
+ * most 99 times in a row (then once an hour). */
+QORUCUM_API int32_t fgetcU16(FILE *stream);
+/* Reads a line (its line feed kept) into buf of n units, terminated; a pair
+ * that does not fit keeps its high surrogate. Returns buf, or null at end of
+ * file before any unit or when the stream's error indicator is set (null
+ * buf or stream: null with EINVAL or EBADF). */
+QORUCUM_API charU16 *fgetsU16(charU16 *buf, int32_t n, FILE *stream);
+/* Reads a line from the standard input without its line feed. It has no
+ * bound, like the C runtime's gets: prefer gets_sU16. At end of file with
+ * nothing read, returns null and leaves buf untouched. */
+QORUCUM_API charU16 *getsU16(charU16 *buf);
+/* Reads at most size - 1 units of a line from the standard input (the line
+ * feed is consumed, not stored); the rest of a longer line stays for the
+ * next call. Returns buf, or null (size 0; end of file before any unit or a
+ * read error, with buf emptied). */
+QORUCUM_API charU16 *gets_sU16(charU16 *buf, size_t size);
+/* Reads up to size x count units; returns the whole elements of size units
+ * stored (a trailing partial element is stored but not counted). */
+QORUCUM_API size_t freadU16(charU16 *buf, size_t size, size_t count, FILE *stream);
+
+/* ---- Field readers ---- */
+/* A word (ended by white space, which is consumed) or a line (its line feed
+ * kept) into buf of n units, terminated. Bytes of an invalid sequence are
+ * stored as themselves when ASCII, as repl otherwise. Returns the units
+ * stored, -1 at end of file before anything or when the stream's error
+ * indicator is set, -2 when the field held invalid input. n below 1: -1 with
+ * EINVAL, nothing written. */
+QORUCUM_API int32_t fget_strU16(charU16 *buf, int32_t n, FILE *stream, charU16 repl);
+QORUCUM_API int32_t fget_lineU16(charU16 *buf, int32_t n, FILE *stream, charU16 repl);
+/* A decimal integer after white space, into *out (32 bits). Returns 0, 1 when
+ * out of range (*out holds the limit), -1 at end of file or on a read error,
+ * -2 when no digit starts the field (*out holds the character found). */
+QORUCUM_API int32_t fget_longU16(int32_t *out, FILE *stream);
+QORUCUM_API int32_t fget_intU16(int32_t *out, FILE *stream);
+
+/* ---- The scanf family ---- */
+/* Reads by a UTF-16 format. Text targets (%c, %s, %[) receive UTF-16 units
+ * whatever the length modifier; %ld stores 32 bits, %lld, %zd and %p 64.
+ * Returns the conversions stored, 0 when the first one failed, or -1 when
+ * the input ended before the first (null stream or string: -1 with EBADF).
+ * From a stream, a non-ASCII unit read past the last field is consumed. */
+QORUCUM_API int32_t scanfU16(const charU16 *format, ...);
+QORUCUM_API int32_t fscanfU16(FILE *stream, const charU16 *format, ...);
+QORUCUM_API int32_t sscanfU16(const charU16 *string, const charU16 *format, ...);
 
 /* ---- The printf family ---- */
 /* Formats a UTF-16 format string. Sizes and results count UTF-16 code units;

@@ -59,6 +59,30 @@ int32_t streamDescriptor(FILE *stream);
 const char *errorText(int32_t errnum);
 
 
+// ---- Stream input ----------------------------------------------------------------
+// A reader takes the stream's lock once for a whole call and reads bytes
+// with the unlocked getter; the lock is recursive, so ungetc and ferror may
+// be called while it is held.
+void lockStream(FILE *stream);
+void unlockStream(FILE *stream);
+// The next byte (0-255), or EOF at end of file or on a read error; the
+// caller holds the lock.
+int readByteLocked(FILE *stream);
+// Gives one byte back to the stream (ungetc); EOF when refused.
+int unreadByte(int byte, FILE *stream);
+// The stream's error indicator (ferror).
+bool streamError(FILE *stream);
+// The bytes the stream has already buffered and would return next, for
+// readers that take a run at a time; empty where the platform does not let
+// the library see its stream buffer. The caller holds the lock, and
+// consumeBuffered marks a prefix of them as read.
+struct BufferedBytes {
+    const unsigned char *bytes;
+    size_t count;
+};
+BufferedBytes bufferedInput(FILE *stream);
+void consumeBuffered(FILE *stream, size_t count);
+
 // ---- Floating-point text --------------------------------------------------------
 // Formats the magnitude of value (its sign bit is ignored: callers lay out the
 // sign themselves) with a conversion letter (a A e E f F g G), a precision

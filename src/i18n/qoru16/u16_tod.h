@@ -1,0 +1,17 @@
+// The one narrow decimal-to-double conversion of the library, correctly
+// rounded and the same on every platform. strtodU16 and the scan engine's
+// floating-point field hand their collected text to it.
+#ifndef QORU_U16_TOD_H
+#define QORU_U16_TOD_H
+
+namespace qoru {
+
+// As the C library's strtod on a decimal number, "inf", "infinity" or "nan"
+// (any case) after optional white space and sign: the value, *end past the
+// characters used (text when none), ERANGE when the value overflows to
+// infinity or underflows to zero.
+double strtodNarrow(const char *text, char **end);
+
+}  // namespace qoru
+
+#endif

@@ -1,0 +1,1 @@
+// Tests of this area are added with its modules.
