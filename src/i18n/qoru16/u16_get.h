@@ -26,6 +26,12 @@ struct BadSequence {
 // of file nothing goes back.
 int32_t readUtf8CharU16(FILE *stream, int firstByte, BadSequence *bad, int32_t *errorState);
 
+// fgetcU16 that also tells whether the decoder gave a byte back to the
+// stream in this call. Only one give-back per stream is guaranteed, so a
+// caller that would push a unit back right after such a read keeps it
+// itself instead of calling ungetc again.
+int32_t fgetcU16Tracked(FILE *stream, bool *gaveBack);
+
 // Stores a scalar value as one unit or a pair at dst; room is the units
 // left (at least 1). A pair that finds one unit of room keeps its high
 // surrogate. Returns the units stored.
