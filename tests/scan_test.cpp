@@ -1,1 +1,356 @@
-// Tests of this area are added with its modules.
+// The scanf family: a table of the behaviours a random test would not meet,
+// run from strings and from streams; random formats and inputs against the
+// C library's narrow sscanf; the stream's push-back rules.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "errno_after.h"
+#include "qorucum/stdio.h"
+#include "temp_path.h"
+#include "trace_capture.h"
+#include "utf8_text.h"
+
+namespace {
+
+using qoru_test::errnoAfter;
+
+constexpr int slots = 8;
+constexpr int slotBytes = 512;  // a word can run over several fields' texts
+constexpr unsigned char fill = 0x7F;
+
+// Targets for any field of the tests, prefilled so that untouched and
+// unterminated targets show.
+struct Targets {
+    alignas(8) unsigned char bytes[slots][slotBytes];
+    Targets() { memset(bytes, fill, sizeof bytes); }
+    void *operator[](int i) { return bytes[i]; }
+
+    // One slot read as kind: d int32, q int64, h int16, b int8, x the 8 bytes
+    // in hex, f float, g double, s units to the terminator, c units to the fill.
+    std::string show(int i, char kind) const {
+        const unsigned char *b = bytes[i];
+        if (std::all_of(b, b + 8, [](unsigned char c) { return c == fill; })) return "-";
+        auto as = [b](auto v) { memcpy(&v, b, sizeof v); return v; };
+        auto real = [](double v) {
+            if (std::isnan(v)) return std::string(std::signbit(v) ? "-nan" : "nan");
+            char text[32];
+            snprintf(text, sizeof text, "%g", v);
+            return std::string(text);
+        };
+        std::string out;
+        switch (kind) {
+        case 'd': return std::to_string(as(int32_t{}));
+        case 'q': return std::to_string(as(int64_t{}));
+        case 'h': return std::to_string(as(int16_t{}));
+        case 'b': return std::to_string(as(int8_t{}));
+        case 'f': return real(as(float{}));
+        case 'g': return real(as(double{}));
+        case 'x':
+            for (int k = 0; k < 8; ++k) out += "0123456789abcdef"[b[k] >> 4], out += "0123456789abcdef"[b[k] & 15];
+            return out;
+        default:
+            for (int k = 0; k + 1 < slotBytes; k += 2) {
+                const char16_t u = static_cast<char16_t>(b[k] | b[k + 1] << 8);
+                if (u == (kind == 's' ? 0 : fill * 0x101)) break;
+                if (u < 0x80) out += static_cast<char>(u);
+                else out += "\\u" + std::to_string(u);
+            }
+            return out;
+        }
+    }
+    std::string show(const char *kinds) const {
+        std::string out;
+        for (int i = 0; kinds[i] != '\0'; ++i) {
+            if (i > 0) out += '|';
+            out += show(i, kinds[i]);
+        }
+        return out;
+    }
+};
+
+struct Case {
+    const char16_t *input;
+    const char16_t *format;
+    int32_t result;
+    const char *kinds;
+    const char *stored;
+    int error = 0;            // errno after the call, starting from 0
+    bool stringOnly = false;  // a stream reads it differently (pairs, zero units)
+};
+
+const Case cases[] = {
+    {u"  42abc", u"%d%s", 2, "ds", "42|abc"},
+    {u"   ", u"%d", -1, "d", "-"},
+    {u"x", u"%d", 0, "d", "-"},
+    {u"12", u"%d,%d", 1, "dd", "12|-"},
+    {u"5", u"%dabc%n", 1, "dd", "5|1"},
+    {u"a", u"b%d", 0, "d", "-"},
+    {u"%5", u"%%%d", 1, "d", "5"},
+    {u" %5", u"%%%d", 0, "d", "-"},
+    {u"1 2", u"%*d%d", 1, "d", "2"},
+    {u"123", u"%0d%d", 2, "dd", "1|23"},
+    {u"1-2", u"%d%d", 2, "dd", "1|-2"},
+    {u"\u3000 7 \u205F8", u"%d%d", 1, "dd", "7|-"},
+    {u"0x1F 0x1F 0x1F", u"%x%i%d%s", 4, "ddds", "31|31|0|x1F"},
+    {u"017 08", u"%i%i%s", 3, "dds", "15|0|8"},
+    {u"0x1F", u"%3x%s", 2, "ds", "1|F"},
+    {u"0xg", u"%x%s", 2, "ds", "0|g"},
+    {u"778 -1", u"%o%d%u", 3, "ddd", "63|8|-1"},
+    {u"(nIl) 0x10 10 0 012", u"%p%p%p%p%p", 5, "qqqqq", "0|16|16|0|18"},
+    {u"(nix)", u"%p%s", 0, "qs", "-|-"},
+    {u"-5", u"%p", 0, "q", "-"},
+    {u"300 70000", u"%hhd%hd", 2, "bh", "44|4464"},
+    {u"4294967296", u"%d", 1, "d", "2147483647", ERANGE},
+    {u"-4294967296", u"%u", 1, "d", "-1", ERANGE},
+    {u"-9223372036854775808", u"%lld", 1, "q", "-9223372036854775808"},
+    {u"-1 -1 -1 -1 -1", u"%jd %td %zd %ld %I64d", 5, "xxxxx",
+     "ffffffff7f7f7f7f|ffffffff7f7f7f7f|ffffffffffffffff|ffffffff7f7f7f7f|ffffffffffffffff"},
+    {u"1.5 2.5 3.5 4.5", u"%Lf %lf %f %hf", 4, "ggff", "1.5|2.5|3.5|4.5"},
+    {u"-1.5e3x", u"%f%s", 2, "fs", "-1500|x"},
+    {u"1.5e", u"%lf%n", 1, "gd", "1.5|4"},
+    {u"2e+", u"%lf%n", 1, "gd", "2|3"},
+    {u"e5 ", u"%f", 0, "f", "-"},
+    {u"inf -INF InFiNiTy", u"%f%lf%f", 3, "fgf", "inf|-inf|inf", ERANGE},
+    {u"infx", u"%f%s", 2, "fs", "inf|x", ERANGE},
+    {u"infin x", u"%f", 0, "f", "-"},
+    {u"nAn -nan", u"%lf%lf", 2, "gg", "nan|-nan"},
+    {u"-0", u"%lf", 1, "x", "0000000000000080"},
+    {u"+1234 -1234", u"%3f%*d%3f", 2, "ff", "12|-12"},
+    {u"abcd x,y ]a]b", u"%[a-c]%s %[^,],%s %[]a]", 5, "sssss", "abc|d|x|y|]a]"},
+    {u"cza -a-b", u"%[z-a] %[-a]", 2, "ss", "cza|-a-"},
+    {u"abc", u"%[abc", 0, "s", "-"},
+    {u"abc", u"%[x]", 0, "s", "-"},
+    {u"ab", u"%5c", 1, "c", "ab"},
+    {u" ab", u"%c%2c", 2, "cc", " |ab"},
+    {u"a\u3000b c\u205Fd", u"%s%s %ls%hs", 3, "sss", "a|b|c\\u8287d"},
+    {u"\xD83D\xDE00", u"%c%c", 2, "cc", "\\u55357|\\u56832", 0, true},
+    {u"", u"%n", 0, "d", "0"},
+    {u"1", u"%d%q", 1, "d", "1"},
+};
+
+std::string describe(const Case &c) { return qoru_test::utf8Of(c.input) + " with " + qoru_test::utf8Of(c.format); }
+
+TEST(Scan, TableFromStrings) {
+    for (const Case &c : cases) {
+        Targets t;
+        int32_t r = 0;
+        const int error = errnoAfter([&] { r = sscanfU16(c.input, c.format, t[0], t[1], t[2], t[3], t[4]); });
+        EXPECT_EQ(r, c.result) << describe(c);
+        EXPECT_EQ(t.show(c.kinds), c.stored) << describe(c);
+        EXPECT_EQ(error, c.error) << describe(c);
+    }
+}
+
+// The stream holds bytes; returns the scan result and leaves the stream open
+// at where the scan left it.
+struct StreamText {
+    qoru_test::TempPath path;
+    FILE *stream = nullptr;
+    explicit StreamText(const std::string &bytes) {
+        path.write(bytes);
+        stream = fopen(path.path().string().c_str(), "rb");
+    }
+    ~StreamText() { fclose(stream); }
+};
+
+TEST(Scan, TableFromStreams) {
+    for (const Case &c : cases) {
+        if (c.stringOnly) continue;
+        StreamText in(qoru_test::utf8Of(c.input));
+        Targets t;
+        int32_t r = 0;
+        const int error = errnoAfter([&] { r = fscanfU16(in.stream, c.format, t[0], t[1], t[2], t[3], t[4]); });
+        EXPECT_EQ(r, c.result) << describe(c);
+        EXPECT_EQ(t.show(c.kinds), c.stored) << describe(c);
+        EXPECT_EQ(error, c.error) << describe(c);
+    }
+}
+
+TEST(Scan, ArgumentsAndWidthFromArgument) {
+    int32_t v = 7;
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(sscanfU16(nullptr, u"%d", &v), -1); }), EBADF);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(sscanfU16(u"1", nullptr, &v), -1); }), EINVAL);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fscanfU16(nullptr, u"%d", &v), -1); }), EBADF);
+    // "%**d": suppressed, the width 3 from the argument; then the rest.
+    EXPECT_EQ(sscanfU16(u"12345", u"%**d%d", 3, &v), 1);
+    EXPECT_EQ(v, 45);
+}
+
+TEST(Scan, FormatErrorReport) {
+    int32_t v = 0;
+    qoru_test::TraceCapture trace(4);
+    EXPECT_EQ(sscanfU16(u"1 2", u"%d %I32d", &v, &v), 1);
+    EXPECT_NE(trace.joined().find("Error in format string at or near 'I':\nI32d"), std::string::npos) << trace.joined();
+    trace.clear();
+    qoru_test::TraceCapture quiet(1);
+    EXPECT_EQ(sscanfU16(u"1", u"%q", &v), 0);
+    EXPECT_EQ(trace.joined(), "");
+}
+
+TEST(Scan, StreamPushBack) {
+    char16_t text[4] = {};
+    int32_t v = 0;
+    {  // The byte that broke a sequence is read next.
+        StreamText in("\xC3" "A");
+        EXPECT_EQ(fscanfU16(in.stream, u"%c%c", &text[0], &text[1]), 2);
+        EXPECT_EQ(text[0], u'#');
+        EXPECT_EQ(text[1], u'A');
+    }
+    {  // After such a read the engine keeps the "#" itself: the comma stays in the stream.
+        StreamText in("12\xC3,");
+        EXPECT_EQ(fscanfU16(in.stream, u"%d", &v), 1);
+        EXPECT_EQ(v, 12);
+        EXPECT_EQ(fgetc(in.stream), ',');
+    }
+    {  // An ASCII unit goes back to the stream; a non-ASCII one is consumed.
+        StreamText in("12,3\xC3\xA9" "4");
+        EXPECT_EQ(fscanfU16(in.stream, u"%d", &v), 1);
+        EXPECT_EQ(fscanfU16(in.stream, u",%d", &v), 1);
+        EXPECT_EQ(v, 3);
+        EXPECT_EQ(fgetc(in.stream), '4');
+    }
+    {  // A zero byte is an ordinary unit of a stream.
+        StreamText in(std::string("a\0b c", 5));
+        EXPECT_EQ(fscanfU16(in.stream, u"%s", text), 1);
+        EXPECT_EQ(std::u16string(text, 4), std::u16string(u"a\0b\0", 4));
+    }
+}
+
+// ---- Random formats and inputs against the C library ------------------------
+
+struct Field {
+    std::string ours, libc;  // format pieces
+    char kind;               // as Targets::show; 'F' a float the peer reads as double
+};
+
+std::string digits(std::mt19937 &rng, const char *set, int most) {
+    std::string s;
+    const int n = 1 + static_cast<int>(rng() % most);
+    for (int i = 0; i < n; ++i) s += set[rng() % strlen(set)];
+    return s;
+}
+
+// One directive and the text it reads. A field may read the rest of an
+// earlier one's text (after a width cut it), never a later one's; so numbers
+// stay within 32 bits except at the very end, where both sides agree by
+// design, and words hold no hexadecimal digits. A float field may thus meet
+// other fields' text, and a hexadecimal field a float's: formats with floats
+// have neither "0x" (no hexadecimal floats by design) nor %x.
+Field randomField(std::mt19937 &rng, std::string &input, bool last, bool floats) {
+    const std::string sign = rng() % 3 ? "" : rng() % 2 ? "-" : "+";
+    const std::string width = rng() % 3 ? "" : std::to_string(1 + rng() % 6);
+    const char *letters = "ghijxyz_.-";
+    const std::string hexPrefix = floats ? "" : "0x";
+    const unsigned pick = rng() % 9;
+    switch (pick == 6 && !floats ? 7 : pick == 4 && floats ? 0 : pick) {
+    case 0: input += sign + digits(rng, "0123456789", 8); return {"%" + width + "d", "%" + width + "d", 'd'};
+    case 1: input += sign + digits(rng, "0123456789", last ? 18 : 8); return {"%lld", "%lld", 'q'};
+    case 2: input += sign + digits(rng, "0123456789", 4); return {"%hd", "%hd", 'h'};
+    case 3: input += sign + digits(rng, "01234567", 8); return {"%" + width + "o", "%" + width + "o", 'd'};
+    case 4: {
+        input += sign + (rng() % 2 ? hexPrefix : "") + digits(rng, "0123456789abcdefABCDEF", 7);
+        const char *format = rng() % 2 ? "%x" : "%hhX";
+        return {format, format, 'x'};
+    }
+    case 5: {
+        const int form = static_cast<int>(rng() % 3);
+        input += sign + (form == 0 ? hexPrefix + digits(rng, "0123456789abcdef", 7)
+                                   : form == 1 ? "0" + digits(rng, "01234567", 8) : "1" + digits(rng, "0123456789", 7));
+        return {"%i", "%i", 'd'};
+    }
+    case 6: {
+        input += sign + digits(rng, "0123456789", 8) + (rng() % 2 ? "." + digits(rng, "0123456789", 8) : "") +
+                 (rng() % 2 ? "e" + sign + digits(rng, "0123456789", 2) : "");
+        const bool isFloat = rng() % 2;
+        return {isFloat ? "%f" : "%lf", "%lf", isFloat ? 'F' : 'g'};
+    }
+    case 7: input += digits(rng, letters, 12); return {"%" + width + "s", "%" + width + "s", 's'};
+    default:
+        // "[" and "c" do not skip white space: the format does it for them. A
+        // "c" text is as long as its width, so that no field reads ahead.
+        if (rng() % 2) {
+            input += digits(rng, letters, 12);
+            return {" %" + width + "[g-j_]", " %" + width + "[g-j_]", 'c'};
+        }
+        const int length = width.empty() ? 1 : std::stoi(width);
+        for (int i = 0; i < length; ++i) input += letters[rng() % strlen(letters)];
+        return {" %" + width + "c", " %" + width + "c", 'c'};
+    }
+}
+
+bool sameStore(const Field &f, const unsigned char *ours, const unsigned char *peer) {
+    if (f.kind == 'F') {
+        double d;
+        memcpy(&d, peer, sizeof d);
+        const float expected = static_cast<float>(d);
+        return memcmp(ours, &expected, sizeof expected) == 0 || memcmp(ours, peer, 4) == 0;
+    }
+    if (f.kind != 's' && f.kind != 'c') return memcmp(ours, peer, 8) == 0;
+    for (int k = 0; k < slotBytes / 2; ++k) {
+        const int unit = ours[2 * k] | ours[2 * k + 1] << 8;
+        if (unit != (peer[k] == fill ? fill * 0x101 : peer[k])) return false;
+    }
+    return true;
+}
+
+TEST(Scan, RandomAgainstNarrowSscanfFromStringsAndStreams) {
+    std::mt19937 rng(20261206);
+    const char *gaps[] = {" ", "  ", "\t", "\n ", ""};
+    for (int round = 0; round < 3000; ++round) {
+        std::string input, oursFormat, libcFormat;
+        Field fields[slots];
+        const int count = 1 + static_cast<int>(rng() % (slots - 2));
+        const bool floats = rng() % 3 == 0;
+        for (int i = 0; i < count; ++i) {
+            if (i > 0) {
+                // A comma after a word would join it to the next.
+                const bool literal = fields[i - 1].kind != 's' && rng() % 4 == 0;
+                input += literal ? "," : gaps[rng() % 4];
+                const char *gap = literal ? "," : rng() % 2 ? " " : "";
+                oursFormat += gap;
+                libcFormat += gap;
+            }
+            fields[i] = randomField(rng, input, i == count - 1, floats);
+            oursFormat += fields[i].ours;
+            libcFormat += fields[i].libc;
+        }
+        // A stray unit in a text now and then (joining two texts would let a
+        // field read ahead; a float's end would differ by design).
+        const size_t at = rng() % input.size();
+        if (!floats && rng() % 3 == 0 && !isspace(static_cast<unsigned char>(input[at]))) input[at] = "x-+ ,g"[rng() % 6];
+        input += gaps[rng() % 5];
+        oursFormat += "%n";
+        libcFormat += "%n";
+        fields[count] = {"", "", 'd'};
+        const std::u16string format16 = qoru_test::utf16Of(oursFormat);
+        const std::u16string input16 = qoru_test::utf16Of(input);
+        Targets ours, peer, fromStream;
+        const int32_t r = sscanfU16(input16.c_str(), format16.c_str(), ours[0], ours[1], ours[2], ours[3], ours[4],
+                                    ours[5], ours[6], ours[7]);
+        const int expected = sscanf(input.c_str(), libcFormat.c_str(), peer[0], peer[1], peer[2], peer[3], peer[4],
+                                    peer[5], peer[6], peer[7]);
+        const std::string what = "'" + input + "' with " + oursFormat;
+        // A first field that fails where the input ends ("+") gives -1 here
+        // (the input ended) and 0 in the C library.
+        ASSERT_TRUE(r == expected || (r == -1 && expected == 0)) << what << ": " << r << " and " << expected;
+        for (int i = 0; i <= count; ++i) ASSERT_TRUE(sameStore(fields[i], ours.bytes[i], peer.bytes[i])) << what << " field " << i;
+        if (round % 10 != 0) continue;
+        StreamText in(input);
+        EXPECT_EQ(fscanfU16(in.stream, format16.c_str(), fromStream[0], fromStream[1], fromStream[2], fromStream[3],
+                            fromStream[4], fromStream[5], fromStream[6], fromStream[7]), r) << what;
+        EXPECT_EQ(memcmp(ours.bytes, fromStream.bytes, sizeof ours.bytes), 0) << what;
+        // What the scan did not take is still in the stream.
+        int32_t used = 0;
+        memcpy(&used, ours.bytes[count], sizeof used);
+        if (used == fill * 0x1010101) continue;
+        EXPECT_EQ(fgetc(in.stream), used < int32_t(input.size()) ? input[used] : EOF) << what;
+    }
+}
+
+}  // namespace

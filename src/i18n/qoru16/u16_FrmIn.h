@@ -1,0 +1,117 @@
+// The scanf engine: the per-call input record with its read and push-back
+// primitives, the directive record, the directive parser and the
+// conversions.
+//
+// String input is read in place: the read primitive is inline and its string
+// branch is a load and a compare. Stream input goes through fgetcU16, one
+// code unit per UTF-8 sequence, with one unit of push-back of its own.
+#ifndef QORU_U16_FRMIN_H
+#define QORU_U16_FRMIN_H
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+
+#include "i18n/qoru16/u16_format.h"
+
+namespace qoru {
+
+inline constexpr int32_t emptyPushBack = -2;
+inline constexpr int32_t endOfInput = -1;
+
+// One per call, on the calling entry point's stack.
+struct ScanInput {
+    FILE *stream;              // null for string input
+    const charU16 *position;   // next unit of the input string
+    int32_t pushBack;          // emptyPushBack, or one unit the next read returns
+    int32_t consumed;          // units taken so far, less those pushed back
+    bool ended;                // a read met the end of the input or a read error
+    bool gaveBack;             // the decoder's last read left a byte given back in the stream
+    const charU16 *formatPosition;
+    va_list argumentPosition;
+};
+
+// Stream side of the primitives, out of line.
+int32_t readStreamUnit(ScanInput &in);
+void pushBackStreamUnit(ScanInput &in, int32_t unit);
+
+// One code unit, or endOfInput (which sets ended). Once ended is set every
+// further read gives endOfInput without touching the input.
+inline int32_t readUnit(ScanInput &in) {
+    if (in.ended) return endOfInput;
+    int32_t unit;
+    if (in.stream == nullptr) {
+        unit = *in.position;
+        if (unit == 0) {
+            in.ended = true;
+            return endOfInput;
+        }
+        ++in.position;
+    } else {
+        unit = readStreamUnit(in);
+        if (unit == endOfInput) {
+            in.ended = true;
+            return endOfInput;
+        }
+    }
+    ++in.consumed;
+    return unit;
+}
+
+// Gives back the unit just read; callers never push back endOfInput, and
+// after it nothing is pushed back at all.
+inline void pushBackUnit(ScanInput &in, int32_t unit) {
+    --in.consumed;
+    if (in.stream == nullptr) {
+        --in.position;
+        return;
+    }
+    pushBackStreamUnit(in, unit);
+}
+
+// ---- Directives ------------------------------------------------------------
+
+struct ScanDirective {
+    bool suppress;         // "*": read, not stored, not counted
+    int32_t width;         // maximum units of the field; noWidth when none
+    uint32_t lengthFlags;  // the length code, 0 without a modifier
+    charU16 conversion;
+};
+
+inline constexpr int32_t noWidth = -1;
+
+// Size-class bits: they decide the width of numeric stores.
+inline constexpr uint32_t sizeLong = 0x1;     // l, ll, L, I64: double for floating point
+inline constexpr uint32_t size64 = 0x2;       // 64-bit integers, double
+inline constexpr uint32_t sizeShort = 0x4;    // h
+inline constexpr uint32_t sizeChar = 0x8;     // hh
+
+uint32_t lengthSizeClass(const ScanDirective &directive);
+
+// Fills directive from text, just after the "%"; returns the units through
+// the conversion character, or -1 after the format-error report.
+int32_t parseScanDirective(ScanDirective &directive, const charU16 *text, va_list &args);
+
+// Runs the whole format; returns the call's result.
+int32_t scanFormatted(ScanInput &in);
+
+// ---- Conversions ---------------------------------------------------------------
+// Each takes the field's first unit (already read, not endOfInput) and the
+// target (null when suppressed); returns false when the conversion fails.
+
+bool scanIntegerField(ScanInput &in, const ScanDirective &directive, int32_t first, void *target);
+bool scanFloatField(ScanInput &in, const ScanDirective &directive, int32_t first, void *target);
+bool scanCharacters(ScanInput &in, const ScanDirective &directive, int32_t first, charU16 *target);
+bool scanWord(ScanInput &in, const ScanDirective &directive, int32_t first, charU16 *target);
+// The set is read from the format at in.formatPosition (just after the "["),
+// which then moves past its closing "]".
+bool scanSet(ScanInput &in, const ScanDirective &directive, int32_t first, charU16 *target);
+// Stores consumed with the width of the size class.
+void storeConsumed(const ScanInput &in, const ScanDirective &directive, void *target);
+
+// Stores an integer value truncated to the width of the size class.
+void storeInteger(void *target, uint32_t sizeClass, uint64_t value);
+
+}  // namespace qoru
+
+#endif

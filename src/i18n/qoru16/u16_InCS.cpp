@@ -1,0 +1,112 @@
+// The text scan conversions "c", "s" and "[" and the count "n". Text targets
+// receive UTF-16 units whatever the length modifier; a field's width is
+// tested only after a unit is stored, so a width of 0 or below takes one.
+#include "i18n/qoru16/u16_FrmIn.h"
+#include "i18n/qoru16/u16_space.h"
+
+namespace qoru {
+namespace {
+
+bool widthReached(const ScanDirective &directive, int32_t taken) {
+    return directive.width != noWidth && taken >= directive.width;
+}
+
+// The units of a scan set between its start and its closing "]".
+struct ScanSetText {
+    const charU16 *begin;
+    const charU16 *end;
+    bool negated;
+
+    // A "-" between two units is a range (in either order); a "-" first or
+    // last is a member; every other unit stands for itself.
+    bool contains(int32_t unit) const {
+        for (const charU16 *p = begin; p < end; ++p) {
+            if (*p == u'-' && p != begin && p + 1 != end) {
+                const int32_t a = p[-1];
+                const int32_t b = p[1];
+                if ((unit >= a && unit <= b) || (unit >= b && unit <= a)) return true;
+                continue;
+            }
+            if (*p == unit) return true;
+        }
+        return false;
+    }
+};
+
+// Reads the set from the format just after the "["; false when the format
+// ends before its closing "]".
+bool parseSetText(const charU16 *text, ScanSetText &set, const charU16 **after) {
+    set.negated = *text == u'^';
+    if (set.negated) ++text;
+    set.begin = text;
+    // A leading "]" or "-" is a member, not the end of the set.
+    const charU16 *p = (*text == u']' || *text == u'-') ? text + 1 : text;
+    while (*p != u']') {
+        if (*p == 0) return false;
+        ++p;
+    }
+    set.end = p;
+    *after = p + 1;
+    return true;
+}
+
+}  // namespace
+
+bool scanCharacters(ScanInput &in, const ScanDirective &directive, int32_t first, charU16 *target) {
+    int32_t unit = first;
+    int32_t taken = 0;
+    for (;;) {
+        if (target != nullptr) target[taken] = static_cast<charU16>(unit);
+        ++taken;
+        // Without a width the field is one unit.
+        if (directive.width == noWidth || taken >= directive.width) break;
+        unit = readUnit(in);
+        if (unit == endOfInput) break;
+    }
+    return true;
+}
+
+bool scanWord(ScanInput &in, const ScanDirective &directive, int32_t first, charU16 *target) {
+    int32_t unit = first;
+    int32_t taken = 0;
+    for (;;) {
+        if (target != nullptr) target[taken] = static_cast<charU16>(unit);
+        ++taken;
+        if (widthReached(directive, taken)) break;
+        unit = readUnit(in);
+        if (unit == endOfInput) break;
+        if (isWhiteSpaceU16(static_cast<uint32_t>(unit))) {
+            pushBackUnit(in, unit);
+            break;
+        }
+    }
+    if (target != nullptr) target[taken] = 0;
+    return true;
+}
+
+bool scanSet(ScanInput &in, const ScanDirective &directive, int32_t first, charU16 *target) {
+    ScanSetText set;
+    if (!parseSetText(in.formatPosition, set, &in.formatPosition)) return false;
+    int32_t unit = first;
+    int32_t taken = 0;
+    for (;;) {
+        if (set.contains(unit) == set.negated) {
+            pushBackUnit(in, unit);
+            break;
+        }
+        if (target != nullptr) target[taken] = static_cast<charU16>(unit);
+        ++taken;
+        if (widthReached(directive, taken)) break;
+        unit = readUnit(in);
+        if (unit == endOfInput) break;
+    }
+    if (taken == 0) return false;
+    if (target != nullptr) target[taken] = 0;
+    return true;
+}
+
+void storeConsumed(const ScanInput &in, const ScanDirective &directive, void *target) {
+    storeInteger(target, lengthSizeClass(directive), static_cast<uint64_t>(static_cast<int64_t>(in.consumed)));
+}
+
+}  // namespace qoru

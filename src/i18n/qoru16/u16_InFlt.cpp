@@ -1,0 +1,140 @@
+// The floating-point scan field ("a" "A" "e" "E" "f" "F" "g" "G", all
+// alike, decimal only): sign, the infinity and NaN spellings, then the
+// decimal text collected and converted by the library's own narrow
+// conversion, so that results are the same on every platform.
+#include <cerrno>
+#include <limits>
+
+#include "i18n/qoru16/u16_FrmIn.h"
+#include "i18n/qoru16/u16_InBuf.h"
+#include "i18n/qoru16/u16_space.h"
+#include "i18n/qoru16/u16_tod.h"
+#include "platform/platform.h"
+
+namespace qoru {
+namespace {
+
+enum class Special { none, infinity, notANumber, failed };
+
+bool isLetter(int32_t unit, char upper) { return unit == upper || unit == upper + ('a' - 'A'); }
+
+// Reads the letters of spelling (upper case) after the unit already matched;
+// false at a wrong letter or the end of the input (all read stay consumed).
+bool readLetters(ScanInput &in, const char *spelling) {
+    for (; *spelling != '\0'; ++spelling) {
+        if (!isLetter(readUnit(in), *spelling)) return false;
+    }
+    return true;
+}
+
+// "nan", "inf" and "infinity" in any case, starting at unit.
+Special recognizeSpecial(ScanInput &in, int32_t unit) {
+    if (isLetter(unit, 'N')) return readLetters(in, "AN") ? Special::notANumber : Special::failed;
+    if (!isLetter(unit, 'I')) return Special::none;
+    if (!readLetters(in, "NF")) return Special::failed;
+    const int32_t next = readUnit(in);
+    if (next == endOfInput) return Special::infinity;
+    if (!isLetter(next, 'I')) {
+        pushBackUnit(in, next);
+        return Special::infinity;
+    }
+    return readLetters(in, "NITY") ? Special::infinity : Special::failed;
+}
+
+// What the number text takes next: digits always, one exponent letter, a
+// sign only right after it, one decimal point before any exponent.
+struct FloatSyntax {
+    int32_t point;
+    bool pointSeen = false;
+    bool exponentSeen = false;
+    bool signAllowed = false;
+
+    // The byte to store for unit, or 0 when unit ends the field.
+    char take(int32_t unit) {
+        const bool signNext = signAllowed;
+        signAllowed = false;
+        if (unit >= u'0' && unit <= u'9') return static_cast<char>(unit);
+        if ((unit == u'e' || unit == u'E') && !exponentSeen) {
+            exponentSeen = true;
+            signAllowed = true;
+            return 'e';
+        }
+        if ((unit == u'+' || unit == u'-') && signNext) return static_cast<char>(unit);
+        // The narrow conversion reads "." whatever the locale's point is.
+        if (unit == point && !pointSeen && !exponentSeen) {
+            pointSeen = true;
+            return '.';
+        }
+        return 0;
+    }
+};
+
+int32_t localePoint() {
+    const auto point = static_cast<unsigned char>(plat::decimalPoint());
+    return point >= 0x80 ? u'.' : point;
+}
+
+void storeFloat(void *target, uint32_t sizeClass, double value) {
+    if (sizeClass & (size64 | sizeLong)) {
+        *static_cast<double *>(target) = value;
+    } else {
+        *static_cast<float *>(target) = static_cast<float>(value);
+    }
+}
+
+}  // namespace
+
+bool scanFloatField(ScanInput &in, const ScanDirective &directive, int32_t first, void *target) {
+    const bool hasWidth = directive.width != noWidth;
+    int32_t unit = first;
+    bool negative = false;
+    int32_t signUnits = 0;
+    if (unit == u'+' || unit == u'-') {
+        negative = unit == u'-';
+        signUnits = 1;
+        unit = readUnit(in);
+        if (unit == endOfInput) return false;
+    }
+
+    NumberBuffer buffer;
+    double value;
+    const Special special = recognizeSpecial(in, unit);
+    if (special == Special::failed) return false;
+    if (special == Special::infinity) {
+        value = std::numeric_limits<double>::infinity();
+        errno = ERANGE;
+    } else {
+        if (special == Special::notANumber) {
+            for (const char *c = "NaN"; *c != '\0'; ++c) {
+                if (!buffer.push(*c)) return false;
+            }
+        } else {
+            FloatSyntax syntax{localePoint()};
+            for (;;) {
+                const char byte = syntax.take(unit);
+                if (byte == 0) {
+                    pushBackUnit(in, unit);
+                    break;
+                }
+                if (!buffer.push(byte)) return false;
+                if (hasWidth && buffer.count() + signUnits >= directive.width) break;
+                unit = readUnit(in);
+                if (unit == endOfInput) break;
+                if (isWhiteSpaceU16(static_cast<uint32_t>(unit))) {
+                    pushBackUnit(in, unit);
+                    break;
+                }
+            }
+        }
+        char *end = nullptr;
+        value = strtodNarrow(buffer.text(), &end);
+        if (end == buffer.text()) return false;
+    }
+    // The sign applies after the conversion: negation flips the sign bit of
+    // zero and NaN as well.
+    if (negative) value = -value;
+    if (target != nullptr) storeFloat(target, lengthSizeClass(directive), value);
+    return true;
+}
+
+}  // namespace qoru

@@ -1,0 +1,170 @@
+// The integer scan field ("d", "i", "o", "u", "x", "X", "p"): sign, number
+// prefix, digits of the base, the pointer forms "0x..." and "(nil)"; then the
+// conversion of the collected text and the store by size class.
+#include <cerrno>
+
+#include "i18n/qoru16/u16_FrmIn.h"
+#include "i18n/qoru16/u16_InBuf.h"
+#include "i18n/qoru16/u16_space.h"
+#include "i18n/qoru16/u16_tol.h"
+
+namespace qoru {
+namespace {
+
+// Value of a digit unit of any base up to 16; 16 for every other unit.
+int32_t digitValue(int32_t unit) {
+    if (unit >= u'0' && unit <= u'9') return unit - u'0';
+    if (unit >= u'a' && unit <= u'f') return unit - u'a' + 10;
+    if (unit >= u'A' && unit <= u'F') return unit - u'A' + 10;
+    return 16;
+}
+
+bool isDigitOfBase(int32_t unit, int32_t base) { return digitValue(unit) < base; }
+
+// The collected text (an optional sign, then digits all valid in base)
+// converted as strtol (signed) or strtoul with a 32-bit long converts it:
+// the same values, clamping and ERANGE, in one pass over known-good digits.
+uint32_t convert32(const char *text, int32_t base, bool isSigned) {
+    const char *p = text;
+    bool negative = false;
+    if (*p == '-' || *p == '+') negative = (*p++ == '-');
+    // The magnitude saturates just above 32 bits: enough to tell every
+    // overflow from every value in range.
+    constexpr uint64_t saturated = uint64_t{1} << 32;
+    uint64_t magnitude = 0;
+    for (; *p != '\0'; ++p) {
+        magnitude = magnitude * static_cast<uint64_t>(base) + static_cast<uint64_t>(digitValue(*p));
+        if (magnitude > saturated) magnitude = saturated;
+    }
+    const uint64_t limit = !isSigned ? uint64_t{0xFFFFFFFF} : negative ? uint64_t{0x80000000} : uint64_t{0x7FFFFFFF};
+    if (magnitude > limit) {
+        errno = ERANGE;
+        if (!isSigned) return 0xFFFFFFFFu;
+        return negative ? 0x80000000u : 0x7FFFFFFFu;
+    }
+    const uint32_t value = static_cast<uint32_t>(magnitude);
+    return negative ? 0u - value : value;
+}
+
+bool isNilLetter(int32_t unit, char lower) { return unit == lower || unit == lower - ('a' - 'A'); }
+
+// After a field without digits, "p" accepts "(nil)". Returns true when the
+// spelling is complete; otherwise the unit read last goes back (the units
+// before it stay consumed).
+bool readNil(ScanInput &in) {
+    static constexpr char spelling[] = "(nil)";
+    for (int32_t i = 0; spelling[i] != '\0'; ++i) {
+        const int32_t unit = readUnit(in);
+        if (unit == endOfInput) return false;
+        const char want = spelling[i];
+        const bool ok = (want == '(' || want == ')') ? unit == want : isNilLetter(unit, want);
+        if (!ok) {
+            pushBackUnit(in, unit);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void storeInteger(void *target, uint32_t sizeClass, uint64_t value) {
+    if (sizeClass & size64) {
+        *static_cast<uint64_t *>(target) = value;
+    } else if (sizeClass & sizeShort) {
+        *static_cast<uint16_t *>(target) = static_cast<uint16_t>(value);
+    } else if (sizeClass & sizeChar) {
+        *static_cast<uint8_t *>(target) = static_cast<uint8_t>(value);
+    } else {
+        *static_cast<uint32_t *>(target) = static_cast<uint32_t>(value);
+    }
+}
+
+bool scanIntegerField(ScanInput &in, const ScanDirective &directive, int32_t first, void *target) {
+    const charU16 conversion = directive.conversion;
+    const bool isSigned = conversion == u'd' || conversion == u'i';
+    const bool isPointer = conversion == u'p';
+    int32_t base = conversion == u'i' ? 0 : conversion == u'o' ? 8 : (conversion == u'd' || conversion == u'u') ? 10 : 16;
+    const bool hasWidth = directive.width != noWidth;
+    NumberBuffer buffer;
+    int32_t unit = first;
+    bool signAccepted = true;
+    bool digitStored = false;
+    int32_t prefixUnits = 0;  // the "x" of a "0x" prefix counts toward the width
+
+    if (isPointer) {
+        // "0x" before a pointer is neither stored nor counted; a sign is not taken.
+        signAccepted = false;
+        if (unit == u'0') {
+            const int32_t next = readUnit(in);
+            if (next == u'x' || next == u'X') {
+                unit = readUnit(in);
+                if (unit == endOfInput) unit = u'0';
+            } else if (next != endOfInput) {
+                pushBackUnit(in, next);
+            }
+        }
+    }
+
+    for (;;) {
+        if (unit == u'+' || unit == u'-') {
+            // Only the field's very first unit may be a sign.
+            if (!signAccepted) {
+                pushBackUnit(in, unit);
+                break;
+            }
+        } else {
+            if (!digitStored && (base == 0 || base == 16) && unit == u'0') {
+                if (!buffer.push('0')) return false;
+                digitStored = true;
+                unit = readUnit(in);
+                if (unit == endOfInput) break;
+                if (unit == u'x' || unit == u'X') {
+                    prefixUnits = 1;
+                    base = 16;
+                    unit = readUnit(in);
+                    if (unit == endOfInput) break;
+                } else if (base == 0) {
+                    base = 8;
+                }
+            }
+            if (base == 0) base = 10;
+            if (!isDigitOfBase(unit, base)) {
+                pushBackUnit(in, unit);
+                break;
+            }
+            digitStored = true;
+        }
+        signAccepted = false;
+        if (!buffer.push(static_cast<char>(unit))) return false;
+        if (hasWidth && buffer.count() + prefixUnits >= directive.width) break;
+        unit = readUnit(in);
+        if (unit == endOfInput) break;
+        if (isWhiteSpaceU16(static_cast<uint32_t>(unit))) {
+            pushBackUnit(in, unit);
+            break;
+        }
+    }
+
+    if (!digitStored) {
+        // No number: only "p" may still find "(nil)", and only while input is left.
+        if (!isPointer || in.ended || !readNil(in)) return false;
+        if (!buffer.push('0')) return false;
+    }
+    if (base == 0) base = 10;
+
+    const uint32_t sizeClass = lengthSizeClass(directive);
+    uint64_t value;
+    if (sizeClass & size64) {
+        char *end = nullptr;
+        value = isSigned ? static_cast<uint64_t>(strtollNarrow(buffer.text(), &end, base))
+                         : strtoullNarrow(buffer.text(), &end, base);
+        if (end == buffer.text()) return false;
+    } else {
+        value = convert32(buffer.text(), base, isSigned);
+    }
+    if (target != nullptr) storeInteger(target, sizeClass, value);
+    return true;
+}
+
+}  // namespace qoru
