@@ -21,55 +21,6 @@ namespace {
 
 using qoru_test::errnoAfter;
 
-// One character of the reference decoder: its value ('#' for invalid input)
-// and the bytes it takes from the stream (a byte that broke a sequence is
-// not taken: it is read again).
-struct RefChar {
-    char32_t value;
-    size_t taken;
-    bool valid;
-};
-
-RefChar refDecode(const std::string &s, size_t pos) {
-    auto at = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
-    auto trail = [](unsigned b) { return (b & 0xC0) == 0x80; };
-    const unsigned lead = at(pos);
-    if (lead < 0x80) return {lead, 1, true};
-    if (lead < 0xC2 || lead > 0xF7) return {'#', 1, false};
-    const size_t need = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    // Four-byte forms beyond U+10FFFF are taken whole unless a byte breaks them.
-    const bool beyond = lead > 0xF4 || (lead == 0xF4 && pos + 1 < s.size() && at(pos + 1) >= 0x90 && trail(at(pos + 1)));
-    char32_t value = lead & (0x7F >> need);
-    for (size_t i = 1; i < need; ++i) {
-        if (pos + i >= s.size()) return {'#', i, false};
-        const unsigned b = at(pos + i);
-        bool ok = trail(b);
-        if (i == 1 && !beyond) {
-            if (lead == 0xE0) ok = b >= 0xA0 && b <= 0xBF;
-            if (lead == 0xF0) ok = b >= 0x90 && b <= 0xBF;
-            if (lead == 0xF4) ok = b >= 0x80 && b <= 0x8F;
-        }
-        if (!ok) return {'#', i, false};
-        value = (value << 6) | (b & 0x3F);
-    }
-    return beyond ? RefChar{'#', need, false} : RefChar{value, need, true};
-}
-
-std::vector<RefChar> refChars(const std::string &s) {
-    std::vector<RefChar> out;
-    for (size_t pos = 0; pos < s.size(); pos += out.back().taken) out.push_back(refDecode(s, pos));
-    return out;
-}
-
-void appendUnits(std::u16string &out, char32_t v) {
-    if (v <= 0xFFFF) {
-        out += static_cast<char16_t>(v);
-    } else {
-        out += static_cast<char16_t>(0xD800 + ((v - 0x10000) >> 10));
-        out += static_cast<char16_t>(0xDC00 + (v & 0x3FF));
-    }
-}
-
 // Random bytes rich in every form: ASCII and line feeds, valid characters
 // of each length, lone and truncated sequences, overlong and out-of-range
 // forms.
@@ -86,7 +37,7 @@ std::string randomBytes(std::mt19937 &rng, size_t pieces) {
         } else if (kind < 8) {
             static const char32_t starts[] = {0xE9, 0x416, 0x4E00, 0x1F600};
             std::u16string u;
-            appendUnits(u, starts[kind == 7 ? 3 : rng() % 3] + rng() % 64);
+            qoru_test::appendUnits(u, starts[kind == 7 ? 3 : rng() % 3] + rng() % 64);
             s += qoru_test::utf8Of(u);
         } else {
             s += odd[rng() % (sizeof odd / sizeof *odd)];
@@ -100,37 +51,18 @@ FILE *streamOf(const qoru_test::TempPath &file, const std::string &bytes) {
     return fopenU16(reinterpret_cast<const charU16 *>(file.u16().c_str()), u"rb");
 }
 
-// The units the reference gives for a stream read by lines of at most room
-// units (line feed kept), or as one block when room is 0.
-std::vector<std::u16string> refLines(const std::vector<RefChar> &chars, size_t room) {
-    std::vector<std::u16string> lines;
-    std::u16string line;
-    for (const RefChar &c : chars) {
-        std::u16string units;
-        appendUnits(units, c.value);
-        const size_t fit = room == 0 ? units.size() : std::min(units.size(), room - line.size());
-        line += units.substr(0, fit);
-        if ((room != 0 && line.size() == room) || (room != 0 && c.value == '\n')) {
-            lines.push_back(line);
-            line.clear();
-        }
-    }
-    if (!line.empty()) lines.push_back(line);
-    return lines;
-}
-
 TEST(StreamInput, RandomStreamsMatchReference) {
     std::mt19937 rng(7101);
     for (int round = 0; round < 120; ++round) {
         // Some streams outgrow the C runtime's buffer, so runs cross its refills.
         const std::string bytes = randomBytes(rng, round % 6 == 0 ? 2000 : 1 + rng() % 60);
-        const std::vector<RefChar> chars = refChars(bytes);
+        const std::vector<qoru_test::StreamChar> chars = qoru_test::streamChars(bytes);
         qoru_test::TempPath file;
         FILE *f = streamOf(file, bytes);
         ASSERT_NE(f, nullptr);
 
         std::u16string got, expected;
-        for (const RefChar &c : chars) expected += c.value > 0xFFFF ? u'\uFFFD' : static_cast<char16_t>(c.value);
+        for (const qoru_test::StreamChar &c : chars) expected += c.value > 0xFFFF ? u'\uFFFD' : static_cast<char16_t>(c.value);
         {
             qoru_test::TraceCapture quiet(0);
             for (int32_t u; (u = fgetcU16(f)) != EOF;) got += static_cast<char16_t>(u);
@@ -151,7 +83,7 @@ TEST(StreamInput, RandomStreamsMatchReference) {
         }
         // A zero unit stored from the stream ends a line early when read back as a string.
         if (bytes.find('\0') == std::string::npos) {
-            ASSERT_EQ(lines, refLines(chars, room)) << "fgetsU16, round " << round;
+            ASSERT_EQ(lines, qoru_test::streamLines(chars, room)) << "fgetsU16, round " << round;
         }
 
         rewind(f);
@@ -162,7 +94,7 @@ TEST(StreamInput, RandomStreamsMatchReference) {
             qoru_test::TraceCapture quiet(0);
             elements = freadU16(block.data(), size, count, f);
         }
-        const std::vector<std::u16string> whole = refLines(chars, 0);
+        const std::vector<std::u16string> whole = qoru_test::streamLines(chars, 0);
         const std::u16string all = whole.empty() ? u"" : whole[0];
         const size_t stored = std::min(all.size(), size * count);
         ASSERT_EQ(elements, stored / size) << "freadU16, round " << round;
@@ -266,12 +198,13 @@ qoru_test::Child rateLimitChild("rate-limit", [](const std::vector<std::string> 
 TEST(StreamInput, RateLimitInChild) {
     qoru_test::TempPath file;
     ASSERT_TRUE(file.write("\xFF"));
-    EXPECT_EQ(qoru_test::runChild("rate-limit", {{}, false, "", {file.path().string()}, ""}).exitCode, 0);
+    qoru_test::ChildOptions options;
+    options.args = {file.path().string()};
+    EXPECT_EQ(qoru_test::runChild("rate-limit", options).exitCode, 0);
 }
 
-// Standard-input readers: the child reads its standard input from a file.
-qoru_test::Child stdinChild("stdin", [](const std::vector<std::string> &args) {
-    if (freopen(args.at(0).c_str(), "rb", stdin) == nullptr) return 1;
+// Standard-input readers, in a child whose standard input is a file.
+qoru_test::Child stdinChild("stdin", [](const std::vector<std::string> &) {
     charU16 line[64] = {u'x'};
     charU16 small[4];
     if (gets_sU16(small, 4) != small || std::u16string(small) != u"abc") return 2;
@@ -286,7 +219,9 @@ qoru_test::Child stdinChild("stdin", [](const std::vector<std::string> &args) {
 TEST(StreamInput, StandardInputInChild) {
     qoru_test::TempPath file;
     ASSERT_TRUE(file.write("abcdef\n\xC3\xA9t\xC3\xA9\n"));
-    EXPECT_EQ(qoru_test::runChild("stdin", {{}, false, "", {file.path().string()}, ""}).exitCode, 0);
+    qoru_test::ChildOptions options;
+    options.standardInput = file.path().string();
+    EXPECT_EQ(qoru_test::runChild("stdin", options).exitCode, 0);
 }
 
 // The field readers: result, field, and the unit that the next read sees.
