@@ -1,1 +1,302 @@
-// Tests of this area are added with its modules.
+// UTF-8 stream input and the field readers: random byte streams against a
+// plain reference decoder written from the rules, the reports and their rate
+// limit, standard-input readers in child processes, and the field readers'
+// result codes with what the next read returns.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "child.h"
+#include "errno_after.h"
+#include "i18n/qoru16/u16_get.h"
+#include "qorucum.h"
+#include "temp_path.h"
+#include "trace_capture.h"
+#include "utf8_text.h"
+
+namespace {
+
+using qoru_test::errnoAfter;
+
+// Random bytes rich in every form: ASCII and line feeds, valid characters
+// of each length, lone and truncated sequences, overlong and out-of-range
+// forms.
+std::string randomBytes(std::mt19937 &rng, size_t pieces) {
+    static const char *const odd[] = {"\xC3", "\xE2\x82", "\xF0\x9F\x98", "\xC0\x80", "\xE0\x80\x80", "\xF0\x80\x80\x80",
+                                      "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xFF", "\x80", "\xED\xA0\x80", "\xF4\x90\x41"};
+    std::string s;
+    for (size_t i = 0; i < pieces; ++i) {
+        const unsigned kind = rng() % 10;
+        if (kind < 4) {
+            s.append(1 + rng() % 24, static_cast<char>('a' + rng() % 26));
+        } else if (kind == 4) {
+            s += '\n';
+        } else if (kind < 8) {
+            static const char32_t starts[] = {0xE9, 0x416, 0x4E00, 0x1F600};
+            std::u16string u;
+            qoru_test::appendUnits(u, starts[kind == 7 ? 3 : rng() % 3] + rng() % 64);
+            s += qoru_test::utf8Of(u);
+        } else {
+            s += odd[rng() % (sizeof odd / sizeof *odd)];
+        }
+    }
+    return s;
+}
+
+FILE *streamOf(const qoru_test::TempPath &file, const std::string &bytes) {
+    EXPECT_TRUE(file.write(bytes));
+    return fopenU16(reinterpret_cast<const charU16 *>(file.u16().c_str()), u"rb");
+}
+
+TEST(StreamInput, RandomStreamsMatchReference) {
+    std::mt19937 rng(7101);
+    for (int round = 0; round < 120; ++round) {
+        // Some streams outgrow the C runtime's buffer, so runs cross its refills.
+        const std::string bytes = randomBytes(rng, round % 6 == 0 ? 2000 : 1 + rng() % 60);
+        const std::vector<qoru_test::StreamChar> chars = qoru_test::streamChars(bytes);
+        qoru_test::TempPath file;
+        FILE *f = streamOf(file, bytes);
+        ASSERT_NE(f, nullptr);
+
+        std::u16string got, expected;
+        for (const qoru_test::StreamChar &c : chars) expected += c.value > 0xFFFF ? u'\uFFFD' : static_cast<char16_t>(c.value);
+        {
+            qoru_test::TraceCapture quiet(0);
+            for (int32_t u; (u = fgetcU16(f)) != EOF;) got += static_cast<char16_t>(u);
+        }
+        ASSERT_EQ(got, expected) << "fgetcU16, round " << round;
+
+        const size_t room = 1 + rng() % 40;
+        rewind(f);
+        std::vector<std::u16string> lines;
+        charU16 buf[64];
+        std::fill(std::begin(buf), std::end(buf), u'\x7777');
+        {
+            qoru_test::TraceCapture quiet(0);
+            while (fgetsU16(buf, static_cast<int32_t>(room + 1), f) != nullptr) {
+                lines.emplace_back(buf);
+                ASSERT_EQ(buf[room + 1], u'\x7777') << "written past the bound";
+            }
+        }
+        // A zero unit stored from the stream ends a line early when read back as a string.
+        if (bytes.find('\0') == std::string::npos) {
+            ASSERT_EQ(lines, qoru_test::streamLines(chars, room)) << "fgetsU16, round " << round;
+        }
+
+        rewind(f);
+        const size_t size = 1 + rng() % 3, count = 1 + rng() % 200;
+        std::u16string block(size * count + 1, u'\x7777');
+        size_t elements;
+        {
+            qoru_test::TraceCapture quiet(0);
+            elements = freadU16(block.data(), size, count, f);
+        }
+        const std::vector<std::u16string> whole = qoru_test::streamLines(chars, 0);
+        const std::u16string all = whole.empty() ? u"" : whole[0];
+        const size_t stored = std::min(all.size(), size * count);
+        ASSERT_EQ(elements, stored / size) << "freadU16, round " << round;
+        // A pair cut by the total keeps its high surrogate alone.
+        ASSERT_EQ(block.substr(0, stored), all.substr(0, stored));
+        ASSERT_EQ(block[size * count], u'\x7777');
+        fclose(f);
+    }
+}
+
+// What the edges look like, one stream each: the units fgetcU16 reads, with
+// errno after the first.
+TEST(StreamInput, DecoderEdges) {
+    const struct {
+        const char *bytes;
+        std::u16string units;
+        int firstErrno;
+    } cases[] = {
+        {"\xF0\x9F\x98\x80", u"\uFFFD", 0},      {"\xC3" "A", u"#A", EILSEQ},     {"\xC3\n", u"#\n", EILSEQ},
+        {"\xE2", u"#", EILSEQ},                 {"\xC0\x80" "A", u"##A", EILSEQ}, {"\xE0\x9F\xBF", u"###", EILSEQ},
+        {"\xF4\x90\x80\x80" "A", u"#A", EILSEQ}, {"\xED\xA0\x80", u"\xD800", 0},   {"\xF8" "A", u"#A", EILSEQ},
+    };
+    qoru_test::TraceCapture quiet(0);
+    for (const auto &c : cases) {
+        qoru_test::TempPath file;
+        FILE *f = streamOf(file, c.bytes);
+        std::u16string got;
+        errno = 0;
+        got += static_cast<char16_t>(fgetcU16(f));
+        EXPECT_EQ(errno, c.firstErrno) << c.bytes;
+        for (int32_t u; (u = fgetcU16(f)) != EOF;) got += static_cast<char16_t>(u);
+        EXPECT_EQ(got, c.units) << c.bytes;
+        fclose(f);
+    }
+}
+
+TEST(StreamInput, ArgumentsAndSmallBuffers) {
+    charU16 buf[4] = {u'x', u'x', u'x', u'x'};
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fgetcU16(nullptr), EOF); }), EBADF);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fgetsU16(buf, 4, nullptr), nullptr); }), EBADF);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(freadU16(buf, 1, 4, nullptr), 0u); }), EBADF);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(freadU16(buf, SIZE_MAX / 2, 4, stdin), 0u); }), EINVAL);
+    EXPECT_EQ(gets_sU16(buf, 0), nullptr);
+    qoru_test::TempPath file;
+    FILE *f = streamOf(file, "ab\xF0\x9F\x98\x80");
+    EXPECT_EQ(fgetsU16(buf, 1, f), buf);  // room for the terminator only
+    EXPECT_EQ(buf[0], 0);
+    EXPECT_EQ(fgetsU16(buf, 4, f), buf);  // the pair keeps its high surrogate
+    EXPECT_EQ(std::u16string(buf), u"ab\xD83D");
+    EXPECT_EQ(fgetsU16(buf, 4, f), nullptr);
+    fclose(f);
+}
+
+// Reports of the line and block readers: every call that met invalid input,
+// with the first bad sequence and what was stored.
+TEST(StreamInput, ReaderReport) {
+    qoru_test::TempPath file;
+    FILE *f = streamOf(file, "ab\xC3(c\xE2\n");
+    qoru_test::TraceCapture trace(1);
+    charU16 buf[16];
+    ASSERT_EQ(fgetsU16(buf, 16, f), buf);
+    EXPECT_EQ(std::u16string(buf), u"ab#(c#\n");
+    const auto &lines = trace.lines();
+    ASSERT_EQ(lines.size(), 5u) << trace.joined();
+    EXPECT_NE(lines[0].find("Invalid UTF-8 encountered by fgetsU16 (fileno 0x"), std::string::npos);
+    EXPECT_NE(lines[1].find("c3 28 "), std::string::npos);
+    EXPECT_EQ(lines[2], "Characters previously read:");
+    EXPECT_EQ(lines[4], "--- Unicode interface ------ End of message ------");
+    fclose(f);
+}
+
+// The rate limit lives once per process: 99 reports, the "Too many" message,
+// silence for an hour of the test clock, the reset message, reports again.
+int64_t gTestClock = 1000;
+qoru_test::Child rateLimitChild("rate-limit", [](const std::vector<std::string> &args) {
+    qoru::gReaderClock = [] { return gTestClock; };
+    FILE *f = fopen(args.at(0).c_str(), "rb");
+    qoru_test::TraceCapture trace(1);
+    auto readOne = [&] {
+        trace.clear();
+        rewind(f);
+        fgetcU16(f);
+        return trace.joined();
+    };
+    for (int i = 1; i < 100; ++i)
+        if (readOne().find("Invalid UTF-8 encountered by fgetcU16") == std::string::npos) return 10 + i;
+    if (readOne().find("no more error message will be written for 3600 seconds") == std::string::npos) return 2;
+    gTestClock += 3600;
+    if (!readOne().empty()) return 3;
+    gTestClock += 1;
+    if (readOne().find("fgetcU16 error counter reset") == std::string::npos) return 4;
+    if (readOne().find("Invalid UTF-8 encountered by fgetcU16") == std::string::npos) return 5;
+    {
+        qoru_test::TraceCapture silent(0);
+        fgetcU16(f);
+        if (!silent.lines().empty()) return 6;
+    }
+    return 0;
+});
+
+TEST(StreamInput, RateLimitInChild) {
+    qoru_test::TempPath file;
+    ASSERT_TRUE(file.write("\xFF"));
+    qoru_test::ChildOptions options;
+    options.args = {file.path().string()};
+    EXPECT_EQ(qoru_test::runChild("rate-limit", options).exitCode, 0);
+}
+
+// Standard-input readers, in a child whose standard input is a file.
+qoru_test::Child stdinChild("stdin", [](const std::vector<std::string> &) {
+    charU16 line[64] = {u'x'};
+    charU16 small[4];
+    if (gets_sU16(small, 4) != small || std::u16string(small) != u"abc") return 2;
+    if (gets_sU16(small, 4) != small || std::u16string(small) != u"def") return 3;
+    if (getsU16(line) != line || std::u16string(line) != u"\u00E9t\u00E9") return 4;
+    line[0] = u'x';
+    if (getsU16(line) != nullptr || line[0] != u'x') return 5;  // untouched at end of file
+    if (gets_sU16(small, 4) != nullptr || small[0] != 0) return 6;
+    return 0;
+});
+
+TEST(StreamInput, StandardInputInChild) {
+    qoru_test::TempPath file;
+    ASSERT_TRUE(file.write("abcdef\n\xC3\xA9t\xC3\xA9\n"));
+    qoru_test::ChildOptions options;
+    options.standardInput = file.path().string();
+    EXPECT_EQ(qoru_test::runChild("stdin", options).exitCode, 0);
+}
+
+// The field readers: result, field, and the unit that the next read sees.
+TEST(FieldReaders, ResultsAndWhatFollows) {
+    enum Reader { word, line, number };
+    const struct {
+        Reader reader;
+        int32_t n;
+        const char *bytes;
+        int32_t result;
+        std::u16string field;  // the number's value as one unit for number
+        int32_t next;
+    } cases[] = {
+        {word, 8, "  ab  cd", 2, u"ab", ' '},
+        {word, 8, "\xE3\x80\x80" "ab\xC2\xA0" "cd", 2, u"ab", 'c'},
+        {word, 8, "a\xC3 b", -2, u"a?", 'b'},
+        {word, 8, "a\xC3" "b", -2, u"a?b", EOF},
+        {word, 8, "   ", -1, u"", EOF},
+        {line, 4, "abcdef\n", 3, u"abc", 'd'},
+        {line, 8, "\xC3\n" "x", -2, u"?\n", 'x'},
+        {line, 8, "\xF0\x9F\x98\x80" "z", 3, u"\U0001F600z", EOF},
+        {line, 3, "\xF0\x9F\x98\x80" "z", 2, u"\U0001F600", 'z'},
+        {line, 1, "abc", 0, u"", 'a'},
+        {number, 0, "  -42x", 0, u"\xFFD6", 'x'},
+        {number, 0, "99999999999 ", 1, u"\xFFFF", ' '},
+        {number, 0, "abc", -2, u"a", 'b'},
+        {number, 0, "+x", -2, u"x", EOF},
+        {number, 0, " \n", -1, u"", EOF},
+    };
+    for (const auto &c : cases) {
+        qoru_test::TempPath file;
+        FILE *f = streamOf(file, c.bytes);
+        charU16 buf[16];
+        int32_t value = 0;
+        const int32_t result = c.reader == word   ? fget_strU16(buf, c.n, f, u'?')
+                               : c.reader == line ? fget_lineU16(buf, c.n, f, u'?')
+                                                  : fget_longU16(&value, f);
+        EXPECT_EQ(result, c.result) << c.bytes;
+        if (c.reader == number) {
+            if (result != -1) {
+                EXPECT_EQ(static_cast<char16_t>(value), c.field[0]) << c.bytes;
+            }
+        } else {
+            EXPECT_EQ(std::u16string(buf), c.field) << c.bytes;
+        }
+        EXPECT_EQ(fgetcU16(f), c.next) << c.bytes;
+        fclose(f);
+    }
+    int32_t out;
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fget_strU16(nullptr, 4, stdin, u'?'), -1); }), EBADF);
+    charU16 one[1] = {u'x'};
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fget_lineU16(one, 0, stdin, u'?'), -1); }), EINVAL);
+    EXPECT_EQ(one[0], u'x');
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fget_intU16(&out, nullptr), -1); }), EBADF);
+}
+
+// Integers longer than the stack buffer, against the C library's strtol on
+// the same digits (clamped to 32 bits).
+TEST(FieldReaders, LongNumbersMatchStrtol) {
+    std::mt19937 rng(99);
+    for (int round = 0; round < 40; ++round) {
+        std::string digits = rng() % 2 ? "-" : "";
+        digits += std::string(rng() % 90, '0');
+        for (size_t n = 1 + rng() % 12; n > 0; --n) digits += static_cast<char>('0' + rng() % 10);
+        qoru_test::TempPath file;
+        FILE *f = streamOf(file, " " + digits + ";");
+        int32_t value = 0;
+        const int32_t result = fget_intU16(&value, f);
+        const long long expected = std::strtoll(digits.c_str(), nullptr, 10);
+        const long long clamped = std::max<long long>(INT32_MIN, std::min<long long>(INT32_MAX, expected));
+        EXPECT_EQ(value, clamped) << digits;
+        EXPECT_EQ(result, clamped == expected ? 0 : 1) << digits;
+        EXPECT_EQ(fgetcU16(f), ';');
+        fclose(f);
+    }
+}
+
+}  // namespace

@@ -22,6 +22,8 @@ struct ChildOptions {
     std::vector<std::string> args;
     // Another copy of this test program to run (a path); empty runs this one.
     std::string program;
+    // A file the child reads as its standard input; empty: none.
+    std::string standardInput;
 };
 
 struct ChildResult {

@@ -32,6 +32,10 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(outFd, 1);
+        if (!options.standardInput.empty()) {
+            const int inFd = open(options.standardInput.c_str(), O_RDONLY);
+            if (inFd < 0 || dup2(inFd, 0) < 0) _exit(125);
+        }
         if (options.closeStandardError)
             close(2);
         else

@@ -74,6 +74,12 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
     GetTempFileNameW(tempDir, L"qce", 0, errPath);
     HANDLE out = openCapture(outPath);
     HANDLE err = options.closeStandardError ? nullptr : openCapture(errPath);
+    HANDLE in = nullptr;
+    if (!options.standardInput.empty()) {
+        SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+        in = CreateFileW(widen(options.standardInput).c_str(), GENERIC_READ, FILE_SHARE_READ, &sa, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
 
     const std::string &program = options.program.empty() ? programPath() : options.program;
     std::wstring command = L"\"" + widen(program) + L"\" --child " + widen(name);
@@ -83,7 +89,7 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = nullptr;
+    si.hStdInput = in;
     si.hStdOutput = out;
     si.hStdError = err;
     PROCESS_INFORMATION pi{};
@@ -100,6 +106,7 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
     }
     CloseHandle(out);
     if (err) CloseHandle(err);
+    if (in) CloseHandle(in);
     result.standardOutput = readWhole(outPath);
     result.standardError = options.closeStandardError ? std::string() : readWhole(errPath);
     DeleteFileW(outPath);

@@ -15,6 +15,7 @@ namespace qoru {
 struct BadSequence {
     uint8_t count = 0;
     uint8_t bytes[4] = {};
+    bool gaveBack = false;  // the last recorded byte went back to the stream
 };
 
 // Decodes one UTF-8 sequence whose first byte (never EOF) the caller has
@@ -36,6 +37,43 @@ int32_t fgetcU16Tracked(FILE *stream, bool *gaveBack);
 // left (at least 1). A pair that finds one unit of room keeps its high
 // surrogate. Returns the units stored.
 int32_t storeScalar(charU16 *dst, int32_t room, int32_t value);
+
+// What the line, block and field readers stop at.
+enum class LineEnd {
+    none,     // a block: only the room or end of file stops
+    keep,     // a line, its line feed stored (fgetsU16, fget_lineU16)
+    consume,  // a line, its line feed consumed but not stored (getsU16, gets_sU16)
+    word,     // a word: white space before it skipped, white space after it consumed
+};
+
+// The stream readers store an invalid sequence as '#' (noReplacement); the
+// field readers store its bytes, ASCII as itself and the rest as their
+// replacement unit, except a byte that went back to the stream.
+inline constexpr int32_t noReplacement = -1;
+
+// What one reader call met.
+struct ReadOutcome {
+    size_t stored = 0;        // units stored
+    bool endOfFile = false;   // the read ended at end of file (or a read error)
+    bool sawInvalid = false;  // some sequence was invalid
+    BadSequence firstBad;     // the first invalid sequence of the call
+};
+
+// Reads into dst until room units are stored, end of file, or the line or
+// word ends as lineEnd says. The caller holds the stream's lock. Runs of
+// valid text already in the stream's buffer are decoded in place; the rest
+// goes through readUtf8CharU16 byte by byte.
+ReadOutcome readUnits(FILE *stream, charU16 *dst, size_t room, LineEnd lineEnd,
+                      int32_t replacement = noReplacement);
+
+// readUnits under the stream's lock, then, when the call met invalid input
+// and the trace level is above 0, the reader report: text (a format whose
+// "%x" takes the stream's descriptor) under the reader's source name and
+// line without the trailer, the first bad sequence's bytes, "Characters
+// previously read:", at most the last 80 units stored, the end-of-message
+// line.
+ReadOutcome readAndReport(FILE *stream, charU16 *dst, size_t room, LineEnd lineEnd, const char *text,
+                          const char *sourceName, int32_t line);
 
 // The clock of fgetcU16's rate limit: calendar seconds. Tests replace it.
 using ReaderClock = int64_t (*)();

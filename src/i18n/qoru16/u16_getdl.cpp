@@ -1,0 +1,110 @@
+// The integer field readers fget_longU16 and fget_intU16: white space, an
+// optional sign and ASCII digits read as bytes, converted as the C runtime's
+// strtol with a 32-bit long converts them.
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "i18n/qoru16/u16_get.h"
+#include "i18n/qoru16/u16_space.h"
+#include "platform/platform.h"
+#include "qorucum/stdio.h"
+
+namespace qoru {
+namespace {
+
+constexpr int32_t numberOutOfRange = 1;
+constexpr int32_t noDigit = -2;
+constexpr size_t stackDigits = 32;
+
+bool isDigitByte(int c) { return c >= '0' && c <= '9'; }
+
+// The digits collected so far: on the stack, moved to the heap and doubled
+// whenever full. When the heap refuses, further digits are dropped.
+class DigitBuffer {
+public:
+    ~DigitBuffer() {
+        if (text_ != local_) free(text_);
+    }
+    void append(char c) {
+        if (length_ + 1 >= capacity_ && !grow()) return;
+        text_[length_++] = c;
+    }
+    const char *terminated() {
+        text_[length_] = '\0';
+        return text_;
+    }
+
+private:
+    bool grow() {
+        const size_t bigger = capacity_ * 2;
+        char *moved;
+        if (text_ == local_) {
+            moved = static_cast<char *>(malloc(bigger));
+            if (moved != nullptr) memcpy(moved, text_, length_);
+        } else {
+            moved = static_cast<char *>(realloc(text_, bigger));
+        }
+        if (moved == nullptr) return false;
+        text_ = moved;
+        capacity_ = bigger;
+        return true;
+    }
+
+    char local_[stackDigits];
+    char *text_ = local_;
+    size_t capacity_ = stackDigits;
+    size_t length_ = 0;
+};
+
+int32_t readNumber(int32_t *out, FILE *stream) {
+    errno = 0;
+    // The first character that is not white space, decoded.
+    int32_t first = EOF;
+    for (;;) {
+        const int c = plat::readByteLocked(stream);
+        if (c == EOF) return -1;
+        int32_t errorState = 0;
+        BadSequence bad;
+        first = readUtf8CharU16(stream, c, &bad, &errorState);
+        if (errorState != 0 || !isWhiteSpaceU16(static_cast<uint32_t>(first))) break;
+    }
+    DigitBuffer digits;
+    int taken = first;
+    if (first == '+' || first == '-') {
+        if (first == '-') digits.append('-');
+        taken = plat::readByteLocked(stream);
+    }
+    if (!isDigitByte(taken)) {
+        if (taken == EOF || plat::streamError(stream)) return -1;
+        *out = taken;
+        return noDigit;
+    }
+    while (isDigitByte(taken)) {
+        digits.append(static_cast<char>(taken));
+        taken = plat::readByteLocked(stream);
+    }
+    if (taken != EOF) plat::unreadByte(taken, stream);
+    const int32_t value = plat::strtol32(digits.terminated(), nullptr, 10);
+    *out = value;
+    const bool clamped = (value == INT32_MAX || value == INT32_MIN) && errno == ERANGE;
+    return clamped ? numberOutOfRange : 0;
+}
+
+int32_t readIntegerField(int32_t *out, FILE *stream) {
+    if (out == nullptr || stream == nullptr) {
+        errno = EBADF;
+        return -1;
+    }
+    plat::lockStream(stream);
+    const int32_t result = readNumber(out, stream);
+    plat::unlockStream(stream);
+    return plat::streamError(stream) ? -1 : result;
+}
+
+}  // namespace
+}  // namespace qoru
+
+extern "C" QORUCUM_API int32_t fget_longU16(int32_t *out, FILE *stream) { return qoru::readIntegerField(out, stream); }
+
+extern "C" QORUCUM_API int32_t fget_intU16(int32_t *out, FILE *stream) { return qoru::readIntegerField(out, stream); }
