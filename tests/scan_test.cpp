@@ -137,6 +137,7 @@ const Case cases[] = {
 std::string describe(const Case &c) { return qoru_test::utf8Of(c.input) + " with " + qoru_test::utf8Of(c.format); }
 
 TEST(Scan, TableFromStrings) {
+    qoru_test::TraceCapture quiet(0);
     for (const Case &c : cases) {
         Targets t;
         int32_t r = 0;
@@ -160,6 +161,7 @@ struct StreamText {
 };
 
 TEST(Scan, TableFromStreams) {
+    qoru_test::TraceCapture quiet(0);
     for (const Case &c : cases) {
         if (c.stringOnly) continue;
         StreamText in(qoru_test::utf8Of(c.input));
@@ -194,6 +196,7 @@ TEST(Scan, FormatErrorReport) {
 }
 
 TEST(Scan, StreamPushBack) {
+    qoru_test::TraceCapture quiet(0);
     char16_t text[4] = {};
     int32_t v = 0;
     {  // The byte that broke a sequence is read next.

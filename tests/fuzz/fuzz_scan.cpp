@@ -1,4 +1,148 @@
-#include <cstddef>
+// The scan engine on formats built from the fuzz data and arbitrary input,
+// through sscanfU16 and through fscanfU16 on a memory stream of the same
+// bytes. Every text directive has a width, so its target's size is known:
+// each target is a slot followed by canaries, and every unit past the
+// field's width (and terminator) must still be a canary afterwards.
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *, size_t) { return 0; }
+#include "i18n/qoru16/u16_aux.h"
+#include "qorucum/stdio.h"
+
+namespace {
+
+int32_t quietSink(const char *, int32_t) { return 0; }
+
+constexpr int maxArguments = 24;
+constexpr int slotUnits = 48;  // widths stay below 40
+constexpr charU16 canary = 0xA5A5;
+
+struct Slot {
+    alignas(16) charU16 units[slotUnits];
+};
+
+struct Reader {
+    const uint8_t *data;
+    size_t size;
+    size_t at = 0;
+    bool more() const { return at < size; }
+    uint8_t next() { return at < size ? data[at++] : 0; }
+};
+
+const char *const modifiers[] = {"", "", "", "hh", "h", "l", "ll", "j", "z", "t", "L", "I64", "I"};
+const char conversions[] = "diouxXpaAeEfFgGcs[n%q";
+
+struct Built {
+    std::u16string format;
+    int textSlot[maxArguments];   // per argument: units the field may write, or -1
+    int arguments = 0;
+};
+
+// Appends one directive; false when nothing more may follow.
+bool addDirective(Reader &r, Built &b) {
+    const uint8_t shape = r.next();
+    const bool suppress = shape & 1;
+    const bool widthArgument = suppress && (shape & 2);
+    const char conversion = conversions[r.next() % (sizeof conversions - 1)];
+    const bool text = conversion == 's' || conversion == 'c' || conversion == '[';
+    const int width = text ? 1 + r.next() % 39 : (shape & 4) ? r.next() % 40 : -1;
+    if (b.arguments + 2 > maxArguments) return false;
+    std::string d = "%";
+    if (suppress) d += '*';
+    if (widthArgument) {
+        d += '*';
+        b.textSlot[b.arguments++] = -1;  // read as an int: a width taken from a pointer's low bits
+    } else if (width >= 0) {
+        d += std::to_string(width);
+    }
+    d += modifiers[r.next() % (sizeof modifiers / sizeof modifiers[0])];
+    d += conversion;
+    for (const char c : d) b.format += static_cast<charU16>(c);
+    if (conversion == '[') {
+        if (r.next() & 1) b.format += u'^';
+        const int members = 1 + r.next() % 5;  // a "]" right after "[" or "[^" is a member
+        for (int i = 0; i < members; ++i) {
+            charU16 u = r.next() % 2 ? static_cast<charU16>(u'a' + r.next() % 8) : u"-]^ \u00e9"[r.next() % 5];
+            // Only a first "]" is a member; a first "^" would negate.
+            if ((u == u']' && i > 0) || (u == u'^' && i == 0)) u = u'z';
+            b.format += u;
+        }
+        // A set left open takes the rest of the format; nothing may follow.
+        if (r.next() % 8 == 0) return false;
+        b.format += u']';
+    }
+    if (!suppress && conversion != '%' && conversion != 'q') {
+        // "c" writes its width; "s" and "[" one more; a number at most 8 bytes.
+        b.textSlot[b.arguments++] = conversion == 'c' ? width : text ? width + 1 : 4;
+    }
+    return true;
+}
+
+Built buildFormat(Reader &r) {
+    Built b;
+    const int pieces = r.next() % 12;
+    for (int i = 0; i < pieces; ++i) {
+        const uint8_t kind = r.next();
+        if (kind < 160) {
+            if (!addDirective(r, b)) break;
+        } else {
+            // An ordinary unit or white space; never a "%" of its own.
+            const charU16 u = kind < 200 ? static_cast<charU16>(u" \t,x0\u3000"[kind % 6]) : static_cast<charU16>(r.next());
+            if (u != u'%' && u != 0) b.format += u;
+        }
+    }
+    if (r.next() % 16 == 0) b.format += u'%';  // a directive cut by the end of the format
+    return b;
+}
+
+[[noreturn]] void fail(const Built &b, int slot, int unit) {
+    fprintf(stderr, "target %d written at unit %d by the format:", slot, unit);
+    for (const charU16 u : b.format) fprintf(stderr, u >= 0x20 && u < 0x7F ? " %c" : " %04x", u);
+    fprintf(stderr, "\n");
+    abort();
+}
+
+void scanWith(const Built &b, FILE *stream, const charU16 *string) {
+    Slot slots[maxArguments];
+    for (Slot &s : slots) {
+        for (charU16 &u : s.units) u = canary;
+    }
+    Slot *p[maxArguments];
+    for (int i = 0; i < maxArguments; ++i) p[i] = &slots[i];
+    const charU16 *format = b.format.c_str();
+    if (stream != nullptr) {
+        fscanfU16(stream, format, p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[10], p[11], p[12],
+                  p[13], p[14], p[15], p[16], p[17], p[18], p[19], p[20], p[21], p[22], p[23]);
+    } else {
+        sscanfU16(string, format, p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[10], p[11], p[12],
+                  p[13], p[14], p[15], p[16], p[17], p[18], p[19], p[20], p[21], p[22], p[23]);
+    }
+    for (int i = 0; i < maxArguments; ++i) {
+        const int allowed = i < b.arguments && b.textSlot[i] > 0 ? b.textSlot[i] : 0;
+        for (int k = allowed; k < slotUnits; ++k) {
+            if (slots[i].units[k] != canary) fail(b, i, k);
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    qoru::gTraceSink = quietSink;
+    Reader r{data, size};
+    const Built b = buildFormat(r);
+    const uint8_t *input = data + r.at;
+    const size_t inputSize = size - r.at;
+    std::u16string text;
+    for (size_t i = 0; i + 1 < inputSize; i += 2) text += static_cast<charU16>(input[i] | input[i + 1] << 8);
+    scanWith(b, nullptr, text.c_str());
+    FILE *stream = fmemopen(const_cast<uint8_t *>(input), inputSize, "rb");
+    if (stream != nullptr) {
+        scanWith(b, stream, nullptr);
+        fclose(stream);
+    }
+    return 0;
+}
