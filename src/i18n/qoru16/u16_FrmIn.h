@@ -23,8 +23,9 @@ inline constexpr int32_t endOfInput = -1;
 struct ScanInput {
     FILE *stream;              // null for string input
     const charU16 *position;   // next unit of the input string
+    const charU16 *start;      // the input string's first unit
     int32_t pushBack;          // emptyPushBack, or one unit the next read returns
-    int32_t consumed;          // units taken so far, less those pushed back
+    int32_t consumed;          // stream input: units taken so far, less those pushed back
     bool ended;                // a read met the end of the input or a read error
     bool gaveBack;             // the decoder's last read left a byte given back in the stream
     const charU16 *formatPosition;
@@ -36,23 +37,23 @@ int32_t readStreamUnit(ScanInput &in);
 void pushBackStreamUnit(ScanInput &in, int32_t unit);
 
 // One code unit, or endOfInput (which sets ended). Once ended is set every
-// further read gives endOfInput without touching the input.
+// further read gives endOfInput without touching the input: a string's
+// position stays on its terminator, a stream is not read again.
 inline int32_t readUnit(ScanInput &in) {
-    if (in.ended) return endOfInput;
-    int32_t unit;
     if (in.stream == nullptr) {
-        unit = *in.position;
+        const int32_t unit = *in.position;
         if (unit == 0) {
             in.ended = true;
             return endOfInput;
         }
         ++in.position;
-    } else {
-        unit = readStreamUnit(in);
-        if (unit == endOfInput) {
-            in.ended = true;
-            return endOfInput;
-        }
+        return unit;
+    }
+    if (in.ended) return endOfInput;
+    const int32_t unit = readStreamUnit(in);
+    if (unit == endOfInput) {
+        in.ended = true;
+        return endOfInput;
     }
     ++in.consumed;
     return unit;
@@ -61,12 +62,18 @@ inline int32_t readUnit(ScanInput &in) {
 // Gives back the unit just read; callers never push back endOfInput, and
 // after it nothing is pushed back at all.
 inline void pushBackUnit(ScanInput &in, int32_t unit) {
-    --in.consumed;
     if (in.stream == nullptr) {
         --in.position;
         return;
     }
+    --in.consumed;
     pushBackStreamUnit(in, unit);
+}
+
+// Units taken from the input so far, less those pushed back: for a string
+// the distance its position has moved.
+inline int32_t consumedUnits(const ScanInput &in) {
+    return in.stream == nullptr ? static_cast<int32_t>(in.position - in.start) : in.consumed;
 }
 
 // ---- Directives ------------------------------------------------------------
@@ -86,7 +93,20 @@ inline constexpr uint32_t size64 = 0x2;       // 64-bit integers, double
 inline constexpr uint32_t sizeShort = 0x4;    // h
 inline constexpr uint32_t sizeChar = 0x8;     // hh
 
-uint32_t lengthSizeClass(const ScanDirective &directive);
+// The class bits of the length flags; a "p" target is always 64 bits wide.
+inline uint32_t lengthSizeClass(const ScanDirective &directive) {
+    uint32_t bits = 0;
+    switch (directive.lengthFlags) {
+    case lengthL: bits = sizeLong; break;
+    case lengthZ: bits = size64; break;
+    case lengthLL: case lengthLongDouble: case lengthI64: bits = sizeLong | size64; break;
+    case lengthH: bits = sizeShort; break;
+    case lengthHH: bits = sizeChar; break;
+    default: break;  // none, j, t: the plain width
+    }
+    if (directive.conversion == u'p') bits = (bits & ~(sizeLong | sizeShort)) | size64;
+    return bits;
+}
 
 // Fills directive from text, just after the "%"; returns the units through
 // the conversion character, or -1 after the format-error report.
@@ -106,7 +126,7 @@ bool scanWord(ScanInput &in, const ScanDirective &directive, int32_t first, char
 // The set is read from the format at in.formatPosition (just after the "["),
 // which then moves past its closing "]".
 bool scanSet(ScanInput &in, const ScanDirective &directive, int32_t first, charU16 *target);
-// Stores consumed with the width of the size class.
+// Stores the units consumed with the width of the size class.
 void storeConsumed(const ScanInput &in, const ScanDirective &directive, void *target);
 
 // Stores an integer value truncated to the width of the size class.

@@ -1,56 +1,63 @@
 // The growing narrow buffer in which the numeric scan fields collect their
-// characters. It starts in 64 bytes of its own and moves to the heap, at
-// twice the size, whenever the stored bytes plus 2 reach the size; so a
-// number of ordinary length never allocates. The heap block is freed when the
-// buffer goes out of scope, on every path.
+// characters. It starts in 64 bytes on the caller's stack and moves to the
+// heap, at twice the size, whenever the stored bytes plus 2 reach the size;
+// so a number of ordinary length never allocates. The heap block is freed
+// when the buffer goes out of scope, on every path.
+//
+// The bookkeeping (where, how many, how large) is kept apart from the bytes
+// and never has its address taken, so the compiler holds it in registers:
+// a byte store cannot then force it to be reloaded.
 #ifndef QORU_U16_INBUF_H
 #define QORU_U16_INBUF_H
 
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 
 namespace qoru {
 
+inline constexpr int32_t numberLocalBytes = 64;
+
+struct NumberBlock {
+    char *data;  // null when no larger block could be had
+    int32_t size;
+};
+
+// A block of twice size holding the count bytes of data; frees data unless it
+// is local. On failure data is kept and the result's data is null.
+NumberBlock growNumberBlock(char *local, char *data, int32_t count, int32_t size);
+
+// Frees data unless it is local.
+void releaseNumberBlock(char *local, char *data);
+
 class NumberBuffer {
 public:
-    NumberBuffer() { local_[0] = '\0'; }
+    explicit NumberBuffer(char (&local)[numberLocalBytes]) : local_(local), data_(local) {}
     NumberBuffer(const NumberBuffer &) = delete;
     NumberBuffer &operator=(const NumberBuffer &) = delete;
-    ~NumberBuffer() {
-        if (data_ != local_) free(data_);
-    }
+    ~NumberBuffer() { releaseNumberBlock(local_, data_); }
 
-    // Appends one byte and keeps the text terminated; false when the buffer
-    // could not grow (the byte is then not stored).
+    // Appends one byte; false when the buffer could not grow (the byte is
+    // then not stored).
     bool push(char byte) {
-        if (count_ + 2 >= size_ && !grow()) return false;
+        if (count_ + 2 >= size_) {
+            const NumberBlock block = growNumberBlock(local_, data_, count_, size_);
+            if (block.data == nullptr) return false;
+            data_ = block.data;
+            size_ = block.size;
+        }
         data_[count_++] = byte;
-        data_[count_] = '\0';
         return true;
     }
     int32_t count() const { return count_; }
-    const char *text() const { return data_; }
-    char *text() { return data_; }
-
-private:
-    static constexpr int32_t initialSize = 64;
-
-    bool grow() {
-        if (size_ > INT32_MAX / 2) return false;
-        const int32_t larger = size_ * 2;
-        char *block = static_cast<char *>(malloc(static_cast<size_t>(larger)));
-        if (block == nullptr) return false;
-        memcpy(block, data_, static_cast<size_t>(count_) + 1);
-        if (data_ != local_) free(data_);
-        data_ = block;
-        size_ = larger;
-        return true;
+    // The bytes with a terminator after them.
+    char *terminated() {
+        data_[count_] = '\0';
+        return data_;
     }
 
-    char local_[initialSize];
-    char *data_ = local_;
-    int32_t size_ = initialSize;
+private:
+    char *local_;
+    char *data_;
+    int32_t size_ = numberLocalBytes;
     int32_t count_ = 0;
 };
 

@@ -106,7 +106,7 @@ bool scanSet(ScanInput &in, const ScanDirective &directive, int32_t first, charU
 }
 
 void storeConsumed(const ScanInput &in, const ScanDirective &directive, void *target) {
-    storeInteger(target, lengthSizeClass(directive), static_cast<uint64_t>(static_cast<int64_t>(in.consumed)));
+    storeInteger(target, lengthSizeClass(directive), static_cast<uint64_t>(static_cast<int64_t>(consumedUnits(in))));
 }
 
 }  // namespace qoru

@@ -1,5 +1,5 @@
 // The scanf directive parser: suppression, width, length modifier and
-// conversion character, in that order; and the size classes.
+// conversion character, in that order.
 #include "i18n/qoru16/u16_FrmIn.h"
 
 namespace qoru {
@@ -21,21 +21,6 @@ bool isScanConversion(charU16 u) {
 }
 
 }  // namespace
-
-uint32_t lengthSizeClass(const ScanDirective &directive) {
-    uint32_t bits = 0;
-    switch (directive.lengthFlags) {
-    case lengthL: bits = sizeLong; break;
-    case lengthZ: bits = size64; break;
-    case lengthLL: case lengthLongDouble: case lengthI64: bits = sizeLong | size64; break;
-    case lengthH: bits = sizeShort; break;
-    case lengthHH: bits = sizeChar; break;
-    default: break;  // none, j, t: the plain width
-    }
-    // A pointer target is always 64 bits wide.
-    if (directive.conversion == u'p') bits = (bits & ~(sizeLong | sizeShort)) | size64;
-    return bits;
-}
 
 int32_t parseScanDirective(ScanDirective &directive, const charU16 *text, va_list &args) {
     directive.suppress = false;

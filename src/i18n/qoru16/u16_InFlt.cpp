@@ -41,10 +41,15 @@ Special recognizeSpecial(ScanInput &in, int32_t unit) {
     return readLetters(in, "NITY") ? Special::infinity : Special::failed;
 }
 
+int32_t localePoint() {
+    const auto point = static_cast<unsigned char>(plat::decimalPoint());
+    return point >= 0x80 ? u'.' : point;
+}
+
 // What the number text takes next: digits always, one exponent letter, a
 // sign only right after it, one decimal point before any exponent.
 struct FloatSyntax {
-    int32_t point;
+    int32_t point = -1;  // the locale's, looked up when a unit first needs it
     bool pointSeen = false;
     bool exponentSeen = false;
     bool signAllowed = false;
@@ -60,6 +65,7 @@ struct FloatSyntax {
             return 'e';
         }
         if ((unit == u'+' || unit == u'-') && signNext) return static_cast<char>(unit);
+        if (point < 0) point = localePoint();
         // The narrow conversion reads "." whatever the locale's point is.
         if (unit == point && !pointSeen && !exponentSeen) {
             pointSeen = true;
@@ -68,11 +74,6 @@ struct FloatSyntax {
         return 0;
     }
 };
-
-int32_t localePoint() {
-    const auto point = static_cast<unsigned char>(plat::decimalPoint());
-    return point >= 0x80 ? u'.' : point;
-}
 
 void storeFloat(void *target, uint32_t sizeClass, double value) {
     if (sizeClass & (size64 | sizeLong)) {
@@ -96,7 +97,8 @@ bool scanFloatField(ScanInput &in, const ScanDirective &directive, int32_t first
         if (unit == endOfInput) return false;
     }
 
-    NumberBuffer buffer;
+    char localBytes[numberLocalBytes];
+    NumberBuffer buffer(localBytes);
     double value;
     const Special special = recognizeSpecial(in, unit);
     if (special == Special::failed) return false;
@@ -109,7 +111,7 @@ bool scanFloatField(ScanInput &in, const ScanDirective &directive, int32_t first
                 if (!buffer.push(*c)) return false;
             }
         } else {
-            FloatSyntax syntax{localePoint()};
+            FloatSyntax syntax;
             for (;;) {
                 const char byte = syntax.take(unit);
                 if (byte == 0) {
@@ -126,9 +128,10 @@ bool scanFloatField(ScanInput &in, const ScanDirective &directive, int32_t first
                 }
             }
         }
+        char *text = buffer.terminated();
         char *end = nullptr;
-        value = strtodNarrow(buffer.text(), &end);
-        if (end == buffer.text()) return false;
+        value = strtodNarrow(text, &end);
+        if (end == text) return false;
     }
     // The sign applies after the conversion: negation flips the sign bit of
     // zero and NaN as well.

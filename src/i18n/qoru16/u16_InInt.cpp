@@ -5,7 +5,6 @@
 
 #include "i18n/qoru16/u16_FrmIn.h"
 #include "i18n/qoru16/u16_InBuf.h"
-#include "i18n/qoru16/u16_space.h"
 #include "i18n/qoru16/u16_tol.h"
 
 namespace qoru {
@@ -19,7 +18,12 @@ int32_t digitValue(int32_t unit) {
     return 16;
 }
 
-bool isDigitOfBase(int32_t unit, int32_t base) { return digitValue(unit) < base; }
+bool isDigitOfBase(int32_t unit, int32_t base) {
+    const auto decimal = static_cast<uint32_t>(unit - u'0');
+    if (base <= 10) return decimal < static_cast<uint32_t>(base);
+    // unit | 0x20 is "a" to "f" exactly for the letters "a" to "f" and "A" to "F".
+    return decimal < 10 || static_cast<uint32_t>((unit | 0x20) - u'a') < 6;
+}
 
 // The collected text (an optional sign, then digits all valid in base)
 // converted as strtol (signed) or strtoul with a 32-bit long converts it:
@@ -86,15 +90,14 @@ bool scanIntegerField(ScanInput &in, const ScanDirective &directive, int32_t fir
     const bool isPointer = conversion == u'p';
     int32_t base = conversion == u'i' ? 0 : conversion == u'o' ? 8 : (conversion == u'd' || conversion == u'u') ? 10 : 16;
     const bool hasWidth = directive.width != noWidth;
-    NumberBuffer buffer;
+    char localBytes[numberLocalBytes];
+    NumberBuffer buffer(localBytes);
     int32_t unit = first;
-    bool signAccepted = true;
     bool digitStored = false;
     int32_t prefixUnits = 0;  // the "x" of a "0x" prefix counts toward the width
 
     if (isPointer) {
-        // "0x" before a pointer is neither stored nor counted; a sign is not taken.
-        signAccepted = false;
+        // "0x" before a pointer is neither stored nor counted.
         if (unit == u'0') {
             const int32_t next = readUnit(in);
             if (next == u'x' || next == u'X') {
@@ -106,44 +109,39 @@ bool scanIntegerField(ScanInput &in, const ScanDirective &directive, int32_t fir
         }
     }
 
-    for (;;) {
-        if (unit == u'+' || unit == u'-') {
-            // Only the field's very first unit may be a sign.
-            if (!signAccepted) {
-                pushBackUnit(in, unit);
-                break;
-            }
-        } else {
-            if (!digitStored && (base == 0 || base == 16) && unit == u'0') {
-                if (!buffer.push('0')) return false;
-                digitStored = true;
-                unit = readUnit(in);
-                if (unit == endOfInput) break;
-                if (unit == u'x' || unit == u'X') {
-                    prefixUnits = 1;
-                    base = 16;
-                    unit = readUnit(in);
-                    if (unit == endOfInput) break;
-                } else if (base == 0) {
-                    base = 8;
-                }
-            }
-            if (base == 0) base = 10;
-            if (!isDigitOfBase(unit, base)) {
-                pushBackUnit(in, unit);
-                break;
-            }
-            digitStored = true;
-        }
-        signAccepted = false;
+    // A sign only as the field's very first unit, and never before a pointer.
+    if (!isPointer && (unit == u'+' || unit == u'-')) {
         if (!buffer.push(static_cast<char>(unit))) return false;
-        if (hasWidth && buffer.count() + prefixUnits >= directive.width) break;
+        unit = (hasWidth && buffer.count() >= directive.width) ? endOfInput : readUnit(in);
+    }
+    // A number prefix: "0x" (the "x" not stored, but counted toward the
+    // width) or, for base 0, a "0" that makes it octal. No width test
+    // follows the "0".
+    if (unit == u'0' && (base == 0 || base == 16)) {
+        if (!buffer.push('0')) return false;
+        digitStored = true;
         unit = readUnit(in);
-        if (unit == endOfInput) break;
-        if (isWhiteSpaceU16(static_cast<uint32_t>(unit))) {
+        if (unit == u'x' || unit == u'X') {
+            prefixUnits = 1;
+            base = 16;
+            unit = readUnit(in);
+        } else if (base == 0) {
+            base = 8;
+        }
+    }
+    if (base == 0) base = 10;
+    // Digits of the base; any other unit (white space, a sign) ends the
+    // field and goes back.
+    const int32_t limit = hasWidth ? directive.width - prefixUnits : INT32_MAX;
+    while (unit != endOfInput) {
+        if (!isDigitOfBase(unit, base)) {
             pushBackUnit(in, unit);
             break;
         }
+        if (!buffer.push(static_cast<char>(unit))) return false;
+        digitStored = true;
+        if (buffer.count() >= limit) break;
+        unit = readUnit(in);
     }
 
     if (!digitStored) {
@@ -154,14 +152,15 @@ bool scanIntegerField(ScanInput &in, const ScanDirective &directive, int32_t fir
     if (base == 0) base = 10;
 
     const uint32_t sizeClass = lengthSizeClass(directive);
+    char *text = buffer.terminated();
     uint64_t value;
     if (sizeClass & size64) {
         char *end = nullptr;
-        value = isSigned ? static_cast<uint64_t>(strtollNarrow(buffer.text(), &end, base))
-                         : strtoullNarrow(buffer.text(), &end, base);
-        if (end == buffer.text()) return false;
+        value = isSigned ? static_cast<uint64_t>(strtollNarrow(text, &end, base))
+                         : strtoullNarrow(text, &end, base);
+        if (end == text) return false;
     } else {
-        value = convert32(buffer.text(), base, isSigned);
+        value = convert32(text, base, isSigned);
     }
     if (target != nullptr) storeInteger(target, sizeClass, value);
     return true;

@@ -17,6 +17,7 @@ int32_t failWith(int error) {
 void setUpInput(qoru::ScanInput &in, FILE *stream, const charU16 *string, const charU16 *format) {
     in.stream = stream;
     in.position = string;
+    in.start = string;
     in.pushBack = qoru::emptyPushBack;
     in.consumed = 0;
     in.ended = false;

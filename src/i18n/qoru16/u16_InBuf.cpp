@@ -1,0 +1,23 @@
+// Growth and release of the numeric scan fields' buffer.
+#include <cstdlib>
+#include <cstring>
+
+#include "i18n/qoru16/u16_InBuf.h"
+
+namespace qoru {
+
+NumberBlock growNumberBlock(char *local, char *data, int32_t count, int32_t size) {
+    if (size > INT32_MAX / 2) return {nullptr, size};
+    const int32_t larger = size * 2;
+    char *block = static_cast<char *>(malloc(static_cast<size_t>(larger)));
+    if (block == nullptr) return {nullptr, size};
+    memcpy(block, data, static_cast<size_t>(count));
+    releaseNumberBlock(local, data);
+    return {block, larger};
+}
+
+void releaseNumberBlock(char *local, char *data) {
+    if (data != local) free(data);
+}
+
+}  // namespace qoru
