@@ -2,11 +2,10 @@
 // permutation and no long options.
 //
 // The position inside a group such as "-abc" is private. It belongs to the
-// argument it was taken from: a call continues the group only when optindU
-// still holds the value the previous call left, in the same vector, at the
-// same argument. When the host has set optindU (to 1, say, to parse another
-// vector), the next call starts afresh at that index; an index below 1 is
-// taken as 1.
+// argument it was taken from: a call continues the group only when
+// argv[optindU] is still that argument. When the host has pointed optindU
+// elsewhere or passes another vector (setting optindU to 1 to parse it), the
+// next call starts afresh at optindU; an index below 1 is taken as 1.
 #include "qorucum/getopt.h"
 
 #include "platform/platform.h"
@@ -25,11 +24,9 @@ namespace {
 constexpr int32_t endOfOptions = -1;
 
 // The option character last examined inside a group, or null between
-// arguments, and what it belongs to.
+// arguments, and the argument it lies in.
 charU16 *gPosition = nullptr;
-charU16 *const *gVector = nullptr;
 const charU16 *gArgument = nullptr;
-int32_t gIndexLeft = 1;
 
 // The unit after c in optstring, or null when c is not an option.
 const charU16 *findOption(const charU16 *optstring, charU16 c) {
@@ -48,13 +45,10 @@ charU16 *argumentAt(int32_t argc, charU16 *const argv[], int32_t index) {
     return index < argc ? argv[index] : nullptr;
 }
 
-// Forgets the group unless the host left optindU and the vector as the
-// previous call did.
+// Forgets the group unless argv[optindU] is still the argument it lies in.
 void checkRestart(int32_t argc, charU16 *const argv[]) {
     if (optindU < 1) optindU = 1;
-    if (gPosition == nullptr) return;
-    if (optindU != gIndexLeft || argv != gVector || argumentAt(argc, argv, optindU) != gArgument)
-        gPosition = nullptr;
+    if (argumentAt(argc, argv, optindU) != gArgument) gPosition = nullptr;
 }
 
 int32_t nextOption(int32_t argc, charU16 *const argv[], const charU16 *optstring) {
@@ -121,8 +115,5 @@ int32_t nextOption(int32_t argc, charU16 *const argv[], const charU16 *optstring
 extern "C" QORUCUM_API int32_t getoptU(int32_t argc, charU16 *const argv[], const charU16 *optstring) {
     using namespace qoru;
     if (argv == nullptr || optstring == nullptr) return endOfOptions;
-    const int32_t result = nextOption(argc, argv, optstring);
-    gVector = argv;
-    gIndexLeft = optindU;
-    return result;
+    return nextOption(argc, argv, optstring);
 }
