@@ -9,60 +9,14 @@
 #include <vector>
 
 #include "child.h"
+#include "getopt_reference.h"
 #include "qorucum.h"
 #include "random_units.h"
 
 namespace {
 
+using qoru_test::GetoptReference;
 using Vector = std::vector<std::u16string>;
-
-// The option parser over indices: offset is the place of the option last
-// examined in argv[index], 0 between arguments.
-struct Reference {
-    int32_t index = 1;
-    size_t offset = 0;
-    charU16 *optarg = nullptr;
-    int32_t optopt = 0;
-
-    int32_t next(int32_t argc, charU16 *const *argv, const std::u16string &opts) {
-        auto at = [&](int32_t i) { return i < argc ? argv[i] : nullptr; };
-        if (offset == 0) {
-            if (at(index) == nullptr || argv[index][0] != u'-') return -1;
-            if (std::u16string_view(argv[index]) == u"--") {
-                ++index;
-                optarg = nullptr;
-                return -1;
-            }
-        }
-        const std::u16string_view arg(argv[index]);
-        const char16_t c = ++offset < arg.size() ? arg[offset] : 0;
-        if (c == 0) {
-            offset = 0;
-            return -1;
-        }
-        const bool last = offset + 1 == arg.size();
-        const size_t spec = c == u':' ? std::u16string::npos : opts.find(c);
-        if (spec == std::u16string::npos || opts[spec + 1] != u':') {
-            if (spec == std::u16string::npos) optopt = c;
-            else optarg = nullptr;
-            if (last) ++index, offset = 0;
-            return spec == std::u16string::npos ? u'?' : c;
-        }
-        const size_t rest = offset + 1;
-        offset = 0;
-        if (!last) {
-            optarg = argv[index++] + rest;
-        } else if (at(index + 1) != nullptr) {
-            optarg = argv[index + 1];
-            index += 2;
-        } else {
-            ++index;
-            optopt = c;
-            return opts[0] == u':' ? u':' : u'?';
-        }
-        return c;
-    }
-};
 
 // Keeps a vector and its pointer array alive; the array ends with a null.
 struct Argv {
@@ -98,7 +52,7 @@ std::u16string randomOptions(qoru_test::UnitSource &rnd) {
 TEST(Getopt, RandomVectorsMatchTheReference) {
     qoru_test::UnitSource rnd(20261206);
     std::deque<Argv> kept;  // a restart never meets an old vector at a reused address
-    Reference ref;
+    GetoptReference ref;
     int32_t argc = 0;
     for (int round = 0; round < 4000; ++round) {
         // A restart at index 1 or 2, of the same vector or of a new one; at
