@@ -1,63 +1,56 @@
-// The system's own narrow look-ups, copied out of their static records, as
-// the peer of the UTF-16 ones.
+// Host and service records described as one text, so that the system's narrow
+// records and the UTF-16 ones compare field by field; and the system's narrow
+// look-ups, described.
 #ifndef QORU_TEST_NETDB_PEER_H
 #define QORU_TEST_NETDB_PEER_H
 
 #include <cstdint>
 #include <string>
-#include <vector>
+
+#include "qorucum.h"
 
 namespace qoru_test {
 
-struct PeerHost {
-    bool found = false;
-    std::string name;
-    std::vector<std::string> aliases;
-    int16_t addrType = 0;
-    int16_t length = 0;
-    std::vector<std::string> addresses;  // length bytes each
-};
+inline std::string text(const char *s) { return s ? s : "(null)"; }
+inline std::string text(const charU16 *s) {
+    if (s == nullptr) return "(null)";
+    std::string out(U2sToUtf8s(nullptr, s, 0) + 1, '\0');
+    out.resize(U2sToUtf8s(out.data(), s, out.size()));
+    return out;
+}
 
-struct PeerService {
-    bool found = false;
-    std::string name;
-    std::vector<std::string> aliases;
-    int16_t port = 0;  // network byte order, as the system stores it
-    std::string proto;
-};
+template <class List>
+std::string listText(List list) {
+    std::string s;
+    for (size_t i = 0; list && list[i]; ++i) (s += " [") += text(list[i]) += "]";
+    return s;
+}
 
-PeerHost peerHostByName(const char *name);
-PeerService peerServiceByName(const char *name, const char *proto);
-PeerService peerServiceByPort(int port, const char *proto);
-// The narrow host name; empty when the system fails.
-std::string peerHostName();
-
-// Fills a peer record from the common field layout of hostent and servent.
+// The 16-bit fields as the system keeps them; each address as its bytes.
 template <class Host>
-PeerHost copyPeerHost(const Host *h) {
-    PeerHost p;
-    if (h == nullptr) return p;
-    p.found = true;
-    p.name = h->h_name ? h->h_name : "";
-    for (size_t i = 0; h->h_aliases && h->h_aliases[i]; ++i) p.aliases.emplace_back(h->h_aliases[i]);
-    p.addrType = static_cast<int16_t>(h->h_addrtype);
-    p.length = static_cast<int16_t>(h->h_length);
-    for (size_t i = 0; h->h_addr_list && h->h_addr_list[i]; ++i)
-        p.addresses.emplace_back(h->h_addr_list[i], static_cast<size_t>(h->h_length));
-    return p;
+std::string describeHost(const Host *h) {
+    if (h == nullptr) return "none";
+    std::string s = text(h->h_name) + listText(h->h_aliases);
+    (s += " type ") += std::to_string(static_cast<int16_t>(h->h_addrtype));
+    (s += " length ") += std::to_string(static_cast<int16_t>(h->h_length));
+    for (size_t i = 0; h->h_addr_list[i]; ++i)
+        for (int k = 0; k < h->h_length; ++k) (s += ' ') += std::to_string(static_cast<uint8_t>(h->h_addr_list[i][k]));
+    return s;
 }
 
 template <class Service>
-PeerService copyPeerService(const Service *s) {
-    PeerService p;
-    if (s == nullptr) return p;
-    p.found = true;
-    p.name = s->s_name ? s->s_name : "";
-    for (size_t i = 0; s->s_aliases && s->s_aliases[i]; ++i) p.aliases.emplace_back(s->s_aliases[i]);
-    p.port = static_cast<int16_t>(static_cast<uint16_t>(s->s_port));
-    p.proto = s->s_proto ? s->s_proto : "";
-    return p;
+std::string describeService(const Service *s) {
+    if (s == nullptr) return "none";
+    std::string d = text(s->s_name) + listText(s->s_aliases);
+    (d += " port ") += std::to_string(static_cast<int16_t>(s->s_port));
+    return (d += ' ') += text(s->s_proto);
 }
+
+std::string peerHost(const char *name);
+std::string peerService(const char *name, const char *proto);
+std::string peerServiceByPort(int port, const char *proto);
+// The narrow host name; empty when the system fails.
+std::string peerHostName();
 
 }  // namespace qoru_test
 

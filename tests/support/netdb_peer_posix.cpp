@@ -6,11 +6,9 @@
 
 namespace qoru_test {
 
-PeerHost peerHostByName(const char *name) { return copyPeerHost(gethostbyname(name)); }
-PeerService peerServiceByName(const char *name, const char *proto) {
-    return copyPeerService(getservbyname(name, proto));
-}
-PeerService peerServiceByPort(int port, const char *proto) { return copyPeerService(getservbyport(port, proto)); }
+std::string peerHost(const char *name) { return describeHost(gethostbyname(name)); }
+std::string peerService(const char *name, const char *proto) { return describeService(getservbyname(name, proto)); }
+std::string peerServiceByPort(int port, const char *proto) { return describeService(getservbyport(port, proto)); }
 
 std::string peerHostName() {
     char buf[256] = {};

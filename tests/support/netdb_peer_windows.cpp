@@ -1,5 +1,6 @@
-// The narrow peer on Windows: Windows sockets, started by the peer for its
-// own use.
+// The narrow peer on Windows: Windows sockets, which the peer starts for
+// itself when first asked (never before: a child process checks that the
+// library starts them on its own).
 #include <winsock2.h>
 
 #include "netdb_peer.h"
@@ -17,17 +18,12 @@ void startSockets() {
 
 }  // namespace
 
-PeerHost peerHostByName(const char *name) {
-    startSockets();
-    return copyPeerHost(gethostbyname(name));
+std::string peerHost(const char *name) { return startSockets(), describeHost(gethostbyname(name)); }
+std::string peerService(const char *name, const char *proto) {
+    return startSockets(), describeService(getservbyname(name, proto));
 }
-PeerService peerServiceByName(const char *name, const char *proto) {
-    startSockets();
-    return copyPeerService(getservbyname(name, proto));
-}
-PeerService peerServiceByPort(int port, const char *proto) {
-    startSockets();
-    return copyPeerService(getservbyport(port, proto));
+std::string peerServiceByPort(int port, const char *proto) {
+    return startSockets(), describeService(getservbyport(port, proto));
 }
 
 std::string peerHostName() {
