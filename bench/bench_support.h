@@ -4,6 +4,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <random>
+#include <string>
 
 namespace qoru_bench {
 
@@ -25,6 +28,48 @@ inline void require(bool ok, const char *what) {
         fprintf(stderr, "benchmark check failed: %s\n", what);
         exit(2);
     }
+}
+
+inline void appendChar(std::u16string &s, char32_t c) {
+    if (c > 0xFFFF) {
+        s += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+        s += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+        s += static_cast<char16_t>(c);
+    }
+}
+
+// ASCII: printable characters. Mixed-script: sentences of 4 to 15 words of 2
+// to 9 letters, each sentence in one script, the scripts taken at random
+// (Latin with accents, Cyrillic, Greek, Arabic, Hebrew, Devanagari, CJK,
+// Hangul, and emoji), words separated by blanks and punctuation, as a
+// multilingual document is.
+inline std::u16string makeText(size_t n, bool mixed) {
+    std::mt19937 rng(static_cast<uint32_t>(n * 2 + mixed));
+    struct Script {
+        char32_t first, count;
+    };
+    static const Script scripts[] = {{0x61, 26},   {0xE0, 31},   {0x430, 32},  {0x3B1, 25},  {0x627, 26},
+                                     {0x5D0, 27},  {0x915, 37},  {0x4E00, 2000}, {0xAC00, 2000}, {0x1F600, 64}};
+    std::u16string s;
+    while (s.size() < n) {
+        if (!mixed) {
+            s += static_cast<char16_t>(0x20 + rng() % 95);
+            continue;
+        }
+        const Script &sc = scripts[rng() % std::size(scripts)];
+        const size_t words = 4 + rng() % 12;
+        for (size_t w = 0; w < words; ++w) {
+            const size_t letters = sc.first >= 0x1F600 ? 1 : 2 + rng() % 8;
+            for (size_t i = 0; i < letters; ++i) appendChar(s, sc.first + rng() % sc.count);
+            s += (rng() % 8 == 0) ? u',' : u' ';
+        }
+        s += u". ";
+    }
+    s.resize(n);
+    // A cut may leave a lone high surrogate at the end: end on a letter.
+    if (!s.empty() && s.back() >= 0xD800 && s.back() < 0xDC00) s.back() = u'x';
+    return s;
 }
 
 }  // namespace qoru_bench

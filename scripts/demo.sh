@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the library and runs the demo on the bundled multilingual sample.
-#   scripts/demo.sh [FILE]      the demo on FILE (default: examples/sample.txt)
+#   scripts/demo.sh [OPTIONS] [FILE]  the demo on FILE (default: examples/sample.txt);
+#                               -h lists the options
 #   scripts/demo.sh --no-icu    the demo built for an ICU version this machine
 #                               lacks: first the failure reports and exit -1,
 #                               then the 7-bit emergency mode
@@ -28,7 +29,8 @@ if [ "${1:-}" = "--no-icu" ]; then
   exit 0
 fi
 
-dir="$root/build/native"
+# A build directory of its own: the test command's builds set other options.
+dir="$root/build/demo"
 build "$dir"
 cd "$dir/bin"
 exec ./qorucum_demo "$@"

@@ -9,7 +9,10 @@ QORUCUM_EXTERN_C_BEGIN
 /* The argument of the option just returned, or null. */
 QORUCUM_API extern charU16 *optargU;
 /* The index of the next argument to examine; after -1 the first operand.
- * Setting it to 1 restarts parsing, so another vector can be parsed. */
+ * Setting it (to 1, say) starts afresh at that index, so another vector can
+ * be parsed; only when it points at the very argument whose group such as
+ * "-abc" the last call stopped inside does that group go on. An index below
+ * 1 counts as 1. */
 QORUCUM_API extern int32_t optindU;
 /* When nonzero (it starts at 0) and optstring does not begin with ':',
  * unknown options and missing arguments are reported on standard error. */

@@ -154,6 +154,43 @@ void closeProcessSnapshot(void *snapshot);
 bool wideClassIs(char16_t unit, uint16_t mask);
 char16_t wideUpper(char16_t unit);
 
+// ---- Host and service look-ups ------------------------------------------------
+// The system's host record as the look-ups see it. The lists end with a null
+// entry (a null list counts as empty); the pointers lead into the system's
+// own static storage, valid until its next look-up.
+struct HostRecord {
+    const char *name;
+    char *const *aliases;
+    int16_t addrType;
+    int16_t length;
+    char *const *addresses;
+};
+// The system's service record; port is the 16-bit value as the system stores
+// it, in network byte order.
+struct ServiceRecord {
+    const char *name;
+    char *const *aliases;
+    int16_t port;
+    const char *proto;
+};
+// The host name, terminated, into buf; false when the system fails.
+bool hostName(char *buf, size_t size);
+// The look-ups fill record and return true, or return false when the system
+// has no answer (its own error indication left as it set it). A null host
+// name asks for the local host; a null protocol matches any protocol. Windows
+// starts Windows sockets once per process on the first call of any of them.
+bool hostByName(const char *name, HostRecord &record);
+bool hostByAddr(const char *addr, int32_t len, int32_t type, HostRecord &record);
+bool serviceByName(const char *name, const char *proto, ServiceRecord &record);
+bool serviceByPort(int32_t port, const char *proto, ServiceRecord &record);
+// Converts a zero-terminated name from the system's ANSI code page, its
+// terminator included, into dst (capacity units). Returns the units stored
+// with the terminator, or 0 when they do not fit or the text cannot be
+// converted. Windows: MultiByteToWideChar with CP_ACP. POSIX has no code page
+// of its own: names are UTF-8 there, decoded with the library's decoder, and
+// an invalid sequence becomes U+FFFD, as MultiByteToWideChar does.
+size_t ansiToUtf16(const char *src, char16_t *dst, size_t capacity);
+
 // ---- Once-only initialization ---------------------------------------------------
 // Zero-initialised storage for the platform's once primitive (a
 // pthread_once_t or an INIT_ONCE).

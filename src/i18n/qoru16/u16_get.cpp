@@ -44,9 +44,9 @@ int32_t consumeBeyondRange(FILE *stream, BadSequence *bad, int32_t *errorState) 
 }
 
 // Bytes in the stream's buffer decoded in place: ASCII sixteen at a time,
-// valid two- and three-byte forms one by one; stops before anything else (a
-// four-byte form, invalid input, a form cut by the buffer's end), at the
-// room, or after a line feed as lineEnd says. Returns the bytes used.
+// valid longer forms one by one; stops before anything else (invalid input,
+// a form cut by the buffer's end, a pair that would not fit), at the room,
+// or after a line feed as lineEnd says. Returns the bytes used.
 size_t decodeBuffered(const uint8_t *p, size_t avail, charU16 *dst, size_t room, LineEnd lineEnd, size_t &stored,
                       bool &lineEnded) {
     size_t i = 0;
@@ -56,7 +56,8 @@ size_t decodeBuffered(const uint8_t *p, size_t avail, charU16 *dst, size_t room,
     while (n < room && i < avail) {
         const uint8_t c = p[i];
         if (c < 0x80) {
-            if (avail - i >= 16 && room - n >= 16) {
+            // A lone blank between words of other scripts is not worth a block test.
+            if (avail - i >= 16 && room - n >= 16 && p[i + 1] < 0x80) {
                 const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
                 __m128i stops = bytes;
                 if (stopAtFeed) stops = _mm_or_si128(stops, _mm_cmpeq_epi8(bytes, feeds));
@@ -82,6 +83,12 @@ size_t decodeBuffered(const uint8_t *p, size_t avail, charU16 *dst, size_t room,
         } else if (c >= 0xE0 && c < 0xF0 && avail - i >= 3 && threeByteSecondOk(c, p[i + 1]) && isTrail(p[i + 2])) {
             dst[n++] = static_cast<charU16>(threeByteValue(c, p[i + 1], p[i + 2]));
             i += 3;
+        } else if (c >= 0xF0 && c <= 0xF4 && avail - i >= 4 && room - n >= 2 && fourByteSecondOk(c, p[i + 1]) &&
+                   isTrail(p[i + 2]) && isTrail(p[i + 3])) {
+            const char32_t value = fourByteValue(c, p[i + 1], p[i + 2], p[i + 3]);
+            dst[n++] = highSurrogate(value);
+            dst[n++] = lowSurrogate(value);
+            i += 4;
         } else {
             break;
         }

@@ -31,9 +31,18 @@ inline bool isTrail(uint8_t b) { return (b & 0xC0) == 0x80; }
 inline bool threeByteSecondOk(uint8_t lead, uint8_t b1) {
     return b1 >= (lead == 0xE0 ? 0xA0 : 0x80) && b1 <= 0xBF;
 }
+// The second byte of a four-byte form (lead F0-F4): F0 80-8F would be
+// overlong, F4 90-BF beyond U+10FFFF.
+inline bool fourByteSecondOk(uint8_t lead, uint8_t b1) {
+    return b1 >= (lead == 0xF0 ? 0x90 : 0x80) && b1 <= (lead == 0xF4 ? 0x8F : 0xBF);
+}
 inline char32_t twoByteValue(uint8_t lead, uint8_t b1) { return (char32_t{lead} & 0x1F) << 6 | (b1 & 0x3F); }
 inline char32_t threeByteValue(uint8_t lead, uint8_t b1, uint8_t b2) {
     return (char32_t{lead} & 0x0F) << 12 | char32_t{b1 & 0x3Fu} << 6 | (b2 & 0x3F);
+}
+
+inline char32_t fourByteValue(uint8_t lead, uint8_t b1, uint8_t b2, uint8_t b3) {
+    return (char32_t{lead} & 0x07) << 18 | char32_t{b1 & 0x3Fu} << 12 | char32_t{b2 & 0x3Fu} << 6 | (b3 & 0x3F);
 }
 
 template <class ByteAt>
@@ -53,17 +62,12 @@ inline Utf8Step decodeUtf8(uint8_t lead, ByteAt byteAt) {
         if (!isTrail(b2)) return {0, 3, false};
         return {threeByteValue(lead, b1, b2), 3, true};
     }
-    {
-        const uint8_t least = lead == 0xF0 ? 0x90 : 0x80;  // F0 80-8F would be overlong
-        const uint8_t most = lead == 0xF4 ? 0x8F : 0xBF;   // beyond U+10FFFF otherwise
-        if (b1 < least || b1 > most) return {0, 2, false};
-        const uint8_t b2 = byteAt(2);
-        if (!isTrail(b2)) return {0, 3, false};
-        const uint8_t b3 = byteAt(3);
-        if (!isTrail(b3)) return {0, 4, false};
-        return {(char32_t{lead} & 0x07) << 18 | char32_t{b1 & 0x3Fu} << 12 | char32_t{b2 & 0x3Fu} << 6 | (b3 & 0x3F),
-                4, true};
-    }
+    if (!fourByteSecondOk(lead, b1)) return {0, 2, false};
+    const uint8_t b2 = byteAt(2);
+    if (!isTrail(b2)) return {0, 3, false};
+    const uint8_t b3 = byteAt(3);
+    if (!isTrail(b3)) return {0, 4, false};
+    return {fourByteValue(lead, b1, b2, b3), 4, true};
 }
 
 inline bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }

@@ -1,0 +1,63 @@
+// The name services: where the system's records come from, the converters
+// that copy them into the static UTF-16 records, and the name checks shared
+// by the five entry points.
+#ifndef QORU_NLSUI2_H
+#define QORU_NLSUI2_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/platform.h"
+#include "qorucum/netdb.h"
+
+namespace qoru {
+
+// The system look-ups, the platform's by default; tests replace them to feed
+// records the system never gives and to see whether the system was asked.
+struct NetLookups {
+    bool (*hostName)(char *buf, size_t size);
+    bool (*hostByName)(const char *name, plat::HostRecord &record);
+    bool (*hostByAddr)(const char *addr, int32_t len, int32_t type, plat::HostRecord &record);
+    bool (*serviceByName)(const char *name, const char *proto, plat::ServiceRecord &record);
+    bool (*serviceByPort)(int32_t port, const char *proto, plat::ServiceRecord &record);
+    size_t (*ansiToUtf16)(const char *src, char16_t *dst, size_t capacity);
+};
+inline constexpr NetLookups systemNetLookups{plat::hostName,      plat::hostByName,    plat::hostByAddr,
+                                             plat::serviceByName, plat::serviceByPort, plat::ansiToUtf16};
+extern NetLookups gNetLookups;
+
+// A service record with its own buffers; each service operation has one.
+struct ServiceStorage {
+    serventU16 record;
+    charU16 s_name_buf[MAX_SERVNAME_LN];
+    charU16 s_aliases_buf[MAX_ALIASES * MAX_SERVNAME_LN];
+    charU16 s_proto_buf[MAX_SERVPROTONAME_LN];
+};
+
+// Names of a report: the operation, the array and the constant that sizes it.
+struct ArrayNames {
+    const char *function;
+    const char *array;
+    const char *sizeName;
+};
+
+// The UTF-8 form of a non-null input name into dst (size bytes). False, after
+// the array-too-small report and with errno ENAMETOOLONG, when it does not
+// fit with its terminator.
+bool narrowInputName(char *dst, const charU16 *name, size_t size, const ArrayNames &names);
+
+// A system name into dst (limit units). False with errno EILSEQ after the
+// conversion report when it is invalid UTF-8, or with errno ENAMETOOLONG
+// after the array-too-small report when it does not fit with its terminator.
+bool widenSystemName(charU16 *dst, const char *name, size_t limit, const ArrayNames &names);
+
+// Fill the shared host record, or a service storage, from the system's
+// record; null on the first field that does not fit (fields written before
+// it stay).
+hostentU16 *convertHostRecord(const plat::HostRecord &system);
+serventU16 *convertServiceRecord(const plat::ServiceRecord &system, ServiceStorage &storage,
+                                 const char *function);
+
+}  // namespace qoru
+
+#endif

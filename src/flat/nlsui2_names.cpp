@@ -1,0 +1,35 @@
+// The name checks of the name services: input names narrowed for the system,
+// system names widened into the records, each with its report.
+#include <cerrno>
+
+#include "flat/nlsui1_utf8.h"
+#include "flat/nlsui2.h"
+#include "i18n/qoru16/u16_aux.h"
+
+namespace qoru {
+
+bool narrowInputName(char *dst, const charU16 *name, size_t size, const ArrayNames &names) {
+    // A result equal to the size means the bytes filled the array without
+    // the terminator: the name is not looked up cut.
+    if (U2sToUtf8s(dst, name, size) != size) return true;
+    traceArrayTooSmall(names.function, names.array, names.sizeName, __FILE__, __LINE__);
+    errno = ENAMETOOLONG;
+    return false;
+}
+
+bool widenSystemName(charU16 *dst, const char *name, size_t limit, const ArrayNames &names) {
+    const size_t stored = Utf8sToU2s(dst, name, limit);
+    if (stored == utf8Invalid) {
+        traceInvalidUtf8U16(dst, name, limit, __FILE__, __LINE__, names.function);
+        errno = EILSEQ;
+        return false;
+    }
+    if (stored == limit) {
+        traceArrayTooSmall(names.function, names.array, names.sizeName, __FILE__, __LINE__);
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace qoru

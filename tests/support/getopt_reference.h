@@ -1,0 +1,64 @@
+// A plain option parser over indices, the reference getoptU is checked
+// against by its tests and its fuzzer.
+#ifndef QORU_TEST_GETOPT_REFERENCE_H
+#define QORU_TEST_GETOPT_REFERENCE_H
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "qorucum/base.h"
+
+namespace qoru_test {
+
+// The option parser over indices: offset is the place of the option last
+// examined in argv[index], 0 between arguments.
+struct GetoptReference {
+    int32_t index = 1;
+    size_t offset = 0;
+    charU16 *optarg = nullptr;
+    int32_t optopt = 0;
+
+    int32_t next(int32_t argc, charU16 *const *argv, const std::u16string &opts) {
+        auto at = [&](int32_t i) { return i < argc ? argv[i] : nullptr; };
+        if (offset == 0) {
+            if (at(index) == nullptr || argv[index][0] != u'-') return -1;
+            if (std::u16string_view(argv[index]) == u"--") {
+                ++index;
+                optarg = nullptr;
+                return -1;
+            }
+        }
+        const std::u16string_view arg(argv[index]);
+        const char16_t c = ++offset < arg.size() ? arg[offset] : 0;
+        if (c == 0) {
+            offset = 0;
+            return -1;
+        }
+        const bool last = offset + 1 == arg.size();
+        const size_t spec = c == u':' ? std::u16string::npos : opts.find(c);
+        if (spec == std::u16string::npos || opts[spec + 1] != u':') {
+            if (spec == std::u16string::npos) optopt = c;
+            else optarg = nullptr;
+            if (last) ++index, offset = 0;
+            return spec == std::u16string::npos ? u'?' : c;
+        }
+        const size_t rest = offset + 1;
+        offset = 0;
+        if (!last) {
+            optarg = argv[index++] + rest;
+        } else if (at(index + 1) != nullptr) {
+            optarg = argv[index + 1];
+            index += 2;
+        } else {
+            ++index;
+            optopt = c;
+            return opts[0] == u':' ? u':' : u'?';
+        }
+        return c;
+    }
+};
+
+}  // namespace qoru_test
+
+#endif

@@ -1,0 +1,57 @@
+// Host and service records described as one text, so that the system's narrow
+// records and the UTF-16 ones compare field by field; and the system's narrow
+// look-ups, described.
+#ifndef QORU_TEST_NETDB_PEER_H
+#define QORU_TEST_NETDB_PEER_H
+
+#include <cstdint>
+#include <string>
+
+#include "qorucum.h"
+
+namespace qoru_test {
+
+inline std::string text(const char *s) { return s ? s : "(null)"; }
+inline std::string text(const charU16 *s) {
+    if (s == nullptr) return "(null)";
+    std::string out(U2sToUtf8s(nullptr, s, 0) + 1, '\0');
+    out.resize(U2sToUtf8s(out.data(), s, out.size()));
+    return out;
+}
+
+template <class List>
+std::string listText(List list) {
+    std::string s;
+    for (size_t i = 0; list && list[i]; ++i) (s += " [") += text(list[i]) += "]";
+    return s;
+}
+
+// The 16-bit fields as the system keeps them; each address as its bytes.
+template <class Host>
+std::string describeHost(const Host *h) {
+    if (h == nullptr) return "none";
+    std::string s = text(h->h_name) + listText(h->h_aliases);
+    (s += " type ") += std::to_string(static_cast<int16_t>(h->h_addrtype));
+    (s += " length ") += std::to_string(static_cast<int16_t>(h->h_length));
+    for (size_t i = 0; h->h_addr_list[i]; ++i)
+        for (int k = 0; k < h->h_length; ++k) (s += ' ') += std::to_string(static_cast<uint8_t>(h->h_addr_list[i][k]));
+    return s;
+}
+
+template <class Service>
+std::string describeService(const Service *s) {
+    if (s == nullptr) return "none";
+    std::string d = text(s->s_name) + listText(s->s_aliases);
+    (d += " port ") += std::to_string(static_cast<int16_t>(s->s_port));
+    return (d += ' ') += text(s->s_proto);
+}
+
+std::string peerHost(const char *name);
+std::string peerService(const char *name, const char *proto);
+std::string peerServiceByPort(int port, const char *proto);
+// The narrow host name; empty when the system fails.
+std::string peerHostName();
+
+}  // namespace qoru_test
+
+#endif

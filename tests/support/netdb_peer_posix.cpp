@@ -1,0 +1,18 @@
+// The narrow peer on POSIX: the C library's netdb calls.
+#include <netdb.h>
+#include <unistd.h>
+
+#include "netdb_peer.h"
+
+namespace qoru_test {
+
+std::string peerHost(const char *name) { return describeHost(gethostbyname(name)); }
+std::string peerService(const char *name, const char *proto) { return describeService(getservbyname(name, proto)); }
+std::string peerServiceByPort(int port, const char *proto) { return describeService(getservbyport(port, proto)); }
+
+std::string peerHostName() {
+    char buf[256] = {};
+    return gethostname(buf, sizeof buf - 1) == 0 ? buf : "";
+}
+
+}  // namespace qoru_test
