@@ -5,11 +5,21 @@
 
 namespace qoru {
 
+// The call holds the stream's lock, so an ASCII byte already in the
+// stream's buffer is taken from there: it is what fgetcU16 would return for
+// it. Every other byte, and a stream whose buffer the platform does not
+// show, goes through fgetcU16.
 int32_t readStreamUnit(ScanInput &in) {
     if (in.pushBack != emptyPushBack) {
         const int32_t unit = in.pushBack;
         in.pushBack = emptyPushBack;
         return unit;
+    }
+    const plat::BufferedBytes buffered = plat::bufferedInput(in.stream);
+    if (buffered.count > 0 && buffered.bytes[0] < 0x80) {
+        plat::consumeBuffered(in.stream, 1);
+        in.gaveBack = false;  // a byte given back earlier has been read now
+        return buffered.bytes[0];
     }
     return fgetcU16Tracked(in.stream, &in.gaveBack);
 }
