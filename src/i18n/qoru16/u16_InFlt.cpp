@@ -43,7 +43,7 @@ Special recognizeSpecial(ScanInput &in, int32_t unit) {
 
 int32_t localePoint() {
     const auto point = static_cast<unsigned char>(plat::decimalPoint());
-    return point >= 0x80 ? u'.' : point;
+    return point >= 0x80 || point == 0 ? u'.' : point;
 }
 
 // What the number text takes next: digits always, one exponent letter, a
@@ -62,14 +62,13 @@ struct FloatSyntax {
         if ((unit == u'e' || unit == u'E') && !exponentSeen) {
             exponentSeen = true;
             signAllowed = true;
-            return 'e';
+            return static_cast<char>(unit);
         }
         if ((unit == u'+' || unit == u'-') && signNext) return static_cast<char>(unit);
         if (point < 0) point = localePoint();
-        // The narrow conversion reads "." whatever the locale's point is.
         if (unit == point && !pointSeen && !exponentSeen) {
             pointSeen = true;
-            return '.';
+            return static_cast<char>(point);
         }
         return 0;
     }
