@@ -1,5 +1,5 @@
-// The digits of a double from the C runtime's _ecvt; counts beyond what the
-// platform promises are brought into range first.
+// The digits of a double from the C runtime's _ecvt; the count is brought
+// into the range every version of the runtime takes first.
 #include "platform/platform.h"
 
 #include <stdlib.h>
@@ -9,10 +9,13 @@ namespace plat {
 const char *ecvtDigits(double value, int32_t count, int32_t *decimalPosition, int32_t *negative) {
     int position = 0;
     int sign = 0;
-    const char *digits = _ecvt(value, count > ecvtDigitsMax ? ecvtDigitsMax : count, &position, &sign);
+    // No digits for a count below 1, at most ecvtDigitsMax: the runtime's
+    // own buffer bounds differ between its versions.
+    const int32_t digits = count < 0 ? 0 : (count > ecvtDigitsMax ? ecvtDigitsMax : count);
+    const char *text = _ecvt(value, digits, &position, &sign);
     *decimalPosition = position;
     *negative = sign;
-    return digits;
+    return text;
 }
 
 }  // namespace plat
