@@ -15,6 +15,7 @@
 
 #include "flat/nlsui1_narrow.h"
 #include "i18n/qoru16/u16_aux.h"
+#include "i18n/qoru16/u16_digits.h"
 #include "i18n/qoru16/u16_space.h"
 #include "platform/platform.h"
 #include "qorucum/stdlib.h"
@@ -96,13 +97,9 @@ struct NumberBuffer {
     void put(char c) { bytes[length++] = c; }
     // Appends the decimal digits of a value below adjustedExponentLimit.
     void putDecimal(uint32_t value) {
-        char digits[8];
-        int32_t n = 0;
-        do {
-            digits[n++] = static_cast<char>('0' + value % 10);
-            value /= 10;
-        } while (value != 0);
-        while (n > 0) put(digits[--n]);
+        char digits[maxDigits64];
+        char *const digitsEnd = digits + maxDigits64;
+        for (const char *d = writeDecimalBackward(digitsEnd, value); d != digitsEnd; ++d) put(*d);
     }
 };
 
@@ -213,7 +210,7 @@ extern "C" QORUCUM_API double strtodU16(const charU16 *text, charU16 **end) {
     // Exponent: copied as text when nothing scales it, otherwise read as a
     // value and combined with the adjustment.
     bool outOfRange = false;
-    int64_t exponent = 0;  // the exponent's sign decides between zero and infinity out of range
+    int64_t exponent = 0;  // out of range, its sign picks zero or infinity
     if (*p == 'e' || *p == 'E') {
         const charU16 *q = p + 1;
         const bool negativeExponent = *q == '-';
