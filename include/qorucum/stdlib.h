@@ -18,8 +18,9 @@ QORUCUM_API uint32_t strtoulU16(const charU16 *text, charU16 **end, int32_t base
 QORUCUM_API int64_t strtollU16(const charU16 *text, charU16 **end, int32_t base);
 QORUCUM_API uint64_t strtoullU16(const charU16 *text, charU16 **end, int32_t base);
 
-/* A decimal number, "inf"/"infinity" or "nan" (any case of the whole word)
- * after white space. At most 24 significant digits are used; the rest are
+/* A decimal number, an infinity ("i" or "I" followed by "nf", "NF",
+ * "nfinity" or "NFINITY") or a NaN ("n" or "N" followed by "an", "aN" or
+ * "AN") after white space. At most 24 significant digits are used; the rest are
  * dropped, not rounded. Correctly rounded on every platform. Exponents far
  * out of range give a signed zero or infinity with ERANGE. */
 QORUCUM_API double strtodU16(const charU16 *text, charU16 **end);

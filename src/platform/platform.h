@@ -95,6 +95,18 @@ int32_t formatDoubleMagnitude(char *buf, size_t size, double value, char convers
 // C runtime's current locale).
 char decimalPoint();
 
+// ---- Digits of a double -----------------------------------------------------------
+// The most digits ecvtDigits gives; larger counts are taken as this one.
+inline constexpr int32_t ecvtDigitsMax = 348;
+// The C runtime's _ecvt: the first count significant decimal digits of value,
+// rounded, with *decimalPosition the position of the decimal point relative
+// to the first digit and *negative nonzero for a value whose sign bit is set.
+// The text lives in a per-thread buffer that the next call overwrites; null
+// when the runtime gives none. POSIX gives exactly count digits (none for a
+// count of 0 or less, with the decimal position of a one-digit result), all
+// zeros with position 0 for a zero, and "inf" or "nan" with position 0.
+const char *ecvtDigits(double value, int32_t count, int32_t *decimalPosition, int32_t *negative);
+
 // ---- Dynamic loading --------------------------------------------------------------
 // Loads a shared library by bare name (the platform's library search) or by
 // path; null on failure. Windows widens the narrow name byte by byte and

@@ -12,6 +12,15 @@ namespace qoru {
 // infinity or underflows to zero.
 double strtodNarrow(const char *text, char **end);
 
+// The decimal point the number parsers take: the first byte of the C
+// runtime's, or "." when that byte is 0x80 or above.
+char numberDecimalPoint();
+
+// The conversion behind strtodNarrow on text that ends before last, with the
+// decimal point given and without white space or "+" before it; *stop
+// receives the end of what was used (text when nothing).
+double convertDecimalText(const char *text, const char *last, const char **stop, char decimalPoint);
+
 }  // namespace qoru
 
 #endif

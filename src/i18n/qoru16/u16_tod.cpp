@@ -1,0 +1,272 @@
+// strtodU16 and the narrow decimal conversion behind it. strtodU16 scans the
+// UTF-16 text itself and copies a short normalised form of the number (at
+// most 24 significant digits, the decimal point and an exponent it computes)
+// into a stack buffer; fast_float turns that into the correctly rounded
+// double, so every platform gives the same bits.
+#include "i18n/qoru16/u16_tod.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include <fast_float/fast_float.h>
+
+#include "flat/nlsui1_narrow.h"
+#include "i18n/qoru16/u16_aux.h"
+#include "i18n/qoru16/u16_digits.h"
+#include "i18n/qoru16/u16_space.h"
+#include "platform/platform.h"
+#include "qorucum/stdlib.h"
+#include "qorucum/string.h"
+
+namespace qoru {
+namespace {
+
+constexpr int32_t significantDigitLimit = 24;
+// An exponent copied as text has at most four digits.
+constexpr int32_t exponentTextDigits = 4;
+// An exponent read as a value stops growing here.
+constexpr int64_t exponentValueCap = 1000000000000000;
+// A computed exponent must have at most five digits.
+constexpr int64_t adjustedExponentLimit = 100000;
+constexpr size_t bufferSize = 128;
+constexpr int32_t tracedUnitsLimit = 80;
+
+inline bool isCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+template <class Unit>
+inline bool isDigit(Unit u) {
+    return static_cast<uint32_t>(u) - '0' < 10;
+}
+
+// An infinity from finite digits is an overflow; a zero from digits that are
+// not all zero is an underflow.
+bool outOfRange(const char *text, const char *stop, double value) {
+    if (*text == '-') ++text;
+    if (std::isinf(value)) return *text != 'i' && *text != 'I';
+    for (const char *p = text; p != stop && *p != 'e' && *p != 'E'; ++p) {
+        if (*p >= '1' && *p <= '9') return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+char numberDecimalPoint() {
+    const char point = plat::decimalPoint();
+    return static_cast<unsigned char>(point) >= 0x80 || point == '\0' ? '.' : point;
+}
+
+double convertDecimalText(const char *text, const char *last, const char **stop, char decimalPoint) {
+    double value = 0.0;
+    const fast_float::parse_options options(fast_float::chars_format::general, decimalPoint);
+    const fast_float::from_chars_result r = fast_float::from_chars_advanced(text, last, value, options);
+    if (r.ec != std::errc() || r.ptr == text) {
+        *stop = text;
+        return 0.0;
+    }
+    *stop = r.ptr;
+    if ((value == 0.0 || std::isinf(value)) && outOfRange(text, r.ptr, value)) errno = ERANGE;
+    return value;
+}
+
+double strtodNarrow(const char *text, char **end) {
+    const char *p = text;
+    while (isCSpace(*p)) ++p;
+    // fast_float takes a "-" but no "+".
+    if (*p == '+' && p[1] != '-') ++p;
+    const char *stop = p;
+    const double value = convertDecimalText(p, p + std::strlen(p), &stop, numberDecimalPoint());
+    if (end != nullptr) *end = const_cast<char *>(stop == p ? text : stop);
+    return value;
+}
+
+namespace {
+
+// The narrow form of the number being built, with what the scan has learnt.
+struct NumberBuffer {
+    char bytes[bufferSize];
+    int32_t length = 0;
+    int32_t significant = 0;  // significant digits copied
+    // Integer digits dropped beyond the limit add 1 each, leading zeros of
+    // the fraction dropped subtract 1 each; 64 bits, so that no text is
+    // long enough to overflow it.
+    int64_t adjustment = 0;
+
+    void put(char c) { bytes[length++] = c; }
+    // Appends the decimal digits of a value below adjustedExponentLimit.
+    void putDecimal(uint32_t value) {
+        char digits[maxDigits64];
+        char *const digitsEnd = digits + maxDigits64;
+        for (const char *d = writeDecimalBackward(digitsEnd, value); d != digitsEnd; ++d) put(*d);
+    }
+};
+
+double signedZero(bool negative) { return negative ? -0.0 : 0.0; }
+
+[[gnu::cold, gnu::noinline]] void reportPartialConversion(const charU16 *text, int32_t accepted, int32_t expected) {
+    if (traceLevel() <= traceNone) return;
+    char message[96];
+    narrowSnprintf(message, sizeof message, "strtod accepted %d characters (expected %d)", accepted, expected);
+    traceMessageU16(message, __FILE__, __LINE__, false);
+    const size_t length = strlenU16(text);
+    traceCharsU16(text, length < tracedUnitsLimit ? static_cast<int32_t>(length) : tracedUnitsLimit);
+    traceEndOfMessage();
+}
+
+// The special spellings after the sign: the infinities, and the three letters
+// of a NaN, which the conversion decides.
+double readSpecial(const charU16 *text, const charU16 *p, charU16 **end, bool negative, char decimalPoint) {
+    const auto matches = [p](const char16_t *rest) {
+        for (int32_t i = 0; rest[i] != 0; ++i) {
+            if (p[1 + i] != rest[i]) return false;
+        }
+        return true;
+    };
+    const charU16 *after = nullptr;
+    if (*p == 'I' || *p == 'i') {
+        if (matches(u"nfinity") || matches(u"NFINITY")) {
+            after = p + 8;
+        } else if (matches(u"nf") || matches(u"NF")) {
+            after = p + 3;
+        }
+        if (after != nullptr) {
+            if (end != nullptr) *end = const_cast<charU16 *>(after);
+            return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+        }
+    } else if ((*p == 'N' || *p == 'n') && (matches(u"aN") || matches(u"AN") || matches(u"an"))) {
+        char letters[5];
+        int32_t n = 0;
+        if (negative) letters[n++] = '-';
+        for (int32_t i = 0; i < 3; ++i) letters[n++] = static_cast<char>(p[i]);
+        letters[n] = '\0';
+        const char *stop = letters;
+        const double value = convertDecimalText(letters, letters + n, &stop, decimalPoint);
+        if (stop != letters) {
+            if (end != nullptr) *end = const_cast<charU16 *>(p + 3);
+            return value;
+        }
+    }
+    if (end != nullptr) *end = const_cast<charU16 *>(text);
+    return 0.0;
+}
+
+}  // namespace
+}  // namespace qoru
+
+extern "C" QORUCUM_API double strtodU16(const charU16 *text, charU16 **end) {
+    using namespace qoru;
+    const char decimalPoint = numberDecimalPoint();
+    const charU16 point = static_cast<unsigned char>(decimalPoint);
+    const charU16 *p = text;
+    while (isWhiteSpaceU16(*p)) ++p;
+    NumberBuffer b;
+    bool negative = false;
+    if (*p == '-') {
+        negative = true;
+        b.put('-');
+        ++p;
+    } else if (*p == '+') {
+        ++p;
+    }
+    if (!isDigit(p[0]) && !(p[0] == point && isDigit(p[1]))) return readSpecial(text, p, end, negative, decimalPoint);
+
+    // Leading zeros: one is kept; a zero that nothing follows is the result.
+    if (*p == '0') {
+        b.put('0');
+        while (*++p == '0') {
+        }
+        if (!isDigit(*p) && *p != point && *p != 'e' && *p != 'E') {
+            if (end != nullptr) *end = const_cast<charU16 *>(p);
+            return signedZero(negative);
+        }
+    }
+    // Integer digits up to the limit; the rest scale the exponent.
+    for (; isDigit(*p); ++p) {
+        if (b.significant < significantDigitLimit) {
+            b.put(static_cast<char>(*p));
+            ++b.significant;
+        } else {
+            ++b.adjustment;
+        }
+    }
+    // Fraction: without an integer digit, leading zeros after the first
+    // scale the exponent; digits beyond the limit are dropped.
+    if (*p == point) {
+        b.put(decimalPoint);
+        ++p;
+        if (b.significant == 0 && *p == '0') {
+            b.put('0');
+            while (*++p == '0') --b.adjustment;
+        }
+        for (; isDigit(*p); ++p) {
+            if (b.significant < significantDigitLimit) {
+                b.put(static_cast<char>(*p));
+                ++b.significant;
+            }
+        }
+    }
+    // Exponent: copied as text when nothing scales it, otherwise read as a
+    // value and combined with the adjustment.
+    bool outOfRange = false;
+    int64_t exponent = 0;  // out of range, its sign picks zero or infinity
+    if (*p == 'e' || *p == 'E') {
+        const charU16 *q = p + 1;
+        const bool negativeExponent = *q == '-';
+        if (*q == '-' || *q == '+') ++q;
+        if (isDigit(*q)) {
+            if (b.adjustment == 0) {
+                while (*q == '0' && q[1] == '0') ++q;
+                const charU16 *digits = q;
+                while (isDigit(*q)) ++q;
+                if (q - digits > exponentTextDigits) {
+                    outOfRange = true;
+                    exponent = negativeExponent ? -1 : 1;
+                } else {
+                    b.put('e');
+                    if (negativeExponent) b.put('-');
+                    for (const charU16 *d = digits; d != q; ++d) b.put(static_cast<char>(*d));
+                }
+            } else {
+                // Read as a value, saturating far beyond any text's
+                // adjustment, so that the sum keeps its true sign.
+                int64_t value = 0;
+                for (; isDigit(*q); ++q) {
+                    if (value < exponentValueCap) value = value * 10 + (*q - '0');
+                }
+                b.adjustment += negativeExponent ? -value : value;
+            }
+            p = q;
+        }
+    }
+    if (!outOfRange && b.adjustment != 0) {
+        const uint64_t magnitude =
+            b.adjustment < 0 ? 0 - static_cast<uint64_t>(b.adjustment) : static_cast<uint64_t>(b.adjustment);
+        if (magnitude >= adjustedExponentLimit) {
+            outOfRange = true;
+            exponent = b.adjustment;
+        } else {
+            b.put('e');
+            if (b.adjustment < 0) b.put('-');
+            b.putDecimal(static_cast<uint32_t>(magnitude));
+        }
+    }
+    if (end != nullptr) *end = const_cast<charU16 *>(p);
+    if (outOfRange) {
+        // Far beyond the range of a double whatever the digits: no conversion.
+        if (b.significant == 0) return signedZero(negative);
+        errno = ERANGE;
+        if (exponent < 0) return signedZero(negative);
+        return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+    }
+    b.bytes[b.length] = '\0';
+    const char *stop = b.bytes;
+    const double value = convertDecimalText(b.bytes, b.bytes + b.length, &stop, decimalPoint);
+    if (stop == b.bytes) {
+        if (end != nullptr) *end = const_cast<charU16 *>(text);
+        return 0.0;
+    }
+    if (stop != b.bytes + b.length) reportPartialConversion(text, static_cast<int32_t>(stop - b.bytes), b.length);
+    return value;
+}
