@@ -9,7 +9,6 @@
 #include "i18n/qoru16/u16_InBuf.h"
 #include "i18n/qoru16/u16_space.h"
 #include "i18n/qoru16/u16_tod.h"
-#include "platform/platform.h"
 
 namespace qoru {
 namespace {
@@ -41,11 +40,6 @@ Special recognizeSpecial(ScanInput &in, int32_t unit) {
     return readLetters(in, "NITY") ? Special::infinity : Special::failed;
 }
 
-int32_t localePoint() {
-    const auto point = static_cast<unsigned char>(plat::decimalPoint());
-    return point >= 0x80 || point == 0 ? u'.' : point;
-}
-
 // What the number text takes next: digits always, one exponent letter, a
 // sign only right after it, one decimal point before any exponent.
 struct FloatSyntax {
@@ -65,7 +59,7 @@ struct FloatSyntax {
             return static_cast<char>(unit);
         }
         if ((unit == u'+' || unit == u'-') && signNext) return static_cast<char>(unit);
-        if (point < 0) point = localePoint();
+        if (point < 0) point = static_cast<unsigned char>(numberDecimalPoint());
         if (unit == point && !pointSeen && !exponentSeen) {
             pointSeen = true;
             return static_cast<char>(point);
@@ -105,6 +99,8 @@ bool scanFloatField(ScanInput &in, const ScanDirective &directive, int32_t first
         value = std::numeric_limits<double>::infinity();
         errno = ERANGE;
     } else {
+        // Text without a decimal point converts the same with any point.
+        char point = '.';
         if (special == Special::notANumber) {
             for (const char *c = "NaN"; *c != '\0'; ++c) {
                 if (!buffer.push(*c)) return false;
@@ -126,11 +122,12 @@ bool scanFloatField(ScanInput &in, const ScanDirective &directive, int32_t first
                     break;
                 }
             }
+            if (syntax.point >= 0) point = static_cast<char>(syntax.point);
         }
-        char *text = buffer.terminated();
-        char *end = nullptr;
-        value = strtodNarrow(text, &end);
-        if (end == text) return false;
+        const char *text = buffer.terminated();
+        const char *stop = text;
+        value = convertDecimalText(text, text + buffer.count(), &stop, point);
+        if (stop == text) return false;
     }
     // The sign applies after the conversion: negation flips the sign bit of
     // zero and NaN as well.
