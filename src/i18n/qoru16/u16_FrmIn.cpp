@@ -36,7 +36,7 @@ int32_t scanFormatted(ScanInput &in) {
     bool matched = false;  // an ordinary character matched or a conversion was stored
     const charU16 *&format = in.formatPosition;
     for (;;) {
-        charU16 unit = *format;
+        const charU16 unit = *format;
         if (unit == 0) return count;
         if (unit == u'%' && format[1] != u'%') {
             ScanDirective directive;
