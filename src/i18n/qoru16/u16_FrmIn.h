@@ -28,6 +28,12 @@ struct ScanInput {
     int32_t consumed;          // stream input: units taken so far, less those pushed back
     bool ended;                // a read met the end of the input or a read error
     bool gaveBack;             // the decoder's last read left a byte given back in the stream
+    // Stream input: the bytes the stream has buffered (the call holds its
+    // lock). ASCII bytes are taken here in place; those between start and
+    // next are read but not yet marked read in the stream (settleStream).
+    const unsigned char *bufferedStart;
+    const unsigned char *bufferedNext;
+    const unsigned char *bufferedEnd;
     const charU16 *formatPosition;
     va_list argumentPosition;
 };
@@ -35,6 +41,11 @@ struct ScanInput {
 // Stream side of the primitives, out of line.
 int32_t readStreamUnit(ScanInput &in);
 void pushBackStreamUnit(ScanInput &in, int32_t unit);
+// Takes a fresh view of the stream's buffer; settleStream marks the bytes
+// taken from the view as read in the stream, before any other operation on
+// it and at the end of the call.
+void viewStream(ScanInput &in);
+void settleStream(ScanInput &in);
 
 // One code unit, or endOfInput (which sets ended). Once ended is set every
 // further read gives endOfInput without touching the input: a string's
@@ -50,10 +61,17 @@ inline int32_t readUnit(ScanInput &in) {
         return unit;
     }
     if (in.ended) return endOfInput;
-    const int32_t unit = readStreamUnit(in);
-    if (unit == endOfInput) {
-        in.ended = true;
-        return endOfInput;
+    int32_t unit;
+    if (in.pushBack == emptyPushBack && in.bufferedNext != in.bufferedEnd && *in.bufferedNext < 0x80) {
+        // An ASCII byte is the unit fgetcU16 would give for it.
+        unit = *in.bufferedNext++;
+        in.gaveBack = false;  // a byte given back earlier has been read now
+    } else {
+        unit = readStreamUnit(in);
+        if (unit == endOfInput) {
+            in.ended = true;
+            return endOfInput;
+        }
     }
     ++in.consumed;
     return unit;

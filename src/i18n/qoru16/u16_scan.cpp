@@ -22,6 +22,9 @@ void setUpInput(qoru::ScanInput &in, FILE *stream, const charU16 *string, const 
     in.consumed = 0;
     in.ended = false;
     in.gaveBack = false;
+    in.bufferedStart = nullptr;
+    in.bufferedNext = nullptr;
+    in.bufferedEnd = nullptr;
     in.formatPosition = format;
 }
 
@@ -32,7 +35,9 @@ int32_t scanStream(FILE *stream, const charU16 *format, va_list args) {
     setUpInput(in, stream, nullptr, format);
     va_copy(in.argumentPosition, args);
     plat::lockStream(stream);
+    qoru::viewStream(in);
     const int32_t r = qoru::scanFormatted(in);
+    qoru::settleStream(in);
     plat::unlockStream(stream);
     va_end(in.argumentPosition);
     return r;
