@@ -58,8 +58,8 @@ bool widenAsciiBlock(const uint8_t *p, charU16 *dst, bool stopAtFeed) {
 
 // Bytes in the stream's buffer decoded in place: ASCII sixteen at a time,
 // valid longer forms one by one; stops before anything else (invalid input,
-// a form cut by the buffer's end, a pair that would not fit), at the room,
-// or after a line feed as lineEnd says. Returns the bytes used.
+// a form within four bytes of the buffer's end, a pair within one unit of
+// the room), at the room, or after a line feed as lineEnd says. Returns the bytes used.
 size_t decodeBuffered(const uint8_t *p, size_t avail, charU16 *dst, size_t room, LineEnd lineEnd, size_t &stored,
                       bool &lineEnded) {
     size_t i = 0;
@@ -96,33 +96,16 @@ size_t decodeBuffered(const uint8_t *p, size_t avail, charU16 *dst, size_t room,
                 break;
             }
         }
-        // One step with its limits tested: near the ends, or a line feed;
-        // anything else ends the run.
-        if (n >= room || i >= avail) break;
-        const uint8_t c = p[i];
-        if (c < 0x80) {
-            ++i;
-            if (c == lineFeed && stopAtFeed) {
-                if (lineEnd == LineEnd::keep) dst[n++] = lineFeed;
-                lineEnded = true;
-                break;
-            }
-            dst[n++] = c;
-        } else if (c >= 0xC2 && c < 0xE0 && avail - i >= 2 && isTrail(p[i + 1])) {
-            dst[n++] = static_cast<charU16>(twoByteValue(c, p[i + 1]));
-            i += 2;
-        } else if (c >= 0xE0 && c < 0xF0 && avail - i >= 3 && threeByteSecondOk(c, p[i + 1]) && isTrail(p[i + 2])) {
-            dst[n++] = static_cast<charU16>(threeByteValue(c, p[i + 1], p[i + 2]));
-            i += 3;
-        } else if (c >= 0xF0 && c <= 0xF4 && avail - i >= 4 && room - n >= 2 && fourByteSecondOk(c, p[i + 1]) &&
-                   isTrail(p[i + 2]) && isTrail(p[i + 3])) {
-            const char32_t value = fourByteValue(c, p[i + 1], p[i + 2], p[i + 3]);
-            dst[n++] = highSurrogate(value);
-            dst[n++] = lowSurrogate(value);
-            i += 4;
-        } else {
+        // One ASCII step with its limits tested (near the ends, a line
+        // feed); the byte-by-byte decoder takes anything else.
+        if (n >= room || i >= avail || p[i] >= 0x80) break;
+        const uint8_t c = p[i++];
+        if (c == lineFeed && stopAtFeed) {
+            if (lineEnd == LineEnd::keep) dst[n++] = lineFeed;
+            lineEnded = true;
             break;
         }
+        dst[n++] = c;
     }
     stored = n;
     return i;
