@@ -237,7 +237,8 @@ ReadOutcome readUnits(FILE *stream, charU16 *dst, size_t room, LineEnd lineEnd, 
 ReadOutcome readAndReport(FILE *stream, charU16 *dst, size_t room, LineEnd lineEnd, const char *text,
                           const char *sourceName, int32_t line) {
     plat::lockStream(stream);
-    const ReadOutcome out = readUnits(stream, dst, room, lineEnd);
+    ReadOutcome out = readUnits(stream, dst, room, lineEnd);
+    out.streamError = plat::streamError(stream);
     plat::unlockStream(stream);
     if (!out.sawInvalid || traceLevel() <= traceNone) return out;
     char message[96];
