@@ -60,13 +60,11 @@ TEST(StreamInput, RandomStreamsMatchReference) {
         qoru_test::TempPath file;
         FILE *f = streamOf(file, bytes);
         ASSERT_NE(f, nullptr);
+        qoru_test::TraceCapture quiet(0);
 
         std::u16string got, expected;
         for (const qoru_test::StreamChar &c : chars) expected += c.value > 0xFFFF ? u'\uFFFD' : static_cast<char16_t>(c.value);
-        {
-            qoru_test::TraceCapture quiet(0);
-            for (int32_t u; (u = fgetcU16(f)) != EOF;) got += static_cast<char16_t>(u);
-        }
+        for (int32_t u; (u = fgetcU16(f)) != EOF;) got += static_cast<char16_t>(u);
         ASSERT_EQ(got, expected) << "fgetcU16, round " << round;
 
         const size_t room = 1 + rng() % 40;
@@ -74,12 +72,9 @@ TEST(StreamInput, RandomStreamsMatchReference) {
         std::vector<std::u16string> lines;
         charU16 buf[64];
         std::fill(std::begin(buf), std::end(buf), u'\x7777');
-        {
-            qoru_test::TraceCapture quiet(0);
-            while (fgetsU16(buf, static_cast<int32_t>(room + 1), f) != nullptr) {
-                lines.emplace_back(buf);
-                ASSERT_EQ(buf[room + 1], u'\x7777') << "written past the bound";
-            }
+        while (fgetsU16(buf, static_cast<int32_t>(room + 1), f) != nullptr) {
+            lines.emplace_back(buf);
+            ASSERT_EQ(buf[room + 1], u'\x7777') << "written past the bound";
         }
         // A zero unit stored from the stream ends a line early when read back as a string.
         if (bytes.find('\0') == std::string::npos) {
@@ -89,11 +84,7 @@ TEST(StreamInput, RandomStreamsMatchReference) {
         rewind(f);
         const size_t size = 1 + rng() % 3, count = 1 + rng() % 200;
         std::u16string block(size * count + 1, u'\x7777');
-        size_t elements;
-        {
-            qoru_test::TraceCapture quiet(0);
-            elements = freadU16(block.data(), size, count, f);
-        }
+        const size_t elements = freadU16(block.data(), size, count, f);
         const std::vector<std::u16string> whole = qoru_test::streamLines(chars, 0);
         const std::u16string all = whole.empty() ? u"" : whole[0];
         const size_t stored = std::min(all.size(), size * count);

@@ -26,9 +26,9 @@ extern "C" QORUCUM_API charU16 *fgetsU16(charU16 *buf, int32_t n, FILE *stream) 
                            "Invalid UTF-8 encountered by fgetsU16 (fileno 0x%x)", __FILE__, __LINE__);
         if (out.stored == 0 && out.endOfFile) return nullptr;
         buf[out.stored] = 0;
-    } else if (n == 1) {
-        buf[0] = 0;
+        return out.streamError ? nullptr : buf;
     }
+    if (n == 1) buf[0] = 0;
     return plat::streamError(stream) ? nullptr : buf;
 }
 
@@ -43,7 +43,7 @@ extern "C" QORUCUM_API charU16 *getsU16(charU16 *buf) {
     // Nothing read at end of file: buf is left as it was.
     if (out.stored == 0 && out.endOfFile) return nullptr;
     buf[out.stored] = 0;
-    return plat::streamError(in) ? nullptr : buf;
+    return out.streamError ? nullptr : buf;
 }
 
 extern "C" QORUCUM_API charU16 *gets_sU16(charU16 *buf, size_t size) {

@@ -43,55 +43,69 @@ int32_t consumeBeyondRange(FILE *stream, BadSequence *bad, int32_t *errorState) 
     return invalid(errorState);
 }
 
+// Sixteen ASCII bytes at p (none a line feed when stopAtFeed) widened into
+// dst; false, with nothing stored, when the block holds anything else.
+bool widenAsciiBlock(const uint8_t *p, charU16 *dst, bool stopAtFeed) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    __m128i stops = bytes;
+    if (stopAtFeed) stops = _mm_or_si128(stops, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(lineFeed))));
+    if (_mm_movemask_epi8(stops) != 0) return false;
+    const __m128i zero = _mm_setzero_si128();
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), _mm_unpacklo_epi8(bytes, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 8), _mm_unpackhi_epi8(bytes, zero));
+    return true;
+}
+
 // Bytes in the stream's buffer decoded in place: ASCII sixteen at a time,
 // valid longer forms one by one; stops before anything else (invalid input,
-// a form cut by the buffer's end, a pair that would not fit), at the room,
-// or after a line feed as lineEnd says. Returns the bytes used.
+// a form within four bytes of the buffer's end, a pair within one unit of
+// the room), at the room, or after a line feed as lineEnd says. Returns the bytes used.
 size_t decodeBuffered(const uint8_t *p, size_t avail, charU16 *dst, size_t room, LineEnd lineEnd, size_t &stored,
                       bool &lineEnded) {
     size_t i = 0;
     size_t n = stored;
     const bool stopAtFeed = lineEnd != LineEnd::none;
-    const __m128i feeds = _mm_set1_epi8(static_cast<char>(lineFeed));
-    while (n < room && i < avail) {
-        const uint8_t c = p[i];
-        if (c < 0x80) {
-            // A lone blank between words of other scripts is not worth a block test.
-            if (avail - i >= 16 && room - n >= 16 && p[i + 1] < 0x80) {
-                const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
-                __m128i stops = bytes;
-                if (stopAtFeed) stops = _mm_or_si128(stops, _mm_cmpeq_epi8(bytes, feeds));
-                if (_mm_movemask_epi8(stops) == 0) {
-                    const __m128i zero = _mm_setzero_si128();
-                    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + n), _mm_unpacklo_epi8(bytes, zero));
-                    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + n + 8), _mm_unpackhi_epi8(bytes, zero));
+    for (;;) {
+        // While four bytes and two units of room remain, the common forms
+        // need no limit test of their own.
+        while (avail - i >= 4 && room - n >= 2) {
+            const uint8_t c = p[i];
+            if (c < 0x80) {
+                // A lone blank between words of other scripts is not worth a block test.
+                if (p[i + 1] < 0x80 && avail - i >= 16 && room - n >= 16 && widenAsciiBlock(p + i, dst + n, stopAtFeed)) {
                     i += 16;
                     n += 16;
                     continue;
                 }
-            }
-            ++i;
-            if (c == lineFeed && stopAtFeed) {
-                if (lineEnd == LineEnd::keep) dst[n++] = lineFeed;
-                lineEnded = true;
+                if (c == lineFeed && stopAtFeed) break;
+                dst[n++] = c;
+                ++i;
+            } else if (c >= 0xE0 && c < 0xF0 && threeByteSecondOk(c, p[i + 1]) && isTrail(p[i + 2])) {
+                dst[n++] = static_cast<charU16>(threeByteValue(c, p[i + 1], p[i + 2]));
+                i += 3;
+            } else if (c >= 0xC2 && c < 0xE0 && isTrail(p[i + 1])) {
+                dst[n++] = static_cast<charU16>(twoByteValue(c, p[i + 1]));
+                i += 2;
+            } else if (c >= 0xF0 && c <= 0xF4 && fourByteSecondOk(c, p[i + 1]) && isTrail(p[i + 2]) &&
+                       isTrail(p[i + 3])) {
+                const char32_t value = fourByteValue(c, p[i + 1], p[i + 2], p[i + 3]);
+                dst[n++] = highSurrogate(value);
+                dst[n++] = lowSurrogate(value);
+                i += 4;
+            } else {
                 break;
             }
-            dst[n++] = c;
-        } else if (c >= 0xC2 && c < 0xE0 && avail - i >= 2 && isTrail(p[i + 1])) {
-            dst[n++] = static_cast<charU16>(twoByteValue(c, p[i + 1]));
-            i += 2;
-        } else if (c >= 0xE0 && c < 0xF0 && avail - i >= 3 && threeByteSecondOk(c, p[i + 1]) && isTrail(p[i + 2])) {
-            dst[n++] = static_cast<charU16>(threeByteValue(c, p[i + 1], p[i + 2]));
-            i += 3;
-        } else if (c >= 0xF0 && c <= 0xF4 && avail - i >= 4 && room - n >= 2 && fourByteSecondOk(c, p[i + 1]) &&
-                   isTrail(p[i + 2]) && isTrail(p[i + 3])) {
-            const char32_t value = fourByteValue(c, p[i + 1], p[i + 2], p[i + 3]);
-            dst[n++] = highSurrogate(value);
-            dst[n++] = lowSurrogate(value);
-            i += 4;
-        } else {
+        }
+        // One ASCII step with its limits tested (near the ends, a line
+        // feed); the byte-by-byte decoder takes anything else.
+        if (n >= room || i >= avail || p[i] >= 0x80) break;
+        const uint8_t c = p[i++];
+        if (c == lineFeed && stopAtFeed) {
+            if (lineEnd == LineEnd::keep) dst[n++] = lineFeed;
+            lineEnded = true;
             break;
         }
+        dst[n++] = c;
     }
     stored = n;
     return i;
@@ -223,7 +237,8 @@ ReadOutcome readUnits(FILE *stream, charU16 *dst, size_t room, LineEnd lineEnd, 
 ReadOutcome readAndReport(FILE *stream, charU16 *dst, size_t room, LineEnd lineEnd, const char *text,
                           const char *sourceName, int32_t line) {
     plat::lockStream(stream);
-    const ReadOutcome out = readUnits(stream, dst, room, lineEnd);
+    ReadOutcome out = readUnits(stream, dst, room, lineEnd);
+    out.streamError = plat::streamError(stream);
     plat::unlockStream(stream);
     if (!out.sawInvalid || traceLevel() <= traceNone) return out;
     char message[96];

@@ -56,6 +56,7 @@ struct ReadOutcome {
     size_t stored = 0;        // units stored
     bool endOfFile = false;   // the read ended at end of file (or a read error)
     bool sawInvalid = false;  // some sequence was invalid
+    bool streamError = false; // the stream's error indicator was set at the end
     BadSequence firstBad;     // the first invalid sequence of the call
 };
 
@@ -66,7 +67,8 @@ struct ReadOutcome {
 ReadOutcome readUnits(FILE *stream, charU16 *dst, size_t room, LineEnd lineEnd,
                       int32_t replacement = noReplacement);
 
-// readUnits under the stream's lock, then, when the call met invalid input
+// readUnits under the stream's lock (with the stream's error indicator as
+// it was at the end), then, when the call met invalid input
 // and the trace level is above 0, the reader report: text (a format whose
 // "%x" takes the stream's descriptor) under the reader's source name and
 // line without the trailer, the first bad sequence's bytes, "Characters

@@ -22,14 +22,13 @@ int32_t readField(charU16 *buf, int32_t n, FILE *stream, charU16 repl, LineEnd l
         return -1;
     }
     ReadOutcome out;
-    if (n > 1) {
-        plat::lockStream(stream);
-        out = readUnits(stream, buf, static_cast<size_t>(n) - 1, lineEnd, repl);
-        plat::unlockStream(stream);
-    }
+    plat::lockStream(stream);
+    if (n > 1) out = readUnits(stream, buf, static_cast<size_t>(n) - 1, lineEnd, repl);
+    out.streamError = plat::streamError(stream);
+    plat::unlockStream(stream);
     buf[out.stored] = 0;
     if (out.stored == 0 && out.endOfFile) return -1;
-    if (plat::streamError(stream)) return -1;
+    if (out.streamError) return -1;
     if (out.sawInvalid) return fieldInvalid;
     return static_cast<int32_t>(out.stored);
 }

@@ -97,9 +97,10 @@ int32_t readIntegerField(int32_t *out, FILE *stream) {
         return -1;
     }
     plat::lockStream(stream);
-    const int32_t result = readNumber(out, stream);
+    int32_t result = readNumber(out, stream);
+    if (plat::streamError(stream)) result = -1;
     plat::unlockStream(stream);
-    return plat::streamError(stream) ? -1 : result;
+    return result;
 }
 
 }  // namespace
