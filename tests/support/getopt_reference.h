@@ -7,12 +7,12 @@
 #include <string>
 #include <string_view>
 
-#include "qorucum/base.h"
+#include "qorucum.h"
 
 namespace qoru_test {
 
-// The option parser over indices: offset is the place of the option last
-// examined in argv[index], 0 between arguments.
+// offset is the place of the option last examined in argv[index], 0 between
+// arguments.
 struct GetoptReference {
     int32_t index = 1;
     size_t offset = 0;
@@ -21,13 +21,11 @@ struct GetoptReference {
 
     int32_t next(int32_t argc, charU16 *const *argv, const std::u16string &opts) {
         auto at = [&](int32_t i) { return i < argc ? argv[i] : nullptr; };
-        if (offset == 0) {
-            if (at(index) == nullptr || argv[index][0] != u'-') return -1;
-            if (std::u16string_view(argv[index]) == u"--") {
-                ++index;
-                optarg = nullptr;
-                return -1;
-            }
+        if (offset == 0 && (at(index) == nullptr || argv[index][0] != u'-')) return -1;
+        if (offset == 0 && std::u16string_view(argv[index]) == u"--") {
+            ++index;
+            optarg = nullptr;
+            return -1;
         }
         const std::u16string_view arg(argv[index]);
         const char16_t c = ++offset < arg.size() ? arg[offset] : 0;
@@ -58,6 +56,20 @@ struct GetoptReference {
         return c;
     }
 };
+
+// Sets optindU to start and makes calls calls of getoptU and of the reference
+// side by side: true when every result, optindU, optargU and optoptU agree.
+inline bool getoptAgrees(int32_t argc, charU16 *const *argv, const std::u16string &opts, int32_t start, size_t calls) {
+    optindU = start;
+    GetoptReference ref{start, 0, optargU, optoptU};
+    for (; calls > 0; --calls) {
+        const int32_t expected = ref.next(argc, argv, opts);
+        if (getoptU(argc, argv, opts.c_str()) != expected || optindU != ref.index || optargU != ref.optarg ||
+            optoptU != ref.optopt)
+            return false;
+    }
+    return true;
+}
 
 }  // namespace qoru_test
 
