@@ -25,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const int32_t argc = static_cast<int32_t>(pieces.size()) + (data[0] & 3) - 1;
     const int32_t start = std::min<int32_t>(1 + ((data[0] >> 2) & 1), static_cast<int32_t>(pieces.size()));
     // Enough calls to reach the end, so that no group is left half read.
-    if (!qoru_test::getoptAgrees(argc, argv.data(), opts, start, size + 4)) __builtin_trap();
+    qoru_test::GetoptReference ref{start, 0, optargU, optoptU};
+    if (!qoru_test::getoptAgrees(argc, argv.data(), opts, ref, size + 4)) __builtin_trap();
     return 0;
 }

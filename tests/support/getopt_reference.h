@@ -57,11 +57,11 @@ struct GetoptReference {
     }
 };
 
-// Sets optindU to start and makes calls calls of getoptU and of the reference
-// side by side: true when every result, optindU, optargU and optoptU agree.
-inline bool getoptAgrees(int32_t argc, charU16 *const *argv, const std::u16string &opts, int32_t start, size_t calls) {
-    optindU = start;
-    GetoptReference ref{start, 0, optargU, optoptU};
+// Sets optindU to ref.index and makes calls calls of getoptU and of ref side
+// by side: true when every result, optindU, optargU and optoptU agree.
+inline bool getoptAgrees(int32_t argc, charU16 *const *argv, const std::u16string &opts, GetoptReference &ref,
+                         size_t calls) {
+    optindU = ref.index;
     for (; calls > 0; --calls) {
         const int32_t expected = ref.next(argc, argv, opts);
         if (getoptU(argc, argv, opts.c_str()) != expected || optindU != ref.index || optargU != ref.optarg ||

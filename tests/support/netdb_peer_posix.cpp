@@ -7,8 +7,10 @@
 namespace qoru_test {
 
 std::string peerHost(const char *name) { return describeHost(gethostbyname(name)); }
-std::string peerService(const char *name, const char *proto) { return describeService(getservbyname(name, proto)); }
-std::string peerServiceByPort(int port, const char *proto) { return describeService(getservbyport(port, proto)); }
+
+std::string peerService(const char *name, int port, const char *proto) {
+    return describeService(name ? getservbyname(name, proto) : getservbyport(port, proto));
+}
 
 std::string peerHostName() {
     char buf[256] = {};

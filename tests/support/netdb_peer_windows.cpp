@@ -1,6 +1,6 @@
-// The narrow peer on Windows: Windows sockets, which the peer starts for
-// itself when first asked (never before: a child process checks that the
-// library starts them on its own).
+// The narrow peer on Windows: Windows sockets, which the peer starts when
+// first asked, never before (a child process checks that the library starts
+// them itself).
 #include <winsock2.h>
 
 #include "netdb_peer.h"
@@ -9,21 +9,18 @@ namespace qoru_test {
 namespace {
 
 void startSockets() {
-    static const bool started = [] {
-        WSADATA data;
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
+    static WSADATA data;
+    static const int started = WSAStartup(MAKEWORD(2, 2), &data);
     (void)started;
 }
 
 }  // namespace
 
 std::string peerHost(const char *name) { return startSockets(), describeHost(gethostbyname(name)); }
-std::string peerService(const char *name, const char *proto) {
-    return startSockets(), describeService(getservbyname(name, proto));
-}
-std::string peerServiceByPort(int port, const char *proto) {
-    return startSockets(), describeService(getservbyport(port, proto));
+
+std::string peerService(const char *name, int port, const char *proto) {
+    startSockets();
+    return describeService(name ? getservbyname(name, proto) : getservbyport(port, proto));
 }
 
 std::string peerHostName() {
