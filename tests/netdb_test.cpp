@@ -88,12 +88,10 @@ std::string tooSmall(const std::string &function, const std::string &array, cons
     return "Function " + function + " :\nArray " + array.substr(0, 32) + " length " + constant + " is too small.";
 }
 
-// n numbered aliases, then last if any.
-Strings numbered(size_t n, const std::string &last = "") {
-    Strings v;
-    for (size_t i = 0; i < n; ++i) v.push_back(std::to_string(1000 + i));
-    if (!last.empty()) v.push_back(last);
-    return v;
+// n numbered aliases, then more.
+Strings numbered(size_t n, Strings more = {}) {
+    while (n-- > 0) more.insert(more.begin(), std::to_string(1000 + n));
+    return more;
 }
 
 // Each shape of the fed record, through both look-ups of its kind at trace
@@ -108,7 +106,7 @@ TEST_F(Seam, RecordLimits) {
         const char *array, *constant;  // none: accepted
         int error;
     } limits[] = {
-        {false, [&] { fed.name = units255, fed.aliases = numbered(62, units255); }, nullptr, nullptr, 0},
+        {false, [&] { fed.name = units255, fed.aliases = numbered(62, {units255}); }, nullptr, nullptr, 0},
         {false, [] { fed.length = 16, fed.addresses.assign(63, std::string(16, 'x')); }, nullptr, nullptr, 0},
         {false, [] { fed.aliases = numbered(64); }, "h_aliases_buf", "MAX_ALIASES", 0},
         {false, [] { fed.addresses.assign(64, "abcd"); }, "h_addr_list_buf", "MAX_ADDRESSES", 0},
@@ -119,7 +117,7 @@ TEST_F(Seam, RecordLimits) {
          "MAX_HOSTNAME_LN", ENAMETOOLONG},
         {false, [] { fed.aliases = {"a\xc3("}; }, "invalid alias", nullptr, EILSEQ},
         {false, [] { fed.name = "\x80"; }, "invalid name", nullptr, EILSEQ},
-        {true, [&] { fed.name = units31, fed.aliases = numbered(62, units31), fed.proto = "p234567"; }, nullptr,
+        {true, [&] { fed.name = units31, fed.aliases = numbered(62, {units31}), fed.proto = "p234567"; }, nullptr,
          nullptr, 0},
         {true, [&] { fed.name = units31 + "z"; }, "s_name_buf", "MAX_SERVNAME_LN", ENAMETOOLONG},
         {true, [&] { fed.aliases = {"b", units31 + "z"}; }, "&s_aliases_buf[i * MAX_SERVNAME_LN]", "MAX_SERVNAME_LN",
