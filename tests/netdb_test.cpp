@@ -162,7 +162,7 @@ TEST_F(Seam, InputNamesTooLong) {
         const char *report;
     } cases[] = {
         {[&] { return gethostbynameU16(n(255).c_str()); }, n255 + " unasked", nullptr},
-        {[&] { return gethostbynameU16(n(255, u"\u00e9").c_str()); }, n255 + " unasked", nullptr},
+        {[&] { return gethostbynameU16(n(254, u"\u00e9").c_str()); }, unasked, "gethostbynameU16 cname MAX_HOSTNAME_LN"},
         {[&] { return gethostbynameU16(n(256).c_str()); }, unasked, "gethostbynameU16 cname MAX_HOSTNAME_LN"},
         {[&] { return gethostbynameU16(nullptr); }, "(null) unasked", nullptr},
         {[&] { return getservbynameU16(n(31).c_str(), nullptr); }, n31 + " (null)", nullptr},

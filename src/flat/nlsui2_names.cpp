@@ -9,9 +9,12 @@
 namespace qoru {
 
 bool narrowInputName(char *dst, const charU16 *name, size_t size, const ArrayNames &names) {
-    // A result equal to the size means the bytes filled the array without
-    // the terminator: the name is not looked up cut.
-    if (U2sToUtf8s(dst, name, size) != size) return true;
+    // A name whose whole UTF-8 form and terminator do not fit is not looked
+    // up cut (the converter stops before a character that would not fit).
+    if (U2sToUtf8s(nullptr, name, 0) < size) {
+        U2sToUtf8s(dst, name, size);
+        return true;
+    }
     traceArrayTooSmall(names.function, names.array, names.sizeName, __FILE__, __LINE__);
     errno = ENAMETOOLONG;
     return false;
