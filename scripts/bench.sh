@@ -13,6 +13,7 @@ for prog in "$dir"/bin/bench_*; do
   out="$dir/$(basename "$prog").json"
   "$prog" --benchmark_filter="$filter" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_out="$out" --benchmark_out_format=json >/dev/null 2>"$dir/$(basename "$prog").log"
-  results+=("$out")
+  # A program with no benchmark matching the filter writes nothing.
+  [ -s "$out" ] && results+=("$out")
 done
 python3 "$root/bench/report.py" "${results[@]}"
