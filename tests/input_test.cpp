@@ -21,7 +21,7 @@ namespace {
 
 using qoru_test::errnoAfter;
 
-// Random bytes rich in every form: ASCII and line feeds, valid characters
+// Random bytes rich in every form: ASCII words and blanks, line feeds, valid characters
 // of each length, lone and truncated sequences, overlong and out-of-range
 // forms.
 std::string randomBytes(std::mt19937 &rng, size_t pieces) {
@@ -31,7 +31,7 @@ std::string randomBytes(std::mt19937 &rng, size_t pieces) {
     for (size_t i = 0; i < pieces; ++i) {
         const unsigned kind = rng() % 10;
         if (kind < 4) {
-            s.append(1 + rng() % 24, static_cast<char>('a' + rng() % 26));
+            for (size_t k = 1 + rng() % 24; k > 0; --k) s += "abcdefgh  "[rng() % 10];
         } else if (kind == 4) {
             s += '\n';
         } else if (kind < 8) {

@@ -43,6 +43,12 @@ int32_t consumeBeyondRange(FILE *stream, BadSequence *bad, int32_t *errorState) 
     return invalid(errorState);
 }
 
+// A valid two- or three-byte form starts at p (its bytes are in the buffer).
+bool isTwoByteAt(const uint8_t *p) { return p[0] >= 0xC2 && p[0] < 0xE0 && isTrail(p[1]); }
+bool isThreeByteAt(const uint8_t *p) {
+    return p[0] >= 0xE0 && p[0] < 0xF0 && threeByteSecondOk(p[0], p[1]) && isTrail(p[2]);
+}
+
 // Sixteen ASCII bytes at p (none a line feed when stopAtFeed) widened into
 // dst; false, with nothing stored, when the block holds anything else.
 bool widenAsciiBlock(const uint8_t *p, charU16 *dst, bool stopAtFeed) {
@@ -80,12 +86,25 @@ size_t decodeBuffered(const uint8_t *p, size_t avail, charU16 *dst, size_t room,
                 if (c == lineFeed && stopAtFeed) break;
                 dst[n++] = c;
                 ++i;
-            } else if (c >= 0xE0 && c < 0xF0 && threeByteSecondOk(c, p[i + 1]) && isTrail(p[i + 2])) {
-                dst[n++] = static_cast<charU16>(threeByteValue(c, p[i + 1], p[i + 2]));
-                i += 3;
-            } else if (c >= 0xC2 && c < 0xE0 && isTrail(p[i + 1])) {
-                dst[n++] = static_cast<charU16>(twoByteValue(c, p[i + 1]));
-                i += 2;
+            } else if (isThreeByteAt(p + i)) {
+                // Words of one script in a tight loop, the blank between two
+                // of them taken inside it: a word's end then costs one
+                // mispredicted jump rather than two.
+                do {
+                    dst[n++] = static_cast<charU16>(threeByteValue(p[i], p[i + 1], p[i + 2]));
+                    i += 3;
+                    if (p[i] == 0x20 && avail - i >= 5 && room - n >= 3 && isThreeByteAt(p + i + 1)) {
+                        dst[n++] = p[i++];
+                    }
+                } while (avail - i >= 4 && room - n >= 2 && isThreeByteAt(p + i));
+            } else if (isTwoByteAt(p + i)) {
+                do {
+                    dst[n++] = static_cast<charU16>(twoByteValue(p[i], p[i + 1]));
+                    i += 2;
+                    if (p[i] == 0x20 && avail - i >= 5 && room - n >= 3 && isTwoByteAt(p + i + 1)) {
+                        dst[n++] = p[i++];
+                    }
+                } while (avail - i >= 4 && room - n >= 2 && isTwoByteAt(p + i));
             } else if (c >= 0xF0 && c <= 0xF4 && fourByteSecondOk(c, p[i + 1]) && isTrail(p[i + 2]) &&
                        isTrail(p[i + 3])) {
                 const char32_t value = fourByteValue(c, p[i + 1], p[i + 2], p[i + 3]);
