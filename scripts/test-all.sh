@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs all tests: the native suite, the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows suite under
-# Wine; then short fuzzing runs of the parsers. Fails when any of them fails.
+# AddressSanitizer and UndefinedBehaviorSanitizer, once more against the static
+# library, and the Windows suite under Wine; then short fuzzing runs of the
+# parsers, and the consumer checks (the installed library, its packages and a
+# program built against each). Fails when any of them fails.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QORU_JOBS:-2}
@@ -16,7 +18,7 @@ run_suite() {
   # Every option the suite relies on is set here, whatever an earlier
   # configuration of the same directory left in its cache.
   if ! cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DQORU_BUILD_TESTS=ON -DQORU_BUILD_EXAMPLES=ON \
-      -DQORU_BUILD_BENCH=OFF -DQORU_FUZZ=OFF "$@" >"$dir.configure.log" 2>&1; then
+      -DQORU_BUILD_BENCH=OFF -DQORU_FUZZ=OFF -DBUILD_SHARED_LIBS=ON "$@" >"$dir.configure.log" 2>&1; then
     cat "$dir.configure.log"; failed+=("$name (configure)"); return
   fi
   if ! cmake --build "$dir" -j"$jobs" >"$dir.build.log" 2>&1; then
@@ -38,14 +40,18 @@ run_suite() {
 mkdir -p "$root/build"
 run_suite native "$root/build/native"
 run_suite sanitize "$root/build/sanitize" -DQORU_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite static "$root/build/static" -DBUILD_SHARED_LIBS=OFF
 run_suite windows "$root/build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
 
 echo "==== fuzz: short runs of every parser"
 QORU_FUZZ_SECONDS=${QORU_FUZZ_SECONDS:-15} "$root/scripts/fuzz.sh" || failed+=("fuzz")
 
+echo "==== consumers: install, packages and programs built against them"
+"$root/scripts/consumer-check.sh" || failed+=("consumers")
+
 echo "tests run per suite: ${counts[*]}"
-# The last line counts the suites: native, sanitize, windows, fuzz.
-summary="suites: $((4 - ${#failed[@]})) passed, ${#failed[@]} failed"
+# The last line counts the suites: native, sanitize, static, windows, fuzz, consumers.
+summary="suites: $((6 - ${#failed[@]})) passed, ${#failed[@]} failed"
 if [ ${#failed[@]} -ne 0 ]; then
   echo "FAILED: ${failed[*]}"
   echo "$summary"

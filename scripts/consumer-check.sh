@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# Installs and packs the library as its users get it, then builds the consumer
+# in tests/consumer against each form and checks what it prints:
+#   Linux shared: the installed tree through find_package and through
+#                 pkg-config, and the unpacked .deb both ways;
+#   Linux static: the installed tree through find_package and pkg-config --static;
+#   Windows:      the installed tree through find_package, and the unpacked
+#                 .zip linked through qorucum.lib (Microsoft's format), under Wine;
+#                 its .def lists exactly tests/exports.txt.
+# Builds under build/pkg-*, installs into build/install-*. Fails on any failure.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+jobs=${QORU_JOBS:-2}
+build=$root/build
+consumer=$root/tests/consumer
+expected_c="héllo has 5 code units"
+expected_cpp="grüße has 5 code units, OK"
+failures=0
+
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+quiet() { # runs a command, shows its output only when it fails
+  local log
+  log=$(mktemp)
+  if ! "$@" >"$log" 2>&1; then cat "$log"; rm -f "$log"; return 1; fi
+  rm -f "$log"
+}
+
+# check NAME EXPECTED COMMAND...: the command succeeds and prints EXPECTED.
+check() {
+  local name=$1 expected=$2 out
+  shift 2
+  if ! out=$("$@"); then fail "$name: exit status $?"; return; fi
+  if [ "$out" != "$expected" ]; then fail "$name printed '$out', expected '$expected'"; return; fi
+  echo "ok: $name"
+}
+
+# library DIR PREFIX OPTIONS...: configures, builds and installs the library alone.
+library() {
+  local dir=$1 prefix=$2
+  shift 2
+  rm -rf "$prefix"
+  quiet cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DQORU_BUILD_TESTS=OFF -DQORU_BUILD_EXAMPLES=OFF \
+      -DQORU_BUILD_BENCH=OFF -DQORU_FUZZ=OFF -DQORU_SANITIZE=OFF -DCMAKE_INSTALL_PREFIX="$prefix" "$@" &&
+    quiet cmake --build "$dir" -j"$jobs" --target qorucum &&
+    quiet cmake --install "$dir"
+}
+
+# cmake_consumer NAME DIR OPTIONS...: builds the consumer project.
+cmake_consumer() {
+  local name=$1 dir=$2
+  shift 2
+  rm -rf "$dir"
+  quiet cmake -S "$consumer" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" &&
+    quiet cmake --build "$dir" -j"$jobs" || { fail "$name: consumer build"; return 1; }
+}
+
+# linux_consumers NAME PREFIX [--static]: find_package and pkg-config builds against PREFIX.
+linux_consumers() {
+  local name=$1 prefix=$2 static=${3:-} dir=$build/consumer-$1
+  if cmake_consumer "$name (find_package)" "$dir-cmake" -DCMAKE_PREFIX_PATH="$prefix"; then
+    check "$name find_package C" "$expected_c" "$dir-cmake/hello_c"
+    check "$name find_package C++" "$expected_cpp" "$dir-cmake/hello_cpp"
+  fi
+  mkdir -p "$dir-pc"
+  local flags
+  if ! flags=$(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config $static --cflags --libs qorucum); then
+    fail "$name: pkg-config finds no qorucum"; return
+  fi
+  # shellcheck disable=SC2086 # the flags are separate words
+  if quiet cc -std=c11 "$consumer/hello.c" $flags -o "$dir-pc/hello_c" &&
+      quiet c++ -std=c++20 "$consumer/hello.cpp" $flags -o "$dir-pc/hello_cpp"; then
+    check "$name pkg-config C" "$expected_c" env LD_LIBRARY_PATH="$prefix/lib" "$dir-pc/hello_c"
+    check "$name pkg-config C++" "$expected_cpp" env LD_LIBRARY_PATH="$prefix/lib" "$dir-pc/hello_cpp"
+  else
+    fail "$name: pkg-config build"
+  fi
+  if [ -n "$static" ] && ldd "$dir-cmake/hello_cpp" "$dir-pc/hello_cpp" | grep -q qorucum; then
+    fail "$name: a program linked statically still loads libqorucum"
+  fi
+}
+
+# wine_run DIR PROGRAM: runs a Windows program in its folder (ICU 50 is not
+# there: the character functions fall back to 7 bits).
+wine_run() {
+  (cd "$1" && NLSUI_7BIT_FALLBACK=1 "$root/scripts/wine-run.sh" "./$2" && rm -f nlsui_init_trc_file_*.trc)
+}
+
+mkdir -p "$build"
+
+echo "==== Linux, shared: install, .deb, consumers"
+if library "$build/pkg-linux" "$build/install-linux" -DBUILD_SHARED_LIBS=ON; then
+  [ -L "$build/install-linux/lib/libqorucum.so.0" ] || fail "libqorucum.so.0 not installed"
+  linux_consumers linux "$build/install-linux"
+  rm -rf "$build/pkg-linux/packages" "$build/deb-root"
+  if quiet cmake --build "$build/pkg-linux" --target package; then
+    deb=$(ls "$build"/pkg-linux/packages/*.deb)
+    dpkg-deb -f "$deb" Recommends | grep -q '^libicu' || fail ".deb does not recommend ICU"
+    dpkg-deb -x "$deb" "$build/deb-root"
+    linux_consumers deb "$build/deb-root/usr"
+  else
+    fail "cpack .deb"
+  fi
+else
+  fail "Linux shared library install"
+fi
+
+echo "==== Linux, static: install, consumers"
+if library "$build/pkg-linux-static" "$build/install-linux-static" -DBUILD_SHARED_LIBS=OFF; then
+  linux_consumers static "$build/install-linux-static" --static
+else
+  fail "Linux static library install"
+fi
+
+echo "==== Windows: install, .zip, consumers under Wine"
+toolchain=$root/cmake/mingw-w64-x86_64.cmake
+win=$build/install-windows
+if library "$build/pkg-windows" "$win" -DBUILD_SHARED_LIBS=ON -DCMAKE_TOOLCHAIN_FILE="$toolchain"; then
+  if diff <(awk '/^EXPORTS/ {on = 1; next} on {print $1}' "$win/lib/qorucum.def" | sort) \
+          <(grep -E '^[A-Za-z_]' "$root/tests/exports.txt" | sort); then
+    echo "ok: qorucum.def lists exactly tests/exports.txt"
+  else
+    fail "qorucum.def differs from tests/exports.txt"
+  fi
+  dir=$build/consumer-windows
+  if cmake_consumer "windows (find_package)" "$dir-cmake" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+      -Dqorucum_DIR="$win/lib/cmake/qorucum"; then
+    check "windows find_package C" "$expected_c" wine_run "$dir-cmake" hello_c.exe
+    check "windows find_package C++" "$expected_cpp" wine_run "$dir-cmake" hello_cpp.exe
+  fi
+  rm -rf "$build/pkg-windows/packages" "$build/zip-root"
+  if quiet cmake --build "$build/pkg-windows" --target package; then
+    mkdir -p "$build/zip-root"
+    (cd "$build/zip-root" && quiet cmake -E tar xf "$(ls "$build"/pkg-windows/packages/*.zip)")
+    zip=$(ls -d "$build"/zip-root/*/)
+    zip=${zip%/}
+    if cmake_consumer "windows zip (qorucum.lib)" "$dir-lib" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -Dqorucum_DIR="$zip/lib/cmake/qorucum" -DCONSUMER_IMPORT_LIB="$zip/lib/qorucum.lib"; then
+      check "windows zip qorucum.lib C" "$expected_c" wine_run "$dir-lib" hello_c.exe
+      check "windows zip qorucum.lib C++" "$expected_cpp" wine_run "$dir-lib" hello_cpp.exe
+    fi
+  else
+    fail "cpack .zip"
+  fi
+else
+  fail "Windows library install"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  echo "consumer checks: $failures failed"
+  exit 1
+fi
+echo "consumer checks: all passed"
