@@ -74,7 +74,14 @@ else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # The run-time dependencies from the library's own imports when dpkg-dev
+  # is there to compute them.
+  find_program(QORU_DPKG_SHLIBDEPS dpkg-shlibdeps)
+  if(QORU_DPKG_SHLIBDEPS)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  else()
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6")
+  endif()
   # The library loads ICU itself at run time, so ICU is not a link dependency.
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libicu${QORU_ICU_VERSION}")
 endif()
