@@ -27,9 +27,11 @@ quiet() { # runs a command, shows its output only when it fails
 
 # check NAME EXPECTED COMMAND...: the command succeeds and prints EXPECTED.
 check() {
-  local name=$1 expected=$2 out
+  local name=$1 expected=$2 out status
   shift 2
-  if ! out=$("$@"); then fail "$name: exit status $?"; return; fi
+  out=$("$@")
+  status=$?
+  if [ "$status" -ne 0 ]; then fail "$name: exit status $status"; return; fi
   if [ "$out" != "$expected" ]; then fail "$name printed '$out', expected '$expected'"; return; fi
   echo "ok: $name"
 }
