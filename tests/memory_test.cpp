@@ -140,12 +140,6 @@ TEST(MemoryRandom, BoundedCopiesMatchTheReferenceAndKeepTheCanaries) {
     }
 }
 
-TEST(MemoryEdge, StrncpySWithTheAllOnesCountTruncates) {
-    charU16 dst[8] = u"ab";
-    EXPECT_EQ(strncpy_sU16(dst, 5, u"0123456789", SIZE_MAX), 0);
-    EXPECT_EQ(std::u16string(dst), u"0123");
-}
-
 std::string randomPath(UnitSource &rnd, size_t length) {
     std::string b;
     while (b.size() < length) b += static_cast<char>(1 + rnd.below(255));

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,27 +19,14 @@ namespace qoru_test {
 
 inline constexpr char endOfMessage[] = "--- Unicode interface ------ End of message ------";
 
-// The time printed in a message's header, or -1 when there is none.
-inline int64_t headerTime(const std::string &message) {
-    const size_t at = message.find(" time = ");
-    if (at == std::string::npos) return -1;
-    size_t i = at + 8;
-    int64_t value = 0;
-    bool negative = false;
-    if (i < message.size() && message[i] == '-') negative = true, ++i;
-    while (i < message.size() && message[i] >= '0' && message[i] <= '9') value = value * 10 + (message[i++] - '0');
-    return negative ? -value : value;
+// The number after marker in a message's header (" time = ", "] pid = "), or -1 when there is none.
+inline int64_t headerNumber(const std::string &message, const char *marker) {
+    const size_t at = message.find(marker);
+    return at == std::string::npos ? -1 : std::strtoll(message.c_str() + at + strlen(marker), nullptr, 10);
 }
-
-// The process identifier printed in a message's header (of a child
-// process, say), or -1.
+inline int64_t headerTime(const std::string &message) { return headerNumber(message, " time = "); }
 inline int32_t headerPid(const std::string &message) {
-    const size_t at = message.find("] pid = ");
-    if (at == std::string::npos) return -1;
-    int32_t value = 0;
-    for (size_t i = at + 8; i < message.size() && message[i] >= '0' && message[i] <= '9'; ++i)
-        value = value * 10 + (message[i] - '0');
-    return value;
+    return static_cast<int32_t>(headerNumber(message, "] pid = "));
 }
 
 // A message as the channel frames it: header, the command line when given
