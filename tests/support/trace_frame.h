@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,11 +32,10 @@ inline int32_t headerPid(const std::string &message) {
 // (first message of the process), text, and the trailer when asked for. The
 // process identifier is this process's unless given.
 inline std::string framedMessage(const std::string &shownName, int32_t line, int64_t time, const std::string &text,
-                                 bool trailer, const std::optional<std::string> &cmdline = std::nullopt,
-                                 std::optional<int32_t> pid = std::nullopt) {
+                                 bool trailer, const char *cmdline = nullptr, int32_t pid = -1) {
     std::string m = "--- Unicode interface [" + shownName + " line " + std::to_string(line) + "] pid = " +
-                    std::to_string(pid ? *pid : plat::processId()) + " time = " + std::to_string(time) + ":\n";
-    if (cmdline) m += "Cmdline : " + *cmdline + "\n\n";
+                    std::to_string(pid != -1 ? pid : plat::processId()) + " time = " + std::to_string(time) + ":\n";
+    if (cmdline) m += std::string("Cmdline : ") + cmdline + "\n\n";
     m += text;
     if (trailer) m += std::string("\n") + endOfMessage;
     return m;
