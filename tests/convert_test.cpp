@@ -37,23 +37,6 @@ char32_t randomScalar(UnitSource &rnd) {
     return c >= 0xD800 && c <= 0xDFFF ? c + 0x800 : c;
 }
 
-// Mostly well-formed bytes (encoded surrogates too); now and then a byte at the edge of the forms followed
-// by up to three bytes at the edges of the trailing range (overlong, too large, cut short).
-std::string randomBytes(UnitSource &rnd, size_t pieces) {
-    static constexpr unsigned char edges[] = {0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1, 0xC2, 0xDF, 0xE0,
-                                              0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xF7, 0xF8, 0xFE, 0xFF, 'a'};
-    std::string s;
-    for (size_t i = 0; i < pieces; ++i) {
-        if (!rnd.chance(15)) {
-            s += encodeUtf8(rnd.chance(5) ? 0xD800 + static_cast<char32_t>(rnd.below(0x800)) : randomScalar(rnd));
-            continue;
-        }
-        s += static_cast<char>(edges[rnd.below(std::size(edges))]);
-        for (size_t k = rnd.below(4); k > 0; --k) s += static_cast<char>(edges[rnd.below(6)]);
-    }
-    return s;
-}
-
 // UTF-16 to UTF-8: each unit by itself in one to three bytes (surrogates too), cut before a sequence
 // that does not fit, terminated when there is room.
 size_t refToUtf8(unsigned char *dst, const charU16 *src, size_t limit) {
@@ -70,7 +53,7 @@ TEST(Convert, RandomInputMatchesTheReferences) {
     UnitSource rnd(31);
     for (int it = 0; it < 20000; ++it) {
         SCOPED_TRACE(it);
-        const std::string src = randomBytes(rnd, rnd.below(12));
+        const std::string src = qoru_test::randomUtf8([&rnd](size_t n) { return rnd.below(n); }, rnd.below(8));
         const size_t limit = rnd.below(30);
         std::vector<charU16> ours(40, canary), ref(40, canary);
         errno = 0;

@@ -22,31 +22,6 @@ namespace {
 
 using qoru_test::errnoAfter;
 
-// Random bytes rich in every form: ASCII words and blanks, line feeds, valid characters
-// of each length, lone and truncated sequences, overlong and out-of-range
-// forms.
-std::string randomBytes(std::mt19937 &rng, size_t pieces) {
-    static const char *const odd[] = {"\xC3", "\xE2\x82", "\xF0\x9F\x98", "\xC0\x80", "\xE0\x80\x80", "\xF0\x80\x80\x80",
-                                      "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xFF", "\x80", "\xED\xA0\x80", "\xF4\x90\x41"};
-    std::string s;
-    for (size_t i = 0; i < pieces; ++i) {
-        const unsigned kind = rng() % 10;
-        if (kind < 4) {
-            for (size_t k = 1 + rng() % 24; k > 0; --k) s += "abcdefgh  "[rng() % 10];
-        } else if (kind == 4) {
-            s += '\n';
-        } else if (kind < 8) {
-            static const char32_t starts[] = {0xE9, 0x416, 0x4E00, 0x1F600};
-            std::u16string u;
-            qoru_test::appendUnits(u, starts[kind == 7 ? 3 : rng() % 3] + rng() % 64);
-            s += qoru_test::utf8Of(u);
-        } else {
-            s += odd[rng() % (sizeof odd / sizeof *odd)];
-        }
-    }
-    return s;
-}
-
 FILE *streamOf(const qoru_test::TempPath &file, const std::string &bytes) {
     EXPECT_TRUE(file.write(bytes));
     return fopenU16(reinterpret_cast<const charU16 *>(file.u16().c_str()), u"rb");
@@ -56,7 +31,8 @@ TEST(StreamInput, RandomStreamsMatchReference) {
     std::mt19937 rng(7101);
     for (int round = 0; round < 120; ++round) {
         // Some streams outgrow the C runtime's buffer, so runs cross its refills.
-        const std::string bytes = randomBytes(rng, round % 6 == 0 ? 2000 : 1 + rng() % 60);
+        const auto below = [&rng](size_t n) { return static_cast<size_t>(rng() % n); };
+        const std::string bytes = qoru_test::randomUtf8(below, round % 6 == 0 ? 2000 : 1 + rng() % 60);
         qoru_test::TempPath file;
         FILE *f = streamOf(file, bytes);
         ASSERT_NE(f, nullptr);

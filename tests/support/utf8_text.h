@@ -63,6 +63,34 @@ inline std::u16string utf16Of(const std::string &bytes) {
     return out;
 }
 
+// Random bytes rich in every form: ASCII words and blanks, line feeds, runs of characters of one
+// script near the edges of each length (encoded surrogates too), and a byte at the edge of the forms
+// followed by up to three bytes at the edges of the trailing range (overlong, too large, cut short,
+// lone). below(n) gives a number in [0, n).
+template <class Below>
+std::string randomUtf8(Below &&below, size_t pieces) {
+    static constexpr char32_t starts[] = {0x80,   0x416,  0x7C0,   0x800,   0x4E00,
+                                          0xD7E0, 0xFFC0, 0x10000, 0x1F600, 0x10FFC0};
+    static constexpr unsigned char edges[] = {0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1, 0xC2, 0xDF,
+                                              0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xF7, 0xF8, 0xFE, 0xFF};
+    std::string s;
+    for (size_t i = 0; i < pieces; ++i) {
+        const size_t kind = below(10);
+        if (kind < 4) {
+            for (size_t k = 1 + below(24); k > 0; --k) s += "abcdefgh  "[below(10)];
+        } else if (kind == 4) {
+            s += '\n';
+        } else if (kind < 8) {
+            const char32_t start = starts[below(std::size(starts))];
+            for (size_t k = 1 + below(4); k > 0; --k) s += encodeUtf8(start + static_cast<char32_t>(below(64)));
+        } else {
+            s += static_cast<char>(edges[below(std::size(edges))]);
+            for (size_t k = below(4); k > 0; --k) s += static_cast<char>(edges[below(6)]);
+        }
+    }
+    return s;
+}
+
 // One character of the stream decoder's rules: its value ('#' for invalid input)
 // and the bytes it takes from the stream (a byte that broke a sequence is
 // not taken: it is read again).
