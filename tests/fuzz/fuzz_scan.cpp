@@ -11,12 +11,10 @@
 #include <string>
 #include <utility>
 
-#include "i18n/qoru16/u16_aux.h"
 #include "qorucum/stdio.h"
+#include "trace_capture.h"
 
 namespace {
-
-int32_t quietSink(const char *, int32_t) { return 0; }
 
 constexpr int maxArguments = 24;
 constexpr int slotUnits = 48;  // widths stay below 40
@@ -124,7 +122,7 @@ void scanWith(const Built &b, FILE *stream, const charU16 *string) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    qoru::gTraceSink = quietSink;
+    const qoru_test::TraceCapture reports(qoru::traceMedium);  // the reports run, kept out of the output
     Reader r{data, size};
     const Built b = buildFormat(r);
     const uint8_t *input = data + r.at;

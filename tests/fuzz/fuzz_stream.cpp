@@ -7,16 +7,11 @@
 
 #include "qorucum.h"
 #include "stream_reads.h"
-
-namespace {
-
-int32_t quietSink(const char *, int32_t) { return 0; }
-
-}  // namespace
+#include "trace_capture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1) return 0;
-    nlsui_set_trace(quietSink, NLSUI_TRACE_LOW);
+    const qoru_test::TraceCapture reports(qoru::traceLow);  // the reports run, kept out of the output
     const size_t room = 1 + data[0] % 48;
     const std::string bytes(reinterpret_cast<const char *>(data + 1), size - 1);
     FILE *f = fmemopen(const_cast<char *>(bytes.data()), bytes.size(), "rb");

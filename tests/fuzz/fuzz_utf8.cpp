@@ -8,18 +8,12 @@
 #include <vector>
 
 #include "flat/nlsui1_utf8.h"
-#include "i18n/qoru16/u16_aux.h"
+#include "trace_capture.h"
 #include "utf8_text.h"
-
-namespace {
-
-int32_t quietSink(const char *, int32_t) { return 0; }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size == 0) return 0;
-    qoru::gTraceSink = quietSink;
+    const qoru_test::TraceCapture reports(qoru::traceMedium);  // the reports run, kept out of the output
     const size_t limit = data[0];
     std::vector<char> text(data + 1, data + size);
     text.push_back('\0');
