@@ -29,14 +29,6 @@ using qoru_test::encodeUtf8;
 
 constexpr charU16 canary = 0xCCCC;
 
-// A code point of any encoded length, surrogates excluded.
-char32_t randomScalar(UnitSource &rnd) {
-    static constexpr char32_t lo[] = {1, 0x80, 0x800, 0x10000}, hi[] = {0x80, 0x800, 0x10000, 0x110000};
-    const size_t k = rnd.below(4);
-    const char32_t c = lo[k] + static_cast<char32_t>(rnd.below(hi[k] - lo[k]));
-    return c >= 0xD800 && c <= 0xDFFF ? c + 0x800 : c;
-}
-
 // UTF-16 to UTF-8: each unit by itself in one to three bytes (surrogates too), cut before a sequence
 // that does not fit, terminated when there is room.
 size_t refToUtf8(unsigned char *dst, const charU16 *src, size_t limit) {
@@ -84,7 +76,12 @@ TEST(Convert, ValidTextMatchesIcu) {
     for (int it = 0; it < 5000; ++it) {
         SCOPED_TRACE(it);
         std::string src;
-        for (size_t i = 0, n = rnd.length(); i < n; ++i) src += encodeUtf8(randomScalar(rnd));
+        for (size_t i = 0, n = rnd.length(); i < n; ++i) {  // code points of any length, surrogates excluded
+            static constexpr char32_t lo[] = {1, 0x80, 0x800, 0x10000}, hi[] = {0x80, 0x800, 0x10000, 0x110000};
+            const size_t k = rnd.below(4);
+            const char32_t c = lo[k] + static_cast<char32_t>(rnd.below(hi[k] - lo[k]));
+            src += encodeUtf8(c >= 0xD800 && c <= 0xDFFF ? c + 0x800 : c);
+        }
         std::vector<UChar> icu(src.size() + 1);
         int32_t icuLength = 0;
         UErrorCode status = U_ZERO_ERROR;
