@@ -22,24 +22,18 @@ namespace {
 
 using qoru_test::errnoAfter;
 
-FILE *streamOf(const qoru_test::TempPath &file, const std::string &bytes) {
-    EXPECT_TRUE(file.write(bytes));
-    return fopenU16(reinterpret_cast<const charU16 *>(file.u16().c_str()), u"rb");
-}
-
 TEST(StreamInput, RandomStreamsMatchReference) {
     std::mt19937 rng(7101);
     for (int round = 0; round < 120; ++round) {
         // Some streams outgrow the C runtime's buffer, so runs cross its refills.
         const auto below = [&rng](size_t n) { return static_cast<size_t>(rng() % n); };
         const std::string bytes = qoru_test::randomUtf8(below, round % 6 == 0 ? 2000 : 1 + rng() % 60);
-        qoru_test::TempPath file;
-        FILE *f = streamOf(file, bytes);
+        qoru_test::ByteStream in(bytes);
+        FILE *f = in.stream;
         ASSERT_NE(f, nullptr);
         qoru_test::TraceCapture quiet(0);
         const size_t room = 1 + rng() % 40, size = 1 + rng() % 3, count = 1 + rng() % 200;
         EXPECT_EQ(qoru_test::streamReadsDiffer(f, bytes, room, size, count), "") << "round " << round;
-        fclose(f);
     }
 }
 
@@ -50,18 +44,17 @@ TEST(StreamInput, ArgumentsAndSmallBuffers) {
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(freadU16(buf, 1, 4, nullptr), 0u); }), EBADF);
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(freadU16(buf, SIZE_MAX / 2, 4, stdin), 0u); }), EINVAL);
     EXPECT_EQ(gets_sU16(buf, 0), nullptr);
-    qoru_test::TempPath file;
-    FILE *f = streamOf(file, "ab");
+    qoru_test::ByteStream in("ab");
+    FILE *f = in.stream;
     EXPECT_EQ(fgetsU16(buf, 1, f), buf);  // room for the terminator only
     EXPECT_EQ(buf[0], 0);
-    fclose(f);
 }
 
 // Reports of the line and block readers: every call that met invalid input,
 // with the first bad sequence and what was stored.
 TEST(StreamInput, ReaderReport) {
-    qoru_test::TempPath file;
-    FILE *f = streamOf(file, "ab\xC3(c\xE2\n");
+    qoru_test::ByteStream in("ab\xC3(c\xE2\n");
+    FILE *f = in.stream;
     qoru_test::TraceCapture trace(1);
     charU16 buf[16];
     ASSERT_EQ(fgetsU16(buf, 16, f), buf);
@@ -72,7 +65,6 @@ TEST(StreamInput, ReaderReport) {
     EXPECT_NE(lines[1].find("c3 28 "), std::string::npos);
     EXPECT_EQ(lines[2], "Characters previously read:");
     EXPECT_EQ(lines[4], "--- Unicode interface ------ End of message ------");
-    fclose(f);
 }
 
 // The rate limit lives once per process: 99 reports, the "Too many" message,
@@ -161,8 +153,8 @@ TEST(FieldReaders, ResultsAndWhatFollows) {
         {number, 0, " \n", -1, u"", EOF},
     };
     for (const auto &c : cases) {
-        qoru_test::TempPath file;
-        FILE *f = streamOf(file, c.bytes);
+        qoru_test::ByteStream in(c.bytes);
+        FILE *f = in.stream;
         charU16 buf[16];
         int32_t value = 0;
         const int32_t result = c.reader == word   ? fget_strU16(buf, c.n, f, u'?')
@@ -177,7 +169,6 @@ TEST(FieldReaders, ResultsAndWhatFollows) {
             EXPECT_EQ(std::u16string(buf), c.field) << c.bytes;
         }
         EXPECT_EQ(fgetcU16(f), c.next) << c.bytes;
-        fclose(f);
     }
     int32_t out;
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fget_strU16(nullptr, 4, stdin, u'?'), -1); }), EBADF);
@@ -195,8 +186,8 @@ TEST(FieldReaders, LongNumbersMatchStrtol) {
         std::string digits = rng() % 2 ? "-" : "";
         digits += std::string(rng() % 90, '0');
         for (size_t n = 1 + rng() % 12; n > 0; --n) digits += static_cast<char>('0' + rng() % 10);
-        qoru_test::TempPath file;
-        FILE *f = streamOf(file, " " + digits + ";");
+        qoru_test::ByteStream in(" " + digits + ";");
+        FILE *f = in.stream;
         int32_t value = 0;
         const int32_t result = fget_intU16(&value, f);
         const long long expected = std::strtoll(digits.c_str(), nullptr, 10);
@@ -204,7 +195,6 @@ TEST(FieldReaders, LongNumbersMatchStrtol) {
         EXPECT_EQ(value, clamped) << digits;
         EXPECT_EQ(result, clamped == expected ? 0 : 1) << digits;
         EXPECT_EQ(fgetcU16(f), ';');
-        fclose(f);
     }
 }
 

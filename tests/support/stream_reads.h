@@ -1,4 +1,5 @@
-// The stream readers against the tests' plain decoder, for the input tests and the stream fuzzer alike.
+// Streams holding given bytes, and the stream readers against the tests' plain decoder, for the input
+// and scan tests and the stream fuzzer alike.
 #ifndef QORU_TEST_STREAM_READS_H
 #define QORU_TEST_STREAM_READS_H
 
@@ -8,9 +9,22 @@
 #include <vector>
 
 #include "qorucum.h"
+#include "temp_path.h"
 #include "utf8_text.h"
 
 namespace qoru_test {
+
+// A temporary file holding bytes, open for reading (stream) until the end of the scope.
+struct ByteStream {
+    TempPath path;
+    FILE *stream = nullptr;
+    explicit ByteStream(const std::string &bytes) {
+        if (path.write(bytes)) stream = fopen(path.path().string().c_str(), "rb");
+    }
+    ~ByteStream() {
+        if (stream != nullptr) fclose(stream);
+    }
+};
 
 // Reads a stream holding bytes by fgetcU16 (errno EILSEQ after any invalid sequence, when checkErrno), by
 // fgetsU16 in lines of at most room units and by one freadU16 of count elements of size units, rewound in
