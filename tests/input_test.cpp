@@ -13,6 +13,7 @@
 #include "errno_after.h"
 #include "i18n/qoru16/u16_get.h"
 #include "qorucum.h"
+#include "stream_reads.h"
 #include "temp_path.h"
 #include "trace_capture.h"
 #include "utf8_text.h"
@@ -21,104 +22,18 @@ namespace {
 
 using qoru_test::errnoAfter;
 
-// Random bytes rich in every form: ASCII words and blanks, line feeds, valid characters
-// of each length, lone and truncated sequences, overlong and out-of-range
-// forms.
-std::string randomBytes(std::mt19937 &rng, size_t pieces) {
-    static const char *const odd[] = {"\xC3", "\xE2\x82", "\xF0\x9F\x98", "\xC0\x80", "\xE0\x80\x80", "\xF0\x80\x80\x80",
-                                      "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xFF", "\x80", "\xED\xA0\x80", "\xF4\x90\x41"};
-    std::string s;
-    for (size_t i = 0; i < pieces; ++i) {
-        const unsigned kind = rng() % 10;
-        if (kind < 4) {
-            for (size_t k = 1 + rng() % 24; k > 0; --k) s += "abcdefgh  "[rng() % 10];
-        } else if (kind == 4) {
-            s += '\n';
-        } else if (kind < 8) {
-            static const char32_t starts[] = {0xE9, 0x416, 0x4E00, 0x1F600};
-            std::u16string u;
-            qoru_test::appendUnits(u, starts[kind == 7 ? 3 : rng() % 3] + rng() % 64);
-            s += qoru_test::utf8Of(u);
-        } else {
-            s += odd[rng() % (sizeof odd / sizeof *odd)];
-        }
-    }
-    return s;
-}
-
-FILE *streamOf(const qoru_test::TempPath &file, const std::string &bytes) {
-    EXPECT_TRUE(file.write(bytes));
-    return fopenU16(reinterpret_cast<const charU16 *>(file.u16().c_str()), u"rb");
-}
-
 TEST(StreamInput, RandomStreamsMatchReference) {
     std::mt19937 rng(7101);
     for (int round = 0; round < 120; ++round) {
         // Some streams outgrow the C runtime's buffer, so runs cross its refills.
-        const std::string bytes = randomBytes(rng, round % 6 == 0 ? 2000 : 1 + rng() % 60);
-        const std::vector<qoru_test::StreamChar> chars = qoru_test::streamChars(bytes);
-        qoru_test::TempPath file;
-        FILE *f = streamOf(file, bytes);
+        const auto below = [&rng](size_t n) { return static_cast<size_t>(rng() % n); };
+        const std::string bytes = qoru_test::randomUtf8(below, round % 6 == 0 ? 2000 : 1 + rng() % 60);
+        qoru_test::ByteStream in(bytes);
+        FILE *f = in.stream;
         ASSERT_NE(f, nullptr);
         qoru_test::TraceCapture quiet(0);
-
-        std::u16string got, expected;
-        for (const qoru_test::StreamChar &c : chars) expected += c.value > 0xFFFF ? u'\uFFFD' : static_cast<char16_t>(c.value);
-        for (int32_t u; (u = fgetcU16(f)) != EOF;) got += static_cast<char16_t>(u);
-        ASSERT_EQ(got, expected) << "fgetcU16, round " << round;
-
-        const size_t room = 1 + rng() % 40;
-        rewind(f);
-        std::vector<std::u16string> lines;
-        charU16 buf[64];
-        std::fill(std::begin(buf), std::end(buf), u'\x7777');
-        while (fgetsU16(buf, static_cast<int32_t>(room + 1), f) != nullptr) {
-            lines.emplace_back(buf);
-            ASSERT_EQ(buf[room + 1], u'\x7777') << "written past the bound";
-        }
-        // A zero unit stored from the stream ends a line early when read back as a string.
-        if (bytes.find('\0') == std::string::npos) {
-            ASSERT_EQ(lines, qoru_test::streamLines(chars, room)) << "fgetsU16, round " << round;
-        }
-
-        rewind(f);
-        const size_t size = 1 + rng() % 3, count = 1 + rng() % 200;
-        std::u16string block(size * count + 1, u'\x7777');
-        const size_t elements = freadU16(block.data(), size, count, f);
-        const std::vector<std::u16string> whole = qoru_test::streamLines(chars, 0);
-        const std::u16string all = whole.empty() ? u"" : whole[0];
-        const size_t stored = std::min(all.size(), size * count);
-        ASSERT_EQ(elements, stored / size) << "freadU16, round " << round;
-        // A pair cut by the total keeps its high surrogate alone.
-        ASSERT_EQ(block.substr(0, stored), all.substr(0, stored));
-        ASSERT_EQ(block[size * count], u'\x7777');
-        fclose(f);
-    }
-}
-
-// What the edges look like, one stream each: the units fgetcU16 reads, with
-// errno after the first.
-TEST(StreamInput, DecoderEdges) {
-    const struct {
-        const char *bytes;
-        std::u16string units;
-        int firstErrno;
-    } cases[] = {
-        {"\xF0\x9F\x98\x80", u"\uFFFD", 0},      {"\xC3" "A", u"#A", EILSEQ},     {"\xC3\n", u"#\n", EILSEQ},
-        {"\xE2", u"#", EILSEQ},                 {"\xC0\x80" "A", u"##A", EILSEQ}, {"\xE0\x9F\xBF", u"###", EILSEQ},
-        {"\xF4\x90\x80\x80" "A", u"#A", EILSEQ}, {"\xED\xA0\x80", u"\xD800", 0},   {"\xF8" "A", u"#A", EILSEQ},
-    };
-    qoru_test::TraceCapture quiet(0);
-    for (const auto &c : cases) {
-        qoru_test::TempPath file;
-        FILE *f = streamOf(file, c.bytes);
-        std::u16string got;
-        errno = 0;
-        got += static_cast<char16_t>(fgetcU16(f));
-        EXPECT_EQ(errno, c.firstErrno) << c.bytes;
-        for (int32_t u; (u = fgetcU16(f)) != EOF;) got += static_cast<char16_t>(u);
-        EXPECT_EQ(got, c.units) << c.bytes;
-        fclose(f);
+        const size_t room = 1 + rng() % 40, size = 1 + rng() % 3, count = 1 + rng() % 200;
+        EXPECT_EQ(qoru_test::streamReadsDiffer(f, bytes, room, size, count), "") << "round " << round;
     }
 }
 
@@ -129,21 +44,17 @@ TEST(StreamInput, ArgumentsAndSmallBuffers) {
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(freadU16(buf, 1, 4, nullptr), 0u); }), EBADF);
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(freadU16(buf, SIZE_MAX / 2, 4, stdin), 0u); }), EINVAL);
     EXPECT_EQ(gets_sU16(buf, 0), nullptr);
-    qoru_test::TempPath file;
-    FILE *f = streamOf(file, "ab\xF0\x9F\x98\x80");
+    qoru_test::ByteStream in("ab");
+    FILE *f = in.stream;
     EXPECT_EQ(fgetsU16(buf, 1, f), buf);  // room for the terminator only
     EXPECT_EQ(buf[0], 0);
-    EXPECT_EQ(fgetsU16(buf, 4, f), buf);  // the pair keeps its high surrogate
-    EXPECT_EQ(std::u16string(buf), u"ab\xD83D");
-    EXPECT_EQ(fgetsU16(buf, 4, f), nullptr);
-    fclose(f);
 }
 
 // Reports of the line and block readers: every call that met invalid input,
 // with the first bad sequence and what was stored.
 TEST(StreamInput, ReaderReport) {
-    qoru_test::TempPath file;
-    FILE *f = streamOf(file, "ab\xC3(c\xE2\n");
+    qoru_test::ByteStream in("ab\xC3(c\xE2\n");
+    FILE *f = in.stream;
     qoru_test::TraceCapture trace(1);
     charU16 buf[16];
     ASSERT_EQ(fgetsU16(buf, 16, f), buf);
@@ -154,7 +65,6 @@ TEST(StreamInput, ReaderReport) {
     EXPECT_NE(lines[1].find("c3 28 "), std::string::npos);
     EXPECT_EQ(lines[2], "Characters previously read:");
     EXPECT_EQ(lines[4], "--- Unicode interface ------ End of message ------");
-    fclose(f);
 }
 
 // The rate limit lives once per process: 99 reports, the "Too many" message,
@@ -243,8 +153,8 @@ TEST(FieldReaders, ResultsAndWhatFollows) {
         {number, 0, " \n", -1, u"", EOF},
     };
     for (const auto &c : cases) {
-        qoru_test::TempPath file;
-        FILE *f = streamOf(file, c.bytes);
+        qoru_test::ByteStream in(c.bytes);
+        FILE *f = in.stream;
         charU16 buf[16];
         int32_t value = 0;
         const int32_t result = c.reader == word   ? fget_strU16(buf, c.n, f, u'?')
@@ -259,7 +169,6 @@ TEST(FieldReaders, ResultsAndWhatFollows) {
             EXPECT_EQ(std::u16string(buf), c.field) << c.bytes;
         }
         EXPECT_EQ(fgetcU16(f), c.next) << c.bytes;
-        fclose(f);
     }
     int32_t out;
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fget_strU16(nullptr, 4, stdin, u'?'), -1); }), EBADF);
@@ -277,8 +186,8 @@ TEST(FieldReaders, LongNumbersMatchStrtol) {
         std::string digits = rng() % 2 ? "-" : "";
         digits += std::string(rng() % 90, '0');
         for (size_t n = 1 + rng() % 12; n > 0; --n) digits += static_cast<char>('0' + rng() % 10);
-        qoru_test::TempPath file;
-        FILE *f = streamOf(file, " " + digits + ";");
+        qoru_test::ByteStream in(" " + digits + ";");
+        FILE *f = in.stream;
         int32_t value = 0;
         const int32_t result = fget_intU16(&value, f);
         const long long expected = std::strtoll(digits.c_str(), nullptr, 10);
@@ -286,7 +195,6 @@ TEST(FieldReaders, LongNumbersMatchStrtol) {
         EXPECT_EQ(value, clamped) << digits;
         EXPECT_EQ(result, clamped == expected ? 0 : 1) << digits;
         EXPECT_EQ(fgetcU16(f), ';');
-        fclose(f);
     }
 }
 

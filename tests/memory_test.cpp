@@ -19,6 +19,7 @@ namespace {
 using qoru_test::Arena;
 using qoru_test::arenaUnits;
 using qoru_test::GuardPage;
+using qoru_test::refNlen;
 using qoru_test::UnitSource;
 using Units = std::vector<charU16>;
 
@@ -28,13 +29,6 @@ Units unitsWithZeros(UnitSource &rnd, size_t n) {
     Units v(n);
     for (auto &u : v) u = rnd.unitOrZero();
     return v;
-}
-
-template <class T>
-size_t refNlen(const T *s, size_t max) {
-    size_t n = 0;
-    while (n < max && s[n] != 0) ++n;
-    return n;
 }
 
 TEST(MemoryRandom, CompareSearchFillCopyMoveAndAllocationsMatchTheReference) {
@@ -138,12 +132,6 @@ TEST(MemoryRandom, BoundedCopiesMatchTheReferenceAndKeepTheCanaries) {
         EXPECT_EQ(errno, 0);
         EXPECT_EQ(ours.units, ref.units) << it % 6;
     }
-}
-
-TEST(MemoryEdge, StrncpySWithTheAllOnesCountTruncates) {
-    charU16 dst[8] = u"ab";
-    EXPECT_EQ(strncpy_sU16(dst, 5, u"0123456789", SIZE_MAX), 0);
-    EXPECT_EQ(std::u16string(dst), u"0123");
 }
 
 std::string randomPath(UnitSource &rnd, size_t length) {

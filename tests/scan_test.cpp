@@ -12,7 +12,7 @@
 
 #include "errno_after.h"
 #include "qorucum/stdio.h"
-#include "temp_path.h"
+#include "stream_reads.h"
 #include "trace_capture.h"
 #include "utf8_text.h"
 
@@ -126,23 +126,12 @@ const Case cases[] = {
     {u"1", u"%d%q", 1, "d", "1"},
 };
 
-// A stream holding bytes, left open where the scan left it.
-struct StreamText {
-    qoru_test::TempPath path;
-    FILE *stream = nullptr;
-    explicit StreamText(const std::string &bytes) {
-        path.write(bytes);
-        stream = fopen(path.path().string().c_str(), "rb");
-    }
-    ~StreamText() { fclose(stream); }
-};
-
 TEST(Scan, TableFromStringsAndStreams) {
     qoru_test::TraceCapture quiet(0);
     for (const bool fromStream : {false, true}) {
         for (const Case &c : cases) {
             if (fromStream && c.stringOnly) continue;
-            StreamText in(qoru_test::utf8Of(c.input));
+            qoru_test::ByteStream in(qoru_test::utf8Of(c.input));
             Targets t;
             int32_t r = 0;
             const int error = errnoAfter([&] {
@@ -192,7 +181,7 @@ TEST(Scan, StreamPushBack) {
     };
     qoru_test::TraceCapture quiet(0);
     for (const StreamCase &c : streamCases) {
-        StreamText in(c.bytes);
+        qoru_test::ByteStream in(c.bytes);
         Targets t;
         EXPECT_EQ(t.scan([&](auto... p) { return fscanfU16(in.stream, c.format, p...); }), c.result) << c.stored;
         EXPECT_EQ(t.show(c.kinds), c.stored);
@@ -314,7 +303,7 @@ TEST(Scan, RandomAgainstNarrowSscanfFromStringsAndStreams) {
         ASSERT_TRUE(r == expected || (r == -1 && expected == 0)) << what << ": " << r << " and " << expected;
         for (int i = 0; i <= count; ++i) ASSERT_TRUE(sameStore(fields[i], ours.bytes[i], peer.bytes[i])) << what << " field " << i;
         if (round % 10 != 0) continue;
-        StreamText in(input);
+        qoru_test::ByteStream in(input);
         EXPECT_EQ(fromStream.scan([&](auto... p) { return fscanfU16(in.stream, format16.c_str(), p...); }), r) << what;
         EXPECT_EQ(memcmp(ours.bytes, fromStream.bytes, sizeof ours.bytes), 0) << what;
         // What the scan did not take is still in the stream.

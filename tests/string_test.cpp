@@ -19,16 +19,11 @@ namespace {
 using qoru_test::Arena;
 using qoru_test::errnoAfter;
 using qoru_test::GuardPage;
+using qoru_test::refNlen;
 using qoru_test::UnitSource;
 using Units = std::vector<charU16>;
 
 constexpr int iterations = 3000;
-
-size_t refNlen(const charU16 *s, size_t maxlen = SIZE_MAX) {
-    size_t n = 0;
-    while (n < maxlen && s[n] != 0) ++n;
-    return n;
-}
 
 int32_t refCmp(const charU16 *a, const charU16 *b, size_t n) {
     size_t i = 0;

@@ -3,18 +3,18 @@
 // bytes. Every text directive has a width, so its target's size is known:
 // each target is a slot followed by canaries, and every unit past the
 // field's width (and terminator) must still be a canary afterwards.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
-#include "i18n/qoru16/u16_aux.h"
 #include "qorucum/stdio.h"
+#include "trace_capture.h"
 
 namespace {
-
-int32_t quietSink(const char *, int32_t) { return 0; }
 
 constexpr int maxArguments = 24;
 constexpr int slotUnits = 48;  // widths stay below 40
@@ -107,31 +107,22 @@ Built buildFormat(Reader &r) {
 
 void scanWith(const Built &b, FILE *stream, const charU16 *string) {
     Slot slots[maxArguments];
-    for (Slot &s : slots) {
-        for (charU16 &u : s.units) u = canary;
-    }
-    Slot *p[maxArguments];
-    for (int i = 0; i < maxArguments; ++i) p[i] = &slots[i];
+    for (Slot &s : slots) std::fill(std::begin(s.units), std::end(s.units), canary);
     const charU16 *format = b.format.c_str();
-    if (stream != nullptr) {
-        fscanfU16(stream, format, p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[10], p[11], p[12],
-                  p[13], p[14], p[15], p[16], p[17], p[18], p[19], p[20], p[21], p[22], p[23]);
-    } else {
-        sscanfU16(string, format, p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[10], p[11], p[12],
-                  p[13], p[14], p[15], p[16], p[17], p[18], p[19], p[20], p[21], p[22], p[23]);
-    }
+    [&]<size_t... I>(std::index_sequence<I...>) {
+        stream != nullptr ? fscanfU16(stream, format, &slots[I]...) : sscanfU16(string, format, &slots[I]...);
+    }(std::make_index_sequence<maxArguments>());
     for (int i = 0; i < maxArguments; ++i) {
         const int allowed = i < b.arguments && b.textSlot[i] > 0 ? b.textSlot[i] : 0;
-        for (int k = allowed; k < slotUnits; ++k) {
+        for (int k = allowed; k < slotUnits; ++k)
             if (slots[i].units[k] != canary) fail(b, i, k);
-        }
     }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    qoru::gTraceSink = quietSink;
+    const qoru_test::TraceCapture reports(qoru::traceMedium);  // the reports run, kept out of the output
     Reader r{data, size};
     const Built b = buildFormat(r);
     const uint8_t *input = data + r.at;

@@ -1,5 +1,5 @@
-// Whole-string conversion on arbitrary bytes: the result agrees with a plain
-// one-character-at-a-time decoding, nothing is written at or past the limit,
+// Whole-string conversion on arbitrary bytes: the result agrees with the
+// tests' plain reference, nothing is written at or past the limit,
 // the failure report runs, and valid output survives a round trip.
 #include <cerrno>
 #include <cstdint>
@@ -8,45 +8,18 @@
 #include <vector>
 
 #include "flat/nlsui1_utf8.h"
-#include "i18n/qoru16/u16_aux.h"
-#include "i18n/qoru16/u16_utf8.h"
-
-namespace {
-
-int32_t quietSink(const char *, int32_t) { return 0; }
-
-size_t referenceDecode(charU16 *dst, const uint8_t *p, size_t limit) {
-    if (dst != nullptr && limit == 0) return 0;
-    size_t count = 0;
-    for (;;) {
-        const qoru::Utf8Step step = qoru::decodeUtf8(*p, [p](uint32_t i) { return p[i]; });
-        p += step.length;
-        if (!step.valid) return qoru::utf8Invalid;
-        if (step.value <= 0xFFFF) {
-            if (dst) dst[count] = static_cast<charU16>(step.value);
-            if (step.value == 0) return count;
-        } else if (!dst) {
-            ++count;
-        } else {
-            dst[count] = qoru::highSurrogate(step.value);
-            if (count < limit - 1) dst[++count] = qoru::lowSurrogate(step.value);
-        }
-        ++count;
-        if (dst && count >= limit) return count;
-    }
-}
-
-}  // namespace
+#include "trace_capture.h"
+#include "utf8_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size == 0) return 0;
-    qoru::gTraceSink = quietSink;
+    const qoru_test::TraceCapture reports(qoru::traceMedium);  // the reports run, kept out of the output
     const size_t limit = data[0];
     std::vector<char> text(data + 1, data + size);
     text.push_back('\0');
     std::vector<charU16> out(limit + 32, 0xABCD), ref(limit + 32, 0xABCD);
     const size_t got = qoru::Utf8sToU2s(out.data(), text.data(), limit);
-    const size_t want = referenceDecode(ref.data(), reinterpret_cast<const uint8_t *>(text.data()), limit);
+    const size_t want = qoru_test::convertedUnits(ref.data(), text.data(), limit);
     if (got != want) abort();
     for (size_t i = limit; i < out.size(); ++i)
         if (out[i] != 0xABCD) abort();

@@ -58,6 +58,14 @@ private:
     std::mt19937 rng_;
 };
 
+// Units before the first zero, at most max: the plain length the tests compare with.
+template <class T>
+size_t refNlen(const T *s, size_t max = SIZE_MAX) {
+    size_t n = 0;
+    while (n < max && s[n] != 0) ++n;
+    return n;
+}
+
 inline constexpr char16_t canary = 0xCCCC;
 inline constexpr size_t arenaUnits = 1024;
 

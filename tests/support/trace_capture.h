@@ -5,19 +5,36 @@
 #include <string>
 #include <vector>
 
+#include "i18n/qoru16/u16_aux.h"
+
 namespace qoru_test {
 
 // Installs the capturing sink and clears what it holds; the destructor puts
 // the level back as it found it (the sink stays, it only records).
 class TraceCapture {
 public:
-    explicit TraceCapture(int level);
-    ~TraceCapture();
-    const std::vector<std::string> &lines() const;
-    std::string joined() const;  // every call's text followed by a line feed
-    void clear();
+    explicit TraceCapture(int level) : previousLevel_(qoru::gTraceLevel) {
+        qoru::gTraceSink = [](const char *text, int32_t length) {
+            held().emplace_back(text, static_cast<size_t>(length));
+            return int32_t{0};
+        };
+        qoru::gTraceLevel = level;
+        held().clear();
+    }
+    ~TraceCapture() { qoru::gTraceLevel = previousLevel_; }
+    const std::vector<std::string> &lines() const { return held(); }
+    std::string joined() const {  // every call's text followed by a line feed
+        std::string all;
+        for (const auto &l : held()) all += l + "\n";
+        return all;
+    }
+    void clear() { held().clear(); }
 
 private:
+    static std::vector<std::string> &held() {
+        static std::vector<std::string> lines;
+        return lines;
+    }
     int previousLevel_;
 };
 

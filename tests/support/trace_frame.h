@@ -5,7 +5,8 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <optional>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -17,38 +18,24 @@ namespace qoru_test {
 
 inline constexpr char endOfMessage[] = "--- Unicode interface ------ End of message ------";
 
-// The time printed in a message's header, or -1 when there is none.
-inline int64_t headerTime(const std::string &message) {
-    const size_t at = message.find(" time = ");
-    if (at == std::string::npos) return -1;
-    size_t i = at + 8;
-    int64_t value = 0;
-    bool negative = false;
-    if (i < message.size() && message[i] == '-') negative = true, ++i;
-    while (i < message.size() && message[i] >= '0' && message[i] <= '9') value = value * 10 + (message[i++] - '0');
-    return negative ? -value : value;
+// The number after marker in a message's header (" time = ", "] pid = "), or -1 when there is none.
+inline int64_t headerNumber(const std::string &message, const char *marker) {
+    const size_t at = message.find(marker);
+    return at == std::string::npos ? -1 : std::strtoll(message.c_str() + at + strlen(marker), nullptr, 10);
 }
-
-// The process identifier printed in a message's header (of a child
-// process, say), or -1.
+inline int64_t headerTime(const std::string &message) { return headerNumber(message, " time = "); }
 inline int32_t headerPid(const std::string &message) {
-    const size_t at = message.find("] pid = ");
-    if (at == std::string::npos) return -1;
-    int32_t value = 0;
-    for (size_t i = at + 8; i < message.size() && message[i] >= '0' && message[i] <= '9'; ++i)
-        value = value * 10 + (message[i] - '0');
-    return value;
+    return static_cast<int32_t>(headerNumber(message, "] pid = "));
 }
 
 // A message as the channel frames it: header, the command line when given
 // (first message of the process), text, and the trailer when asked for. The
 // process identifier is this process's unless given.
 inline std::string framedMessage(const std::string &shownName, int32_t line, int64_t time, const std::string &text,
-                                 bool trailer, const std::optional<std::string> &cmdline = std::nullopt,
-                                 std::optional<int32_t> pid = std::nullopt) {
+                                 bool trailer, const char *cmdline = nullptr, int32_t pid = -1) {
     std::string m = "--- Unicode interface [" + shownName + " line " + std::to_string(line) + "] pid = " +
-                    std::to_string(pid ? *pid : plat::processId()) + " time = " + std::to_string(time) + ":\n";
-    if (cmdline) m += "Cmdline : " + *cmdline + "\n\n";
+                    std::to_string(pid != -1 ? pid : plat::processId()) + " time = " + std::to_string(time) + ":\n";
+    if (cmdline) m += std::string("Cmdline : ") + cmdline + "\n\n";
     m += text;
     if (trailer) m += std::string("\n") + endOfMessage;
     return m;

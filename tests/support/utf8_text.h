@@ -4,10 +4,21 @@
 #define QORU_TEST_UTF8_TEXT_H
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace qoru_test {
+
+// One unit or code point in its shortest form, a surrogate too.
+inline std::string encodeUtf8(char32_t c) {
+    if (c < 0x80) return std::string(1, static_cast<char>(c));
+    const int n = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    std::string s(static_cast<size_t>(n), 0);
+    for (int i = n - 1; i > 0; --i, c >>= 6) s[static_cast<size_t>(i)] = static_cast<char>(0x80 | (c & 0x3F));
+    s[0] = static_cast<char>(((0xFF00u >> n) & 0xFF) | c);
+    return s;
+}
 
 // UTF-8 of units written as one run: a high surrogate followed by a low one
 // is one character, every other surrogate is '#'.
@@ -24,12 +35,18 @@ inline std::string utf8Of(const std::u16string &units) {
             }
             c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
         }
-        const int extra = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-        static const unsigned char lead[] = {0x00, 0xC0, 0xE0, 0xF0};
-        out += static_cast<char>(lead[extra] | (c >> (6 * extra)));
-        for (int k = extra - 1; k >= 0; --k) out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+        out += encodeUtf8(c);
     }
     return out;
+}
+
+inline void appendUnits(std::u16string &out, char32_t v) {
+    if (v <= 0xFFFF) {
+        out += static_cast<char16_t>(v);
+    } else {
+        out += static_cast<char16_t>(0xD800 + ((v - 0x10000) >> 10));
+        out += static_cast<char16_t>(0xDC00 + (v & 0x3FF));
+    }
 }
 
 // UTF-16 of valid UTF-8 (texts of the C runtime).
@@ -41,16 +58,38 @@ inline std::u16string utf16Of(const std::string &bytes) {
         char32_t c = extra == 0 ? b : b & (0x3F >> extra);
         for (int k = 1; k <= extra; ++k) c = (c << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
         i += 1 + extra;
-        if (c >= 0x10000) {
-            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(c);
-        }
+        appendUnits(out, c);
     }
     return out;
 }
 
+// Random bytes rich in every form: ASCII words and blanks, line feeds, runs of characters of one
+// script near the edges of each length (encoded surrogates too), and a byte at the edge of the forms
+// followed by up to three bytes at the edges of the trailing range (overlong, too large, cut short,
+// lone). below(n) gives a number in [0, n).
+template <class Below>
+std::string randomUtf8(Below &&below, size_t pieces) {
+    static constexpr char32_t starts[] = {0x80,   0x416,  0x7C0,   0x800,   0x4E00,
+                                          0xD7E0, 0xFFC0, 0x10000, 0x1F600, 0x10FFC0};
+    static constexpr unsigned char edges[] = {0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1, 0xC2, 0xDF,
+                                              0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xF7, 0xF8, 0xFE, 0xFF};
+    std::string s;
+    for (size_t i = 0; i < pieces; ++i) {
+        const size_t kind = below(10);
+        if (kind < 4) {
+            for (size_t k = 1 + below(24); k > 0; --k) s += "abcdefgh  "[below(10)];
+        } else if (kind == 4) {
+            s += '\n';
+        } else if (kind < 8) {
+            const char32_t start = starts[below(std::size(starts))];
+            for (size_t k = 1 + below(4); k > 0; --k) s += encodeUtf8(start + static_cast<char32_t>(below(64)));
+        } else {
+            s += static_cast<char>(edges[below(std::size(edges))]);
+            for (size_t k = below(4); k > 0; --k) s += static_cast<char>(edges[below(6)]);
+        }
+    }
+    return s;
+}
 
 // One character of the stream decoder's rules: its value ('#' for invalid input)
 // and the bytes it takes from the stream (a byte that broke a sequence is
@@ -92,13 +131,27 @@ inline std::vector<StreamChar> streamChars(const std::string &s) {
     return out;
 }
 
-inline void appendUnits(std::u16string &out, char32_t v) {
-    if (v <= 0xFFFF) {
-        out += static_cast<char16_t>(v);
-    } else {
-        out += static_cast<char16_t>(0xD800 + ((v - 0x10000) >> 10));
-        out += static_cast<char16_t>(0xDC00 + (v & 0x3FF));
+// The whole-string conversion by the same rules, which stop at the first
+// invalid sequence: the count, or SIZE_MAX for invalid input. dst (null:
+// count only) gets at most limit units, a pair's high half alone when only it
+// fits, and the terminator only when there is room.
+inline size_t convertedUnits(char16_t *dst, const std::string &text, size_t limit) {
+    size_t count = 0;
+    for (size_t pos = 0; dst == nullptr || count < limit;) {
+        const StreamChar c = pos < text.size() ? streamCharAt(text, pos) : StreamChar{0, 1, true};
+        if (!c.valid) return SIZE_MAX;
+        pos += c.taken;
+        std::u16string units;
+        appendUnits(units, c.value);
+        if (dst != nullptr) dst[count] = units[0];
+        if (c.value == 0) return count;
+        if (units.size() == 2 && (dst == nullptr || count + 1 < limit)) {
+            ++count;
+            if (dst != nullptr) dst[count] = units[1];
+        }
+        ++count;
     }
+    return count;
 }
 
 // The units the reference gives for a stream read by lines of at most room
