@@ -40,8 +40,9 @@ void fileTraceDump(FILE *stream) {
     traceBytesU16(bytes, count);
 }
 
-void reportInvalid(FILE *stream, const BadSequence &bad, bool supplementary) {
-    if (traceLevel() <= traceNone) return;
+// The report of one invalid sequence under the rate limit; the caller has
+// tested the level.
+void writeReport(FILE *stream, const BadSequence &bad, bool supplementary) {
     const int32_t count = gErrorCount.fetch_add(1, std::memory_order_relaxed) + 1;
     char text[128];
     if (count < reportLimit) {
@@ -67,6 +68,15 @@ void reportInvalid(FILE *stream, const BadSequence &bad, bool supplementary) {
             gErrorCount.store(0, std::memory_order_relaxed);
         }
     }
+}
+
+void reportInvalid(FILE *stream, const BadSequence &bad, bool supplementary) {
+    if (traceLevel() <= traceNone) return;
+    // The report's own calls (the descriptor of a stream that has none, the
+    // sink) must not change the EILSEQ the caller is to see.
+    const int savedErrno = errno;
+    writeReport(stream, bad, supplementary);
+    errno = savedErrno;
 }
 
 }  // namespace

@@ -260,6 +260,8 @@ ReadOutcome readAndReport(FILE *stream, charU16 *dst, size_t room, LineEnd lineE
     out.streamError = plat::streamError(stream);
     plat::unlockStream(stream);
     if (!out.sawInvalid || traceLevel() <= traceNone) return out;
+    // The report's own calls must not change the caller's errno.
+    const int savedErrno = errno;
     char message[96];
     plat::formatNarrow(message, sizeof message, text, static_cast<unsigned>(plat::streamDescriptor(stream)));
     traceMessageU16(message, sourceName, line, false);
@@ -269,6 +271,7 @@ ReadOutcome readAndReport(FILE *stream, charU16 *dst, size_t room, LineEnd lineE
     const size_t shown = out.stored < shownUnits ? out.stored : shownUnits;
     traceCharsU16(dst + (out.stored - shown), static_cast<int32_t>(shown));
     traceEndOfMessage();
+    errno = savedErrno;
     return out;
 }
 
