@@ -132,7 +132,7 @@ struct StreamText {
     FILE *stream = nullptr;
     explicit StreamText(const std::string &bytes) {
         path.write(bytes);
-        stream = fopen(path.path().string().c_str(), "rb");
+        stream = fopen(path.narrow().c_str(), "rb");
     }
     ~StreamText() { fclose(stream); }
 };
