@@ -18,18 +18,24 @@ if(NOT QORU_WINDOWS_CRT MATCHES "^(ucrt|msvcrt)$")
 endif()
 message(STATUS "Windows C runtime: ${QORU_WINDOWS_CRT}")
 
-if(QORU_WINDOWS_CRT STREQUAL "msvcrt")
-  # The toolchain's own default.
-  return()
-endif()
-
-# The compiler driver's specs name the C runtime's import library; a copy of
-# them with msvcrt replaced by ucrt makes the driver link libucrt.a.
+# The compiler driver's specs name the C runtime's import library.
 execute_process(COMMAND ${CMAKE_C_COMPILER} -dumpspecs
   OUTPUT_VARIABLE qoru_specs RESULT_VARIABLE qoru_specs_status)
-if(NOT qoru_specs_status EQUAL 0 OR NOT qoru_specs MATCHES "-lmsvcrt")
-  message(FATAL_ERROR "Cannot derive UCRT specs: '${CMAKE_C_COMPILER} -dumpspecs' failed or names no -lmsvcrt")
+if(NOT qoru_specs_status EQUAL 0)
+  message(FATAL_ERROR "'${CMAKE_C_COMPILER} -dumpspecs' failed")
 endif()
+if(qoru_specs MATCHES "-l${QORU_WINDOWS_CRT}([ \n]|$)")
+  # The compiler's own default runtime.
+  return()
+endif()
+if(QORU_WINDOWS_CRT STREQUAL "msvcrt" OR NOT qoru_specs MATCHES "-lmsvcrt")
+  # Only the msvcrt-to-ucrt change is made here.
+  message(FATAL_ERROR "QORU_WINDOWS_CRT=${QORU_WINDOWS_CRT} needs a compiler that links it by default"
+                      " or, for ucrt, one that links msvcrt by default; ${CMAKE_C_COMPILER} does neither")
+endif()
+
+# A copy of the specs with msvcrt replaced by ucrt makes the driver link
+# libucrt.a.
 string(REPLACE "-lmsvcrt" "-lucrt" qoru_specs "${qoru_specs}")
 set(QORU_UCRT_SPECS ${CMAKE_BINARY_DIR}/generated/ucrt.specs)
 file(WRITE ${QORU_UCRT_SPECS}.new "${qoru_specs}")

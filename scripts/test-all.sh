@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs all tests: the native suite, the same suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows suite under
-# Wine; then short fuzzing runs of the parsers. Fails when any of them fails.
+# Wine for each C runtime (UCRT, the default, and msvcrt.dll); then short
+# fuzzing runs of the parsers. Fails when any of them fails.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QORU_JOBS:-2}
@@ -38,14 +39,17 @@ run_suite() {
 mkdir -p "$root/build"
 run_suite native "$root/build/native"
 run_suite sanitize "$root/build/sanitize" -DQORU_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
-run_suite windows "$root/build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+run_suite windows "$root/build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DQORU_WINDOWS_CRT=ucrt
+run_suite windows-msvcrt "$root/build/windows-msvcrt" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DQORU_WINDOWS_CRT=msvcrt
 
 echo "==== fuzz: short runs of every parser"
 QORU_FUZZ_SECONDS=${QORU_FUZZ_SECONDS:-15} "$root/scripts/fuzz.sh" || failed+=("fuzz")
 
 echo "tests run per suite: ${counts[*]}"
-# The last line counts the suites: native, sanitize, windows, fuzz.
-summary="suites: $((4 - ${#failed[@]})) passed, ${#failed[@]} failed"
+# The last line counts the suites: native, sanitize, windows, windows-msvcrt, fuzz.
+summary="suites: $((5 - ${#failed[@]})) passed, ${#failed[@]} failed"
 if [ ${#failed[@]} -ne 0 ]; then
   echo "FAILED: ${failed[*]}"
   echo "$summary"
