@@ -116,7 +116,12 @@ fi
 echo "==== Windows: install, .zip, consumers under Wine"
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
 win=$build/install-windows
-if library "$build/pkg-windows" "$win" -DBUILD_SHARED_LIBS=ON -DCMAKE_TOOLCHAIN_FILE="$toolchain"; then
+# The consumers are UCRT hosts like the library: a FILE* and errno are shared
+# only within one C runtime. The flags are those the README gives UCRT hosts.
+ucrt=(-DCMAKE_C_FLAGS=-D_UCRT -DCMAKE_CXX_FLAGS=-D_UCRT
+      "-DCMAKE_EXE_LINKER_FLAGS=-specs=$build/pkg-windows/generated/ucrt.specs -Wl,--defsym,_setjmp=__intrinsic_setjmp")
+if library "$build/pkg-windows" "$win" -DBUILD_SHARED_LIBS=ON -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DQORU_WINDOWS_CRT=ucrt; then
   if diff <(awk '/^EXPORTS/ {on = 1; next} on {print $1}' "$win/lib/qorucum.def" | sort) \
           <(grep -E '^[A-Za-z_]' "$root/tests/exports.txt" | sort); then
     echo "ok: qorucum.def lists exactly tests/exports.txt"
@@ -124,7 +129,7 @@ if library "$build/pkg-windows" "$win" -DBUILD_SHARED_LIBS=ON -DCMAKE_TOOLCHAIN_
     fail "qorucum.def differs from tests/exports.txt"
   fi
   dir=$build/consumer-windows
-  if cmake_consumer "windows (find_package)" "$dir-cmake" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  if cmake_consumer "windows (find_package)" "$dir-cmake" -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${ucrt[@]}" \
       -Dqorucum_DIR="$win/lib/cmake/qorucum"; then
     check "windows find_package C" "$expected_c" wine_run "$dir-cmake" hello_c.exe
     check "windows find_package C++" "$expected_cpp" wine_run "$dir-cmake" hello_cpp.exe
@@ -135,7 +140,7 @@ if library "$build/pkg-windows" "$win" -DBUILD_SHARED_LIBS=ON -DCMAKE_TOOLCHAIN_
     (cd "$build/zip-root" && quiet cmake -E tar xf "$(ls "$build"/pkg-windows/packages/*.zip)")
     zip=$(ls -d "$build"/zip-root/*/)
     zip=${zip%/}
-    if cmake_consumer "windows zip (qorucum.lib)" "$dir-lib" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    if cmake_consumer "windows zip (qorucum.lib)" "$dir-lib" -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${ucrt[@]}" \
         -Dqorucum_DIR="$zip/lib/cmake/qorucum" -DCONSUMER_IMPORT_LIB="$zip/lib/qorucum.lib"; then
       check "windows zip qorucum.lib C" "$expected_c" wine_run "$dir-lib" hello_c.exe
       check "windows zip qorucum.lib C++" "$expected_cpp" wine_run "$dir-lib" hello_cpp.exe

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs all tests: the native suite, the same suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer, once more against the static
-# library, and the Windows suite under Wine; then short fuzzing runs of the
-# parsers, and the consumer checks (the installed library, its packages and a
-# program built against each). Fails when any of them fails.
+# library, and the Windows suite under Wine for each C runtime (UCRT, the
+# default, and msvcrt.dll); then short fuzzing runs of the parsers, and the
+# consumer checks (the installed library, its packages and a program built
+# against each). Fails when any of them fails.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QORU_JOBS:-2}
@@ -41,7 +42,10 @@ mkdir -p "$root/build"
 run_suite native "$root/build/native"
 run_suite sanitize "$root/build/sanitize" -DQORU_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_suite static "$root/build/static" -DBUILD_SHARED_LIBS=OFF
-run_suite windows "$root/build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+run_suite windows "$root/build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DQORU_WINDOWS_CRT=ucrt
+run_suite windows-msvcrt "$root/build/windows-msvcrt" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  -DQORU_WINDOWS_CRT=msvcrt
 
 echo "==== fuzz: short runs of every parser"
 QORU_FUZZ_SECONDS=${QORU_FUZZ_SECONDS:-15} "$root/scripts/fuzz.sh" || failed+=("fuzz")
@@ -50,8 +54,9 @@ echo "==== consumers: install, packages and programs built against them"
 "$root/scripts/consumer-check.sh" || failed+=("consumers")
 
 echo "tests run per suite: ${counts[*]}"
-# The last line counts the suites: native, sanitize, static, windows, fuzz, consumers.
-summary="suites: $((6 - ${#failed[@]})) passed, ${#failed[@]} failed"
+# The last line counts the suites: native, sanitize, static, windows,
+# windows-msvcrt, fuzz, consumers.
+summary="suites: $((7 - ${#failed[@]})) passed, ${#failed[@]} failed"
 if [ ${#failed[@]} -ne 0 ]; then
   echo "FAILED: ${failed[*]}"
   echo "$summary"

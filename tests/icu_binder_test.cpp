@@ -7,7 +7,6 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <thread>
@@ -22,10 +21,10 @@
 #include "qorucum.h"
 #include "qorucum_config.h"
 #include "temp_path.h"
+#include "utf8_text.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using qoru_test::ChildOptions;
 using Texts = std::vector<std::string>;
 using qoru::config::icuCommonFile, qoru::config::icuDataFile, qoru::config::icuI18nFile;
@@ -134,7 +133,7 @@ ChildOptions icuOptions(const char *testCase, decltype(ChildOptions::env) extra 
              {"NLSUI_7BIT_FALLBACK", std::nullopt},    {"NO_QOR_ICU_PATH", orUnset(fixedDirectory ? nullptr : "1")},
              {searchVar, orUnset(search.empty() ? nullptr : search.c_str())}};
     o.env.insert(o.env.end(), extra.begin(), extra.end());
-    o.workingDirectory = qoru_test::TempPath(u"-icu").path().string();  // a fresh name, nothing there yet
+    o.workingDirectory = qoru_test::TempPath(u"-icu").narrow();  // a fresh name, nothing there yet
     return o;
 }
 
@@ -151,20 +150,23 @@ struct Outcome {
 };
 
 Outcome run(ChildOptions o, std::vector<std::string> actions) {
-    fs::create_directories(o.workingDirectory);
+    const std::u16string folder = qoru_test::utf16Of(o.workingDirectory);
+    qoru_test::makeFolder(folder);
     o.args = std::move(actions);
     Outcome r;
     r.child = qoru_test::runChild("probe", o);
     r.out = qoru_test::withoutCarriageReturns(r.child.standardOutput);
     r.reportText = r.child.standardError;
-    for (const auto &entry : fs::directory_iterator(o.workingDirectory)) {
-        r.traceFileName = entry.path().filename().string();
-        FILE *f = fopen(entry.path().string().c_str(), "rb");
-        r.reportText.assign(static_cast<size_t>(fs::file_size(entry.path())), '\0');
-        r.reportText.resize(f ? fread(r.reportText.data(), 1, r.reportText.size(), f) : 0);
-        if (f) fclose(f);
+    for (const std::u16string &entry : qoru_test::folderEntries(folder)) {
+        r.traceFileName = qoru_test::utf8Of(entry);
+        r.reportText.clear();
+        if (FILE *f = fopen(qoru_test::narrowName(folder + u"/" + entry).c_str(), "rb")) {
+            char buf[4096];
+            for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) r.reportText.append(buf, n);
+            fclose(f);
+        }
     }
-    fs::remove_all(o.workingDirectory);
+    qoru_test::removeAll(folder);
     r.reportText = qoru_test::withoutCarriageReturns(r.reportText);
     // Each report ends in the suffix " [source line] pid = N\n"; padding fills up to column 79.
     for (size_t from = 0, close; (close = r.reportText.find("] pid = ", from)) != std::string::npos;) {
@@ -335,12 +337,12 @@ TEST(InitTraceOutputs, TraceFileRefusesAPlantedLink) {
     if (onWindows()) GTEST_SKIP() << "the Windows runtime's fopen decides there";
     const qoru_test::TempPath target, link(u".trc"), second(u"-2.trc"), fresh(u"-3.trc");
     ASSERT_TRUE(target.write("keep"));
-    fs::create_symlink(target.path(), link.path());
-    fs::create_hard_link(target.path(), second.path());
-    EXPECT_EQ(plat::createTraceFile(link.path().string().c_str()), nullptr);
-    EXPECT_EQ(plat::createTraceFile(second.path().string().c_str()), nullptr);
+    ASSERT_TRUE(qoru_test::makeLink(target.u16(), link.u16(), true));
+    ASSERT_TRUE(qoru_test::makeLink(target.u16(), second.u16(), false));
+    EXPECT_EQ(plat::createTraceFile(link.narrow().c_str()), nullptr);
+    EXPECT_EQ(plat::createTraceFile(second.narrow().c_str()), nullptr);
     EXPECT_EQ(target.contents(), "keep");
-    FILE *f = plat::createTraceFile(fresh.path().string().c_str());
+    FILE *f = plat::createTraceFile(fresh.narrow().c_str());
     ASSERT_NE(f, nullptr);
     fclose(f);
 }

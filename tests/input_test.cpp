@@ -100,7 +100,7 @@ TEST(StreamInput, RateLimitInChild) {
     qoru_test::TempPath file;
     ASSERT_TRUE(file.write("\xFF"));
     qoru_test::ChildOptions options;
-    options.args = {file.path().string()};
+    options.args = {file.narrow()};
     EXPECT_EQ(qoru_test::runChild("rate-limit", options).exitCode, 0);
 }
 
@@ -121,7 +121,7 @@ TEST(StreamInput, StandardInputInChild) {
     qoru_test::TempPath file;
     ASSERT_TRUE(file.write("abcdef\n\xC3\xA9t\xC3\xA9\n"));
     qoru_test::ChildOptions options;
-    options.standardInput = file.path().string();
+    options.standardInput = file.narrow();
     EXPECT_EQ(qoru_test::runChild("stdin", options).exitCode, 0);
 }
 

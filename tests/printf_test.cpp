@@ -382,7 +382,7 @@ TEST(PrintfStream, Utf8OnStreams) {
     // A stream that refuses bytes fails.
     qoru_test::TempPath path;
     ASSERT_TRUE(path.write(""));
-    t.reset(fopen(path.path().string().c_str(), "rb"));
+    t.reset(fopen(path.narrow().c_str(), "rb"));
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(fprintfU16(t.get(), u"abc%d", 5), -1);
 }

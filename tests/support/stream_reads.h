@@ -19,7 +19,7 @@ struct ByteStream {
     TempPath path;
     FILE *stream = nullptr;
     explicit ByteStream(const std::string &bytes) {
-        if (path.write(bytes)) stream = fopen(path.path().string().c_str(), "rb");
+        if (path.write(bytes)) stream = fopen(path.narrow().c_str(), "rb");
     }
     ~ByteStream() {
         if (stream != nullptr) fclose(stream);

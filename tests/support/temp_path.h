@@ -1,16 +1,34 @@
 // Fresh file names in the system's temporary directory, removed at the end of
-// the scope that made them.
+// the scope that made them, and the few folder operations the tests need.
+// The system calls live in temp_path_posix.cpp and temp_path_windows.cpp: the
+// C++ library's filesystem and codecvt pieces are not used, since they do not
+// link in every Windows runtime flavour.
 #ifndef QORU_TEST_TEMP_PATH_H
 #define QORU_TEST_TEMP_PATH_H
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
-#include <system_error>
+#include <vector>
 
 #include "platform/platform.h"
 
 namespace qoru_test {
+
+// The system's folder for temporary files, ending in a separator.
+std::u16string tempDirectory();
+// The name as the C runtime's narrow functions take it (POSIX: UTF-8;
+// Windows: the ANSI code page).
+std::string narrowName(const std::u16string &name);
+// Creates a folder; false when it cannot.
+bool makeFolder(const std::u16string &name);
+// The names in a folder, without "." and "..".
+std::vector<std::u16string> folderEntries(const std::u16string &folder);
+// Removes a file, or a folder with everything in it, read-only files too;
+// nothing happens when the name does not exist.
+void removeAll(const std::u16string &name);
+// Makes a hard or symbolic link to target; false where the system refuses
+// or the tests do not make links (Windows).
+bool makeLink(const std::u16string &target, const std::u16string &link, bool symbolic);
 
 class TempPath {
 public:
@@ -18,27 +36,22 @@ public:
     explicit TempPath(const std::u16string &leaf = u"") {
         static int counter = 0;
         const std::string stem = "qoru_io_" + std::to_string(plat::processId()) + "_" + std::to_string(++counter);
-        path_ = std::filesystem::temp_directory_path() / std::filesystem::path(stem);
-        path_ += std::filesystem::path(leaf);
+        u16_ = tempDirectory() + std::u16string(stem.begin(), stem.end()) + leaf;
+        narrow_ = narrowName(u16_);
     }
-    ~TempPath() {
-        std::error_code ec;
-        // A read-only file cannot be removed on Windows.
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
-        std::filesystem::remove(path_, ec);
-    }
+    ~TempPath() { removeAll(u16_); }
     TempPath(const TempPath &) = delete;
     TempPath &operator=(const TempPath &) = delete;
 
-    const std::filesystem::path &path() const { return path_; }
-    std::u16string u16() const { return path_.u16string(); }
+    const std::u16string &u16() const { return u16_; }
+    // The name for the C runtime's narrow functions.
+    const std::string &narrow() const { return narrow_; }
 
     // The whole content, read by the C runtime's narrow functions on the
-    // native name; "" when it cannot be read.
+    // narrow name; "" when it cannot be read.
     std::string contents() const {
         std::string out;
-        FILE *f = std::fopen(path_.string().c_str(), "rb");
+        FILE *f = std::fopen(narrow_.c_str(), "rb");
         if (f == nullptr) return out;
         char buf[4096];
         size_t n;
@@ -48,14 +61,15 @@ public:
     }
     // Writes bytes as the whole content.
     bool write(const std::string &bytes) const {
-        FILE *f = std::fopen(path_.string().c_str(), "wb");
+        FILE *f = std::fopen(narrow_.c_str(), "wb");
         if (f == nullptr) return false;
         const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
         return std::fclose(f) == 0 && ok;
     }
 
 private:
-    std::filesystem::path path_;
+    std::u16string u16_;
+    std::string narrow_;
 };
 
 }  // namespace qoru_test

@@ -1,0 +1,61 @@
+// Files and folders by UTF-16 name on Windows: the wide system calls.
+#include <windows.h>
+
+#include "temp_path.h"
+
+namespace qoru_test {
+
+namespace {
+
+std::wstring wide(const std::u16string &name) { return std::wstring(name.begin(), name.end()); }
+
+}  // namespace
+
+std::u16string tempDirectory() {
+    wchar_t buf[MAX_PATH + 1];
+    const DWORD n = GetTempPathW(MAX_PATH + 1, buf);
+    return std::u16string(buf, buf + (n <= MAX_PATH ? n : 0));
+}
+
+std::string narrowName(const std::u16string &name) {
+    const std::wstring w = wide(name);
+    const int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::string();
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, out.data(), n, nullptr, nullptr);
+    out.resize(static_cast<size_t>(n) - 1);
+    return out;
+}
+
+bool makeFolder(const std::u16string &name) { return CreateDirectoryW(wide(name).c_str(), nullptr) != 0; }
+
+std::vector<std::u16string> folderEntries(const std::u16string &folder) {
+    std::vector<std::u16string> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(wide(folder + u"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring entry = data.cFileName;
+        if (entry != L"." && entry != L"..") names.emplace_back(entry.begin(), entry.end());
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+}
+
+void removeAll(const std::u16string &name) {
+    const std::wstring w = wide(name);
+    const DWORD attributes = GetFileAttributesW(w.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        for (const std::u16string &entry : folderEntries(name)) removeAll(name + u"\\" + entry);
+        RemoveDirectoryW(w.c_str());
+    } else {
+        // A read-only file cannot be deleted.
+        SetFileAttributesW(w.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(w.c_str());
+    }
+}
+
+bool makeLink(const std::u16string &, const std::u16string &, bool) { return false; }
+
+}  // namespace qoru_test
