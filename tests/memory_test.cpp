@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "errno_after.h"
 #include "guard_page.h"
 #include "i18n/qoru16/u16_path.h"
 #include "qorucum.h"
@@ -69,6 +70,12 @@ TEST(MemoryRandom, CompareSearchFillCopyMoveAndAllocationsMatchTheReference) {
         EXPECT_EQ(std::count(z, z + k * m, 0), static_cast<ptrdiff_t>(k * m));
         free(z);
     }
+    // A unit count whose byte size wraps is refused, not turned into a tiny block.
+    const size_t wraps = SIZE_MAX / 2 + 2;
+    void *kept = mallocU(4);
+    for (void *refused : {mallocU(wraps), reallocU(kept, wraps), callocU(1, wraps)}) EXPECT_EQ(refused, nullptr);
+    EXPECT_EQ(qoru_test::errnoAfter([] { mallocU(SIZE_MAX / 2 + 1); }), ENOMEM);
+    free(kept);  // still the caller's: reallocU left it alone
 }
 
 // Plain references, shared by the bounds-checked copies (size > 0) and the path operations: copy src

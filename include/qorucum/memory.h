@@ -12,6 +12,9 @@ QORUCUM_API charU16 *memchrU16(const charU16 *s, charU16 c, size_t n);
 QORUCUM_API charU16 *memsetU16(charU16 *s, charU16 c, size_t n);
 QORUCUM_API void *memcpyU(void *dst, const void *src, size_t n);
 QORUCUM_API void *memmoveU(void *dst, const void *src, size_t n);
+/* Allocations counted in code units, released with free. A count whose byte
+ * size does not fit in size_t gives null with ENOMEM (reallocU then leaves
+ * the old block as it was). */
 QORUCUM_API void *mallocU(size_t n);
 QORUCUM_API void *reallocU(void *p, size_t n);
 QORUCUM_API void *callocU(size_t count, size_t n);
