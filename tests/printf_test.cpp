@@ -332,14 +332,17 @@ TEST(PrintfReports, FormatErrorAtLevelFourOnly) {
 
 void *refuseAllocation(size_t) { return nullptr; }
 
-TEST(PrintfReports, OutOfMemoryCostsOnlyThatDirective) {
+TEST(PrintfReports, OutOfMemoryFailsTheCall) {
     const qoru::FormatAllocator saved = qoru::gFormatAllocate;
     qoru::gFormatAllocate = refuseAllocation;
     char16_t b[64];
     for (int level : {4, 0}) {
         qoru_test::TraceCapture cap(level);
-        EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(snprintfU16(b, 64, u"a%.2000db%.500ec%5sd", 7, 1.5, u"x"), 9); }), ENOMEM);
-        EXPECT_EQ(std::u16string(b), u"abc    xd");
+        // What came before the directive stays, terminated.
+        EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(snprintfU16(b, 64, u"a%.2000db%5sd", 7, u"x"), -1); }), ENOMEM);
+        EXPECT_EQ(std::u16string(b), u"a");
+        EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(snprintfU16(b, 64, u"ab%.500ec", 1.5), -1); }), ENOMEM);
+        EXPECT_EQ(std::u16string(b), u"ab");
         EXPECT_EQ(cap.lines().size(), level == 4 ? 2u : 0u);
         for (const char *text : {"vvfprintfU16 : malloc : Out of memory.", "u16_OutCS"})
             EXPECT_EQ(cap.joined().find(text) != std::string::npos, level == 4) << cap.joined();

@@ -118,8 +118,9 @@ QORUCUM_API int32_t sscanfU16(const charU16 *string, const charU16 *format, ...)
 /* ---- The printf family ---- */
 /* Formats a UTF-16 format string. Sizes and results count UTF-16 code units;
  * stream targets receive UTF-8. Results are the units output, or -1 with
- * errno EBADF (null stream or buffer), EINVAL (null format) or after a
- * format error. snprintfU16 returns size when it had to cut the text,
+ * errno EBADF (null stream or buffer), EINVAL (null format), ENOMEM (a
+ * directive whose text could not be allocated; what came before it stays,
+ * terminated) or after a format error. snprintfU16 returns size when it had to cut the text,
  * sprintf_sU16 -1, snprintf_sU16 size (-1 on a format error). */
 QORUCUM_API int32_t printfU16(const charU16 *format, ...);
 QORUCUM_API int32_t vprintfU16(const charU16 *format, va_list args);

@@ -68,6 +68,7 @@ void resetOutSpec(OutSpec &spec) {
     spec.conversion = 0;
     spec.text = nullptr;
     spec.heapText = nullptr;
+    spec.outOfMemory = false;
     spec.textLength = 0;
     spec.negative = 0;
     spec.signChar = 0;
@@ -177,6 +178,13 @@ int32_t vvfprintfU16(OutContext &ctx) {
         }
         pos += static_cast<size_t>(used);
         prepareOutField(spec, ctx.arguments);
+        if (spec.outOfMemory) {
+            // A missing field would pass for a short text: the call fails
+            // with ENOMEM, keeping what was written before the directive.
+            releaseOutText(spec);
+            result = -1;
+            break;
+        }
         result = emitOutField(spec, ctx);
         releaseOutText(spec);
         if (result < 0) break;

@@ -52,6 +52,7 @@ struct OutSpec {
     charU16 conversion;
     const charU16 *text;  // inlineText, a heap block (heapText) or the caller's string
     charU16 *heapText;    // a block to release after the directive, or null
+    bool outOfMemory;     // the directive's text could not be allocated: the call fails
     int32_t textLength;
     int negative;
     charU16 signChar;

@@ -37,6 +37,7 @@ charU16 *textStorage(OutSpec &spec, size_t units) {
     auto *block = static_cast<charU16 *>(gFormatAllocate((units + 1) * sizeof(charU16)));
     if (block == nullptr) {
         reportFormatOutOfMemory(__LINE__);
+        spec.outOfMemory = true;
         return nullptr;
     }
     spec.heapText = block;
@@ -105,6 +106,7 @@ void convertOutFloat(OutSpec &spec, double value, bool longDouble, bool alternat
         work = static_cast<char *>(gFormatAllocate(workBytes));
         if (work == nullptr) {
             reportFormatOutOfMemory(__LINE__);
+            spec.outOfMemory = true;
             return;
         }
     }
