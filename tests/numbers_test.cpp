@@ -59,6 +59,8 @@ TEST(StrtolFamily, RandomTextsEveryBaseMatchReference) {
         ASSERT_NO_FATAL_FAILURE(expectMatches(strtoulU16, s, base));
         ASSERT_NO_FATAL_FAILURE(expectMatches(strtollU16, s, base));
         ASSERT_NO_FATAL_FAILURE(expectMatches(strtoullU16, s, base));
+        ASSERT_NO_FATAL_FAILURE(expectMatches(qoru::strtolNarrow, n, base));
+        ASSERT_NO_FATAL_FAILURE(expectMatches(qoru::strtoulNarrow, n, base));
         ASSERT_NO_FATAL_FAILURE(expectMatches(qoru::strtollNarrow, n, base));
         ASSERT_NO_FATAL_FAILURE(expectMatches(qoru::strtoullNarrow, n, base));
     };

@@ -32,12 +32,6 @@ int32_t formatNarrowV(char *buf, size_t size, const char *format, va_list args);
 int32_t formatNarrow(char *buf, size_t size, const char *format, ...)
     __attribute__((format(printf, 3, 4)));
 
-// ---- Integer text with a 32-bit long ----------------------------------------------
-// The C runtime's strtol and strtoul where long is 32 bits: values outside the
-// range clamp with errno ERANGE; strtoul negates a magnitude that fits.
-int32_t strtol32(const char *text, char **end, int base);
-uint32_t strtoul32(const char *text, char **end, int base);
-
 // ---- Files and streams (opening by UTF-16 name, descriptors, error texts) ----
 // Opening by a UTF-16 name with the C runtime's own flag and mode values of
 // the platform. Windows hands the name to _wopen/_wfopen/_wfreopen; POSIX

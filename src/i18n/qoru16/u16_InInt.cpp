@@ -10,44 +10,11 @@
 namespace qoru {
 namespace {
 
-// Value of a digit unit of any base up to 16; 16 for every other unit.
-int32_t digitValue(int32_t unit) {
-    if (unit >= u'0' && unit <= u'9') return unit - u'0';
-    if (unit >= u'a' && unit <= u'f') return unit - u'a' + 10;
-    if (unit >= u'A' && unit <= u'F') return unit - u'A' + 10;
-    return 16;
-}
-
 bool isDigitOfBase(int32_t unit, int32_t base) {
     const auto decimal = static_cast<uint32_t>(unit - u'0');
     if (base <= 10) return decimal < static_cast<uint32_t>(base);
     // unit | 0x20 is "a" to "f" exactly for the letters "a" to "f" and "A" to "F".
     return decimal < 10 || static_cast<uint32_t>((unit | 0x20) - u'a') < 6;
-}
-
-// The collected text (an optional sign, then digits all valid in base)
-// converted as strtol (signed) or strtoul with a 32-bit long converts it:
-// the same values, clamping and ERANGE, in one pass over known-good digits.
-uint32_t convert32(const char *text, int32_t base, bool isSigned) {
-    const char *p = text;
-    bool negative = false;
-    if (*p == '-' || *p == '+') negative = (*p++ == '-');
-    // The magnitude saturates just above 32 bits: enough to tell every
-    // overflow from every value in range.
-    constexpr uint64_t saturated = uint64_t{1} << 32;
-    uint64_t magnitude = 0;
-    for (; *p != '\0'; ++p) {
-        magnitude = magnitude * static_cast<uint64_t>(base) + static_cast<uint64_t>(digitValue(*p));
-        if (magnitude > saturated) magnitude = saturated;
-    }
-    const uint64_t limit = !isSigned ? uint64_t{0xFFFFFFFF} : negative ? uint64_t{0x80000000} : uint64_t{0x7FFFFFFF};
-    if (magnitude > limit) {
-        errno = ERANGE;
-        if (!isSigned) return 0xFFFFFFFFu;
-        return negative ? 0x80000000u : 0x7FFFFFFFu;
-    }
-    const uint32_t value = static_cast<uint32_t>(magnitude);
-    return negative ? 0u - value : value;
 }
 
 bool isNilLetter(int32_t unit, char lower) { return unit == lower || unit == lower - ('a' - 'A'); }
@@ -153,14 +120,15 @@ bool scanIntegerField(ScanInput &in, const ScanDirective &directive, int32_t fir
 
     const uint32_t sizeClass = lengthSizeClass(directive);
     char *text = buffer.terminated();
+    // The text holds only a sign and digits of the base, so the converters
+    // take all of it.
     uint64_t value;
     if (sizeClass & size64) {
-        char *end = nullptr;
-        value = isSigned ? static_cast<uint64_t>(strtollNarrow(text, &end, base))
-                         : strtoullNarrow(text, &end, base);
-        if (end == text) return false;
+        value = isSigned ? static_cast<uint64_t>(strtollNarrow(text, nullptr, base))
+                         : strtoullNarrow(text, nullptr, base);
     } else {
-        value = convert32(text, base, isSigned);
+        value = isSigned ? static_cast<uint32_t>(strtolNarrow(text, nullptr, base))
+                         : strtoulNarrow(text, nullptr, base);
     }
     if (target != nullptr) storeInteger(target, sizeClass, value);
     return true;

@@ -1,12 +1,13 @@
 // The integer field readers fget_longU16 and fget_intU16: white space, an
-// optional sign and ASCII digits read as bytes, converted as the C runtime's
-// strtol with a 32-bit long converts them.
+// optional sign and ASCII digits read as bytes, converted as strtol with a
+// 32-bit long converts them.
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 #include "i18n/qoru16/u16_get.h"
 #include "i18n/qoru16/u16_space.h"
+#include "i18n/qoru16/u16_tol.h"
 #include "platform/platform.h"
 #include "qorucum/stdio.h"
 
@@ -85,7 +86,7 @@ int32_t readNumber(int32_t *out, FILE *stream) {
         taken = plat::readByteLocked(stream);
     }
     if (taken != EOF) plat::unreadByte(taken, stream);
-    const int32_t value = plat::strtol32(digits.terminated(), nullptr, 10);
+    const int32_t value = strtolNarrow(digits.terminated(), nullptr, 10);
     *out = value;
     const bool clamped = (value == INT32_MAX || value == INT32_MIN) && errno == ERANGE;
     return clamped ? numberOutOfRange : 0;

@@ -134,6 +134,10 @@ Result convert(const Unit *text, Unit **end, int32_t base) {
 
 }  // namespace
 
+int32_t strtolNarrow(const char *text, char **end, int32_t base) { return convert<int32_t>(text, end, base); }
+
+uint32_t strtoulNarrow(const char *text, char **end, int32_t base) { return convert<uint32_t>(text, end, base); }
+
 int64_t strtollNarrow(const char *text, char **end, int32_t base) { return convert<int64_t>(text, end, base); }
 
 uint64_t strtoullNarrow(const char *text, char **end, int32_t base) { return convert<uint64_t>(text, end, base); }
