@@ -1,8 +1,9 @@
-// The growing narrow buffer in which the numeric scan fields collect their
-// characters. It starts in 64 bytes on the caller's stack and moves to the
-// heap, at twice the size, whenever the stored bytes plus 2 reach the size;
-// so a number of ordinary length never allocates. The heap block is freed
-// when the buffer goes out of scope, on every path.
+// The growing narrow buffer in which the numeric scan fields and the integer
+// field readers collect their characters. It starts in an array on the
+// caller's stack (64 bytes for the scan fields, 32 for the field readers)
+// and moves to the heap, at twice the size, whenever the stored bytes plus 2
+// reach the size; so a number of ordinary length never allocates. The heap
+// block is freed when the buffer goes out of scope, on every path.
 //
 // The bookkeeping (where, how many, how large) is kept apart from the bytes
 // and never has its address taken, so the compiler holds it in registers:
@@ -15,6 +16,7 @@
 namespace qoru {
 
 inline constexpr int32_t numberLocalBytes = 64;
+inline constexpr int32_t digitLocalBytes = 32;
 
 struct NumberBlock {
     char *data;  // null when no larger block could be had
@@ -30,7 +32,8 @@ void releaseNumberBlock(char *local, char *data);
 
 class NumberBuffer {
 public:
-    explicit NumberBuffer(char (&local)[numberLocalBytes]) : local_(local), data_(local) {}
+    template <int32_t LocalBytes>
+    explicit NumberBuffer(char (&local)[LocalBytes]) : local_(local), data_(local), size_(LocalBytes) {}
     NumberBuffer(const NumberBuffer &) = delete;
     NumberBuffer &operator=(const NumberBuffer &) = delete;
     ~NumberBuffer() { releaseNumberBlock(local_, data_); }
@@ -57,7 +60,7 @@ public:
 private:
     char *local_;
     char *data_;
-    int32_t size_ = numberLocalBytes;
+    int32_t size_;
     int32_t count_ = 0;
 };
 

@@ -2,9 +2,8 @@
 // optional sign and ASCII digits read as bytes, converted as strtol with a
 // 32-bit long converts them.
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
 
+#include "i18n/qoru16/u16_InBuf.h"
 #include "i18n/qoru16/u16_get.h"
 #include "i18n/qoru16/u16_space.h"
 #include "i18n/qoru16/u16_tol.h"
@@ -16,47 +15,8 @@ namespace {
 
 constexpr int32_t numberOutOfRange = 1;
 constexpr int32_t noDigit = -2;
-constexpr size_t stackDigits = 32;
 
 bool isDigitByte(int c) { return c >= '0' && c <= '9'; }
-
-// The digits collected so far: on the stack, moved to the heap and doubled
-// whenever full. When the heap refuses, further digits are dropped.
-class DigitBuffer {
-public:
-    ~DigitBuffer() {
-        if (text_ != local_) free(text_);
-    }
-    void append(char c) {
-        if (length_ + 1 >= capacity_ && !grow()) return;
-        text_[length_++] = c;
-    }
-    const char *terminated() {
-        text_[length_] = '\0';
-        return text_;
-    }
-
-private:
-    bool grow() {
-        const size_t bigger = capacity_ * 2;
-        char *moved;
-        if (text_ == local_) {
-            moved = static_cast<char *>(malloc(bigger));
-            if (moved != nullptr) memcpy(moved, text_, length_);
-        } else {
-            moved = static_cast<char *>(realloc(text_, bigger));
-        }
-        if (moved == nullptr) return false;
-        text_ = moved;
-        capacity_ = bigger;
-        return true;
-    }
-
-    char local_[stackDigits];
-    char *text_ = local_;
-    size_t capacity_ = stackDigits;
-    size_t length_ = 0;
-};
 
 int32_t readNumber(int32_t *out, FILE *stream) {
     errno = 0;
@@ -70,10 +30,12 @@ int32_t readNumber(int32_t *out, FILE *stream) {
         first = readUtf8CharU16(stream, c, &bad, &errorState);
         if (errorState != 0 || !isWhiteSpaceU16(static_cast<uint32_t>(first))) break;
     }
-    DigitBuffer digits;
+    // When the heap refuses to grow the buffer, further digits are dropped.
+    char localDigits[digitLocalBytes];
+    NumberBuffer digits(localDigits);
     int taken = first;
     if (first == '+' || first == '-') {
-        if (first == '-') digits.append('-');
+        if (first == '-') digits.push('-');
         taken = plat::readByteLocked(stream);
     }
     if (!isDigitByte(taken)) {
@@ -82,7 +44,7 @@ int32_t readNumber(int32_t *out, FILE *stream) {
         return noDigit;
     }
     while (isDigitByte(taken)) {
-        digits.append(static_cast<char>(taken));
+        digits.push(static_cast<char>(taken));
         taken = plat::readByteLocked(stream);
     }
     if (taken != EOF) plat::unreadByte(taken, stream);
