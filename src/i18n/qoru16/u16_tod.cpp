@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 
 #include <fast_float/fast_float.h>
@@ -34,7 +33,6 @@ constexpr int64_t adjustedExponentLimit = 100000;
 constexpr size_t bufferSize = 128;
 constexpr int32_t tracedUnitsLimit = 80;
 
-inline bool isCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 template <class Unit>
 inline bool isDigit(Unit u) {
     return static_cast<uint32_t>(u) - '0' < 10;
@@ -68,17 +66,6 @@ double convertDecimalText(const char *text, const char *last, const char **stop,
     }
     *stop = r.ptr;
     if ((value == 0.0 || std::isinf(value)) && outOfRange(text, r.ptr, value)) errno = ERANGE;
-    return value;
-}
-
-double strtodNarrow(const char *text, char **end) {
-    const char *p = text;
-    while (isCSpace(*p)) ++p;
-    // fast_float takes a "-" but no "+".
-    if (*p == '+' && p[1] != '-') ++p;
-    const char *stop = p;
-    const double value = convertDecimalText(p, p + std::strlen(p), &stop, numberDecimalPoint());
-    if (end != nullptr) *end = const_cast<char *>(stop == p ? text : stop);
     return value;
 }
 
