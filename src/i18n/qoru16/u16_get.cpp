@@ -148,6 +148,19 @@ bool storeBadBytes(const BadSequence &bad, charU16 *dst, size_t room, size_t &n,
     return false;
 }
 
+// Stores a scalar value as one unit or a pair; a pair that finds one unit of
+// room (left, at least 1) keeps its high surrogate. Returns the units stored.
+size_t storeScalar(charU16 *dst, size_t left, int32_t value) {
+    if (value <= 0xFFFF) {
+        dst[0] = static_cast<charU16>(value);
+        return 1;
+    }
+    dst[0] = highSurrogate(static_cast<char32_t>(value));
+    if (left < 2) return 1;
+    dst[1] = lowSurrogate(static_cast<char32_t>(value));
+    return 2;
+}
+
 }  // namespace
 
 int32_t readUtf8CharU16(FILE *stream, int firstByte, BadSequence *bad, int32_t *errorState) {
@@ -184,17 +197,6 @@ int32_t readUtf8CharU16(FILE *stream, int firstByte, BadSequence *bad, int32_t *
     // The byte that broke the sequence starts whatever follows: it goes back.
     if (!endOfFile && step.length >= 2) bad->gaveBack = plat::unreadByte(read[step.length - 1], stream) != EOF;
     return invalid(errorState);
-}
-
-int32_t storeScalar(charU16 *dst, int32_t room, int32_t value) {
-    if (value <= 0xFFFF) {
-        dst[0] = static_cast<charU16>(value);
-        return 1;
-    }
-    dst[0] = highSurrogate(static_cast<char32_t>(value));
-    if (room < 2) return 1;
-    dst[1] = lowSurrogate(static_cast<char32_t>(value));
-    return 2;
 }
 
 ReadOutcome readUnits(FILE *stream, charU16 *dst, size_t room, LineEnd lineEnd, int32_t replacement) {
@@ -240,8 +242,7 @@ ReadOutcome readUnits(FILE *stream, charU16 *dst, size_t room, LineEnd lineEnd, 
             lineEnded = true;
             break;
         }
-        const size_t left = room - n;
-        n += static_cast<size_t>(storeScalar(dst + n, left > 1 ? 2 : 1, value));
+        n += storeScalar(dst + n, room - n, value);
     }
     // A line that filled the array exactly leaves only its line feed: that
     // is consumed too, so the next call starts on the next line.

@@ -33,11 +33,6 @@ int32_t readUtf8CharU16(FILE *stream, int firstByte, BadSequence *bad, int32_t *
 // itself instead of calling ungetc again.
 int32_t fgetcU16Tracked(FILE *stream, bool *gaveBack);
 
-// Stores a scalar value as one unit or a pair at dst; room is the units
-// left (at least 1). A pair that finds one unit of room keeps its high
-// surrogate. Returns the units stored.
-int32_t storeScalar(charU16 *dst, int32_t room, int32_t value);
-
 // What the line, block and field readers stop at.
 enum class LineEnd {
     none,     // a block: only the room or end of file stops
