@@ -51,6 +51,17 @@ bool narrowInputName(char *dst, const charU16 *name, size_t size, const ArrayNam
 // after the array-too-small report when it does not fit with its terminator.
 bool widenSystemName(charU16 *dst, const char *name, size_t limit, const ArrayNames &names);
 
+// A system name that may be null: field becomes null, or points at buf
+// holding the name widened as widenSystemName does. False when it does not.
+bool widenOptionalName(charU16 *&field, charU16 *buf, const char *name, size_t limit, const ArrayNames &names);
+
+// A system alias list (null counts as empty) widened into the slots of buf,
+// slotUnits each, and entered in list (MAX_ALIASES entries), which a null
+// entry closes. False after the report of the slot (slotNames) or, when the
+// 64th entry has been stored, of the list (listNames).
+bool widenAliasList(char *const *aliases, charU16 *buf, size_t slotUnits, charU16 **list,
+                    const ArrayNames &slotNames, const ArrayNames &listNames);
+
 // Fill the shared host record, or a service storage, from the system's
 // record; null on the first field that does not fit (fields written before
 // it stay).

@@ -20,24 +20,6 @@ void reportList(const char *array, const char *sizeName, int32_t line) {
     traceArrayTooSmall(function, array, sizeName, __FILE__, line);
 }
 
-bool convertAliases(char *const *aliases) {
-    size_t i = 0;
-    for (; aliases != nullptr && aliases[i] != nullptr; ++i) {
-        charU16 *slot = &h_aliases_buf[i * MAX_HOSTNAME_LN];
-        if (!widenSystemName(slot, aliases[i], MAX_HOSTNAME_LN,
-                             {function, "&h_aliases_buf[i*MAX_HOSTNAME_LN]", "MAX_HOSTNAME_LN"}))
-            return false;
-        hostRecord.h_aliases[i] = slot;
-        // The closing null entry needs the last one.
-        if (i + 1 == MAX_ALIASES) {
-            reportList("h_aliases_buf", "MAX_ALIASES", __LINE__);
-            return false;
-        }
-    }
-    hostRecord.h_aliases[i] = nullptr;
-    return true;
-}
-
 bool copyAddresses(char *const *addresses, int16_t length) {
     // A negative length would copy without bound: it is refused like one
     // that exceeds the slot.
@@ -62,13 +44,13 @@ bool copyAddresses(char *const *addresses, int16_t length) {
 }  // namespace
 
 hostentU16 *convertHostRecord(const plat::HostRecord &system) {
-    hostRecord.h_name = nullptr;
-    if (system.name != nullptr) {
-        if (!widenSystemName(h_name_buf, system.name, MAX_HOSTNAME_LN, {function, "h_name_buf", "MAX_HOSTNAME_LN"}))
-            return nullptr;
-        hostRecord.h_name = h_name_buf;
-    }
-    if (!convertAliases(system.aliases) || !copyAddresses(system.addresses, system.length)) return nullptr;
+    if (!widenOptionalName(hostRecord.h_name, h_name_buf, system.name, MAX_HOSTNAME_LN,
+                           {function, "h_name_buf", "MAX_HOSTNAME_LN"}) ||
+        !widenAliasList(system.aliases, h_aliases_buf, MAX_HOSTNAME_LN, hostRecord.h_aliases,
+                        {function, "&h_aliases_buf[i*MAX_HOSTNAME_LN]", "MAX_HOSTNAME_LN"},
+                        {function, "h_aliases_buf", "MAX_ALIASES"}) ||
+        !copyAddresses(system.addresses, system.length))
+        return nullptr;
     hostRecord.h_addrtype = system.addrType;
     hostRecord.h_length = system.length;
     return &hostRecord;

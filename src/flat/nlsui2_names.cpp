@@ -35,4 +35,29 @@ bool widenSystemName(charU16 *dst, const char *name, size_t limit, const ArrayNa
     return true;
 }
 
+bool widenOptionalName(charU16 *&field, charU16 *buf, const char *name, size_t limit, const ArrayNames &names) {
+    field = nullptr;
+    if (name == nullptr) return true;
+    if (!widenSystemName(buf, name, limit, names)) return false;
+    field = buf;
+    return true;
+}
+
+bool widenAliasList(char *const *aliases, charU16 *buf, size_t slotUnits, charU16 **list,
+                    const ArrayNames &slotNames, const ArrayNames &listNames) {
+    size_t i = 0;
+    for (; aliases != nullptr && aliases[i] != nullptr; ++i) {
+        charU16 *slot = buf + i * slotUnits;
+        if (!widenSystemName(slot, aliases[i], slotUnits, slotNames)) return false;
+        list[i] = slot;
+        // The closing null entry needs the last one.
+        if (i + 1 == MAX_ALIASES) {
+            traceArrayTooSmall(listNames.function, listNames.array, listNames.sizeName, __FILE__, __LINE__);
+            return false;
+        }
+    }
+    list[i] = nullptr;
+    return true;
+}
+
 }  // namespace qoru
