@@ -41,10 +41,11 @@ struct ArrayNames {
     const char *sizeName;
 };
 
-// The UTF-8 form of a non-null input name into dst (size bytes). False, after
-// the array-too-small report and with errno ENAMETOOLONG, when it does not
-// fit with its terminator.
-bool narrowInputName(char *dst, const charU16 *name, size_t size, const ArrayNames &names);
+// An input name for the system: narrow becomes null for a null name, or
+// points at buf (size bytes) holding its UTF-8 form. False, after the
+// array-too-small report and with errno ENAMETOOLONG, when that does not
+// fit with its terminator: the name is then not looked up at all.
+bool narrowInputName(const char *&narrow, char *buf, const charU16 *name, size_t size, const ArrayNames &names);
 
 // A system name into dst (limit units). False with errno EILSEQ after the
 // conversion report when it is invalid UTF-8, or with errno ENAMETOOLONG

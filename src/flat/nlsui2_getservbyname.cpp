@@ -15,17 +15,11 @@ extern "C" QORUCUM_API serventU16 *getservbynameU16(const charU16 *name, const c
     constexpr char function[] = "getservbynameU16";
     char cname[MAX_SERVNAME_LN];
     char cproto[MAX_SERVPROTONAME_LN];
-    const char *narrowName = nullptr;
-    const char *narrowProto = nullptr;
-    if (name != nullptr) {
-        if (!narrowInputName(cname, name, sizeof cname, {function, "cname", "MAX_SERVNAME_LN"})) return nullptr;
-        narrowName = cname;
-    }
-    if (proto != nullptr) {
-        if (!narrowInputName(cproto, proto, sizeof cproto, {function, "cproto", "MAX_SERVPROTONAME_LN"}))
-            return nullptr;
-        narrowProto = cproto;
-    }
+    const char *narrowName;
+    const char *narrowProto;
+    if (!narrowInputName(narrowName, cname, name, sizeof cname, {function, "cname", "MAX_SERVNAME_LN"}) ||
+        !narrowInputName(narrowProto, cproto, proto, sizeof cproto, {function, "cproto", "MAX_SERVPROTONAME_LN"}))
+        return nullptr;
     plat::ServiceRecord system;
     if (!gNetLookups.serviceByName(narrowName, narrowProto, system)) return nullptr;
     return convertServiceRecord(system, byName, function);

@@ -14,13 +14,10 @@ extern "C" QORUCUM_API serventU16 *getservbyportU16(int32_t port, const charU16 
     using namespace qoru;
     constexpr char function[] = "getservbyportU16";
     char s_proto_char[MAX_SERVPROTONAME_LN];
-    const char *narrowProto = nullptr;
-    if (proto != nullptr) {
-        if (!narrowInputName(s_proto_char, proto, sizeof s_proto_char,
-                             {function, "s_proto_char", "MAX_SERVPROTONAME_LN"}))
-            return nullptr;
-        narrowProto = s_proto_char;
-    }
+    const char *narrowProto;
+    if (!narrowInputName(narrowProto, s_proto_char, proto, sizeof s_proto_char,
+                         {function, "s_proto_char", "MAX_SERVPROTONAME_LN"}))
+        return nullptr;
     plat::ServiceRecord system;
     if (!gNetLookups.serviceByPort(port, narrowProto, system)) return nullptr;
     return convertServiceRecord(system, byPort, function);

@@ -8,11 +8,14 @@
 
 namespace qoru {
 
-bool narrowInputName(char *dst, const charU16 *name, size_t size, const ArrayNames &names) {
+bool narrowInputName(const char *&narrow, char *buf, const charU16 *name, size_t size, const ArrayNames &names) {
+    narrow = nullptr;
+    if (name == nullptr) return true;
     // A name whose whole UTF-8 form and terminator do not fit is not looked
     // up cut (the converter stops before a character that would not fit).
     if (U2sToUtf8s(nullptr, name, 0) < size) {
-        U2sToUtf8s(dst, name, size);
+        U2sToUtf8s(buf, name, size);
+        narrow = buf;
         return true;
     }
     traceArrayTooSmall(names.function, names.array, names.sizeName, __FILE__, __LINE__);
