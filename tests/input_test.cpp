@@ -147,7 +147,6 @@ TEST(FieldReaders, ResultsAndWhatFollows) {
         {line, 3, "\xF0\x9F\x98\x80" "z", 2, u"\U0001F600", 'z'},
         {line, 1, "abc", 0, u"", 'a'},
         {number, 0, "  -42x", 0, u"\xFFD6", 'x'},
-        {number, 0, "99999999999 ", 1, u"\xFFFF", ' '},
         {number, 0, "abc", -2, u"a", 'b'},
         {number, 0, "+x", -2, u"x", EOF},
         {number, 0, " \n", -1, u"", EOF},
