@@ -1,0 +1,62 @@
+// The library's one CPU dispatch point. The build targets the x86-64
+// baseline (SSE2); faster kernels are compiled with per-function target
+// attributes and chosen here once, at first use, from the CPU's features,
+// capped by the environment variable "NLSUI_CPU" (sse2, ssse3, avx2,
+// avx512) so that tests and benchmarks can run every kernel on one machine.
+#ifndef QORU_U16_CPU_H
+#define QORU_U16_CPU_H
+
+#include <cstddef>
+#include <cstdint>
+
+namespace qoru {
+
+// Ordered: each level includes the features of the ones below it.
+// ssse3 also means SSE4.1; avx512 means AVX-512F and AVX-512BW.
+enum class CpuLevel : uint8_t { sse2 = 0, ssse3 = 1, avx2 = 2, avx512 = 3 };
+inline constexpr int32_t cpuLevelCount = 4;
+
+// One kernel per operation, for one level. Every kernel gives the same
+// results as the scalar reference beside it and keeps the page rule of
+// u16_words.h.
+struct Kernels {
+    CpuLevel level;
+
+    // String scans: filled by selectStringKernels.
+
+    // UTF-8 to UTF-16: filled by selectUtf16Kernels.
+
+    // UTF-16 to UTF-8: filled by selectUtf8Kernels.
+};
+
+// Each area fills its own fields of a table for a level.
+void selectStringKernels(Kernels &k, CpuLevel level);
+void selectUtf16Kernels(Kernels &k, CpuLevel level);
+void selectUtf8Kernels(Kernels &k, CpuLevel level);
+
+// The highest level the CPU (and the operating system's saved state) has.
+CpuLevel detectedCpuLevel();
+
+// The level a "NLSUI_CPU" value caps the choice at; null or an unknown
+// word caps nothing.
+CpuLevel cpuLevelCap(const char *setting);
+
+namespace detail {
+const Kernels &chooseKernels();
+extern const Kernels *gChosenKernels;
+}  // namespace detail
+
+// The table chosen for this process. The first call chooses; later calls
+// cost one load.
+inline const Kernels &kernels() {
+    const Kernels *k = __atomic_load_n(&detail::gChosenKernels, __ATOMIC_ACQUIRE);
+    return k != nullptr ? *k : detail::chooseKernels();
+}
+
+// The table of one level, for tests and benchmarks that run every kernel the
+// CPU has; null when the CPU lacks the level.
+const Kernels *kernelsFor(CpuLevel level);
+
+}  // namespace qoru
+
+#endif
