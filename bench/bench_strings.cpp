@@ -1,5 +1,5 @@
-// Strings and whole-string conversion against ICU and the C library, on the
-// same texts: ASCII and mixed-script, 16 to 65536 units.
+// Strings against ICU and the C library, on the same texts: ASCII and
+// mixed-script, 16 to 65536 units.
 #include <benchmark/benchmark.h>
 #include <unicode/ustring.h>
 
@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "flat/nlsui1_utf8.h"
 #include "qorucum.h"
 
 using qoru_bench::keep;
@@ -138,49 +137,6 @@ void libcMemcmp(benchmark::State &state) {
     timed(state, [&] { return memcmp(opaque(t.units.c_str()), opaque(t.copy.c_str()), n); });
 }
 
-// ---- UTF-8 to UTF-16 ----
-void oursFromUtf8(benchmark::State &state) {
-    Text &t = textFor(state);
-    const size_t cap = t.out.size();
-    require(qoru::Utf8sToU2s(t.out.data(), t.utf8.c_str(), cap) == t.units.size() &&
-                memcmp(t.out.data(), t.units.c_str(), t.units.size() * 2) == 0,
-            "Utf8sToU2s");
-    timed(state, [&] { return qoru::Utf8sToU2s(opaque(t.out.data()), opaque(t.utf8.c_str()), cap); });
-}
-void icuFromUtf8(benchmark::State &state) {
-    Text &t = textFor(state);
-    const int32_t cap = static_cast<int32_t>(t.out.size());
-    auto convert = [&] {
-        int32_t len = 0;
-        UErrorCode err = U_ZERO_ERROR;
-        u_strFromUTF8(opaque(icu(t.out)), cap, &len, opaque(t.utf8.c_str()), -1, &err);
-        return U_SUCCESS(err) ? len : -1;
-    };
-    require(static_cast<size_t>(convert()) == t.units.size(), "u_strFromUTF8");
-    timed(state, convert);
-}
-
-// ---- UTF-16 to UTF-8 ----
-void oursToUtf8(benchmark::State &state) {
-    Text &t = textFor(state);
-    const size_t cap = t.outUtf8.size();
-    const size_t n = U2sToUtf8s(t.outUtf8.data(), t.units.c_str(), cap);
-    require(n == U2sToUtf8s(nullptr, t.units.c_str(), 0), "U2sToUtf8s length");
-    // Equal to ICU's bytes where there are no surrogates (ICU joins pairs).
-    require(state.range(1) != 0 || memcmp(t.outUtf8.data(), t.utf8.c_str(), t.utf8.size() + 1) == 0, "U2sToUtf8s");
-    timed(state, [&] { return U2sToUtf8s(opaque(t.outUtf8.data()), opaque(t.units.c_str()), cap); });
-}
-void icuToUtf8(benchmark::State &state) {
-    Text &t = textFor(state);
-    const int32_t cap = static_cast<int32_t>(t.outUtf8.size());
-    timed(state, [&] {
-        int32_t len = 0;
-        UErrorCode err = U_ZERO_ERROR;
-        u_strToUTF8(opaque(t.outUtf8.data()), cap, &len, opaque(icu(t.units)), -1, &err);
-        return len;
-    });
-}
-
 void sizes(benchmark::internal::Benchmark *b) {
     for (int mixed : {0, 1})
         for (int n : {16, 256, 4096, 65536}) b->Args({n, mixed});
@@ -202,9 +158,6 @@ BENCHMARK(libcStrcmp)->Name("libc/strcmp")->Apply(sizes);
 BENCHMARK(oursMemcmp)->Name("ours/memcmp")->Apply(sizes);
 BENCHMARK(icuMemcmp)->Name("icu/memcmp")->Apply(sizes);
 BENCHMARK(libcMemcmp)->Name("libc/memcmp")->Apply(sizes);
-BENCHMARK(oursFromUtf8)->Name("ours/fromUtf8")->Apply(sizes);
-BENCHMARK(icuFromUtf8)->Name("icu/fromUtf8")->Apply(sizes);
-BENCHMARK(oursToUtf8)->Name("ours/toUtf8")->Apply(sizes);
-BENCHMARK(icuToUtf8)->Name("icu/toUtf8")->Apply(sizes);
 
 BENCHMARK_MAIN();
+

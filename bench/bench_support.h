@@ -39,25 +39,32 @@ inline void appendChar(std::u16string &s, char32_t c) {
     }
 }
 
-// ASCII: printable characters. Mixed-script: sentences of 4 to 15 words of 2
-// to 9 letters, each sentence in one script, the scripts taken at random
-// (Latin with accents, Cyrillic, Greek, Arabic, Hebrew, Devanagari, CJK,
-// Hangul, and emoji), words separated by blanks and punctuation, as a
+// The scripts of the texts below: first letter and letter count.
+struct Script {
+    const char *name;
+    char32_t first, count;
+};
+inline constexpr Script scripts[] = {{"latin", 0x61, 26},     {"accented", 0xE0, 31},   {"cyrillic", 0x430, 32},
+                                     {"greek", 0x3B1, 25},    {"arabic", 0x627, 26},    {"hebrew", 0x5D0, 27},
+                                     {"devanagari", 0x915, 37}, {"cjk", 0x4E00, 2000}, {"hangul", 0xAC00, 2000},
+                                     {"emoji", 0x1F600, 64}};
+inline constexpr int mixedScripts = -1;
+inline constexpr int asciiText = -2;
+
+// ASCII (asciiText): printable characters. Otherwise sentences of 4 to 15
+// words of 2 to 9 letters (emoji: 1), separated by blanks and punctuation, as
+// a document is: all in one script (an index into scripts), or
+// (mixedScripts) each sentence in a script taken at random, as a
 // multilingual document is.
-inline std::u16string makeText(size_t n, bool mixed) {
-    std::mt19937 rng(static_cast<uint32_t>(n * 2 + mixed));
-    struct Script {
-        char32_t first, count;
-    };
-    static const Script scripts[] = {{0x61, 26},   {0xE0, 31},   {0x430, 32},  {0x3B1, 25},  {0x627, 26},
-                                     {0x5D0, 27},  {0x915, 37},  {0x4E00, 2000}, {0xAC00, 2000}, {0x1F600, 64}};
+inline std::u16string makeScriptText(size_t n, int script) {
+    std::mt19937 rng(static_cast<uint32_t>(n * 2 + (script == mixedScripts)) + (script >= 0 ? 7u * script : 0u));
     std::u16string s;
     while (s.size() < n) {
-        if (!mixed) {
+        if (script == asciiText) {
             s += static_cast<char16_t>(0x20 + rng() % 95);
             continue;
         }
-        const Script &sc = scripts[rng() % std::size(scripts)];
+        const Script &sc = script >= 0 ? scripts[script] : scripts[rng() % std::size(scripts)];
         const size_t words = 4 + rng() % 12;
         for (size_t w = 0; w < words; ++w) {
             const size_t letters = sc.first >= 0x1F600 ? 1 : 2 + rng() % 8;
@@ -71,6 +78,8 @@ inline std::u16string makeText(size_t n, bool mixed) {
     if (!s.empty() && s.back() >= 0xD800 && s.back() < 0xDC00) s.back() = u'x';
     return s;
 }
+
+inline std::u16string makeText(size_t n, bool mixed) { return makeScriptText(n, mixed ? mixedScripts : asciiText); }
 
 }  // namespace qoru_bench
 
