@@ -36,7 +36,7 @@ for target in "$dir"/bin/fuzz_*; do
   fi
   if [ "${QORU_FUZZ_KEEP:-0}" = 1 ]; then
     rm -rf "$kept.new" && mkdir -p "$kept.new"
-    "$target" -merge=1 -max_len=512 "$kept.new" "$corpus" "${seeds[@]}" >"$dir/$name.merge.log" 2>&1
+    "$target" -set_cover_merge=1 -max_len=512 "$kept.new" "$corpus" "${seeds[@]}" >"$dir/$name.merge.log" 2>&1
     rm -rf "$kept" && mv "$kept.new" "$kept"
     echo "$name: $(find "$kept" -type f | wc -l) inputs kept"
   fi
