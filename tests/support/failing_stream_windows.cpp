@@ -1,0 +1,60 @@
+// Failing streams on the Windows C runtime: a file opened for reading only
+// refuses every write; a stream that takes some bytes and then fails is made
+// through the library's block write, which only the run writer uses. No
+// stream of this runtime gives bytes and then fails a read.
+#include <cerrno>
+#include <cstdint>
+
+#include "failing_stream.h"
+#include "i18n/qoru16/u16_put.h"
+#include "temp_path.h"
+
+namespace qoru_test {
+
+struct FailingStream::State {
+    TempPath file;
+};
+
+namespace {
+
+size_t gBudget = 0;
+
+size_t budgetedWrite(const void *bytes, size_t count, FILE *stream) {
+    const size_t n = count < gBudget ? count : gBudget;
+    gBudget -= n;
+    if (n < count) errno = ENOSPC;
+    return n == 0 ? 0 : fwrite(bytes, 1, n, stream);
+}
+
+FILE *standardStream(int standard) { return standard == 1 ? stdout : standard == 2 ? stderr : nullptr; }
+
+}  // namespace
+
+FailingStream::FailingStream(size_t accepted, int standard) : state(new State) {
+    FILE *target = standardStream(standard);
+    if (accepted == 0) {
+        state->file.write("");
+        stream = target == nullptr ? fopen(state->file.narrow().c_str(), "rb")
+                                   : freopen(state->file.narrow().c_str(), "rb", target);
+        return;
+    }
+    gBudget = accepted;
+    qoru::gBlockWrite = budgetedWrite;
+    stream = target != nullptr ? target : fopen(state->file.narrow().c_str(), "wb");
+    if (stream != nullptr) setvbuf(stream, nullptr, _IONBF, 0);
+}
+
+FailingStream::FailingStream(const std::string &, int) : state(new State) {
+    unavailable = "the Windows C runtime has no stream that gives some bytes and then fails a read";
+}
+
+FailingStream::~FailingStream() {
+    qoru::gBlockWrite = qoru::writeBlock;
+    if (stream != nullptr && stream != stdout && stream != stderr) fclose(stream);
+}
+
+const char *putcEscapesPartialFailure() {
+    return "putc bypasses the block write through which this runtime's partial failure is made";
+}
+
+}  // namespace qoru_test
