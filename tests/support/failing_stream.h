@@ -30,9 +30,9 @@ struct FailingStream {
     std::unique_ptr<State> state;
 };
 
-// Why writes of single bytes with putc escape a stream that takes some bytes
-// and then fails; null where they do not.
-const char *putcEscapesPartialFailure();
+// Why a writer cannot see that a stream took some bytes and then failed;
+// null where it can.
+const char *partialFailureUnseenBy(const std::string &writer);
 
 }  // namespace qoru_test
 
