@@ -2,6 +2,7 @@
 // against streams that fail: each reports the failure by its contract and claims nothing it did not do.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
@@ -45,13 +46,10 @@ TEST(AllocationFailure, EveryAllocationOfEveryEntryPoint) {
         {"strdupU16", 1, [] { charU16 *c = strdupU16(u"copy"); const int r = outcome(c && std::u16string(c) == u"copy", !c); free(c); return r; }},
         {"mallocU", 1, [] { void *p = mallocU(100); free(p); return outcome(p, !p); }},
         {"callocU", 1, [] { auto *p = static_cast<charU16 *>(callocU(10, 10)); const int r = outcome(p && p[99] == 0, !p); free(p); return r; }},
-        {"reallocU", 1, [] {
-            auto *p = static_cast<char *>(malloc(4));
-            memcpy(p, "kept", 4);
-            auto *q = static_cast<char *>(reallocU(p, 1000));
+        {"reallocU", 1, [] {  // a refused reallocation leaves the block
+            auto *p = static_cast<char *>(memcpy(malloc(4), "kept", 4)), *q = static_cast<char *>(reallocU(p, 1000));
             const int r = outcome(q && memcmp(q, "kept", 4) == 0, !q && memcmp(p, "kept", 4) == 0);
-            free(q ? q : p);
-            return r; }},
+            return free(q ? q : p), r; }},
         {"snprintfU16 %.1500f", 2, [] {  // a work block and a text block; what came before stays
             charU16 b[64];
             const int32_t n = snprintfU16(b, 64, u"ab%.1500f", 1.5);
@@ -92,11 +90,8 @@ TEST(AllocationFailure, EveryAllocationOfEveryEntryPoint) {
 
 // ---- Writers ----
 
-const std::u16string text = [] {
-    std::u16string t;
-    for (int i = 0; i < 300; ++i) t += u"a\u00E9\u20AC";
-    return t;
-}();
+const std::u16string text = [] { std::u16string t; for (int i = 0; i < 300; ++i) t += u"a\u00E9\u20AC"; return t; }();
+constexpr int own = qoru_test::FailingStream::ownStream;
 constexpr size_t partialBytes = 600;  // the first block whole, the second cut
 
 int32_t vfprintfThrough(FILE *f, const charU16 *format, ...) {
@@ -114,18 +109,15 @@ struct WriterRow {
 };
 
 const WriterRow writers[] = {
-    {"fputcU16", qoru_test::FailingStream::ownStream, [](FILE *f) {
-        for (char16_t u : text)
-            if (fputcU16(u, f) == EOF) return true;
-        return false; }},
-    {"fputsU16", qoru_test::FailingStream::ownStream, [](FILE *f) { return fputsU16(text.c_str(), f) == -1; }},
+    {"fputcU16", own, [](FILE *f) { return std::any_of(text.begin(), text.end(), [f](char16_t u) { return fputcU16(u, f) == EOF; }); }},
+    {"fputsU16", own, [](FILE *f) { return fputsU16(text.c_str(), f) == -1; }},
     {"putsU16", 1, [](FILE *) { return putsU16(text.c_str()) == -1; }},
-    {"fwriteU16", qoru_test::FailingStream::ownStream, [](FILE *f) {
+    {"fwriteU16", own, [](FILE *f) {  // no more elements claimed than the bytes taken hold
         const size_t n = fwriteU16(text.c_str(), 3, text.size() / 3, f);
         return n < text.size() / 3 && qoru_test::utf8Of(text.substr(0, 3 * n)).size() <= partialBytes; }},
     {"perrorU16", 2, [](FILE *) { errno = ENOENT; perrorU16(text.c_str()); return ferror(stderr) != 0; }},
-    {"fprintfU16", qoru_test::FailingStream::ownStream, [](FILE *f) { return fprintfU16(f, u"%s|%d", text.c_str(), 5) == -1; }},
-    {"vfprintfU16", qoru_test::FailingStream::ownStream, [](FILE *f) { return vfprintfThrough(f, u"%d%s", 5, text.c_str()) == -1; }},
+    {"fprintfU16", own, [](FILE *f) { return fprintfU16(f, u"%s|%d", text.c_str(), 5) == -1; }},
+    {"vfprintfU16", own, [](FILE *f) { return vfprintfThrough(f, u"%d%s", 5, text.c_str()) == -1; }},
     {"printfU16", 1, [](FILE *) { return printfU16(u"%s", text.c_str()) == -1; }},
 };
 
@@ -148,10 +140,10 @@ TEST(FailingStreams, EveryWriterReportsTheFailure) {
         qoru_test::ChildOptions options;
         options.args = {std::to_string(accepted)};
         const int claimed = qoru_test::runChild("writers", options).exitCode;
-        for (size_t i = 0; i < std::size(writers); ++i) EXPECT_EQ(claimed >> i & 1, 0) << writers[i].name << " after " << accepted << " bytes";
-        for (const WriterRow &row : writers) {
-            const char *unseen = accepted != 0 ? qoru_test::partialFailureUnseenBy(row.name) : nullptr;
-            if (unseen != nullptr) std::cout << row.name << " not tried on a partial failure: " << unseen << "\n";
+        for (size_t i = 0; i < std::size(writers); ++i) {
+            EXPECT_EQ(claimed >> i & 1, 0) << writers[i].name << " after " << accepted << " bytes";
+            const char *unseen = accepted != 0 ? qoru_test::partialFailureUnseenBy(writers[i].name) : nullptr;
+            if (unseen != nullptr) std::cout << writers[i].name << " not tried on a partial failure: " << unseen << "\n";
             tried += unseen == nullptr;
         }
     }
@@ -188,22 +180,22 @@ std::u16string readNumbers(FILE *f) {
 }
 
 const ReaderRow readers[] = {
-    {"fgetcU16", -1, [](FILE *f) {
+    {"fgetcU16", own, [](FILE *f) {
         std::u16string got;
         for (int32_t u; got.size() < 20 && (u = fgetcU16(f)) != EOF;) got += static_cast<char16_t>(u);
         return got + u"!"; }, u"12 a\u00E9!", u"12 a!"},
-    {"fgetsU16", -1, [](FILE *f) { charU16 b[64] = {}; return text16(b, fgetsU16(b, 64, f) == nullptr); }, u"12 a\u00E9!", u"12 a!"},
+    {"fgetsU16", own, [](FILE *f) { charU16 b[64] = {}; return text16(b, fgetsU16(b, 64, f) == nullptr); }, u"12 a\u00E9!", u"12 a!"},
     {"gets_sU16", 0, [](FILE *) { charU16 b[64] = {u'x'}; return text16(b, gets_sU16(b, 64) == nullptr); }, u"!", u"!"},
-    {"freadU16", -1, [](FILE *f) { charU16 b[64]; const size_t n = freadU16(b, 1, 64, f); return std::u16string(b, n) + (n < 64 ? u"!" : u""); }, u"12 a\u00E9!", u"12 a!"},
-    {"fscanfU16", -1, [](FILE *f) {
+    {"freadU16", own, [](FILE *f) { charU16 b[64]; const size_t n = freadU16(b, 1, 64, f); return std::u16string(b, n) + (n < 64 ? u"!" : u""); }, u"12 a\u00E9!", u"12 a!"},
+    {"fscanfU16", own, [](FILE *f) {  // the third field meets the failure
         int32_t i = 0, j = 0;
         charU16 b[64] = {};
-        const int32_t n = fscanfU16(f, u"%d %63s %d", &i, b, &j);
-        return qoru_test::utf16Of(std::to_string(i)) + u"|" + text16(b, n == 2); }, u"12|a\u00E9!", u"12|a!"},
-    {"fget_strU16", -1, readFields<fget_strU16>, u"12|!", u"12|!"},
-    {"fget_lineU16", -1, readFields<fget_lineU16>, u"!", u"!"},
-    {"fget_longU16", -1, readNumbers<fget_longU16>, u"12|a|\u00E9|!", u"12|a|!"},
-    {"fget_intU16", -1, readNumbers<fget_intU16>, u"12|a|\u00E9|!", u"12|a|!"},
+        const bool failed = fscanfU16(f, u"%d %63s %d", &i, b, &j) == 2;
+        return qoru_test::utf16Of(std::to_string(i)) + u"|" + text16(b, failed); }, u"12|a\u00E9!", u"12|a!"},
+    {"fget_strU16", own, readFields<fget_strU16>, u"12|!", u"12|!"},
+    {"fget_lineU16", own, readFields<fget_lineU16>, u"!", u"!"},
+    {"fget_longU16", own, readNumbers<fget_longU16>, u"12|a|\u00E9|!", u"12|a|!"},
+    {"fget_intU16", own, readNumbers<fget_intU16>, u"12|a|\u00E9|!", u"12|a|!"},
 };
 
 // Reads that fail after a whole character and inside one: what came before is delivered, the cut

@@ -1,5 +1,5 @@
-// Failing streams on glibc: /dev/full, and fopencookie streams whose reads
-// or writes fail with EIO once their bytes are used up.
+// Failing streams on glibc: /dev/full, and fopencookie streams that fail with EIO once their bytes
+// are used up.
 #include <cerrno>
 #include <cstring>
 
@@ -8,44 +8,35 @@
 namespace qoru_test {
 
 struct FailingStream::State {
-    std::string bytes;
-    size_t used = 0;
-    size_t accepted = 0;
+    std::string bytes;  // reading: what is left to give
+    size_t accepted = 0;  // writing: what is left to take
     FILE **slot = nullptr;
     FILE *saved = nullptr;
 };
 
 namespace {
 
+ssize_t failWhenDone(size_t n) {
+    if (n == 0) errno = EIO;
+    return n == 0 ? -1 : static_cast<ssize_t>(n);
+}
+
 ssize_t readCookie(void *cookie, char *buf, size_t size) {
-    auto *s = static_cast<FailingStream::State *>(cookie);
-    if (s->used == s->bytes.size()) {
-        errno = EIO;
-        return -1;
-    }
-    const size_t n = std::min(size, s->bytes.size() - s->used);
-    memcpy(buf, s->bytes.data() + s->used, n);
-    s->used += n;
-    return static_cast<ssize_t>(n);
+    std::string &left = static_cast<FailingStream::State *>(cookie)->bytes;
+    const size_t n = left.copy(buf, size);
+    left.erase(0, n);
+    return failWhenDone(n);
 }
 
 ssize_t writeCookie(void *cookie, const char *, size_t size) {
-    auto *s = static_cast<FailingStream::State *>(cookie);
-    if (s->accepted == 0) {
-        errno = EIO;
-        return -1;
-    }
-    const size_t n = std::min(size, s->accepted);
-    s->accepted -= n;
-    return static_cast<ssize_t>(n);
-}
-
-FILE **standardSlot(int standard) {
-    return standard == 0 ? &stdin : standard == 1 ? &stdout : standard == 2 ? &stderr : nullptr;
+    size_t &left = static_cast<FailingStream::State *>(cookie)->accepted;
+    const size_t n = std::min(size, left);
+    left -= n;
+    return failWhenDone(n);
 }
 
 void install(FailingStream &f, int standard) {
-    f.state->slot = standardSlot(standard);
+    f.state->slot = standard == 0 ? &stdin : standard == 1 ? &stdout : standard == 2 ? &stderr : nullptr;
     if (f.state->slot == nullptr || f.stream == nullptr) return;
     f.state->saved = *f.state->slot;
     *f.state->slot = f.stream;
@@ -55,15 +46,14 @@ void install(FailingStream &f, int standard) {
 
 FailingStream::FailingStream(size_t accepted, int standard) : state(new State) {
     state->accepted = accepted;
-    stream = accepted == 0 ? fopen("/dev/full", "w")
-                           : fopencookie(state.get(), "w", cookie_io_functions_t{nullptr, writeCookie, nullptr, nullptr});
+    stream = accepted == 0 ? fopen("/dev/full", "w") : fopencookie(state.get(), "w", {nullptr, writeCookie, nullptr, nullptr});
     if (stream != nullptr) setvbuf(stream, nullptr, _IONBF, 0);
     install(*this, standard);
 }
 
 FailingStream::FailingStream(const std::string &bytes, int standard) : state(new State) {
     state->bytes = bytes;
-    stream = fopencookie(state.get(), "r", cookie_io_functions_t{readCookie, nullptr, nullptr, nullptr});
+    stream = fopencookie(state.get(), "r", {readCookie, nullptr, nullptr, nullptr});
     install(*this, standard);
 }
 

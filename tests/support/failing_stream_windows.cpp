@@ -1,9 +1,7 @@
-// Failing streams on the Windows C runtime: a file opened for reading only
-// refuses every write; a stream that takes some bytes and then fails is made
-// through the library's block write, which only the run writer uses. No
-// stream of this runtime gives bytes and then fails a read.
+// Failing streams on the Windows C runtime: a file opened for reading only refuses every write; a
+// stream that takes some bytes and then fails is made through the library's block write, which only
+// the run writer uses. No stream of this runtime gives bytes and then fails a read.
 #include <cerrno>
-#include <cstdint>
 
 #include "failing_stream.h"
 #include "i18n/qoru16/u16_put.h"
@@ -26,21 +24,19 @@ size_t budgetedWrite(const void *bytes, size_t count, FILE *stream) {
     return n == 0 ? 0 : fwrite(bytes, 1, n, stream);
 }
 
-FILE *standardStream(int standard) { return standard == 1 ? stdout : standard == 2 ? stderr : nullptr; }
-
 }  // namespace
 
 FailingStream::FailingStream(size_t accepted, int standard) : state(new State) {
-    FILE *target = standardStream(standard);
+    FILE *target = standard == 1 ? stdout : standard == 2 ? stderr : nullptr;
+    const char *name = state->file.narrow().c_str();
     if (accepted == 0) {
         state->file.write("");
-        stream = target == nullptr ? fopen(state->file.narrow().c_str(), "rb")
-                                   : freopen(state->file.narrow().c_str(), "rb", target);
+        stream = target == nullptr ? fopen(name, "rb") : freopen(name, "rb", target);
         return;
     }
     gBudget = accepted;
     qoru::gBlockWrite = budgetedWrite;
-    stream = target != nullptr ? target : fopen(state->file.narrow().c_str(), "wb");
+    stream = target != nullptr ? target : fopen(name, "wb");
     if (stream != nullptr) setvbuf(stream, nullptr, _IONBF, 0);
 }
 
