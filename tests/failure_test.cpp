@@ -68,22 +68,18 @@ TEST(AllocationFailure, EveryAllocationOfEveryEntryPoint) {
     };
     int tried = 0;
     for (const AllocationRow &row : rows) {
-        for (int k = 1;; ++k) {
+        int k = 1;
+        for (;; ++k, ++tried) {  // refuse the first allocation, then the second, ... until none is left to refuse
             qoru::gFailingAllocation = k;
             errno = 0;
-            const int r = row.call();
-            const int error = errno;
-            const bool refused = qoru::gFailingAllocation == 0;
-            qoru::gFailingAllocation = 0;
-            if (!refused) {
+            const int r = row.call(), error = errno;
+            if (qoru::gFailingAllocation.exchange(0) != 0) {
                 EXPECT_EQ(r, 1) << row.name;
-                EXPECT_EQ(k - 1, row.allocations) << row.name;
                 break;
             }
-            ++tried;
-            EXPECT_EQ(r, 0) << row.name << ", allocation " << k << " refused";
-            EXPECT_EQ(error, ENOMEM) << row.name << ", allocation " << k << " refused";
+            EXPECT_TRUE(r == 0 && error == ENOMEM) << row.name << ", allocation " << k << " refused: " << r << ", errno " << error;
         }
+        EXPECT_EQ(k - 1, row.allocations) << row.name;
     }
     std::cout << "allocation failures tried: " << tried << "\n";
 }

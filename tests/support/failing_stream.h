@@ -17,8 +17,6 @@ struct FailingStream {
     explicit FailingStream(size_t accepted, int standard = ownStream);
     explicit FailingStream(const std::string &bytes, int standard = ownStream);  // reading
     ~FailingStream();
-    FailingStream(const FailingStream &) = delete;
-    FailingStream &operator=(const FailingStream &) = delete;
     FILE *stream = nullptr;
     std::string unavailable;
     struct State;

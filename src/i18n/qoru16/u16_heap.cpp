@@ -22,6 +22,7 @@ bool admit(size_t count, size_t size) {
     if (size != 0 && count > SIZE_MAX / size) return false;
     int32_t left = gFailingAllocation.load(std::memory_order_relaxed);
     while (left != 0 && !gFailingAllocation.compare_exchange_weak(left, left - 1, std::memory_order_relaxed)) {
+        // another thread moved it: left holds its value now, try again
     }
     return left != 1;
 }
