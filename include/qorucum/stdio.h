@@ -81,7 +81,8 @@ QORUCUM_API int32_t fgetcU16(FILE *stream);
 /* Reads a line (its line feed kept) into buf of n units, terminated; a pair
  * that does not fit keeps its high surrogate. Returns buf, or null at end of
  * file before any unit or when the stream's error indicator is set (null
- * buf or stream: null with EINVAL or EBADF). */
+ * buf or stream: null with EBADF; n below 1: null with EINVAL, nothing
+ * written). */
 QORUCUM_API charU16 *fgetsU16(charU16 *buf, int32_t n, FILE *stream);
 /* Reads a line from the standard input without its line feed. It has no
  * bound, like the C runtime's gets: prefer gets_sU16. At end of file with
