@@ -50,8 +50,8 @@ run_suite native "$root/build/native"
 run_suite sanitize "$root/build/sanitize" -DQORU_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The race detector: the concurrency tests and the suites that run in seconds
 # under it; its one suppression is tests/tsan.supp (CTest sets TSAN_OPTIONS).
-suite_targets=(test_threads test_trace test_put test_input test_string test_convert test_ctype test_memory)
-suite_tests='^test_(threads|trace|put|input|string|convert|ctype|memory)$'
+suite_targets=(test_threads test_bad_input test_trace test_put test_input test_string test_convert test_ctype test_memory)
+suite_tests='^test_(threads|bad_input|trace|put|input|string|convert|ctype|memory)$'
 run_suite tsan "$root/build/tsan" -DQORU_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo
 suite_targets=()
 suite_tests=

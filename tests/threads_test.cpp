@@ -4,13 +4,13 @@
 // ThreadSanitizer suite runs this program to find races.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <algorithm>
 #include <random>
 #include <string>
 #include <thread>
@@ -22,7 +22,6 @@
 #include "qorucum.h"
 #include "random_units.h"
 #include "stream_reads.h"
-#include "utf8_text.h"
 
 namespace {
 
@@ -46,6 +45,13 @@ int onThreads(const std::function<int(int)> &body) {
 
 std::u16string widen(const std::string &ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
+// One stream holding bytes for each thread, made before the threads start.
+std::vector<std::unique_ptr<qoru_test::ByteStream>> streamsOf(const std::string &bytes) {
+    std::vector<std::unique_ptr<qoru_test::ByteStream>> streams;
+    for (int t = 0; t < threadCount; ++t) streams.push_back(std::make_unique<qoru_test::ByteStream>(bytes));
+    return streams;
+}
+
 // The nine pointers with one question each and its answer (true/false, or the mapped code point).
 struct PointerCase {
     nlsui_class_func *classify;
@@ -67,8 +73,7 @@ int32_t countReport(const char *text, int32_t) {
 // use at once; then each reads an invalid sequence from a stream of its own,
 // so that the process's first trace messages come from eight threads too.
 qoru_test::Child firstUse("first-use-threads", [](const std::vector<std::string> &) {
-    std::vector<std::unique_ptr<qoru_test::ByteStream>> streams;
-    for (int t = 0; t < threadCount; ++t) streams.push_back(std::make_unique<qoru_test::ByteStream>("\xC3(\n"));
+    const auto streams = streamsOf("\xC3(\n");
     nlsui_set_trace_func(countReport);
     const int wrong = onThreads([&](int t) {
         int bad = 0;
@@ -189,15 +194,13 @@ TEST(Threads, SeparateBuffers) {
 // Each thread reads a stream of its own: lines, scanned fields, numbers, and
 // an invalid sequence that is reported on the trace channel.
 TEST(Threads, ReadersOnTheirOwnStreams) {
-    const std::string block = "-77\n12 word 2.5\nline \xC3(x\n";
-    std::vector<std::unique_ptr<qoru_test::ByteStream>> streams;
-    std::string all;
-    for (int i = 0; i < 40; ++i) all += block;
-    for (int t = 0; t < threadCount; ++t) streams.push_back(std::make_unique<qoru_test::ByteStream>(all));
+    std::string blocks;
+    for (int i = 0; i < 40; ++i) blocks += "-77\n12 word 2.5\nline \xC3(x\n";
+    const auto streams = streamsOf(blocks);
     const int32_t level = qoru::gTraceLevel;
     const nlsui_trace_func sink = qoru::gTraceSink;
     gReports = 0;
-    nlsui_set_trace(countReport, 1);
+    qoru::gTraceSink = countReport, qoru::gTraceLevel = 1;
     const int wrong = onThreads([&](int t) {
         FILE *f = streams[static_cast<size_t>(t)]->stream;
         int bad = f == nullptr;
@@ -206,14 +209,15 @@ TEST(Threads, ReadersOnTheirOwnStreams) {
             int32_t n = 0, number = 0;
             double d = 0;
             bad += fget_longU16(&number, f) != 0 || number != -77;
-            bad += fscanfU16(f, u"%d %s %lf ", &n, word, &d) != 3 || n != 12 || std::u16string(word) != u"word" || d != 2.5;
+            bad += fscanfU16(f, u"%d %s %lf ", &n, word, &d) != 3 || n != 12 || d != 2.5;
+            bad += std::u16string(word) != u"word";
             bad += fgetsU16(line, 32, f) == nullptr || std::u16string(line) != u"line #(x\n";
         }
         return bad;
     });
-    nlsui_set_trace(sink, level);
+    qoru::gTraceSink = sink, qoru::gTraceLevel = level;
     EXPECT_EQ(wrong, 0);
-    EXPECT_EQ(gReports.load(), threadCount * 40 + 1);  // and the level's announcement
+    EXPECT_EQ(gReports.load(), threadCount * 40);
 }
 
 // The start of call i's line of thread t: "t3 i17".
@@ -252,9 +256,8 @@ TEST(Threads, WritersOnOneStream) {
     ASSERT_EQ(fclose(f) | fclose(g), 0);
     EXPECT_EQ(wrong, 0);
     std::vector<std::string> expected, got;
-    for (int t = 0; t < threadCount; ++t)
-        for (int i = 0; i < rounds; ++i)
-            expected.push_back(headOf(t, i) + qoru_test::utf8Of(tailOf(i)));
+    for (int k = 0; k < threadCount * rounds; ++k)
+        expected.push_back(headOf(k / rounds, k % rounds) + qoru_test::utf8Of(tailOf(k % rounds)));
     const std::string text = lines.contents();
     for (size_t start = 0, end; start < text.size(); start = end + 1) {
         end = text.find('\n', start);
