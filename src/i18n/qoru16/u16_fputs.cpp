@@ -37,6 +37,7 @@ extern "C" QORUCUM_API int fputsU16(const charU16 *s, FILE *stream) {
         errno = EINVAL;
         return -1;
     }
+    const qoru::StreamLock lock(stream);
     const size_t bytes = qoru::writeString(s, stream);
     return bytes == qoru::writeFailed ? -1 : qoru::clampToInt(bytes);
 }
@@ -47,6 +48,7 @@ extern "C" QORUCUM_API int putsU16(const charU16 *s) {
         return -1;
     }
     FILE *out = plat::standardOutput();
+    const qoru::StreamLock lock(out);
     const size_t bytes = qoru::writeString(s, out);
     if (bytes == qoru::writeFailed) return -1;
     static constexpr charU16 lineFeed[] = {0x000A};
