@@ -1,7 +1,7 @@
 // The printf conversions: each directive's argument becomes UTF-16 text.
 // Integers are written by the library's digit writer; floating-point values
-// in the e, f and g styles by the library's exact digits where they reach,
-// others by the platform's narrow formatter, widened unit by unit.
+// by the library's exact digits where they reach, others by the platform's
+// narrow formatter, widened unit by unit.
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -94,6 +94,8 @@ void convertOutFloat(OutSpec &spec, double value, bool longDouble, bool alternat
     const charU16 conversion = spec.conversion;
     const bool upperCase = conversion == u'E' || conversion == u'G';
     int32_t exact = -1;
+    // "%a" stays with the formatter: glibc rounds a cut hexadecimal fraction
+    // to even on a tie, mingw-w64 away from zero.
     if (conversion != u'a' && conversion != u'A') {
         const charU16 point = static_cast<unsigned char>(plat::decimalPoint());
         if (conversion == u'f' || conversion == u'F') {
