@@ -76,7 +76,7 @@ def write_svg(times, path):
         if bars:
             rows.append((case, bars))
     ratios = [r for _, bars in rows for _, _, r in bars] or [1.0]
-    ticks = [0.01, 0.03, 0.1, 0.3, 1, 3, 10, 30]
+    ticks = [0.001, 0.003, 0.01, 0.03, 0.1, 0.3, 1, 3, 10, 30]
     lo = max([t for t in ticks if t < min(ratios)] or [ticks[0]])
     hi = min([t for t in ticks if t >= max(max(ratios), 1.5)] or [ticks[-1]])
     left, plot_w, bar_h, top = 250, 560, 9, 70
