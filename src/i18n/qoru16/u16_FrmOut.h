@@ -143,6 +143,13 @@ void convertOutFloat(OutSpec &spec, double value, bool longDouble, bool alternat
 // "%f" text of a finite magnitude with precision up to 17, exact, into out
 // (room for 40 units); its length, or -1 when the value needs the formatter.
 int32_t writeFixedExact(charU16 *out, double magnitude, int32_t precision, bool alternate, charU16 point);
+// "%e" ("%E" with upperCase) and "%g" ("%G") texts of a finite magnitude with
+// up to 17 significant digits, exact, into out (room for 40 units); the
+// length, or -1 when the value needs the formatter.
+int32_t writeExponentExact(charU16 *out, double magnitude, int32_t precision, bool alternate, bool upperCase,
+                           charU16 point);
+int32_t writeGeneralExact(charU16 *out, double magnitude, int32_t precision, bool alternate, bool upperCase,
+                          charU16 point);
 // Runs the conversion, then computes the sign and the padding.
 void prepareOutField(OutSpec &spec, va_list &args);
 // Outputs the field; the units output, or the first negative sink result.
