@@ -25,6 +25,12 @@ struct Kernels {
     // String scans: filled by selectStringKernels.
 
     // UTF-8 to UTF-16: filled by selectUtf16Kernels.
+    // Converts the valid UTF-8 at p into dst from dst[count] on while there is
+    // room for sixteen more units (count + 16 <= limit), advancing p and
+    // count; stops before the terminator, invalid input or anything it does
+    // not handle, always at a character boundary, for the careful path to
+    // go on from. A null dst only counts (limit is then ignored).
+    void (*utf8ToUtf16)(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit);
 
     // UTF-16 to UTF-8: filled by selectUtf8Kernels.
 };

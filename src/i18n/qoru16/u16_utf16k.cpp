@@ -1,8 +1,539 @@
 // UTF-8 to UTF-16 conversion kernels per CPU level.
+//
+// sse2: ASCII sixteen bytes at a time, two- and three-byte forms one by one.
+//
+// ssse3 and up: blocks of sixteen bytes (thirty-two with AVX2 and AVX-512),
+// validated and converted in one pass, four-byte forms included. Every lane
+// computes the unit its byte would give as the lead of a character (a
+// four-byte lead gives the high surrogate, the byte after it the low one);
+// the lanes of leads and low surrogates are then packed eight at a time with
+// a byte shuffle. A block advances by all its bytes: a character that starts
+// in it takes its last bytes from the next block, which skips them.
+//
+// Packed units are stored so that each store ends at the last unit written:
+// the eight units before the end are kept in a register (the tail) and
+// shifted down as new units arrive, so nothing past the units converted is
+// ever written and the array beyond them stays as the caller left it.
+//
+// A block is validated from bitmasks of its bytes: the continuation bytes
+// must be exactly those the leads before them expect (one after a lead of
+// C2-DF, two after E0-EF, three after F0-F4), the bytes the last leads expect
+// after the block included; the leads C0, C1 and F5-FF, the overlong second
+// bytes after E0 and F0 and those beyond U+10FFFF after F4 are refused. Any
+// refusal, the terminator, or a block whose reads would leave the page ends
+// the kernel at a character boundary and leaves the rest to the careful path.
+#include <immintrin.h>
+
+#include <cstdint>
+
 #include "i18n/qoru16/u16_cpu.h"
+#include "i18n/qoru16/u16_utf8.h"
+#include "i18n/qoru16/u16_words.h"
+
+// GCC 12's AVX-512 headers use an undefined value (__Y) as the merge source
+// of their unmasked forms, which its own analysis reports.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 
 namespace qoru {
+namespace {
 
-void selectUtf16Kernels(Kernels &k, CpuLevel level) {}
+// ---- sse2: the baseline stretch.
+
+// Sixteen bytes are ASCII and none is the terminator.
+bool isAsciiBlock(__m128i bytes) {
+    return _mm_movemask_epi8(_mm_or_si128(bytes, _mm_cmpeq_epi8(bytes, _mm_setzero_si128()))) == 0;
+}
+
+void convertSse2(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
+    if (dst == nullptr || limit < 16) return;
+    const size_t stop = limit - 16;
+    size_t n = count;
+    const uint8_t *q = p;
+    while (n <= stop) {
+        const uint8_t c = *q;
+        if (c < 0x80) {
+            if (c == 0) break;
+            // A lone blank between words of other scripts is not worth a
+            // block test.
+            if (q[1] != 0 && q[1] < 0x80 && staysInPage(q, 16)) {
+                const __m128i bytes = loadUnaligned(q);
+                if (isAsciiBlock(bytes)) {
+                    const __m128i zero = _mm_setzero_si128();
+                    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + n), _mm_unpacklo_epi8(bytes, zero));
+                    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + n + 8), _mm_unpackhi_epi8(bytes, zero));
+                    q += 16;
+                    n += 16;
+                    continue;
+                }
+            }
+            dst[n++] = c;
+            ++q;
+        } else if (c >= 0xE0 && c < 0xF0 && threeByteSecondOk(c, q[1]) && isTrail(q[2])) {
+            dst[n++] = static_cast<char16_t>(threeByteValue(c, q[1], q[2]));
+            q += 3;
+        } else if (c >= 0xC2 && c < 0xE0 && isTrail(q[1])) {
+            dst[n++] = static_cast<char16_t>(twoByteValue(c, q[1]));
+            q += 2;
+        } else {
+            break;
+        }
+    }
+    count = n;
+    p = q;
+}
+
+// ---- Block kernels.
+
+// Shuffles on eight 16-bit lanes: top[m] packs the lanes marked in m, in
+// order, into the top lanes (zeros below); down[s] moves every lane down by
+// s; marked[m] is the number of bits set in m (the baseline has no popcnt).
+struct PackTables {
+    uint8_t top[256][16];
+    uint8_t down[9][16];
+    uint8_t marked[256];
+};
+
+constexpr PackTables makePackTables() {
+    PackTables t{};
+    for (uint32_t m = 0; m < 256; ++m) {
+        t.marked[m] = static_cast<uint8_t>(__builtin_popcount(m));
+        uint32_t lane = 8 - t.marked[m];
+        for (uint8_t &b : t.top[m]) b = 0x80;
+        for (uint8_t k = 0; k < 8; ++k) {
+            if (((m >> k) & 1) == 0) continue;
+            t.top[m][2 * lane] = static_cast<uint8_t>(2 * k);
+            t.top[m][2 * lane + 1] = static_cast<uint8_t>(2 * k + 1);
+            ++lane;
+        }
+    }
+    for (uint32_t s = 0; s <= 8; ++s) {
+        for (uint32_t k = 0; k < 16; ++k) t.down[s][k] = k + 2 * s < 16 ? static_cast<uint8_t>(k + 2 * s) : 0x80;
+    }
+    return t;
+}
+
+alignas(16) constexpr PackTables packTables = makePackTables();
+
+// Bytes each block reads: its own, and three after it for the last leads.
+inline constexpr size_t blockReach = 3;
+
+struct Cursor {
+    char16_t *dst;
+    size_t n;           // units converted
+    const uint8_t *q;   // the next block
+    uint32_t carry;     // continuation bytes at q.. that belong to a character already converted
+    uint32_t lowCarry;  // 1 when the byte at q is to give a low surrogate
+    __m128i tail;       // dst[n-8..n), once n >= 8
+};
+
+// ---- SSSE3/SSE4.1: one block of sixteen bytes.
+
+[[gnu::no_sanitize_address]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline __m128i bytesAtLeast(__m128i b, uint8_t floor) {
+    return _mm_cmpeq_epi8(_mm_max_epu8(b, _mm_set1_epi8(static_cast<char>(floor))), b);
+}
+
+// The unit each of eight lanes gives: b, n1, n2 are the bytes at the lane,
+// one after and two after (low eight bytes used); lows marks the lanes of low
+// surrogates (as bytes).
+[[gnu::no_sanitize_address]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline __m128i laneUnits(__m128i b8, __m128i n18, __m128i n28,
+                                                                                 __m128i lows8, bool beyondTwo) {
+    const __m128i b = _mm_cvtepu8_epi16(b8);
+    const __m128i c1 = _mm_and_si128(_mm_cvtepu8_epi16(n18), _mm_set1_epi16(0x3F));
+    const __m128i two = _mm_and_si128(_mm_or_si128(_mm_slli_epi16(b, 6), c1), _mm_set1_epi16(0x7FF));
+    __m128i v = _mm_blendv_epi8(b, two, _mm_cmpgt_epi16(b, _mm_set1_epi16(0xBF)));
+    if (!beyondTwo) return v;
+    const __m128i c2 = _mm_and_si128(_mm_cvtepu8_epi16(n28), _mm_set1_epi16(0x3F));
+    const __m128i t = _mm_or_si128(_mm_slli_epi16(c1, 6), c2);
+    const __m128i three = _mm_or_si128(_mm_slli_epi16(b, 12), t);
+    v = _mm_blendv_epi8(v, three, _mm_cmpgt_epi16(b, _mm_set1_epi16(0xDF)));
+    const __m128i high = _mm_add_epi16(
+        _mm_or_si128(_mm_slli_epi16(_mm_and_si128(b, _mm_set1_epi16(7)), 8), _mm_srli_epi16(t, 4)),
+        _mm_set1_epi16(static_cast<short>(0xD7C0)));
+    v = _mm_blendv_epi8(v, high, _mm_cmpgt_epi16(b, _mm_set1_epi16(0xEF)));
+    const __m128i low = _mm_or_si128(_mm_and_si128(t, _mm_set1_epi16(0x3FF)), _mm_set1_epi16(static_cast<short>(0xDC00)));
+    return _mm_blendv_epi8(v, low, _mm_cvtepi8_epi16(lows8));
+}
+
+// Stores the lanes of units marked in keep (eight bits) after dst[n).
+[[gnu::no_sanitize_address]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline void packUnits(Cursor &c, __m128i units, uint32_t keep) {
+    const uint32_t kept = packTables.marked[keep];
+    const __m128i packed = _mm_shuffle_epi8(units, _mm_load_si128(reinterpret_cast<const __m128i *>(packTables.top[keep])));
+    c.tail = _mm_or_si128(_mm_shuffle_epi8(c.tail, _mm_load_si128(reinterpret_cast<const __m128i *>(packTables.down[kept]))),
+                          packed);
+    c.n += kept;
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(c.dst + c.n - 8), c.tail);
+}
+
+// Validates and converts the block at c.q; false, with nothing changed, when
+// it holds the terminator, invalid input, or (storing) n < 8.
+template <bool store>
+[[gnu::no_sanitize_address]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline bool block16(Cursor &c) {
+    const uint8_t *q = c.q;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i b = loadUnaligned(q);
+    const uint32_t high = static_cast<uint32_t>(_mm_movemask_epi8(b));
+    const uint32_t zeros = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, zero)));
+    if (high == 0) {
+        if (zeros != 0) return false;
+        if constexpr (store) {
+            c.tail = _mm_unpackhi_epi8(b, zero);
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(c.dst + c.n), _mm_unpacklo_epi8(b, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(c.dst + c.n + 8), c.tail);
+        }
+        c.n += 16;
+        c.q += 16;
+        return true;
+    }
+    if (store && c.n < 8) return false;
+    const __m128i n1 = loadUnaligned(q + 1), n2 = loadUnaligned(q + 2), n3 = loadUnaligned(q + 3);
+    const __m128i lead4 = bytesAtLeast(b, 0xF0);
+    const uint32_t leads = static_cast<uint32_t>(_mm_movemask_epi8(bytesAtLeast(b, 0xC0)));
+    const uint32_t leads3 = static_cast<uint32_t>(_mm_movemask_epi8(bytesAtLeast(b, 0xE0)));
+    const uint32_t leads4 = static_cast<uint32_t>(_mm_movemask_epi8(lead4));
+    const uint32_t cont = high & ~leads;
+    const uint32_t expected = c.carry | leads << 1 | leads3 << 2 | leads4 << 3;
+    const __m128i contAfter = _mm_cmplt_epi8(n3, _mm_set1_epi8(-64));
+    const uint32_t contAll = cont | (static_cast<uint32_t>(_mm_movemask_epi8(contAfter)) & 0xE000) << 3;
+    const __m128i badLead = _mm_or_si128(_mm_cmpeq_epi8(_mm_and_si128(b, _mm_set1_epi8(-2)), _mm_set1_epi8(-64)),
+                                         bytesAtLeast(b, 0xF5));
+    const __m128i overlong3 = _mm_and_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(-32)), _mm_cmplt_epi8(n1, _mm_set1_epi8(-96)));
+    const __m128i overlong4 = _mm_and_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(-16)), _mm_cmplt_epi8(n1, _mm_set1_epi8(-112)));
+    const __m128i beyond = _mm_and_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(-12)), _mm_cmpgt_epi8(n1, _mm_set1_epi8(-113)));
+    const __m128i bad = _mm_or_si128(_mm_or_si128(badLead, overlong3), _mm_or_si128(overlong4, beyond));
+    if ((zeros | static_cast<uint32_t>(_mm_movemask_epi8(bad))) != 0 ||
+        ((expected ^ contAll) & (0xFFFF | expected)) != 0)
+        return false;
+    const uint32_t lows = (leads4 << 1 | c.lowCarry) & 0xFFFF;
+    const uint32_t keep = (~cont & 0xFFFF) | lows;
+    if constexpr (store) {
+        const bool beyondTwo = (leads3 | lows) != 0;
+        const __m128i lowBytes = _mm_or_si128(_mm_slli_si128(lead4, 1), _mm_cvtsi32_si128(static_cast<int>(c.lowCarry * 0xFF)));
+        packUnits(c, laneUnits(b, n1, n2, lowBytes, beyondTwo), keep & 0xFF);
+        packUnits(c, laneUnits(_mm_srli_si128(b, 8), _mm_srli_si128(n1, 8), _mm_srli_si128(n2, 8),
+                               _mm_srli_si128(lowBytes, 8), beyondTwo),
+                  keep >> 8);
+    } else {
+        c.n += packTables.marked[keep & 0xFF] + packTables.marked[keep >> 8];
+    }
+    c.carry = expected >> 16;
+    c.lowCarry = leads4 >> 15;
+    c.q += 16;
+    return true;
+}
+
+// Leaves the cursor at a character boundary: the rest of a character the
+// last block began is skipped, its low surrogate stored when it fits.
+template <bool store>
+[[gnu::no_sanitize_address]] __attribute__((always_inline)) inline void finish(Cursor &c, size_t limit) {
+    if (c.lowCarry != 0) {
+        if (!store) {
+            ++c.n;
+        } else if (c.n < limit) {
+            c.dst[c.n++] = static_cast<char16_t>(0xDC00 | (c.q[1] & 0x0F) << 6 | (c.q[2] & 0x3F));
+        }
+    }
+    c.q += packTables.marked[c.carry];
+}
+
+// Units in the marked lanes of a mask of 32 or 64 lanes.
+inline uint32_t markedLanes(uint64_t m) {
+    uint32_t total = 0;
+    for (; m != 0; m >>= 8) total += packTables.marked[m & 0xFF];
+    return total;
+}
+
+// ---- AVX2: one block of thirty-two bytes.
+
+[[gnu::no_sanitize_address]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i load32(const uint8_t *p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+}
+
+[[gnu::no_sanitize_address]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i bytesAtLeast32(__m256i b,
+                                                                                                                 uint8_t floor) {
+    return _mm256_cmpeq_epi8(_mm256_max_epu8(b, _mm256_set1_epi8(static_cast<char>(floor))), b);
+}
+
+// laneUnits for sixteen lanes.
+[[gnu::no_sanitize_address]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i laneUnits32(
+    __m128i b16, __m128i n116, __m128i n216, __m128i lows16, bool beyondTwo) {
+    const __m256i b = _mm256_cvtepu8_epi16(b16);
+    const __m256i c1 = _mm256_and_si256(_mm256_cvtepu8_epi16(n116), _mm256_set1_epi16(0x3F));
+    const __m256i two = _mm256_and_si256(_mm256_or_si256(_mm256_slli_epi16(b, 6), c1), _mm256_set1_epi16(0x7FF));
+    __m256i v = _mm256_blendv_epi8(b, two, _mm256_cmpgt_epi16(b, _mm256_set1_epi16(0xBF)));
+    if (!beyondTwo) return v;
+    const __m256i c2 = _mm256_and_si256(_mm256_cvtepu8_epi16(n216), _mm256_set1_epi16(0x3F));
+    const __m256i t = _mm256_or_si256(_mm256_slli_epi16(c1, 6), c2);
+    const __m256i three = _mm256_or_si256(_mm256_slli_epi16(b, 12), t);
+    v = _mm256_blendv_epi8(v, three, _mm256_cmpgt_epi16(b, _mm256_set1_epi16(0xDF)));
+    const __m256i high = _mm256_add_epi16(
+        _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(b, _mm256_set1_epi16(7)), 8), _mm256_srli_epi16(t, 4)),
+        _mm256_set1_epi16(static_cast<short>(0xD7C0)));
+    v = _mm256_blendv_epi8(v, high, _mm256_cmpgt_epi16(b, _mm256_set1_epi16(0xEF)));
+    const __m256i low =
+        _mm256_or_si256(_mm256_and_si256(t, _mm256_set1_epi16(0x3FF)), _mm256_set1_epi16(static_cast<short>(0xDC00)));
+    return _mm256_blendv_epi8(v, low, _mm256_cvtepi8_epi16(lows16));
+}
+
+template <bool store>
+[[gnu::no_sanitize_address]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline bool block32(Cursor &c) {
+    const uint8_t *q = c.q;
+    const __m256i b = load32(q);
+    const uint32_t high = static_cast<uint32_t>(_mm256_movemask_epi8(b));
+    const uint32_t zeros = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, _mm256_setzero_si256())));
+    if (high == 0) {
+        if (zeros != 0) return false;
+        if constexpr (store) {
+            const __m256i w1 = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(b, 1));
+            _mm256_storeu_si256(reinterpret_cast<__m256i *>(c.dst + c.n), _mm256_cvtepu8_epi16(_mm256_castsi256_si128(b)));
+            _mm256_storeu_si256(reinterpret_cast<__m256i *>(c.dst + c.n + 16), w1);
+            c.tail = _mm256_extracti128_si256(w1, 1);
+        }
+        c.n += 32;
+        c.q += 32;
+        return true;
+    }
+    if (store && c.n < 8) return false;
+    const __m256i n1 = load32(q + 1), n2 = load32(q + 2), n3 = load32(q + 3);
+    const __m256i lead4 = bytesAtLeast32(b, 0xF0);
+    const uint64_t leads = static_cast<uint32_t>(_mm256_movemask_epi8(bytesAtLeast32(b, 0xC0)));
+    const uint64_t leads3 = static_cast<uint32_t>(_mm256_movemask_epi8(bytesAtLeast32(b, 0xE0)));
+    const uint64_t leads4 = static_cast<uint32_t>(_mm256_movemask_epi8(lead4));
+    const uint64_t cont = high & ~leads;
+    const uint64_t expected = c.carry | leads << 1 | leads3 << 2 | leads4 << 3;
+    const __m256i contAfter = _mm256_cmpgt_epi8(_mm256_set1_epi8(-64), n3);
+    const uint64_t contAll = cont | uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(contAfter)) & 0xE0000000u} << 3;
+    const __m256i badLead = _mm256_or_si256(
+        _mm256_cmpeq_epi8(_mm256_and_si256(b, _mm256_set1_epi8(-2)), _mm256_set1_epi8(-64)), bytesAtLeast32(b, 0xF5));
+    const __m256i overlong3 =
+        _mm256_and_si256(_mm256_cmpeq_epi8(b, _mm256_set1_epi8(-32)), _mm256_cmpgt_epi8(_mm256_set1_epi8(-96), n1));
+    const __m256i overlong4 =
+        _mm256_and_si256(_mm256_cmpeq_epi8(b, _mm256_set1_epi8(-16)), _mm256_cmpgt_epi8(_mm256_set1_epi8(-112), n1));
+    const __m256i beyond =
+        _mm256_and_si256(_mm256_cmpeq_epi8(b, _mm256_set1_epi8(-12)), _mm256_cmpgt_epi8(n1, _mm256_set1_epi8(-113)));
+    const __m256i bad = _mm256_or_si256(_mm256_or_si256(badLead, overlong3), _mm256_or_si256(overlong4, beyond));
+    if ((zeros | static_cast<uint32_t>(_mm256_movemask_epi8(bad))) != 0 ||
+        ((expected ^ contAll) & (0xFFFFFFFFu | expected)) != 0)
+        return false;
+    const uint32_t lows = static_cast<uint32_t>(leads4 << 1 | c.lowCarry);
+    const uint32_t keep = ~static_cast<uint32_t>(cont) | lows;
+    if constexpr (store) {
+        const bool beyondTwo = (leads3 | lows) != 0;
+        const __m128i lead4Low = _mm256_castsi256_si128(lead4), lead4High = _mm256_extracti128_si256(lead4, 1);
+        const __m256i units0 = laneUnits32(
+            _mm256_castsi256_si128(b), _mm256_castsi256_si128(n1), _mm256_castsi256_si128(n2),
+            _mm_or_si128(_mm_slli_si128(lead4Low, 1), _mm_cvtsi32_si128(static_cast<int>(c.lowCarry * 0xFF))), beyondTwo);
+        const __m256i units1 =
+            laneUnits32(_mm256_extracti128_si256(b, 1), _mm256_extracti128_si256(n1, 1), _mm256_extracti128_si256(n2, 1),
+                        _mm_alignr_epi8(lead4High, lead4Low, 15), beyondTwo);
+        packUnits(c, _mm256_castsi256_si128(units0), keep & 0xFF);
+        packUnits(c, _mm256_extracti128_si256(units0, 1), (keep >> 8) & 0xFF);
+        packUnits(c, _mm256_castsi256_si128(units1), (keep >> 16) & 0xFF);
+        packUnits(c, _mm256_extracti128_si256(units1, 1), keep >> 24);
+    } else {
+        c.n += markedLanes(keep);
+    }
+    c.carry = static_cast<uint32_t>(expected >> 32);
+    c.lowCarry = static_cast<uint32_t>(leads4 >> 31);
+    c.q += 32;
+    return true;
+}
+
+// ---- AVX-512: one block of sixty-four bytes; masked stores write exactly
+// the units converted.
+
+[[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), always_inline)) inline __m512i
+load64(const uint8_t *p) {
+    return _mm512_loadu_si512(p);
+}
+
+[[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), always_inline)) inline __m256i
+halfOf(__m512i v, int h) {
+    return h == 0 ? _mm512_castsi512_si256(v) : _mm512_extracti64x4_epi64(v, 1);
+}
+
+// The units of thirty-two lanes (one half of a block), masks per lane.
+[[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), always_inline)) inline __m512i laneUnits64(
+    __m256i b32, __m256i n132, __m256i n232, __mmask32 leads, __mmask32 leads3, __mmask32 leads4, __mmask32 lows,
+    bool beyondTwo) {
+    const __m512i b = _mm512_cvtepu8_epi16(b32);
+    const __m512i c1 = _mm512_and_si512(_mm512_cvtepu8_epi16(n132), _mm512_set1_epi16(0x3F));
+    const __m512i two = _mm512_and_si512(_mm512_or_si512(_mm512_slli_epi16(b, 6), c1), _mm512_set1_epi16(0x7FF));
+    __m512i v = _mm512_mask_mov_epi16(b, leads, two);
+    if (!beyondTwo) return v;
+    const __m512i c2 = _mm512_and_si512(_mm512_cvtepu8_epi16(n232), _mm512_set1_epi16(0x3F));
+    const __m512i t = _mm512_or_si512(_mm512_slli_epi16(c1, 6), c2);
+    v = _mm512_mask_mov_epi16(v, leads3, _mm512_or_si512(_mm512_slli_epi16(b, 12), t));
+    const __m512i high = _mm512_add_epi16(
+        _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(b, _mm512_set1_epi16(7)), 8), _mm512_srli_epi16(t, 4)),
+        _mm512_set1_epi16(static_cast<short>(0xD7C0)));
+    v = _mm512_mask_mov_epi16(v, leads4, high);
+    const __m512i low =
+        _mm512_or_si512(_mm512_and_si512(t, _mm512_set1_epi16(0x3FF)), _mm512_set1_epi16(static_cast<short>(0xDC00)));
+    return _mm512_mask_mov_epi16(v, lows, low);
+}
+
+// Stores the units of the sixteen lanes marked in keep after dst[n).
+[[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), always_inline)) inline void compressUnits(Cursor &c,
+                                                                                                            __m256i units,
+                                                                                                            uint32_t keep) {
+    const __m512i packed = _mm512_maskz_compress_epi32(static_cast<__mmask16>(keep), _mm512_cvtepu16_epi32(units));
+    const uint32_t kept = packTables.marked[keep & 0xFF] + packTables.marked[keep >> 8];
+    _mm256_mask_storeu_epi16(c.dst + c.n, static_cast<__mmask16>((1u << kept) - 1), _mm512_cvtepi32_epi16(packed));
+    c.n += kept;
+}
+
+template <bool store>
+[[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), always_inline)) inline bool
+block64(Cursor &c) {
+    const uint8_t *q = c.q;
+    const __m512i b = load64(q);
+    const uint64_t high = _mm512_movepi8_mask(b);
+    const uint64_t zeros = _mm512_testn_epi8_mask(b, b);
+    if (high == 0) {
+        if (zeros != 0) return false;
+        if constexpr (store) {
+            _mm512_storeu_si512(c.dst + c.n, _mm512_cvtepu8_epi16(_mm512_castsi512_si256(b)));
+            _mm512_storeu_si512(c.dst + c.n + 32, _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(b, 1)));
+        }
+        c.n += 64;
+        c.q += 64;
+        return true;
+    }
+    const __m512i n1 = load64(q + 1), n3 = load64(q + 3);
+    const uint64_t leads = _mm512_cmpge_epu8_mask(b, _mm512_set1_epi8(static_cast<char>(0xC0)));
+    const uint64_t leads3 = _mm512_cmpge_epu8_mask(b, _mm512_set1_epi8(static_cast<char>(0xE0)));
+    const uint64_t leads4 = _mm512_cmpge_epu8_mask(b, _mm512_set1_epi8(static_cast<char>(0xF0)));
+    const uint64_t cont = high & ~leads;
+    const uint64_t expected = c.carry | leads << 1 | leads3 << 2 | leads4 << 3;
+    const uint64_t expectedAfter = leads >> 63 | leads3 >> 62 | leads4 >> 61;
+    const uint64_t contAfter =
+        _mm512_cmpeq_epi8_mask(_mm512_and_si512(n3, _mm512_set1_epi8(static_cast<char>(0xC0))),
+                               _mm512_set1_epi8(static_cast<char>(0x80))) >> 61;
+    const __mmask64 bad =
+        _mm512_cmpeq_epi8_mask(_mm512_and_si512(b, _mm512_set1_epi8(-2)), _mm512_set1_epi8(-64)) |
+        _mm512_cmpge_epu8_mask(b, _mm512_set1_epi8(static_cast<char>(0xF5))) |
+        _mm512_mask_cmplt_epu8_mask(_mm512_cmpeq_epi8_mask(b, _mm512_set1_epi8(-32)), n1, _mm512_set1_epi8(-96)) |
+        _mm512_mask_cmplt_epu8_mask(_mm512_cmpeq_epi8_mask(b, _mm512_set1_epi8(-16)), n1, _mm512_set1_epi8(-112)) |
+        _mm512_mask_cmpgt_epu8_mask(_mm512_cmpeq_epi8_mask(b, _mm512_set1_epi8(-12)), n1, _mm512_set1_epi8(-113));
+    if ((zeros | bad) != 0 || (expected ^ cont) != 0 || (expectedAfter & ~contAfter) != 0) return false;
+    const uint64_t lows = leads4 << 1 | c.lowCarry;
+    const uint64_t keep = ~cont | lows;
+    if constexpr (store) {
+        const __m512i n2 = load64(q + 2);
+        const bool beyondTwo = (leads3 | lows) != 0;
+        for (int h = 0; h < 2; ++h) {
+            const int shift = 32 * h;
+            const __m512i units = laneUnits64(halfOf(b, h), halfOf(n1, h), halfOf(n2, h), static_cast<__mmask32>(leads >> shift),
+                                              static_cast<__mmask32>(leads3 >> shift),
+                                              static_cast<__mmask32>(leads4 >> shift),
+                                              static_cast<__mmask32>(lows >> shift), beyondTwo);
+            compressUnits(c, _mm512_castsi512_si256(units), static_cast<uint32_t>(keep >> shift) & 0xFFFF);
+            compressUnits(c, _mm512_extracti64x4_epi64(units, 1), static_cast<uint32_t>(keep >> (shift + 16)) & 0xFFFF);
+        }
+    } else {
+        c.n += markedLanes(keep);
+    }
+    c.carry = static_cast<uint32_t>(expectedAfter);
+    c.lowCarry = static_cast<uint32_t>(leads4 >> 63);
+    c.q += 64;
+    return true;
+}
+
+// ---- The kernels: wide blocks while there is room for them, then blocks
+// of sixteen, then the rest of the last character.
+
+template <bool store>
+[[gnu::no_sanitize_address]] __attribute__((target("ssse3,sse4.1"))) void blocksSsse3(char16_t *dst, size_t &count,
+                                                                                     const uint8_t *&p, size_t limit) {
+    Cursor c{dst, count, p, 0, 0, _mm_setzero_si128()};
+    if (store) {
+        if (limit < 16) return;
+        if (c.n >= 8) c.tail = loadUnits(dst + c.n - 8);
+    }
+    while ((!store || c.n <= limit - 16) && staysInPage(c.q, 16 + blockReach) && block16<store>(c)) {
+    }
+    finish<store>(c, limit);
+    count = c.n;
+    p = c.q;
+}
+
+template <bool store>
+[[gnu::no_sanitize_address]] __attribute__((target("avx2,bmi,bmi2"))) void blocksAvx2(char16_t *dst, size_t &count,
+                                                                                    const uint8_t *&p, size_t limit) {
+    Cursor c{dst, count, p, 0, 0, _mm_setzero_si128()};
+    if (store) {
+        if (limit < 16) return;
+        if (c.n >= 8) c.tail = loadUnits(dst + c.n - 8);
+    }
+    while ((!store || c.n + 32 <= limit) && staysInPage(c.q, 32 + blockReach) && block32<store>(c)) {
+    }
+    while ((!store || c.n <= limit - 16) && staysInPage(c.q, 16 + blockReach) && block16<store>(c)) {
+    }
+    finish<store>(c, limit);
+    count = c.n;
+    p = c.q;
+}
+
+template <bool store>
+[[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"))) void blocksAvx512(
+    char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
+    Cursor c{dst, count, p, 0, 0, _mm_setzero_si128()};
+    if (store && limit < 16) return;
+    while ((!store || c.n + 64 <= limit) && staysInPage(c.q, 64 + blockReach) && block64<store>(c)) {
+    }
+    if (store && c.n >= 8) c.tail = loadUnits(dst + c.n - 8);
+    while ((!store || c.n <= limit - 16) && staysInPage(c.q, 16 + blockReach) && block16<store>(c)) {
+    }
+    finish<store>(c, limit);
+    count = c.n;
+    p = c.q;
+}
+
+__attribute__((target("ssse3,sse4.1"))) void convertSsse3(char16_t *dst, size_t &count, const uint8_t *&p,
+                                                         size_t limit) {
+    if (dst == nullptr) {
+        blocksSsse3<false>(dst, count, p, limit);
+    } else {
+        blocksSsse3<true>(dst, count, p, limit);
+    }
+}
+
+__attribute__((target("avx2,bmi,bmi2"))) void convertAvx2(char16_t *dst, size_t &count, const uint8_t *&p,
+                                                         size_t limit) {
+    if (dst == nullptr) {
+        blocksAvx2<false>(dst, count, p, limit);
+    } else {
+        blocksAvx2<true>(dst, count, p, limit);
+    }
+}
+
+__attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"))) void convertAvx512(char16_t *dst, size_t &count,
+                                                                                       const uint8_t *&p,
+                                                                                       size_t limit) {
+    if (dst == nullptr) {
+        blocksAvx512<false>(dst, count, p, limit);
+    } else {
+        blocksAvx512<true>(dst, count, p, limit);
+    }
+}
+
+}  // namespace
+
+void selectUtf16Kernels(Kernels &k, CpuLevel level) {
+    switch (level) {
+    case CpuLevel::sse2:
+        k.utf8ToUtf16 = convertSse2;
+        break;
+    case CpuLevel::ssse3:
+        k.utf8ToUtf16 = convertSsse3;
+        break;
+    case CpuLevel::avx2:
+        k.utf8ToUtf16 = convertAvx2;
+        break;
+    case CpuLevel::avx512:
+        k.utf8ToUtf16 = convertAvx512;
+        break;
+    }
+}
 
 }  // namespace qoru
