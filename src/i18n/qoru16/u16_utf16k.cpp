@@ -31,7 +31,10 @@
 #include "i18n/qoru16/u16_words.h"
 
 // GCC 12's AVX-512 headers use an undefined value (__Y) as the merge source
-// of their unmasked forms, which its own analysis reports.
+// of their unmasked forms, which its own analysis reports (clang has no
+// such warning, hence the first two lines).
+#pragma GCC diagnostic ignored "-Wpragmas"
+#pragma GCC diagnostic ignored "-Wunknown-warning-option"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 
 namespace qoru {
