@@ -354,24 +354,46 @@ halfOf(__m512i v, int h) {
     return h == 0 ? _mm512_castsi512_si256(v) : _mm512_extracti64x4_epi64(v, 1);
 }
 
-// The units of thirty-two lanes (one half of a block), masks per lane.
+// Thirty-two copies of each 16-bit constant, from memory as the bytes above.
+struct alignas(64) WordSplat {
+    uint16_t words[32];
+};
+
+template <uint16_t v>
+constexpr WordSplat makeWordSplat() {
+    WordSplat t{};
+    for (uint16_t &w : t.words) w = v;
+    return t;
+}
+
+template <uint16_t v>
+inline constexpr WordSplat wordSplat = makeWordSplat<v>();
+
+template <uint16_t v>
+[[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), always_inline)) inline __m512i
+splat16() {
+    return _mm512_load_si512(wordSplat<v>.words);
+}
+
+// The units of thirty-two lanes (one half of a block), masks per lane;
+// longest is the longest form present (2, 3, or 4 with low surrogates).
 [[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), always_inline)) inline __m512i laneUnits64(
     __m256i b32, __m256i n132, __m256i n232, __mmask32 leads, __mmask32 leads3, __mmask32 leads4, __mmask32 lows,
-    bool beyondTwo) {
+    int longest) {
     const __m512i b = _mm512_cvtepu8_epi16(b32);
-    const __m512i c1 = _mm512_and_si512(_mm512_cvtepu8_epi16(n132), _mm512_set1_epi16(0x3F));
-    const __m512i two = _mm512_and_si512(_mm512_or_si512(_mm512_slli_epi16(b, 6), c1), _mm512_set1_epi16(0x7FF));
+    const __m512i c1 = _mm512_and_si512(_mm512_cvtepu8_epi16(n132), splat16<0x3F>());
+    const __m512i two = _mm512_and_si512(_mm512_or_si512(_mm512_slli_epi16(b, 6), c1), splat16<0x7FF>());
     __m512i v = _mm512_mask_mov_epi16(b, leads, two);
-    if (!beyondTwo) return v;
-    const __m512i c2 = _mm512_and_si512(_mm512_cvtepu8_epi16(n232), _mm512_set1_epi16(0x3F));
+    if (longest == 2) return v;
+    const __m512i c2 = _mm512_and_si512(_mm512_cvtepu8_epi16(n232), splat16<0x3F>());
     const __m512i t = _mm512_or_si512(_mm512_slli_epi16(c1, 6), c2);
     v = _mm512_mask_mov_epi16(v, leads3, _mm512_or_si512(_mm512_slli_epi16(b, 12), t));
+    if (longest == 3) return v;
     const __m512i high = _mm512_add_epi16(
-        _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(b, _mm512_set1_epi16(7)), 8), _mm512_srli_epi16(t, 4)),
-        _mm512_set1_epi16(static_cast<short>(0xD7C0)));
+        _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(b, splat16<7>()), 8), _mm512_srli_epi16(t, 4)),
+        splat16<0xD7C0>());
     v = _mm512_mask_mov_epi16(v, leads4, high);
-    const __m512i low =
-        _mm512_or_si512(_mm512_and_si512(t, _mm512_set1_epi16(0x3FF)), _mm512_set1_epi16(static_cast<short>(0xDC00)));
+    const __m512i low = _mm512_or_si512(_mm512_and_si512(t, splat16<0x3FF>()), splat16<0xDC00>());
     return _mm512_mask_mov_epi16(v, lows, low);
 }
 
@@ -385,6 +407,28 @@ halfOf(__m512i v, int h) {
     c.n += kept;
 }
 
+// Sixty-four copies of each byte the blocks compare with, read from memory:
+// broadcasting them from a general register would cost a shuffle each.
+struct alignas(64) ByteSplat {
+    uint8_t bytes[64];
+};
+
+template <uint8_t v>
+constexpr ByteSplat makeByteSplat() {
+    ByteSplat t{};
+    for (uint8_t &b : t.bytes) b = v;
+    return t;
+}
+
+template <uint8_t v>
+inline constexpr ByteSplat byteSplat = makeByteSplat<v>();
+
+template <uint8_t v>
+[[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), always_inline)) inline __m512i
+splat() {
+    return _mm512_load_si512(byteSplat<v>.bytes);
+}
+
 template <bool store>
 [[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), always_inline)) inline bool
 block64(Cursor &c) {
@@ -395,44 +439,55 @@ block64(Cursor &c) {
     if (high == 0) {
         if (zeros != 0) return false;
         if constexpr (store) {
+            const __m512i w1 = _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(b, 1));
             _mm512_storeu_si512(c.dst + c.n, _mm512_cvtepu8_epi16(_mm512_castsi512_si256(b)));
-            _mm512_storeu_si512(c.dst + c.n + 32, _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(b, 1)));
+            _mm512_storeu_si512(c.dst + c.n + 32, w1);
+            c.tail = _mm512_extracti32x4_epi32(w1, 3);
         }
         c.n += 64;
         c.q += 64;
         return true;
     }
-    const __m512i n1 = load64(q + 1), n3 = load64(q + 3);
-    const uint64_t leads = _mm512_cmpge_epu8_mask(b, _mm512_set1_epi8(static_cast<char>(0xC0)));
-    const uint64_t leads3 = _mm512_cmpge_epu8_mask(b, _mm512_set1_epi8(static_cast<char>(0xE0)));
-    const uint64_t leads4 = _mm512_cmpge_epu8_mask(b, _mm512_set1_epi8(static_cast<char>(0xF0)));
+    if (store && c.n < 8) return false;
+    const __m512i n1 = load64(q + 1);
+    const uint64_t leads = _mm512_cmpge_epu8_mask(b, splat<0xC0>());
+    const uint64_t leads3 = _mm512_cmpge_epu8_mask(b, splat<0xE0>());
+    uint64_t leads4 = 0;
+    uint64_t bad = zeros | (leads & ~_mm512_cmpge_epu8_mask(b, splat<0xC2>()));
+    // The checks of the longer forms only where they occur.
+    if (leads3 != 0) {
+        bad |= _mm512_mask_cmplt_epu8_mask(_mm512_cmpeq_epi8_mask(b, splat<0xE0>()), n1, splat<0xA0>());
+        leads4 = _mm512_cmpge_epu8_mask(b, splat<0xF0>());
+        if (leads4 != 0) {
+            bad |= _mm512_cmpge_epu8_mask(b, splat<0xF5>()) |
+                   _mm512_mask_cmplt_epu8_mask(_mm512_cmpeq_epi8_mask(b, splat<0xF0>()), n1, splat<0x90>()) |
+                   _mm512_mask_cmpgt_epu8_mask(_mm512_cmpeq_epi8_mask(b, splat<0xF4>()), n1, splat<0x8F>());
+        }
+    }
     const uint64_t cont = high & ~leads;
     const uint64_t expected = c.carry | leads << 1 | leads3 << 2 | leads4 << 3;
+    if (bad != 0 || expected != cont) return false;
     const uint64_t expectedAfter = leads >> 63 | leads3 >> 62 | leads4 >> 61;
-    const uint64_t contAfter =
-        _mm512_cmpeq_epi8_mask(_mm512_and_si512(n3, _mm512_set1_epi8(static_cast<char>(0xC0))),
-                               _mm512_set1_epi8(static_cast<char>(0x80))) >> 61;
-    const __mmask64 bad =
-        _mm512_cmpeq_epi8_mask(_mm512_and_si512(b, _mm512_set1_epi8(-2)), _mm512_set1_epi8(-64)) |
-        _mm512_cmpge_epu8_mask(b, _mm512_set1_epi8(static_cast<char>(0xF5))) |
-        _mm512_mask_cmplt_epu8_mask(_mm512_cmpeq_epi8_mask(b, _mm512_set1_epi8(-32)), n1, _mm512_set1_epi8(-96)) |
-        _mm512_mask_cmplt_epu8_mask(_mm512_cmpeq_epi8_mask(b, _mm512_set1_epi8(-16)), n1, _mm512_set1_epi8(-112)) |
-        _mm512_mask_cmpgt_epu8_mask(_mm512_cmpeq_epi8_mask(b, _mm512_set1_epi8(-12)), n1, _mm512_set1_epi8(-113));
-    if ((zeros | bad) != 0 || (expected ^ cont) != 0 || (expectedAfter & ~contAfter) != 0) return false;
+    for (uint32_t i = 0; i < blockReach; ++i)
+        if (((expectedAfter >> i) & 1) != 0 && !isTrail(q[64 + i])) return false;
     const uint64_t lows = leads4 << 1 | c.lowCarry;
     const uint64_t keep = ~cont | lows;
     if constexpr (store) {
         const __m512i n2 = load64(q + 2);
-        const bool beyondTwo = (leads3 | lows) != 0;
+        const int longest = (leads4 | lows) != 0 ? 4 : leads3 != 0 ? 3 : 2;
+        // The units go through memory: reading eight lanes back costs a load
+        // where taking them from the register would cost a shuffle.
+        alignas(64) char16_t lanes[64];
         for (int h = 0; h < 2; ++h) {
             const int shift = 32 * h;
-            const __m512i units = laneUnits64(halfOf(b, h), halfOf(n1, h), halfOf(n2, h), static_cast<__mmask32>(leads >> shift),
-                                              static_cast<__mmask32>(leads3 >> shift),
-                                              static_cast<__mmask32>(leads4 >> shift),
-                                              static_cast<__mmask32>(lows >> shift), beyondTwo);
-            compressUnits(c, _mm512_castsi512_si256(units), static_cast<uint32_t>(keep >> shift) & 0xFFFF);
-            compressUnits(c, _mm512_extracti64x4_epi64(units, 1), static_cast<uint32_t>(keep >> (shift + 16)) & 0xFFFF);
+            _mm512_store_si512(lanes + shift,
+                               laneUnits64(halfOf(b, h), halfOf(n1, h), halfOf(n2, h), static_cast<__mmask32>(leads >> shift),
+                                           static_cast<__mmask32>(leads3 >> shift),
+                                           static_cast<__mmask32>(leads4 >> shift),
+                                           static_cast<__mmask32>(lows >> shift), longest));
         }
+        for (int g = 0; g < 64; g += 8)
+            packUnits(c, _mm_load_si128(reinterpret_cast<const __m128i *>(lanes + g)), static_cast<uint32_t>(keep >> g) & 0xFF);
     } else {
         c.n += markedLanes(keep);
     }
@@ -481,10 +536,12 @@ template <bool store>
 [[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"))) void blocksAvx512(
     char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
     Cursor c{dst, count, p, 0, 0, _mm_setzero_si128()};
-    if (store && limit < 16) return;
+    if (store) {
+        if (limit < 16) return;
+        if (c.n >= 8) c.tail = loadUnits(dst + c.n - 8);
+    }
     while ((!store || c.n + 64 <= limit) && staysInPage(c.q, 64 + blockReach) && block64<store>(c)) {
     }
-    if (store && c.n >= 8) c.tail = loadUnits(dst + c.n - 8);
     while ((!store || c.n <= limit - 16) && staysInPage(c.q, 16 + blockReach) && block16<store>(c)) {
     }
     finish<store>(c, limit);
