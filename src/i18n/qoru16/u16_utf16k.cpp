@@ -245,6 +245,47 @@ inline uint32_t markedLanes(uint64_t m) {
     return total;
 }
 
+// Copies of each byte the wide blocks compare with, read from memory:
+// broadcasting them from a general register would cost a shuffle each.
+struct alignas(64) ByteSplat {
+    uint8_t bytes[64];
+};
+
+template <uint8_t v>
+constexpr ByteSplat makeByteSplat() {
+    ByteSplat t{};
+    for (uint8_t &b : t.bytes) b = v;
+    return t;
+}
+
+template <uint8_t v>
+inline constexpr ByteSplat byteSplat = makeByteSplat<v>();
+
+// Thirty-two copies of each 16-bit constant, the same way.
+struct alignas(64) WordSplat {
+    uint16_t words[32];
+};
+
+template <uint16_t v>
+constexpr WordSplat makeWordSplat() {
+    WordSplat t{};
+    for (uint16_t &w : t.words) w = v;
+    return t;
+}
+
+template <uint16_t v>
+inline constexpr WordSplat wordSplat = makeWordSplat<v>();
+
+template <uint8_t v>
+[[gnu::no_sanitize_address]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i splat32() {
+    return _mm256_load_si256(reinterpret_cast<const __m256i *>(byteSplat<v>.bytes));
+}
+
+template <uint16_t v>
+[[gnu::no_sanitize_address]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i splat16x16() {
+    return _mm256_load_si256(reinterpret_cast<const __m256i *>(wordSplat<v>.words));
+}
+
 // ---- AVX2: one block of thirty-two bytes.
 
 [[gnu::no_sanitize_address]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i load32(const uint8_t *p) {
@@ -252,28 +293,28 @@ inline uint32_t markedLanes(uint64_t m) {
 }
 
 [[gnu::no_sanitize_address]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i bytesAtLeast32(__m256i b,
-                                                                                                                 uint8_t floor) {
-    return _mm256_cmpeq_epi8(_mm256_max_epu8(b, _mm256_set1_epi8(static_cast<char>(floor))), b);
+                                                                                                                 __m256i floor) {
+    return _mm256_cmpeq_epi8(_mm256_max_epu8(b, floor), b);
 }
 
-// laneUnits for sixteen lanes.
+// laneUnits for sixteen lanes; longest as for laneUnits64 below.
 [[gnu::no_sanitize_address]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i laneUnits32(
-    __m128i b16, __m128i n116, __m128i n216, __m128i lows16, bool beyondTwo) {
+    __m128i b16, __m128i n116, __m128i n216, __m128i lows16, int longest) {
     const __m256i b = _mm256_cvtepu8_epi16(b16);
-    const __m256i c1 = _mm256_and_si256(_mm256_cvtepu8_epi16(n116), _mm256_set1_epi16(0x3F));
-    const __m256i two = _mm256_and_si256(_mm256_or_si256(_mm256_slli_epi16(b, 6), c1), _mm256_set1_epi16(0x7FF));
-    __m256i v = _mm256_blendv_epi8(b, two, _mm256_cmpgt_epi16(b, _mm256_set1_epi16(0xBF)));
-    if (!beyondTwo) return v;
-    const __m256i c2 = _mm256_and_si256(_mm256_cvtepu8_epi16(n216), _mm256_set1_epi16(0x3F));
+    const __m256i c1 = _mm256_and_si256(_mm256_cvtepu8_epi16(n116), splat16x16<0x3F>());
+    const __m256i two = _mm256_and_si256(_mm256_or_si256(_mm256_slli_epi16(b, 6), c1), splat16x16<0x7FF>());
+    __m256i v = _mm256_blendv_epi8(b, two, _mm256_cmpgt_epi16(b, splat16x16<0xBF>()));
+    if (longest == 2) return v;
+    const __m256i c2 = _mm256_and_si256(_mm256_cvtepu8_epi16(n216), splat16x16<0x3F>());
     const __m256i t = _mm256_or_si256(_mm256_slli_epi16(c1, 6), c2);
     const __m256i three = _mm256_or_si256(_mm256_slli_epi16(b, 12), t);
-    v = _mm256_blendv_epi8(v, three, _mm256_cmpgt_epi16(b, _mm256_set1_epi16(0xDF)));
+    v = _mm256_blendv_epi8(v, three, _mm256_cmpgt_epi16(b, splat16x16<0xDF>()));
+    if (longest == 3) return v;
     const __m256i high = _mm256_add_epi16(
-        _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(b, _mm256_set1_epi16(7)), 8), _mm256_srli_epi16(t, 4)),
-        _mm256_set1_epi16(static_cast<short>(0xD7C0)));
-    v = _mm256_blendv_epi8(v, high, _mm256_cmpgt_epi16(b, _mm256_set1_epi16(0xEF)));
-    const __m256i low =
-        _mm256_or_si256(_mm256_and_si256(t, _mm256_set1_epi16(0x3FF)), _mm256_set1_epi16(static_cast<short>(0xDC00)));
+        _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(b, splat16x16<7>()), 8), _mm256_srli_epi16(t, 4)),
+        splat16x16<0xD7C0>());
+    v = _mm256_blendv_epi8(v, high, _mm256_cmpgt_epi16(b, splat16x16<0xEF>()));
+    const __m256i low = _mm256_or_si256(_mm256_and_si256(t, splat16x16<0x3FF>()), splat16x16<0xDC00>());
     return _mm256_blendv_epi8(v, low, _mm256_cvtepi8_epi16(lows16));
 }
 
@@ -296,38 +337,44 @@ template <bool store>
         return true;
     }
     if (store && c.n < 8) return false;
-    const __m256i n1 = load32(q + 1), n2 = load32(q + 2), n3 = load32(q + 3);
-    const __m256i lead4 = bytesAtLeast32(b, 0xF0);
-    const uint64_t leads = static_cast<uint32_t>(_mm256_movemask_epi8(bytesAtLeast32(b, 0xC0)));
-    const uint64_t leads3 = static_cast<uint32_t>(_mm256_movemask_epi8(bytesAtLeast32(b, 0xE0)));
+    const __m256i n1 = load32(q + 1);
+    const __m256i lead4 = bytesAtLeast32(b, splat32<0xF0>());
+    const uint64_t leads = static_cast<uint32_t>(_mm256_movemask_epi8(bytesAtLeast32(b, splat32<0xC0>())));
+    const uint64_t leads3 = static_cast<uint32_t>(_mm256_movemask_epi8(bytesAtLeast32(b, splat32<0xE0>())));
     const uint64_t leads4 = static_cast<uint32_t>(_mm256_movemask_epi8(lead4));
+    __m256i bad = _mm256_cmpeq_epi8(_mm256_and_si256(b, splat32<0xFE>()), splat32<0xC0>());
+    // The checks of the longer forms only where they occur.
+    if (leads3 != 0) {
+        bad = _mm256_or_si256(bad, _mm256_and_si256(_mm256_cmpeq_epi8(b, splat32<0xE0>()),
+                                                    _mm256_cmpgt_epi8(splat32<0xA0>(), n1)));
+        if (leads4 != 0) {
+            const __m256i overlong4 =
+                _mm256_and_si256(_mm256_cmpeq_epi8(b, splat32<0xF0>()), _mm256_cmpgt_epi8(splat32<0x90>(), n1));
+            const __m256i beyond =
+                _mm256_and_si256(_mm256_cmpeq_epi8(b, splat32<0xF4>()), _mm256_cmpgt_epi8(n1, splat32<0x8F>()));
+            bad = _mm256_or_si256(_mm256_or_si256(bad, bytesAtLeast32(b, splat32<0xF5>())),
+                                  _mm256_or_si256(overlong4, beyond));
+        }
+    }
     const uint64_t cont = high & ~leads;
     const uint64_t expected = c.carry | leads << 1 | leads3 << 2 | leads4 << 3;
-    const __m256i contAfter = _mm256_cmpgt_epi8(_mm256_set1_epi8(-64), n3);
-    const uint64_t contAll = cont | uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(contAfter)) & 0xE0000000u} << 3;
-    const __m256i badLead = _mm256_or_si256(
-        _mm256_cmpeq_epi8(_mm256_and_si256(b, _mm256_set1_epi8(-2)), _mm256_set1_epi8(-64)), bytesAtLeast32(b, 0xF5));
-    const __m256i overlong3 =
-        _mm256_and_si256(_mm256_cmpeq_epi8(b, _mm256_set1_epi8(-32)), _mm256_cmpgt_epi8(_mm256_set1_epi8(-96), n1));
-    const __m256i overlong4 =
-        _mm256_and_si256(_mm256_cmpeq_epi8(b, _mm256_set1_epi8(-16)), _mm256_cmpgt_epi8(_mm256_set1_epi8(-112), n1));
-    const __m256i beyond =
-        _mm256_and_si256(_mm256_cmpeq_epi8(b, _mm256_set1_epi8(-12)), _mm256_cmpgt_epi8(n1, _mm256_set1_epi8(-113)));
-    const __m256i bad = _mm256_or_si256(_mm256_or_si256(badLead, overlong3), _mm256_or_si256(overlong4, beyond));
-    if ((zeros | static_cast<uint32_t>(_mm256_movemask_epi8(bad))) != 0 ||
-        ((expected ^ contAll) & (0xFFFFFFFFu | expected)) != 0)
+    if ((zeros | static_cast<uint32_t>(_mm256_movemask_epi8(bad))) != 0 || static_cast<uint32_t>(expected) != cont)
         return false;
+    const uint32_t expectedAfter = static_cast<uint32_t>(expected >> 32);
+    for (uint32_t i = 0; i < blockReach; ++i)
+        if (((expectedAfter >> i) & 1) != 0 && !isTrail(q[32 + i])) return false;
     const uint32_t lows = static_cast<uint32_t>(leads4 << 1 | c.lowCarry);
     const uint32_t keep = ~static_cast<uint32_t>(cont) | lows;
     if constexpr (store) {
-        const bool beyondTwo = (leads3 | lows) != 0;
+        const __m256i n2 = load32(q + 2);
+        const int longest = (leads4 | lows) != 0 ? 4 : leads3 != 0 ? 3 : 2;
         const __m128i lead4Low = _mm256_castsi256_si128(lead4), lead4High = _mm256_extracti128_si256(lead4, 1);
         const __m256i units0 = laneUnits32(
             _mm256_castsi256_si128(b), _mm256_castsi256_si128(n1), _mm256_castsi256_si128(n2),
-            _mm_or_si128(_mm_slli_si128(lead4Low, 1), _mm_cvtsi32_si128(static_cast<int>(c.lowCarry * 0xFF))), beyondTwo);
+            _mm_or_si128(_mm_slli_si128(lead4Low, 1), _mm_cvtsi32_si128(static_cast<int>(c.lowCarry * 0xFF))), longest);
         const __m256i units1 =
             laneUnits32(_mm256_extracti128_si256(b, 1), _mm256_extracti128_si256(n1, 1), _mm256_extracti128_si256(n2, 1),
-                        _mm_alignr_epi8(lead4High, lead4Low, 15), beyondTwo);
+                        _mm_alignr_epi8(lead4High, lead4Low, 15), longest);
         packUnits(c, _mm256_castsi256_si128(units0), keep & 0xFF);
         packUnits(c, _mm256_extracti128_si256(units0, 1), (keep >> 8) & 0xFF);
         packUnits(c, _mm256_castsi256_si128(units1), (keep >> 16) & 0xFF);
@@ -335,7 +382,7 @@ template <bool store>
     } else {
         c.n += markedLanes(keep);
     }
-    c.carry = static_cast<uint32_t>(expected >> 32);
+    c.carry = expectedAfter;
     c.lowCarry = static_cast<uint32_t>(leads4 >> 31);
     c.q += 32;
     return true;
@@ -353,21 +400,6 @@ load64(const uint8_t *p) {
 halfOf(__m512i v, int h) {
     return h == 0 ? _mm512_castsi512_si256(v) : _mm512_extracti64x4_epi64(v, 1);
 }
-
-// Thirty-two copies of each 16-bit constant, from memory as the bytes above.
-struct alignas(64) WordSplat {
-    uint16_t words[32];
-};
-
-template <uint16_t v>
-constexpr WordSplat makeWordSplat() {
-    WordSplat t{};
-    for (uint16_t &w : t.words) w = v;
-    return t;
-}
-
-template <uint16_t v>
-inline constexpr WordSplat wordSplat = makeWordSplat<v>();
 
 template <uint16_t v>
 [[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), always_inline)) inline __m512i
@@ -406,22 +438,6 @@ splat16() {
     _mm256_mask_storeu_epi16(c.dst + c.n, static_cast<__mmask16>((1u << kept) - 1), _mm512_cvtepi32_epi16(packed));
     c.n += kept;
 }
-
-// Sixty-four copies of each byte the blocks compare with, read from memory:
-// broadcasting them from a general register would cost a shuffle each.
-struct alignas(64) ByteSplat {
-    uint8_t bytes[64];
-};
-
-template <uint8_t v>
-constexpr ByteSplat makeByteSplat() {
-    ByteSplat t{};
-    for (uint8_t &b : t.bytes) b = v;
-    return t;
-}
-
-template <uint8_t v>
-inline constexpr ByteSplat byteSplat = makeByteSplat<v>();
 
 template <uint8_t v>
 [[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), always_inline)) inline __m512i
