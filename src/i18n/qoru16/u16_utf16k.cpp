@@ -137,18 +137,20 @@ struct Cursor {
 
 // The unit each of eight lanes gives: b, n1, n2 are the bytes at the lane,
 // one after and two after (low eight bytes used); lows marks the lanes of low
-// surrogates (as bytes).
-[[gnu::no_sanitize_address]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline __m128i laneUnits(__m128i b8, __m128i n18, __m128i n28,
-                                                                                 __m128i lows8, bool beyondTwo) {
+// surrogates (as bytes); longest is the longest form present (2, 3, or 4
+// with low surrogates).
+[[gnu::no_sanitize_address]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline __m128i laneUnits(
+    __m128i b8, __m128i n18, __m128i n28, __m128i lows8, int longest) {
     const __m128i b = _mm_cvtepu8_epi16(b8);
     const __m128i c1 = _mm_and_si128(_mm_cvtepu8_epi16(n18), _mm_set1_epi16(0x3F));
     const __m128i two = _mm_and_si128(_mm_or_si128(_mm_slli_epi16(b, 6), c1), _mm_set1_epi16(0x7FF));
     __m128i v = _mm_blendv_epi8(b, two, _mm_cmpgt_epi16(b, _mm_set1_epi16(0xBF)));
-    if (!beyondTwo) return v;
+    if (longest == 2) return v;
     const __m128i c2 = _mm_and_si128(_mm_cvtepu8_epi16(n28), _mm_set1_epi16(0x3F));
     const __m128i t = _mm_or_si128(_mm_slli_epi16(c1, 6), c2);
     const __m128i three = _mm_or_si128(_mm_slli_epi16(b, 12), t);
     v = _mm_blendv_epi8(v, three, _mm_cmpgt_epi16(b, _mm_set1_epi16(0xDF)));
+    if (longest == 3) return v;
     const __m128i high = _mm_add_epi16(
         _mm_or_si128(_mm_slli_epi16(_mm_and_si128(b, _mm_set1_epi16(7)), 8), _mm_srli_epi16(t, 4)),
         _mm_set1_epi16(static_cast<short>(0xD7C0)));
@@ -188,37 +190,43 @@ template <bool store>
         return true;
     }
     if (store && c.n < 8) return false;
-    const __m128i n1 = loadUnaligned(q + 1), n2 = loadUnaligned(q + 2), n3 = loadUnaligned(q + 3);
+    const __m128i n1 = loadUnaligned(q + 1);
     const __m128i lead4 = bytesAtLeast(b, 0xF0);
     const uint32_t leads = static_cast<uint32_t>(_mm_movemask_epi8(bytesAtLeast(b, 0xC0)));
     const uint32_t leads3 = static_cast<uint32_t>(_mm_movemask_epi8(bytesAtLeast(b, 0xE0)));
     const uint32_t leads4 = static_cast<uint32_t>(_mm_movemask_epi8(lead4));
+    __m128i bad = _mm_cmpeq_epi8(_mm_and_si128(b, _mm_set1_epi8(-2)), _mm_set1_epi8(-64));
+    // The checks of the longer forms only where they occur.
+    if (leads3 != 0) {
+        bad = _mm_or_si128(bad, _mm_and_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(-32)), _mm_cmplt_epi8(n1, _mm_set1_epi8(-96))));
+        if (leads4 != 0) {
+            const __m128i overlong4 =
+                _mm_and_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(-16)), _mm_cmplt_epi8(n1, _mm_set1_epi8(-112)));
+            const __m128i beyond =
+                _mm_and_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(-12)), _mm_cmpgt_epi8(n1, _mm_set1_epi8(-113)));
+            bad = _mm_or_si128(_mm_or_si128(bad, bytesAtLeast(b, 0xF5)), _mm_or_si128(overlong4, beyond));
+        }
+    }
     const uint32_t cont = high & ~leads;
     const uint32_t expected = c.carry | leads << 1 | leads3 << 2 | leads4 << 3;
-    const __m128i contAfter = _mm_cmplt_epi8(n3, _mm_set1_epi8(-64));
-    const uint32_t contAll = cont | (static_cast<uint32_t>(_mm_movemask_epi8(contAfter)) & 0xE000) << 3;
-    const __m128i badLead = _mm_or_si128(_mm_cmpeq_epi8(_mm_and_si128(b, _mm_set1_epi8(-2)), _mm_set1_epi8(-64)),
-                                         bytesAtLeast(b, 0xF5));
-    const __m128i overlong3 = _mm_and_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(-32)), _mm_cmplt_epi8(n1, _mm_set1_epi8(-96)));
-    const __m128i overlong4 = _mm_and_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(-16)), _mm_cmplt_epi8(n1, _mm_set1_epi8(-112)));
-    const __m128i beyond = _mm_and_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(-12)), _mm_cmpgt_epi8(n1, _mm_set1_epi8(-113)));
-    const __m128i bad = _mm_or_si128(_mm_or_si128(badLead, overlong3), _mm_or_si128(overlong4, beyond));
-    if ((zeros | static_cast<uint32_t>(_mm_movemask_epi8(bad))) != 0 ||
-        ((expected ^ contAll) & (0xFFFF | expected)) != 0)
-        return false;
+    if ((zeros | static_cast<uint32_t>(_mm_movemask_epi8(bad))) != 0 || (expected & 0xFFFF) != cont) return false;
+    const uint32_t expectedAfter = expected >> 16;
+    for (uint32_t i = 0; i < blockReach; ++i)
+        if (((expectedAfter >> i) & 1) != 0 && !isTrail(q[16 + i])) return false;
     const uint32_t lows = (leads4 << 1 | c.lowCarry) & 0xFFFF;
     const uint32_t keep = (~cont & 0xFFFF) | lows;
     if constexpr (store) {
-        const bool beyondTwo = (leads3 | lows) != 0;
+        const __m128i n2 = loadUnaligned(q + 2);
+        const int longest = (leads4 | lows) != 0 ? 4 : leads3 != 0 ? 3 : 2;
         const __m128i lowBytes = _mm_or_si128(_mm_slli_si128(lead4, 1), _mm_cvtsi32_si128(static_cast<int>(c.lowCarry * 0xFF)));
-        packUnits(c, laneUnits(b, n1, n2, lowBytes, beyondTwo), keep & 0xFF);
+        packUnits(c, laneUnits(b, n1, n2, lowBytes, longest), keep & 0xFF);
         packUnits(c, laneUnits(_mm_srli_si128(b, 8), _mm_srli_si128(n1, 8), _mm_srli_si128(n2, 8),
-                               _mm_srli_si128(lowBytes, 8), beyondTwo),
+                               _mm_srli_si128(lowBytes, 8), longest),
                   keep >> 8);
     } else {
         c.n += packTables.marked[keep & 0xFF] + packTables.marked[keep >> 8];
     }
-    c.carry = expected >> 16;
+    c.carry = expectedAfter;
     c.lowCarry = leads4 >> 15;
     c.q += 16;
     return true;
