@@ -2,8 +2,9 @@
 //
 // sse2: ASCII sixteen bytes at a time, two- and three-byte forms one by one.
 //
-// ssse3 and up: blocks of sixteen bytes (thirty-two with AVX2 and AVX-512),
-// validated and converted in one pass, four-byte forms included. Every lane
+// ssse3 and up: blocks of sixteen bytes (thirty-two with AVX2, sixty-four
+// with AVX-512), validated and converted in one pass, four-byte forms
+// included; the last blocks before the limit are of sixteen. Every lane
 // computes the unit its byte would give as the lead of a character (a
 // four-byte lead gives the high surrogate, the byte after it the low one);
 // the lanes of leads and low surrogates are then packed eight at a time with
@@ -13,7 +14,10 @@
 // Packed units are stored so that each store ends at the last unit written:
 // the eight units before the end are kept in a register (the tail) and
 // shifted down as new units arrive, so nothing past the units converted is
-// ever written and the array beyond them stays as the caller left it.
+// ever written and the array beyond them stays as the caller left it. The
+// tail starts from the eight units stored last, so a block that is not all
+// ASCII waits until eight units are stored: a string's first characters take
+// the careful path.
 //
 // A block is validated from bitmasks of its bytes: the continuation bytes
 // must be exactly those the leads before them expect (one after a lead of
@@ -396,8 +400,7 @@ template <bool store>
     return true;
 }
 
-// ---- AVX-512: one block of sixty-four bytes; masked stores write exactly
-// the units converted.
+// ---- AVX-512: one block of sixty-four bytes.
 
 [[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), always_inline)) inline __m512i
 load64(const uint8_t *p) {
@@ -435,16 +438,6 @@ splat16() {
     v = _mm512_mask_mov_epi16(v, leads4, high);
     const __m512i low = _mm512_or_si512(_mm512_and_si512(t, splat16<0x3FF>()), splat16<0xDC00>());
     return _mm512_mask_mov_epi16(v, lows, low);
-}
-
-// Stores the units of the sixteen lanes marked in keep after dst[n).
-[[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), always_inline)) inline void compressUnits(Cursor &c,
-                                                                                                            __m256i units,
-                                                                                                            uint32_t keep) {
-    const __m512i packed = _mm512_maskz_compress_epi32(static_cast<__mmask16>(keep), _mm512_cvtepu16_epi32(units));
-    const uint32_t kept = packTables.marked[keep & 0xFF] + packTables.marked[keep >> 8];
-    _mm256_mask_storeu_epi16(c.dst + c.n, static_cast<__mmask16>((1u << kept) - 1), _mm512_cvtepi32_epi16(packed));
-    c.n += kept;
 }
 
 template <uint8_t v>
