@@ -491,17 +491,16 @@ block64(Cursor &c) {
     const uint64_t keep = ~cont | lows;
     if constexpr (store) {
         const __m512i n2 = load64(q + 2);
-        const int longest = (leads4 | lows) != 0 ? 4 : leads3 != 0 ? 3 : 2;
         // The units go through memory: reading eight lanes back costs a load
         // where taking them from the register would cost a shuffle.
         alignas(64) char16_t lanes[64];
         for (int h = 0; h < 2; ++h) {
             const int shift = 32 * h;
+            const auto half = [shift](uint64_t m) { return static_cast<__mmask32>(m >> shift); };
+            const int longest = half(leads4 | lows) != 0 ? 4 : half(leads3) != 0 ? 3 : 2;
             _mm512_store_si512(lanes + shift,
-                               laneUnits64(halfOf(b, h), halfOf(n1, h), halfOf(n2, h), static_cast<__mmask32>(leads >> shift),
-                                           static_cast<__mmask32>(leads3 >> shift),
-                                           static_cast<__mmask32>(leads4 >> shift),
-                                           static_cast<__mmask32>(lows >> shift), longest));
+                               laneUnits64(halfOf(b, h), halfOf(n1, h), halfOf(n2, h), half(leads), half(leads3),
+                                           half(leads4), half(lows), longest));
         }
         for (int g = 0; g < 64; g += 8)
             packUnits(c, _mm_load_si128(reinterpret_cast<const __m128i *>(lanes + g)), static_cast<uint32_t>(keep >> g) & 0xFF);
