@@ -513,6 +513,34 @@ block64(Cursor &c) {
     return true;
 }
 
+// A block whose reads would cross into the next page, read from a copy: the
+// two aligned chunks of the page before the page's end, and the two after it
+// when the string goes on into the next page (no terminator from c.q to the
+// page's end), zeros otherwise. Every read is aligned and within a page that
+// holds a byte of the string.
+template <bool store>
+[[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), always_inline)) inline bool
+blockAcrossPages(Cursor &c) {
+    const uintptr_t pageEnd = (reinterpret_cast<uintptr_t>(c.q) | (pageSize - 1)) + 1;
+    const auto *base = reinterpret_cast<const uint8_t *>(pageEnd - 2 * 64);
+    const size_t offset = static_cast<size_t>(c.q - base);
+    alignas(64) uint8_t bytes[4 * 64];
+    const __m512i chunk0 = _mm512_load_si512(base), chunk1 = _mm512_load_si512(base + 64);
+    _mm512_store_si512(bytes, chunk0);
+    _mm512_store_si512(bytes + 64, chunk1);
+    const uint64_t zeros0 = _mm512_testn_epi8_mask(chunk0, chunk0), zeros1 = _mm512_testn_epi8_mask(chunk1, chunk1);
+    const bool ends = offset < 64 ? ((zeros0 >> offset) | zeros1) != 0 : (zeros1 >> (offset - 64)) != 0;
+    const __m512i zero = _mm512_setzero_si512();
+    _mm512_store_si512(bytes + 128, ends ? zero : _mm512_load_si512(base + 128));
+    _mm512_store_si512(bytes + 192, ends ? zero : _mm512_load_si512(base + 192));
+    Cursor copy = c;
+    copy.q = bytes + offset;
+    if (!block64<store>(copy)) return false;
+    copy.q = c.q + 64;
+    c = copy;
+    return true;
+}
+
 // ---- The kernels: wide blocks while there is room for them, then blocks
 // of sixteen, then the rest of the last character.
 
@@ -556,7 +584,8 @@ template <bool store>
         if (limit < 16) return;
         if (c.n >= 8) c.tail = loadUnits(dst + c.n - 8);
     }
-    while ((!store || c.n + 64 <= limit) && staysInPage(c.q, 64 + blockReach) && block64<store>(c)) {
+    while ((!store || c.n + 64 <= limit) &&
+           (staysInPage(c.q, 64 + blockReach) ? block64<store>(c) : blockAcrossPages<store>(c))) {
     }
     while ((!store || c.n <= limit - 16) && staysInPage(c.q, 16 + blockReach) && block16<store>(c)) {
     }
