@@ -150,6 +150,8 @@ std::string kernelText(UnitSource &rnd) {
 // terminator that ends right before an unreadable page. Whole conversions of the same text agree too.
 TEST(Convert, KernelsMatchTheReference) {
     qoru_test::GuardPage guard;
+    std::vector<char> pages(3 * 4096);
+    char *pageEnd = reinterpret_cast<char *>((reinterpret_cast<uintptr_t>(pages.data()) | 4095) + 1 + 4096);
     for (int32_t level = 0; level < qoru::cpuLevelCount; ++level) {
         const qoru::Kernels *k = qoru::kernelsFor(static_cast<qoru::CpuLevel>(level));
         if (k == nullptr) GTEST_SKIP() << "the CPU lacks level " << level << " and those above it";
@@ -157,7 +159,8 @@ TEST(Convert, KernelsMatchTheReference) {
         for (int it = 0; it < 3000; ++it) {
             SCOPED_TRACE(testing::Message() << "level " << level << " case " << it);
             const std::string text = kernelText(rnd);
-            char *src = rnd.chance(30) ? guard.tail<char>(text.size() + 1) : guard.end() - 1024 + rnd.below(64);
+            // Ending right before the unreadable page, or anywhere across the end of a page.
+            char *src = rnd.chance(30) ? guard.tail<char>(text.size() + 1) : pageEnd - rnd.below(text.size() + 1);
             memcpy(src, text.c_str(), text.size() + 1);
             const size_t start = rnd.below(20), limit = start + rnd.below(text.size() + 40);
             std::vector<charU16> ours(limit + 80, canary), ref(limit + 80, canary);

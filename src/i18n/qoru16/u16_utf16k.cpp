@@ -136,6 +136,32 @@ inline constexpr size_t blockReach = 3;
     return (((word & 0xC0C0C0C0u) ^ 0x80808080u) & wanted) == 0;
 }
 
+// Bytes around the end of q's page for a block that would read across it:
+// the 128 bytes before the page's end, and the 128 after it when the string
+// goes on into the next page (no terminator from q to the page's end), zeros
+// otherwise. Every read is aligned and within a page that holds a byte of the
+// string. Returns where q's copy is.
+inline constexpr size_t acrossBytes = 256;
+
+[[gnu::no_sanitize_address]] inline const uint8_t *copyAcrossPage(const uint8_t *q, uint8_t *bytes) {
+    constexpr size_t half = acrossBytes / 2;
+    const auto *base = reinterpret_cast<const uint8_t *>(((reinterpret_cast<uintptr_t>(q) | (pageSize - 1)) + 1) - half);
+    const size_t offset = static_cast<size_t>(q - base);
+    const __m128i zero = _mm_setzero_si128();
+    bool ends = false;
+    for (size_t k = 0; k < half; k += blockBytes) {
+        const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i *>(base + k));
+        _mm_store_si128(reinterpret_cast<__m128i *>(bytes + k), v);
+        const uint32_t zeros = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)));
+        if (k + blockBytes > offset) ends = ends || (zeros >> (offset > k ? offset - k : 0)) != 0;
+    }
+    for (size_t k = half; k < acrossBytes; k += blockBytes) {
+        const __m128i v = ends ? zero : _mm_load_si128(reinterpret_cast<const __m128i *>(base + k));
+        _mm_store_si128(reinterpret_cast<__m128i *>(bytes + k), v);
+    }
+    return bytes + offset;
+}
+
 struct Cursor {
     char16_t *dst;
     size_t n;           // units converted
@@ -528,28 +554,36 @@ block64(Cursor &c) {
     return true;
 }
 
-// A block whose reads would cross into the next page, read from a copy: the
-// two aligned chunks of the page before the page's end, and the two after it
-// when the string goes on into the next page (no terminator from c.q to the
-// page's end), zeros otherwise. Every read is aligned and within a page that
-// holds a byte of the string.
+// Each block's form for a block that would read across a page's end: the
+// block reads the copy, and the cursor moves on as if it had read the string.
+template <bool store>
+[[gnu::no_sanitize_address]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline bool block16Across(Cursor &c) {
+    alignas(16) uint8_t bytes[acrossBytes];
+    Cursor copy = c;
+    copy.q = copyAcrossPage(c.q, bytes);
+    if (!block16<store>(copy)) return false;
+    copy.q = c.q + 16;
+    c = copy;
+    return true;
+}
+
+template <bool store>
+[[gnu::no_sanitize_address]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline bool block32Across(Cursor &c) {
+    alignas(16) uint8_t bytes[acrossBytes];
+    Cursor copy = c;
+    copy.q = copyAcrossPage(c.q, bytes);
+    if (!block32<store>(copy)) return false;
+    copy.q = c.q + 32;
+    c = copy;
+    return true;
+}
+
 template <bool store>
 [[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), always_inline)) inline bool
-blockAcrossPages(Cursor &c) {
-    const uintptr_t pageEnd = (reinterpret_cast<uintptr_t>(c.q) | (pageSize - 1)) + 1;
-    const auto *base = reinterpret_cast<const uint8_t *>(pageEnd - 2 * 64);
-    const size_t offset = static_cast<size_t>(c.q - base);
-    alignas(64) uint8_t bytes[4 * 64];
-    const __m512i chunk0 = _mm512_load_si512(base), chunk1 = _mm512_load_si512(base + 64);
-    _mm512_store_si512(bytes, chunk0);
-    _mm512_store_si512(bytes + 64, chunk1);
-    const uint64_t zeros0 = _mm512_testn_epi8_mask(chunk0, chunk0), zeros1 = _mm512_testn_epi8_mask(chunk1, chunk1);
-    const bool ends = offset < 64 ? ((zeros0 >> offset) | zeros1) != 0 : (zeros1 >> (offset - 64)) != 0;
-    const __m512i zero = _mm512_setzero_si512();
-    _mm512_store_si512(bytes + 128, ends ? zero : _mm512_load_si512(base + 128));
-    _mm512_store_si512(bytes + 192, ends ? zero : _mm512_load_si512(base + 192));
+block64Across(Cursor &c) {
+    alignas(16) uint8_t bytes[acrossBytes];
     Cursor copy = c;
-    copy.q = bytes + offset;
+    copy.q = copyAcrossPage(c.q, bytes);
     if (!block64<store>(copy)) return false;
     copy.q = c.q + 64;
     c = copy;
@@ -567,7 +601,7 @@ template <bool store>
         if (limit < 16) return;
         if (c.n >= 8) c.tail = loadUnits(dst + c.n - 8);
     }
-    while ((!store || c.n <= limit - 16) && staysInPage(c.q, 16 + blockReach) && block16<store>(c)) {
+    while ((!store || c.n <= limit - 16) && (staysInPage(c.q, 16 + blockReach) ? block16<store>(c) : block16Across<store>(c))) {
     }
     finish<store>(c, limit);
     count = c.n;
@@ -582,9 +616,9 @@ template <bool store>
         if (limit < 16) return;
         if (c.n >= 8) c.tail = loadUnits(dst + c.n - 8);
     }
-    while ((!store || c.n + 32 <= limit) && staysInPage(c.q, 32 + blockReach) && block32<store>(c)) {
+    while ((!store || c.n + 32 <= limit) && (staysInPage(c.q, 32 + blockReach) ? block32<store>(c) : block32Across<store>(c))) {
     }
-    while ((!store || c.n <= limit - 16) && staysInPage(c.q, 16 + blockReach) && block16<store>(c)) {
+    while ((!store || c.n <= limit - 16) && (staysInPage(c.q, 16 + blockReach) ? block16<store>(c) : block16Across<store>(c))) {
     }
     finish<store>(c, limit);
     count = c.n;
@@ -600,10 +634,10 @@ template <bool store>
         if (c.n >= 8) c.tail = loadUnits(dst + c.n - 8);
     }
     while ((!store || c.n + 64 <= limit) &&
-           (staysInPage(c.q, 64 + blockReach) ? block64<store>(c) : blockAcrossPages<store>(c))) {
+           (staysInPage(c.q, 64 + blockReach) ? block64<store>(c) : block64Across<store>(c))) {
     }
     if (store && c.n >= 8) c.tail = loadUnits(dst + c.n - 8);
-    while ((!store || c.n <= limit - 16) && staysInPage(c.q, 16 + blockReach) && block16<store>(c)) {
+    while ((!store || c.n <= limit - 16) && (staysInPage(c.q, 16 + blockReach) ? block16<store>(c) : block16Across<store>(c))) {
     }
     finish<store>(c, limit);
     count = c.n;
