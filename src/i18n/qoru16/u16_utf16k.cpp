@@ -7,25 +7,27 @@
 // included; the last blocks before the limit are of sixteen. Every lane
 // computes the unit its byte would give as the lead of a character (a
 // four-byte lead gives the high surrogate, the byte after it the low one);
-// the lanes of leads and low surrogates are then packed eight at a time with
-// a byte shuffle. A block advances by all its bytes: a character that starts
-// in it takes its last bytes from the next block, which skips them.
+// the lanes of leads and low surrogates are then packed, eight at a time
+// with a byte shuffle (sixteen at a time with AVX-512's compress). A block
+// advances by all its bytes: a character that starts in it takes its last
+// bytes from the next block, which skips them.
 //
-// Packed units are stored so that each store ends at the last unit written:
-// the eight units before the end are kept in a register (the tail) and
-// shifted down as new units arrive, so nothing past the units converted is
-// ever written and the array beyond them stays as the caller left it. The
-// tail starts from the eight units stored last, so a block that is not all
-// ASCII waits until eight units are stored: a string's first characters take
-// the careful path.
+// Nothing past the units converted is ever written, so the array beyond them
+// stays as the caller left it: AVX-512 stores with a mask; the narrower
+// levels store so that each store ends at the last unit written, the eight
+// units before the end kept in a register (the tail) and shifted down as new
+// units arrive. The tail starts from the eight units stored last, so there a
+// block that is not all ASCII waits until eight units are stored: a string's
+// first characters take the careful path.
 //
 // A block is validated from bitmasks of its bytes: the continuation bytes
 // must be exactly those the leads before them expect (one after a lead of
 // C2-DF, two after E0-EF, three after F0-F4), the bytes the last leads expect
 // after the block included; the leads C0, C1 and F5-FF, the overlong second
 // bytes after E0 and F0 and those beyond U+10FFFF after F4 are refused. Any
-// refusal, the terminator, or a block whose reads would leave the page ends
-// the kernel at a character boundary and leaves the rest to the careful path.
+// refusal or the terminator ends the kernel at a character boundary and
+// leaves the rest to the careful path. A block whose reads would cross the
+// end of a page reads a copy of the bytes around it (copyAcrossPage).
 #include <immintrin.h>
 
 #include <cstdint>
