@@ -147,7 +147,8 @@ std::string kernelText(UnitSource &rnd) {
 
 // Every level's kernel converts a valid prefix exactly as the reference does, stops at a character
 // boundary, writes nothing outside the units it converted, counts the same, and reads nothing past a
-// terminator that ends right before an unreadable page. Whole conversions of the same text agree too.
+// terminator that ends right before an unreadable page (nor, bounded, past its end). Whole conversions
+// of the same text agree too.
 TEST(Convert, KernelsMatchTheReference) {
     qoru_test::GuardPage guard;
     std::vector<char> pages(3 * 4096);
@@ -173,6 +174,20 @@ TEST(Convert, KernelsMatchTheReference) {
             if (start + want < limit) ref[start + want] = canary;  // the end of the prefix is no terminator
             EXPECT_EQ(count - start, want);
             EXPECT_EQ(ours, ref);
+
+            // Bounded by an end instead: nothing read from the end on, no low surrogate left out.
+            const auto *end = reinterpret_cast<const uint8_t *>(src) + rnd.below(text.size() + 1);
+            std::vector<charU16> bounded(limit + 80, canary);
+            size_t stored = start;
+            p = reinterpret_cast<const uint8_t *>(src);
+            k->utf8ToUtf16Bounded(bounded.data(), stored, p, end, limit);
+            const std::string part(static_cast<const char *>(src), reinterpret_cast<const char *>(p));
+            std::vector<charU16> partRef(limit + 80, canary);
+            const size_t partUnits = qoru_test::convertedUnits(partRef.data() + start, part, limit - start);
+            if (start + partUnits < limit) partRef[start + partUnits] = canary;
+            EXPECT_LE(p, end);
+            EXPECT_EQ(stored - start, qoru_test::convertedUnits(nullptr, part, 0));
+            EXPECT_EQ(bounded, partRef);
 
             size_t counted = start;
             p = reinterpret_cast<const uint8_t *>(src);

@@ -31,6 +31,11 @@ struct Kernels {
     // not handle, always at a character boundary, for the careful path to
     // go on from. A null dst only counts (limit is then ignored).
     void (*utf8ToUtf16)(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit);
+    // The same for bytes that end at end rather than at a terminator (a
+    // stream's buffer): reads nothing at or past end, always stores, and
+    // never leaves a pair's low surrogate out for want of room (it runs while
+    // count + 17 <= limit). The baseline's does nothing.
+    void (*utf8ToUtf16Bounded)(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit);
 
     // UTF-16 to UTF-8: filled by selectUtf8Kernels.
 };
