@@ -180,7 +180,7 @@ TEST(Convert, KernelsMatchTheReference) {
             std::vector<charU16> bounded(limit + 80, canary);
             size_t stored = start;
             p = reinterpret_cast<const uint8_t *>(src);
-            k->utf8ToUtf16Bounded(bounded.data(), stored, p, end, limit);
+            if (k->utf8ToUtf16Bounded != nullptr) k->utf8ToUtf16Bounded(bounded.data(), stored, p, end, limit);
             const std::string part(static_cast<const char *>(src), reinterpret_cast<const char *>(p));
             std::vector<charU16> partRef(limit + 80, canary);
             const size_t partUnits = qoru_test::convertedUnits(partRef.data() + start, part, limit - start);

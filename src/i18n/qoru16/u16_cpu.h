@@ -34,7 +34,7 @@ struct Kernels {
     // The same for bytes that end at end rather than at a terminator (a
     // stream's buffer): reads nothing at or past end, always stores, and
     // never leaves a pair's low surrogate out for want of room (it runs while
-    // count + 17 <= limit). The baseline's does nothing.
+    // count + 17 <= limit). Null where the caller's own loop is faster.
     void (*utf8ToUtf16Bounded)(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit);
 
     // UTF-16 to UTF-8: filled by selectUtf8Kernels.

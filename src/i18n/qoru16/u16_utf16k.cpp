@@ -594,23 +594,20 @@ block64Across(Cursor &c) {
 
 // ---- The kernels: wide blocks while there is room for them, then blocks
 // of sixteen, then the rest of the last character. With an end (a buffer's
-// bytes rather than a terminated string) a block runs only when all it reads
-// lies before the end, and with one unit of room to spare, so that a pair's
-// low surrogate is never left out.
+// bytes rather than a terminated string; AVX-512 only) a block runs only when
+// all it reads lies before the end, and with one unit of room to spare, so
+// that a pair's low surrogate is never left out.
 
 template <bool store>
 [[gnu::no_sanitize_address]] __attribute__((target("ssse3,sse4.1"))) void blocksSsse3(char16_t *dst, size_t &count,
-                                                                                     const uint8_t *&p, size_t limit,
-                                                                                     const uint8_t *end) {
+                                                                                     const uint8_t *&p, size_t limit) {
     Cursor c{dst, count, p, 0, 0, _mm_setzero_si128()};
-    const size_t spare = end != nullptr ? 1 : 0;
     if (store) {
-        if (limit < 16 + spare) return;
+        if (limit < 16) return;
         if (c.n >= 8) c.tail = loadUnits(dst + c.n - 8);
     }
-    while ((!store || c.n + 16 + spare <= limit) &&
-           (end != nullptr ? c.q + 16 + blockReach <= end && block16<store>(c)
-                           : staysInPage(c.q, 16 + blockReach) ? block16<store>(c) : block16Across<store>(c))) {
+    while ((!store || c.n + 16 <= limit) &&
+           (staysInPage(c.q, 16 + blockReach) ? block16<store>(c) : block16Across<store>(c))) {
     }
     finish<store>(c, limit);
     count = c.n;
@@ -619,21 +616,17 @@ template <bool store>
 
 template <bool store>
 [[gnu::no_sanitize_address]] __attribute__((target("avx2,bmi,bmi2"))) void blocksAvx2(char16_t *dst, size_t &count,
-                                                                                    const uint8_t *&p, size_t limit,
-                                                                                    const uint8_t *end) {
+                                                                                    const uint8_t *&p, size_t limit) {
     Cursor c{dst, count, p, 0, 0, _mm_setzero_si128()};
-    const size_t spare = end != nullptr ? 1 : 0;
     if (store) {
-        if (limit < 16 + spare) return;
+        if (limit < 16) return;
         if (c.n >= 8) c.tail = loadUnits(dst + c.n - 8);
     }
-    while ((!store || c.n + 32 + spare <= limit) &&
-           (end != nullptr ? c.q + 32 + blockReach <= end && block32<store>(c)
-                           : staysInPage(c.q, 32 + blockReach) ? block32<store>(c) : block32Across<store>(c))) {
+    while ((!store || c.n + 32 <= limit) &&
+           (staysInPage(c.q, 32 + blockReach) ? block32<store>(c) : block32Across<store>(c))) {
     }
-    while ((!store || c.n + 16 + spare <= limit) &&
-           (end != nullptr ? c.q + 16 + blockReach <= end && block16<store>(c)
-                           : staysInPage(c.q, 16 + blockReach) ? block16<store>(c) : block16Across<store>(c))) {
+    while ((!store || c.n + 16 <= limit) &&
+           (staysInPage(c.q, 16 + blockReach) ? block16<store>(c) : block16Across<store>(c))) {
     }
     finish<store>(c, limit);
     count = c.n;
@@ -663,18 +656,18 @@ template <bool store>
 __attribute__((target("ssse3,sse4.1"))) void convertSsse3(char16_t *dst, size_t &count, const uint8_t *&p,
                                                          size_t limit) {
     if (dst == nullptr) {
-        blocksSsse3<false>(dst, count, p, limit, nullptr);
+        blocksSsse3<false>(dst, count, p, limit);
     } else {
-        blocksSsse3<true>(dst, count, p, limit, nullptr);
+        blocksSsse3<true>(dst, count, p, limit);
     }
 }
 
 __attribute__((target("avx2,bmi,bmi2"))) void convertAvx2(char16_t *dst, size_t &count, const uint8_t *&p,
                                                          size_t limit) {
     if (dst == nullptr) {
-        blocksAvx2<false>(dst, count, p, limit, nullptr);
+        blocksAvx2<false>(dst, count, p, limit);
     } else {
-        blocksAvx2<true>(dst, count, p, limit, nullptr);
+        blocksAvx2<true>(dst, count, p, limit);
     }
 }
 
@@ -688,19 +681,9 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"))) void convertA
     }
 }
 
-// The buffer's bytes are left to the caller's own loop at the baseline.
-void convertBoundedSse2(char16_t *, size_t &, const uint8_t *&, const uint8_t *, size_t) {}
-
-__attribute__((target("ssse3,sse4.1"))) void convertBoundedSsse3(char16_t *dst, size_t &count, const uint8_t *&p,
-                                                                const uint8_t *end, size_t limit) {
-    blocksSsse3<true>(dst, count, p, limit, end);
-}
-
-__attribute__((target("avx2,bmi,bmi2"))) void convertBoundedAvx2(char16_t *dst, size_t &count, const uint8_t *&p,
-                                                                const uint8_t *end, size_t limit) {
-    blocksAvx2<true>(dst, count, p, limit, end);
-}
-
+// Only AVX-512 has a kernel for a stream's buffer: a read's units start at
+// the array's start, where the narrower levels' tail has nothing to start
+// from, so theirs measured slower than the caller's own loop.
 __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"))) void convertBoundedAvx512(
     char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit) {
     blocksAvx512<true>(dst, count, p, limit, end);
@@ -712,15 +695,15 @@ void selectUtf16Kernels(Kernels &k, CpuLevel level) {
     switch (level) {
     case CpuLevel::sse2:
         k.utf8ToUtf16 = convertSse2;
-        k.utf8ToUtf16Bounded = convertBoundedSse2;
+        k.utf8ToUtf16Bounded = nullptr;
         break;
     case CpuLevel::ssse3:
         k.utf8ToUtf16 = convertSsse3;
-        k.utf8ToUtf16Bounded = convertBoundedSsse3;
+        k.utf8ToUtf16Bounded = nullptr;
         break;
     case CpuLevel::avx2:
         k.utf8ToUtf16 = convertAvx2;
-        k.utf8ToUtf16Bounded = convertBoundedAvx2;
+        k.utf8ToUtf16Bounded = nullptr;
         break;
     case CpuLevel::avx512:
         k.utf8ToUtf16 = convertAvx512;
