@@ -633,20 +633,20 @@ template <bool store>
     p = c.q;
 }
 
-template <bool store>
+template <bool store, bool bounded>
 [[gnu::no_sanitize_address]] __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"))) void blocksAvx512(
     char16_t *dst, size_t &count, const uint8_t *&p, size_t limit, const uint8_t *end) {
     Cursor c{dst, count, p, 0, 0, _mm_setzero_si128()};
-    const size_t spare = end != nullptr ? 1 : 0;
+    constexpr size_t spare = bounded ? 1 : 0;
     if (store && limit < 16 + spare) return;
     while ((!store || c.n + 64 + spare <= limit) &&
-           (end != nullptr ? c.q + 64 + blockReach <= end && block64<store>(c)
-                           : staysInPage(c.q, 64 + blockReach) ? block64<store>(c) : block64Across<store>(c))) {
+           (bounded ? c.q + 64 + blockReach <= end && block64<store>(c)
+                    : staysInPage(c.q, 64 + blockReach) ? block64<store>(c) : block64Across<store>(c))) {
     }
     if (store && c.n >= 8) c.tail = loadUnits(dst + c.n - 8);
     while ((!store || c.n + 16 + spare <= limit) &&
-           (end != nullptr ? c.q + 16 + blockReach <= end && block16<store>(c)
-                           : staysInPage(c.q, 16 + blockReach) ? block16<store>(c) : block16Across<store>(c))) {
+           (bounded ? c.q + 16 + blockReach <= end && block16<store>(c)
+                    : staysInPage(c.q, 16 + blockReach) ? block16<store>(c) : block16Across<store>(c))) {
     }
     finish<store>(c, limit);
     count = c.n;
@@ -675,9 +675,9 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"))) void convertA
                                                                                        const uint8_t *&p,
                                                                                        size_t limit) {
     if (dst == nullptr) {
-        blocksAvx512<false>(dst, count, p, limit, nullptr);
+        blocksAvx512<false, false>(dst, count, p, limit, nullptr);
     } else {
-        blocksAvx512<true>(dst, count, p, limit, nullptr);
+        blocksAvx512<true, false>(dst, count, p, limit, nullptr);
     }
 }
 
@@ -686,7 +686,7 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"))) void convertA
 // from, so theirs measured slower than the caller's own loop.
 __attribute__((target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"))) void convertBoundedAvx512(
     char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit) {
-    blocksAvx512<true>(dst, count, p, limit, end);
+    blocksAvx512<true, true>(dst, count, p, limit, end);
 }
 
 }  // namespace
