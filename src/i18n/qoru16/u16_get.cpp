@@ -4,8 +4,10 @@
 #include <emmintrin.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "i18n/qoru16/u16_aux.h"
+#include "i18n/qoru16/u16_cpu.h"
 #include "i18n/qoru16/u16_space.h"
 #include "i18n/qoru16/u16_utf8.h"
 #include "platform/platform.h"
@@ -74,6 +76,18 @@ size_t decodeBuffered(const uint8_t *p, size_t avail, charU16 *dst, size_t room,
     size_t i = 0;
     size_t n = stored;
     const bool stopAtFeed = lineEnd != LineEnd::none;
+    // The CPU's block kernel first, where it has one, up to the line feed
+    // when one ends the read; it leaves the last bytes before that end, and
+    // anything it does not take, to the loop below.
+    if (const auto convertValid = kernels().utf8ToUtf16Bounded) {
+        const uint8_t *end = p + avail;
+        if (stopAtFeed) {
+            if (const void *feed = memchr(p, lineFeed, avail)) end = static_cast<const uint8_t *>(feed);
+        }
+        const uint8_t *q = p;
+        convertValid(dst, n, q, end, room);
+        i = static_cast<size_t>(q - p);
+    }
     for (;;) {
         // While four bytes and two units of room remain, the common forms
         // need no limit test of their own.
