@@ -1,5 +1,6 @@
-// Strings against ICU and the C library, on the same texts: ASCII and
-// mixed-script, 16 to 65536 units.
+// Strings against ICU and the C library: ASCII and mixed-script texts, 16 to
+// 65536 units. The C library's peers work on as many bytes as ours: a narrow
+// string of 2n nonzero bytes for n units.
 #include <benchmark/benchmark.h>
 #include <unicode/ustring.h>
 
@@ -20,10 +21,10 @@ namespace {
 struct Text {
     std::u16string units;   // the UTF-16 text
     std::u16string copy;    // an equal text in another buffer (for comparisons)
-    std::string utf8;       // its UTF-8 form (ICU's, with four-byte sequences)
-    std::string utf8Copy;
+    std::string narrow;     // the text's 2n bytes, zero bytes made blanks
+    std::string narrowCopy;
     std::u16string out;     // destination buffers
-    std::string outUtf8;
+    std::string outNarrow;
 };
 
 Text &text(size_t n, bool mixed) {
@@ -33,15 +34,11 @@ Text &text(size_t n, bool mixed) {
     auto *t = new Text;
     t->units = makeText(n, mixed);
     t->copy = t->units;
-    int32_t len = 0;
-    UErrorCode err = U_ZERO_ERROR;
-    u_strToUTF8(nullptr, 0, &len, reinterpret_cast<const UChar *>(t->units.c_str()), -1, &err);
-    t->utf8.assign(static_cast<size_t>(len), '\0');
-    err = U_ZERO_ERROR;
-    u_strToUTF8(t->utf8.data(), len + 1, &len, reinterpret_cast<const UChar *>(t->units.c_str()), -1, &err);
-    t->utf8Copy = t->utf8;
+    t->narrow.assign(reinterpret_cast<const char *>(t->units.data()), 2 * n);
+    for (char &c : t->narrow) c = c == 0 ? ' ' : c;
+    t->narrowCopy = t->narrow;
     t->out.assign(n + 8, u'\0');
-    t->outUtf8.assign(3 * n + 8, '\0');
+    t->outNarrow.assign(2 * n + 8, '\0');
     cache.push_back({{n, mixed}, t});
     return *t;
 }
@@ -82,7 +79,7 @@ void icuStrlen(benchmark::State &state) {
 }
 void libcStrlen(benchmark::State &state) {
     Text &t = textFor(state);
-    timed(state, [&] { return strlen(opaque(t.utf8.c_str())); });
+    timed(state, [&] { return strlen(opaque(t.narrow.c_str())); });
 }
 
 // ---- copy ----
@@ -98,7 +95,7 @@ void icuStrcpy(benchmark::State &state) {
 }
 void libcStrcpy(benchmark::State &state) {
     Text &t = textFor(state);
-    timed(state, [&] { return strcpy(opaque(t.outUtf8.data()), opaque(t.utf8.c_str())); });
+    timed(state, [&] { return strcpy(opaque(t.outNarrow.data()), opaque(t.narrow.c_str())); });
 }
 void memcpyCopy(benchmark::State &state) {
     Text &t = textFor(state);
@@ -118,7 +115,7 @@ void icuStrcmp(benchmark::State &state) {
 }
 void libcStrcmp(benchmark::State &state) {
     Text &t = textFor(state);
-    timed(state, [&] { return strcmp(opaque(t.utf8.c_str()), opaque(t.utf8Copy.c_str())); });
+    timed(state, [&] { return strcmp(opaque(t.narrow.c_str()), opaque(t.narrowCopy.c_str())); });
 }
 void oursMemcmp(benchmark::State &state) {
     Text &t = textFor(state);
@@ -135,6 +132,24 @@ void libcMemcmp(benchmark::State &state) {
     Text &t = textFor(state);
     const size_t n = t.units.size() * 2;
     timed(state, [&] { return memcmp(opaque(t.units.c_str()), opaque(t.copy.c_str()), n); });
+}
+
+// ---- search for a unit (byte) the text lacks (the whole text is read) ----
+constexpr char16_t absentUnit = 0x7F;
+constexpr char absentByte = 0x7F;
+void oursStrchr(benchmark::State &state) {
+    Text &t = textFor(state);
+    require(strchrU16(t.units.c_str(), absentUnit) == nullptr, "strchrU16");
+    timed(state, [&] { return strchrU16(opaque(t.units.c_str()), absentUnit); });
+}
+void icuStrchr(benchmark::State &state) {
+    Text &t = textFor(state);
+    timed(state, [&] { return u_strchr(opaque(icu(t.units)), absentUnit); });
+}
+void libcStrchr(benchmark::State &state) {
+    Text &t = textFor(state);
+    require(strchr(t.narrow.c_str(), absentByte) == nullptr, "strchr peer");
+    timed(state, [&] { return strchr(opaque(t.narrow.c_str()), absentByte); });
 }
 
 void sizes(benchmark::internal::Benchmark *b) {
@@ -155,6 +170,9 @@ BENCHMARK(memcpyCopy)->Name("memcpy/strcpy")->Apply(sizes);
 BENCHMARK(oursStrcmp)->Name("ours/strcmp")->Apply(sizes);
 BENCHMARK(icuStrcmp)->Name("icu/strcmp")->Apply(sizes);
 BENCHMARK(libcStrcmp)->Name("libc/strcmp")->Apply(sizes);
+BENCHMARK(oursStrchr)->Name("ours/strchr")->Apply(sizes);
+BENCHMARK(icuStrchr)->Name("icu/strchr")->Apply(sizes);
+BENCHMARK(libcStrchr)->Name("libc/strchr")->Apply(sizes);
 BENCHMARK(oursMemcmp)->Name("ours/memcmp")->Apply(sizes);
 BENCHMARK(icuMemcmp)->Name("icu/memcmp")->Apply(sizes);
 BENCHMARK(libcMemcmp)->Name("libc/memcmp")->Apply(sizes);
