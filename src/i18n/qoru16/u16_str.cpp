@@ -55,7 +55,11 @@ QORUCUM_API size_t strnlenU16(const charU16 *s, size_t maxlen) {
 }
 
 QORUCUM_API charU16 *strcpyU16(charU16 *dst, const charU16 *src) {
-    memcpy(dst, src, (strlenU16(src) + 1) * sizeof(charU16));
+    if (isOddAddress(src)) {
+        memcpy(dst, src, (strlenU16(src) + 1) * sizeof(charU16));
+    } else {
+        qoru::kernels().copyString(dst, src);
+    }
     return dst;
 }
 

@@ -5,6 +5,8 @@
 
 #include <emmintrin.h>
 
+#include <cstring>
+
 #include "i18n/qoru16/u16_words.h"
 
 namespace qoru {
@@ -58,6 +60,12 @@ size_t findDifferenceSse2(const char16_t *a, const char16_t *b, size_t n) {
     return n;
 }
 
+size_t copyStringSse2(char16_t *dst, const char16_t *src) {
+    const size_t length = static_cast<size_t>(findZeroOrUnit(src, 0) - src);
+    memcpy(dst, src, (length + 1) * sizeof(char16_t));
+    return length;
+}
+
 void selectStringKernels(Kernels &k, CpuLevel level) {
     switch (level) {
         case CpuLevel::avx512:
@@ -65,12 +73,14 @@ void selectStringKernels(Kernels &k, CpuLevel level) {
             k.findZeroOrUnit = findZeroOrUnitAvx512;
             k.findStop = findStopAvx512;
             k.findDifference = findDifferenceAvx512;
+            k.copyString = copyStringAvx512;
             return;
         case CpuLevel::avx2:
             k.findZero = findZeroAvx2;
             k.findZeroOrUnit = findZeroOrUnitAvx2;
             k.findStop = findStopAvx2;
             k.findDifference = findDifferenceAvx2;
+            k.copyString = copyStringAvx2;
             return;
         case CpuLevel::ssse3:
         case CpuLevel::sse2:
@@ -78,6 +88,7 @@ void selectStringKernels(Kernels &k, CpuLevel level) {
             k.findZeroOrUnit = findZeroOrUnitSse2;
             k.findStop = findStopSse2;
             k.findDifference = findDifferenceSse2;
+            k.copyString = copyStringSse2;
             return;
     }
 }

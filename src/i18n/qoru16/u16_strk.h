@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "i18n/qoru16/u16_cpu.h"
 
@@ -21,6 +22,39 @@ inline const char16_t *alignedBlockStart(const char16_t *s, size_t bytes) {
 // string; it is read only where staysInPage keeps the read in p's page).
 inline const char16_t *bytesBelow(const char16_t *p, size_t bytes) {
     return reinterpret_cast<const char16_t *>(reinterpret_cast<uintptr_t>(p) - bytes);
+}
+
+// Moves the first and the last `step` of `bytes` bytes (step <= bytes <=
+// 2 * step), all read before any is written.
+template <size_t step>
+inline void moveEnds(char *d, const char *s, size_t bytes) {
+    char first[step], last[step];
+    memcpy(first, s, step);
+    memcpy(last, s + bytes - step, step);
+    memcpy(d, first, step);
+    memcpy(d + bytes - step, last, step);
+}
+
+// Copies n units, 1 to 16, all of them readable at src, in moves of fixed
+// size that overlap when n is not a power of two.
+inline void copyFewUnits(char16_t *dst, const char16_t *src, size_t n) {
+    auto *d = reinterpret_cast<char *>(dst);
+    const auto *s = reinterpret_cast<const char *>(src);
+    const size_t bytes = n * sizeof(char16_t);
+    if (bytes >= 16) {
+        moveEnds<16>(d, s, bytes);
+    } else if (bytes >= 8) {
+        moveEnds<8>(d, s, bytes);
+    } else if (bytes >= 4) {
+        moveEnds<4>(d, s, bytes);
+    } else {
+        moveEnds<2>(d, s, bytes);
+    }
+}
+
+// A pointer `bytes` below p, as an address only, for masked writes.
+inline void *bytesBelow(char16_t *p, size_t bytes) {
+    return reinterpret_cast<void *>(reinterpret_cast<uintptr_t>(p) - bytes);
 }
 
 // The first unit at or after s that is 0 or c, at any address: odd ones unit
@@ -49,16 +83,19 @@ const char16_t *findZeroSse2(const char16_t *s);
 const char16_t *findZeroOrUnitSse2(const char16_t *s, char16_t c);
 size_t findStopSse2(const char16_t *a, const char16_t *b);
 size_t findDifferenceSse2(const char16_t *a, const char16_t *b, size_t n);
+size_t copyStringSse2(char16_t *dst, const char16_t *src);
 
 const char16_t *findZeroAvx2(const char16_t *s);
 const char16_t *findZeroOrUnitAvx2(const char16_t *s, char16_t c);
 size_t findStopAvx2(const char16_t *a, const char16_t *b);
 size_t findDifferenceAvx2(const char16_t *a, const char16_t *b, size_t n);
+size_t copyStringAvx2(char16_t *dst, const char16_t *src);
 
 const char16_t *findZeroAvx512(const char16_t *s);
 const char16_t *findZeroOrUnitAvx512(const char16_t *s, char16_t c);
 size_t findStopAvx512(const char16_t *a, const char16_t *b);
 size_t findDifferenceAvx512(const char16_t *a, const char16_t *b, size_t n);
+size_t copyStringAvx512(char16_t *dst, const char16_t *src);
 
 }  // namespace qoru
 

@@ -119,6 +119,53 @@ template <class Marks>
     }
 }
 
+// The string's units once its terminator is found at end, whose last block
+// goes from the units up to end that are all readable: one 32-byte move when
+// there are that many, else a few smaller ones. Units already copied may be
+// written again.
+[[gnu::target("avx2,bmi,bmi2")]] inline size_t finishCopy(char16_t *dst, const char16_t *src, const char16_t *end) {
+    const size_t units = static_cast<size_t>(end - src) + 1;
+    if (units >= vecUnits) {
+        const size_t last = units - vecUnits;
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst + last), loadData(src + last));
+    } else {
+        copyFewUnits(dst, src, units);
+    }
+    return units - 1;
+}
+
+[[gnu::target("avx2,bmi,bmi2")]] inline void storeVec(char16_t *p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), v);
+}
+
+// src's blocks are read aligned and written to dst unaligned; the units
+// before src's first aligned block are copied from src by the few-unit
+// copy, and so are the last units (see finishCopy).
+[[gnu::target("avx2,bmi,bmi2")]] size_t copyStringAvx2(char16_t *dst, const char16_t *src) {
+    const size_t offset = reinterpret_cast<uintptr_t>(src) & (vecBytes - 1);
+    if (const uint32_t m = zeroBits(loadVec(alignedBlockStart(src, vecBytes))) >> offset)
+        return finishCopy(dst, src, src + unitOfBit(m));
+    size_t i = (vecBytes - offset) / sizeof(char16_t);  // src + i is aligned
+    copyFewUnits(dst, src, i);
+    for (; !isAligned(src + i, wideGroupBytes); i += vecUnits) {
+        const __m256i v = loadVec(src + i);
+        if (const uint32_t m = zeroBits(v)) return finishCopy(dst, src, src + i + unitOfBit(m));
+        storeVec(dst + i, v);
+    }
+    for (;; i += wideGroupUnits) {
+        const __m256i v0 = loadVec(src + i), v1 = loadVec(src + i + vecUnits);
+        const __m256i v2 = loadVec(src + i + 2 * vecUnits), v3 = loadVec(src + i + 3 * vecUnits);
+        if (zeroBits(leastOf(v0, v1, v2, v3)) != 0) {
+            for (; zeroBits(loadVec(src + i)) == 0; i += vecUnits) storeVec(dst + i, loadVec(src + i));
+            return finishCopy(dst, src, src + i + unitOfBit(zeroBits(loadVec(src + i))));
+        }
+        storeVec(dst + i, v0);
+        storeVec(dst + i + vecUnits, v1);
+        storeVec(dst + i + 2 * vecUnits, v2);
+        storeVec(dst + i + 3 * vecUnits, v3);
+    }
+}
+
 // All n units of both are readable: unaligned reads, and a last block that
 // ends at n and overlaps units already found equal.
 [[gnu::target("avx2,bmi,bmi2")]] size_t findDifferenceAvx2(const char16_t *a, const char16_t *b, size_t n) {

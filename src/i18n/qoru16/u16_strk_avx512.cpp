@@ -124,6 +124,50 @@ template <class Marks>
     }
 }
 
+[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2")]] inline void storeVec(char16_t *p, __m512i v) {
+    _mm512_storeu_si512(p, v);
+}
+
+// src's blocks are read aligned and written to dst unaligned; the first
+// block's units before src and the last block's after the terminator are
+// left out by masked writes, which touch nothing outside their mask.
+[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2")]] size_t copyStringAvx512(char16_t *dst,
+                                                                                  const char16_t *src) {
+    const size_t offset = (reinterpret_cast<uintptr_t>(src) & (vecBytes - 1)) / sizeof(char16_t);
+    // dst's unit for the first block's first unit, as an address only.
+    void *const firstTo = bytesBelow(dst, offset * sizeof(char16_t));
+    const __m512i first = loadVec(alignedBlockStart(src, vecBytes));
+    const uint32_t fromSrc = ~0u << offset;
+    if (const uint32_t m = zeroBits(first) & fromSrc) {
+        const uint32_t end = static_cast<uint32_t>(__builtin_ctz(m));
+        _mm512_mask_storeu_epi16(firstTo, fromSrc & _bzhi_u32(~0u, end + 1), first);
+        return end - offset;
+    }
+    _mm512_mask_storeu_epi16(firstTo, fromSrc, first);
+    size_t i = vecUnits - offset;  // src + i is aligned
+    for (;; i += vecUnits) {
+        if (isAligned(src + i, wideGroupBytes)) {
+            const __m512i v0 = loadVec(src + i), v1 = loadVec(src + i + vecUnits);
+            const __m512i v2 = loadVec(src + i + 2 * vecUnits), v3 = loadVec(src + i + 3 * vecUnits);
+            if (zeroBits(leastOf(v0, v1, v2, v3)) == 0) {
+                storeVec(dst + i, v0);
+                storeVec(dst + i + vecUnits, v1);
+                storeVec(dst + i + 2 * vecUnits, v2);
+                storeVec(dst + i + 3 * vecUnits, v3);
+                i += wideGroupUnits - vecUnits;
+                continue;
+            }
+        }
+        const __m512i v = loadVec(src + i);
+        if (const uint32_t m = zeroBits(v)) {
+            const uint32_t end = static_cast<uint32_t>(__builtin_ctz(m));
+            _mm512_mask_storeu_epi16(dst + i, _bzhi_u32(~0u, end + 1), v);
+            return i + end;
+        }
+        storeVec(dst + i, v);
+    }
+}
+
 // All n units of both are readable: unaligned reads, the last (short) block
 // through masked reads, which touch no unit at or after n.
 [[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2")]] size_t findDifferenceAvx512(const char16_t *a,
