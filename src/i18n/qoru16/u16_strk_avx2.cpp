@@ -119,6 +119,10 @@ template <class Marks>
     }
 }
 
+[[gnu::target("avx2,bmi,bmi2")]] inline void storeVec(char16_t *p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), v);
+}
+
 // The string's units once its terminator is found at end, whose last block
 // goes from the units up to end that are all readable: one 32-byte move when
 // there are that many, else a few smaller ones. Units already copied may be
@@ -134,19 +138,57 @@ template <class Marks>
     return units - 1;
 }
 
-[[gnu::target("avx2,bmi,bmi2")]] inline void storeVec(char16_t *p, __m256i v) {
-    _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), v);
+// The rest of a copy whose units before i are copied, with dst + i aligned:
+// src is read unaligned, four blocks at a time where they stay within its
+// page, else block by block; the one block that would cross into the next
+// page is copied unit by unit. Writes that would split cache lines cost
+// more than such reads.
+[[gnu::target("avx2,bmi,bmi2")]] static size_t copyToAlignedDst(char16_t *dst, const char16_t *src, size_t i) {
+    for (;;) {
+        if (staysInPage(src + i, wideGroupBytes)) {
+            const __m256i v0 = loadVecInPage(src + i), v1 = loadVecInPage(src + i + vecUnits);
+            const __m256i v2 = loadVecInPage(src + i + 2 * vecUnits), v3 = loadVecInPage(src + i + 3 * vecUnits);
+            if (zeroBits(leastOf(v0, v1, v2, v3)) == 0) {
+                storeVec(dst + i, v0);
+                storeVec(dst + i + vecUnits, v1);
+                storeVec(dst + i + 2 * vecUnits, v2);
+                storeVec(dst + i + 3 * vecUnits, v3);
+                i += wideGroupUnits;
+                continue;
+            }
+        }
+        if (staysInPage(src + i, vecBytes)) {
+            const __m256i v = loadVecInPage(src + i);
+            if (const uint32_t m = zeroBits(v)) return finishCopy(dst, src, src + i + unitOfBit(m));
+            storeVec(dst + i, v);
+        } else {
+            for (const size_t end = i + vecUnits; i < end; ++i)
+                if ((dst[i] = src[i]) == 0) return i;
+            continue;
+        }
+        i += vecUnits;
+    }
 }
 
-// src's blocks are read aligned and written to dst unaligned; the units
-// before src's first aligned block are copied from src by the few-unit
-// copy, and so are the last units (see finishCopy).
+// src's blocks are read aligned; the units before src's first aligned block
+// are copied from src by the few-unit copy, and so are the last units (see
+// finishCopy). When dst is not aligned as src is, the rest of the copy
+// aligns on dst instead.
 [[gnu::target("avx2,bmi,bmi2")]] size_t copyStringAvx2(char16_t *dst, const char16_t *src) {
     const size_t offset = reinterpret_cast<uintptr_t>(src) & (vecBytes - 1);
     if (const uint32_t m = zeroBits(loadVec(alignedBlockStart(src, vecBytes))) >> offset)
         return finishCopy(dst, src, src + unitOfBit(m));
     size_t i = (vecBytes - offset) / sizeof(char16_t);  // src + i is aligned
     copyFewUnits(dst, src, i);
+    const size_t shift = reinterpret_cast<uintptr_t>(dst + i) & (vecBytes - 1);
+    if (shift != 0 && shift % sizeof(char16_t) == 0) {
+        // The units up to dst's alignment lie in src's aligned block at i.
+        const size_t toAligned = (vecBytes - shift) / sizeof(char16_t);
+        if (const uint32_t m = zeroBits(loadVec(src + i)); m != 0 && unitOfBit(m) < toAligned)
+            return finishCopy(dst, src, src + i + unitOfBit(m));
+        copyFewUnits(dst + i, src + i, toAligned);
+        return copyToAlignedDst(dst, src, i + toAligned);
+    }
     for (; !isAligned(src + i, wideGroupBytes); i += vecUnits) {
         const __m256i v = loadVec(src + i);
         if (const uint32_t m = zeroBits(v)) return finishCopy(dst, src, src + i + unitOfBit(m));

@@ -128,6 +128,42 @@ template <class Marks>
     _mm512_storeu_si512(p, v);
 }
 
+// The rest of a copy whose units before i are copied, with dst + i aligned:
+// src is read unaligned, four blocks at a time where they stay within its
+// page, else block by block; the one block that would cross into the next
+// page is read with a mask of the units in this page first. Writes that
+// would split cache lines cost more than such reads.
+[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2")]] static size_t copyToAlignedDst(char16_t *dst,
+                                                                                         const char16_t *src,
+                                                                                         size_t i) {
+    for (;;) {
+        if (staysInPage(src + i, wideGroupBytes)) {
+            const __m512i v0 = loadVecInPage(src + i), v1 = loadVecInPage(src + i + vecUnits);
+            const __m512i v2 = loadVecInPage(src + i + 2 * vecUnits), v3 = loadVecInPage(src + i + 3 * vecUnits);
+            if (zeroBits(leastOf(v0, v1, v2, v3)) == 0) {
+                storeVec(dst + i, v0);
+                storeVec(dst + i + vecUnits, v1);
+                storeVec(dst + i + 2 * vecUnits, v2);
+                storeVec(dst + i + 3 * vecUnits, v3);
+                i += wideGroupUnits;
+                continue;
+            }
+        }
+        if (staysInPage(src + i, vecBytes)) {
+            const __m512i v = loadVecInPage(src + i);
+            if (const uint32_t m = zeroBits(v)) {
+                _mm512_mask_storeu_epi16(dst + i, _bzhi_u32(~0u, static_cast<uint32_t>(unitOfBit(m) + 1)), v);
+                return i + unitOfBit(m);
+            }
+            storeVec(dst + i, v);
+            i += vecUnits;
+        } else {
+            for (const size_t end = i + vecUnits; i < end; ++i)
+                if ((dst[i] = src[i]) == 0) return i;
+        }
+    }
+}
+
 // src's blocks are read aligned and written to dst unaligned; the first
 // block's units before src and the last block's after the terminator are
 // left out by masked writes, which touch nothing outside their mask.
@@ -145,6 +181,20 @@ template <class Marks>
     }
     _mm512_mask_storeu_epi16(firstTo, fromSrc, first);
     size_t i = vecUnits - offset;  // src + i is aligned
+    const size_t shift = reinterpret_cast<uintptr_t>(dst + i) & (vecBytes - 1);
+    if (shift != 0 && shift % sizeof(char16_t) == 0) {
+        // The units up to dst's alignment lie in src's aligned block at i.
+        const size_t toAligned = (vecBytes - shift) / sizeof(char16_t);
+        const __m512i v = loadVec(src + i);
+        const uint32_t m = zeroBits(v);
+        const size_t end = m != 0 ? unitOfBit(m) : vecUnits;
+        if (end < toAligned) {
+            _mm512_mask_storeu_epi16(dst + i, _bzhi_u32(~0u, static_cast<uint32_t>(end + 1)), v);
+            return i + end;
+        }
+        _mm512_mask_storeu_epi16(dst + i, _bzhi_u32(~0u, static_cast<uint32_t>(toAligned)), v);
+        return copyToAlignedDst(dst, src, i + toAligned);
+    }
     for (;; i += vecUnits) {
         if (isAligned(src + i, wideGroupBytes)) {
             const __m512i v0 = loadVec(src + i), v1 = loadVec(src + i + vecUnits);
