@@ -1,6 +1,7 @@
 // Strings against ICU and the C library: ASCII and mixed-script texts, 16 to
 // 65536 units. The C library's peers work on as many bytes as ours: a narrow
-// string of 2n nonzero bytes for n units.
+// string of 2n nonzero bytes for n units, in buffers at the same offsets
+// within a cache line as ours, so that both meet the same alignments.
 #include <benchmark/benchmark.h>
 #include <unicode/ustring.h>
 
@@ -21,12 +22,20 @@ namespace {
 struct Text {
     std::u16string units;   // the UTF-16 text
     std::u16string copy;    // an equal text in another buffer (for comparisons)
-    std::string narrow;     // the text's 2n bytes, zero bytes made blanks
-    std::string narrowCopy;
+    std::u16string out;     // destination buffer
+    std::string narrowStore, narrowCopyStore, outNarrowStore;
+    char *narrow, *narrowCopy, *outNarrow;  // in the stores, aligned as units, copy and out
     char absentByte = 0;    // a byte the narrow string lacks
-    std::u16string out;     // destination buffers
-    std::string outNarrow;
 };
+
+// bytes (and a terminator) in store, at the same offset within 64 bytes as like.
+char *placeAs(std::string &store, const std::string &bytes, const void *like) {
+    store.assign(bytes.size() + 128, '\0');
+    const auto at = [](const void *p) { return reinterpret_cast<uintptr_t>(p) % 64; };
+    char *p = store.data() + (64 + at(like) - at(store.data())) % 64;
+    memcpy(p, bytes.data(), bytes.size());
+    return p;
+}
 
 Text &text(size_t n, bool mixed) {
     static std::vector<std::pair<std::pair<size_t, bool>, Text *>> cache;
@@ -35,13 +44,14 @@ Text &text(size_t n, bool mixed) {
     auto *t = new Text;
     t->units = makeText(n, mixed);
     t->copy = t->units;
-    t->narrow.assign(reinterpret_cast<const char *>(t->units.data()), 2 * n);
-    for (char &c : t->narrow) c = c == 0 ? ' ' : c;
-    t->narrowCopy = t->narrow;
-    for (int b = 0x7F; t->absentByte == 0; b = b % 255 + 1)
-        if (t->narrow.find(static_cast<char>(b)) == std::string::npos) t->absentByte = static_cast<char>(b);
     t->out.assign(n + 8, u'\0');
-    t->outNarrow.assign(2 * n + 8, '\0');
+    std::string bytes(reinterpret_cast<const char *>(t->units.data()), 2 * n);
+    for (char &c : bytes) c = c == 0 ? ' ' : c;
+    for (int b = 0x7F; t->absentByte == 0; b = b % 255 + 1)
+        if (bytes.find(static_cast<char>(b)) == std::string::npos) t->absentByte = static_cast<char>(b);
+    t->narrow = placeAs(t->narrowStore, bytes, t->units.data());
+    t->narrowCopy = placeAs(t->narrowCopyStore, bytes, t->copy.data());
+    t->outNarrow = placeAs(t->outNarrowStore, std::string(2 * n + 8, '\0'), t->out.data());
     cache.push_back({{n, mixed}, t});
     return *t;
 }
@@ -82,7 +92,7 @@ void icuStrlen(benchmark::State &state) {
 }
 void libcStrlen(benchmark::State &state) {
     Text &t = textFor(state);
-    timed(state, [&] { return strlen(opaque(t.narrow.c_str())); });
+    timed(state, [&] { return strlen(opaque(t.narrow)); });
 }
 
 // ---- copy ----
@@ -98,7 +108,7 @@ void icuStrcpy(benchmark::State &state) {
 }
 void libcStrcpy(benchmark::State &state) {
     Text &t = textFor(state);
-    timed(state, [&] { return strcpy(opaque(t.outNarrow.data()), opaque(t.narrow.c_str())); });
+    timed(state, [&] { return strcpy(opaque(t.outNarrow), opaque(t.narrow)); });
 }
 void memcpyCopy(benchmark::State &state) {
     Text &t = textFor(state);
@@ -118,7 +128,7 @@ void icuStrcmp(benchmark::State &state) {
 }
 void libcStrcmp(benchmark::State &state) {
     Text &t = textFor(state);
-    timed(state, [&] { return strcmp(opaque(t.narrow.c_str()), opaque(t.narrowCopy.c_str())); });
+    timed(state, [&] { return strcmp(opaque(t.narrow), opaque(t.narrowCopy)); });
 }
 void oursMemcmp(benchmark::State &state) {
     Text &t = textFor(state);
@@ -150,8 +160,8 @@ void icuStrchr(benchmark::State &state) {
 }
 void libcStrchr(benchmark::State &state) {
     Text &t = textFor(state);
-    require(strchr(t.narrow.c_str(), t.absentByte) == nullptr, "strchr peer");
-    timed(state, [&] { return strchr(opaque(t.narrow.c_str()), t.absentByte); });
+    require(strchr(t.narrow, t.absentByte) == nullptr, "strchr peer");
+    timed(state, [&] { return strchr(opaque(t.narrow), t.absentByte); });
 }
 
 void sizes(benchmark::internal::Benchmark *b) {
