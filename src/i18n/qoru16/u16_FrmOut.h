@@ -150,10 +150,8 @@ ptrdiff_t emitOutField(const OutSpec &spec, OutContext &ctx);
 
 // ---- Heap texts and the out-of-memory report ----------------------------------
 
-// The allocator of heap texts and floating-point work blocks. A seam: tests
-// put a failing one in its place. Blocks are released with free.
-using FormatAllocator = void *(*)(size_t bytes);
-extern FormatAllocator gFormatAllocate;
+// Heap texts and floating-point work blocks come from the heap seam
+// (u16_heap.h) and go back to it after the directive.
 
 // "vvfprintfU16 : malloc : Out of memory." to the standard error stream and
 // the trace channel when the level is above 0; errno ENOMEM always.

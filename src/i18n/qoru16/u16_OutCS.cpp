@@ -3,18 +3,16 @@
 // by the platform's narrow formatter, widened unit by unit.
 #include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "i18n/qoru16/u16_FrmOut.h"
 #include "i18n/qoru16/u16_aux.h"
 #include "i18n/qoru16/u16_digits.h"
+#include "i18n/qoru16/u16_heap.h"
 #include "platform/platform.h"
 #include "qorucum/string.h"
 
 namespace qoru {
-
-FormatAllocator gFormatAllocate = malloc;
 
 void reportFormatOutOfMemory(int32_t line) {
     if (traceLevel() > traceNone) {
@@ -34,7 +32,7 @@ namespace {
 // the report) when the heap refuses.
 charU16 *textStorage(OutSpec &spec, size_t units) {
     if (units <= static_cast<size_t>(inlineTextUnits)) return spec.inlineText;
-    auto *block = static_cast<charU16 *>(gFormatAllocate((units + 1) * sizeof(charU16)));
+    auto *block = static_cast<charU16 *>(allocate(units + 1, sizeof(charU16)));
     if (block == nullptr) {
         reportFormatOutOfMemory(__LINE__);
         spec.outOfMemory = true;
@@ -103,7 +101,7 @@ void convertOutFloat(OutSpec &spec, double value, bool longDouble, bool alternat
     char stackWork[floatStackBytes];
     char *work = stackWork;
     if (workBytes != floatStackBytes) {
-        work = static_cast<char *>(gFormatAllocate(workBytes));
+        work = static_cast<char *>(allocate(workBytes, 1));
         if (work == nullptr) {
             reportFormatOutOfMemory(__LINE__);
             spec.outOfMemory = true;
@@ -124,7 +122,7 @@ void convertOutFloat(OutSpec &spec, double value, bool longDouble, bool alternat
         spec.text = out;
         spec.textLength = n;
     }
-    if (work != stackWork) free(work);
+    if (work != stackWork) release(work);
 }
 
 void convertOutArgument(OutSpec &spec, va_list &args) {

@@ -33,7 +33,10 @@ int32_t invalid(int32_t *errorState) {
 int32_t consumeBeyondRange(FILE *stream, BadSequence *bad, int32_t *errorState) {
     while (bad->count < 4) {
         const int c = plat::readByteLocked(stream);
-        if (c == EOF) break;
+        if (c == EOF) {
+            if (plat::streamError(stream)) return EOF;
+            break;
+        }
         bad->bytes[bad->count++] = static_cast<uint8_t>(c);
         if (!isTrail(static_cast<uint8_t>(c))) {
             bad->gaveBack = plat::unreadByte(c, stream) != EOF;
@@ -186,6 +189,9 @@ int32_t readUtf8CharU16(FILE *stream, int firstByte, BadSequence *bad, int32_t *
         return read[i];
     });
     if (step.valid) return static_cast<int32_t>(step.value);
+    // A read error is no invalid input: the reader stops as at end of file
+    // and errno stays the read's.
+    if (endOfFile && plat::streamError(stream)) return EOF;
     if (lead == 0xF4 && step.length == 2 && !endOfFile && isTrail(read[1])) {
         *bad = {2, {lead, read[1]}, false};
         return consumeBeyondRange(stream, bad, errorState);
@@ -222,6 +228,10 @@ ReadOutcome readUnits(FILE *stream, charU16 *dst, size_t room, LineEnd lineEnd, 
         int32_t errorState = 0;
         BadSequence bad;
         const int32_t value = readUtf8CharU16(stream, c, &bad, &errorState);
+        if (value == EOF) {
+            out.endOfFile = true;
+            break;
+        }
         if (errorState != 0) {
             if (!out.sawInvalid) {
                 out.sawInvalid = true;
