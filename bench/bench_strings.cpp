@@ -24,9 +24,14 @@ struct Text {
     std::u16string copy;    // an equal text in another buffer (for comparisons)
     std::u16string out;     // destination buffer
     std::string narrowStore, narrowCopyStore, outNarrowStore;
-    char *narrow, *narrowCopy, *outNarrow;  // in the stores, aligned as units, copy and out
-    char absentByte = 0;    // a byte the narrow string lacks
+    char *narrow, *narrowCopy, *outNarrow;  // in the stores, aligned as units, copy and out;
+                                            // the text's 2n bytes, zeros and absentByte made blanks
 };
+
+// What strchr looks for (the whole text is read): a unit the texts lack, a
+// byte the narrow strings are made to lack.
+constexpr char16_t absentUnit = 0x7F;
+constexpr char absentByte = 0x7F;
 
 // bytes (and a terminator) in store, at the same offset within 64 bytes as like.
 char *placeAs(std::string &store, const std::string &bytes, const void *like) {
@@ -46,9 +51,7 @@ Text &text(size_t n, bool mixed) {
     t->copy = t->units;
     t->out.assign(n + 8, u'\0');
     std::string bytes(reinterpret_cast<const char *>(t->units.data()), 2 * n);
-    for (char &c : bytes) c = c == 0 ? ' ' : c;
-    for (int b = 0x7F; t->absentByte == 0; b = b % 255 + 1)
-        if (bytes.find(static_cast<char>(b)) == std::string::npos) t->absentByte = static_cast<char>(b);
+    for (char &c : bytes) c = c == 0 || c == absentByte ? ' ' : c;
     t->narrow = placeAs(t->narrowStore, bytes, t->units.data());
     t->narrowCopy = placeAs(t->narrowCopyStore, bytes, t->copy.data());
     t->outNarrow = placeAs(t->outNarrowStore, std::string(2 * n + 8, '\0'), t->out.data());
@@ -148,7 +151,6 @@ void libcMemcmp(benchmark::State &state) {
 }
 
 // ---- search for a unit (a byte) the text lacks (the whole text is read) ----
-constexpr char16_t absentUnit = 0x7F;
 void oursStrchr(benchmark::State &state) {
     Text &t = textFor(state);
     require(strchrU16(t.units.c_str(), absentUnit) == nullptr, "strchrU16");
@@ -160,8 +162,8 @@ void icuStrchr(benchmark::State &state) {
 }
 void libcStrchr(benchmark::State &state) {
     Text &t = textFor(state);
-    require(strchr(t.narrow, t.absentByte) == nullptr, "strchr peer");
-    timed(state, [&] { return strchr(opaque(t.narrow), t.absentByte); });
+    require(strchr(t.narrow, absentByte) == nullptr, "strchr peer");
+    timed(state, [&] { return strchr(opaque(t.narrow), absentByte); });
 }
 
 void sizes(benchmark::internal::Benchmark *b) {

@@ -17,7 +17,6 @@
 namespace {
 
 using qoru::CpuLevel;
-using qoru_test::refNlen;
 using qoru_test::UnitSource;
 using Units = std::vector<char16_t>;
 

@@ -1,6 +1,6 @@
 // String scan kernels per CPU level, and the SSE2 ones every x86-64 CPU runs:
-// the 16-byte block scans of u16_words.h. SSSE3 and SSE4.1 add nothing these
-// scans measure faster with, so that level keeps the SSE2 kernels.
+// the 16-byte block scans of u16_words.h. The SSSE3 level has no kernels of
+// its own and runs the SSE2 ones.
 #include "i18n/qoru16/u16_strk.h"
 
 #include <emmintrin.h>

@@ -24,6 +24,11 @@ inline const char16_t *bytesBelow(const char16_t *p, size_t bytes) {
     return reinterpret_cast<const char16_t *>(reinterpret_cast<uintptr_t>(p) - bytes);
 }
 
+// A pointer `bytes` below p, as an address only, for masked writes.
+inline void *bytesBelow(char16_t *p, size_t bytes) {
+    return reinterpret_cast<void *>(reinterpret_cast<uintptr_t>(p) - bytes);
+}
+
 // Moves the first and the last `step` of `bytes` bytes (step <= bytes <=
 // 2 * step), all read before any is written.
 template <size_t step>
@@ -50,11 +55,6 @@ inline void copyFewUnits(char16_t *dst, const char16_t *src, size_t n) {
     } else {
         moveEnds<2>(d, s, bytes);
     }
-}
-
-// A pointer `bytes` below p, as an address only, for masked writes.
-inline void *bytesBelow(char16_t *p, size_t bytes) {
-    return reinterpret_cast<void *>(reinterpret_cast<uintptr_t>(p) - bytes);
 }
 
 // The first unit at or after s that is 0 or c, at any address: odd ones unit
