@@ -1,5 +1,7 @@
-// Strings against ICU and the C library, on the same texts: ASCII and
-// mixed-script, 16 to 65536 units.
+// Strings against ICU and the C library: ASCII and mixed-script texts, 16 to
+// 65536 units. The C library's peers work on as many bytes as ours: a narrow
+// string of 2n nonzero bytes for n units, in buffers at the same offsets
+// within a cache line as ours, so that both meet the same alignments.
 #include <benchmark/benchmark.h>
 #include <unicode/ustring.h>
 
@@ -20,11 +22,25 @@ namespace {
 struct Text {
     std::u16string units;   // the UTF-16 text
     std::u16string copy;    // an equal text in another buffer (for comparisons)
-    std::string utf8;       // its UTF-8 form (ICU's, with four-byte sequences)
-    std::string utf8Copy;
-    std::u16string out;     // destination buffers
-    std::string outUtf8;
+    std::u16string out;     // destination buffer
+    std::string narrowStore, narrowCopyStore, outNarrowStore;
+    char *narrow, *narrowCopy, *outNarrow;  // in the stores, aligned as units, copy and out;
+                                            // the text's 2n bytes, zeros and absentByte made blanks
 };
+
+// What strchr looks for (the whole text is read): a unit the texts lack, a
+// byte the narrow strings are made to lack.
+constexpr char16_t absentUnit = 0x7F;
+constexpr char absentByte = 0x7F;
+
+// bytes (and a terminator) in store, at the same offset within 64 bytes as like.
+char *placeAs(std::string &store, const std::string &bytes, const void *like) {
+    store.assign(bytes.size() + 128, '\0');
+    const auto at = [](const void *p) { return reinterpret_cast<uintptr_t>(p) % 64; };
+    char *p = store.data() + (64 + at(like) - at(store.data())) % 64;
+    memcpy(p, bytes.data(), bytes.size());
+    return p;
+}
 
 Text &text(size_t n, bool mixed) {
     static std::vector<std::pair<std::pair<size_t, bool>, Text *>> cache;
@@ -33,15 +49,12 @@ Text &text(size_t n, bool mixed) {
     auto *t = new Text;
     t->units = makeText(n, mixed);
     t->copy = t->units;
-    int32_t len = 0;
-    UErrorCode err = U_ZERO_ERROR;
-    u_strToUTF8(nullptr, 0, &len, reinterpret_cast<const UChar *>(t->units.c_str()), -1, &err);
-    t->utf8.assign(static_cast<size_t>(len), '\0');
-    err = U_ZERO_ERROR;
-    u_strToUTF8(t->utf8.data(), len + 1, &len, reinterpret_cast<const UChar *>(t->units.c_str()), -1, &err);
-    t->utf8Copy = t->utf8;
     t->out.assign(n + 8, u'\0');
-    t->outUtf8.assign(3 * n + 8, '\0');
+    std::string bytes(reinterpret_cast<const char *>(t->units.data()), 2 * n);
+    for (char &c : bytes) c = c == 0 || c == absentByte ? ' ' : c;
+    t->narrow = placeAs(t->narrowStore, bytes, t->units.data());
+    t->narrowCopy = placeAs(t->narrowCopyStore, bytes, t->copy.data());
+    t->outNarrow = placeAs(t->outNarrowStore, std::string(2 * n + 8, '\0'), t->out.data());
     cache.push_back({{n, mixed}, t});
     return *t;
 }
@@ -82,7 +95,7 @@ void icuStrlen(benchmark::State &state) {
 }
 void libcStrlen(benchmark::State &state) {
     Text &t = textFor(state);
-    timed(state, [&] { return strlen(opaque(t.utf8.c_str())); });
+    timed(state, [&] { return strlen(opaque(t.narrow)); });
 }
 
 // ---- copy ----
@@ -98,7 +111,7 @@ void icuStrcpy(benchmark::State &state) {
 }
 void libcStrcpy(benchmark::State &state) {
     Text &t = textFor(state);
-    timed(state, [&] { return strcpy(opaque(t.outUtf8.data()), opaque(t.utf8.c_str())); });
+    timed(state, [&] { return strcpy(opaque(t.outNarrow), opaque(t.narrow)); });
 }
 void memcpyCopy(benchmark::State &state) {
     Text &t = textFor(state);
@@ -118,7 +131,7 @@ void icuStrcmp(benchmark::State &state) {
 }
 void libcStrcmp(benchmark::State &state) {
     Text &t = textFor(state);
-    timed(state, [&] { return strcmp(opaque(t.utf8.c_str()), opaque(t.utf8Copy.c_str())); });
+    timed(state, [&] { return strcmp(opaque(t.narrow), opaque(t.narrowCopy)); });
 }
 void oursMemcmp(benchmark::State &state) {
     Text &t = textFor(state);
@@ -135,6 +148,22 @@ void libcMemcmp(benchmark::State &state) {
     Text &t = textFor(state);
     const size_t n = t.units.size() * 2;
     timed(state, [&] { return memcmp(opaque(t.units.c_str()), opaque(t.copy.c_str()), n); });
+}
+
+// ---- search for a unit (a byte) the text lacks (the whole text is read) ----
+void oursStrchr(benchmark::State &state) {
+    Text &t = textFor(state);
+    require(strchrU16(t.units.c_str(), absentUnit) == nullptr, "strchrU16");
+    timed(state, [&] { return strchrU16(opaque(t.units.c_str()), absentUnit); });
+}
+void icuStrchr(benchmark::State &state) {
+    Text &t = textFor(state);
+    timed(state, [&] { return u_strchr(opaque(icu(t.units)), absentUnit); });
+}
+void libcStrchr(benchmark::State &state) {
+    Text &t = textFor(state);
+    require(strchr(t.narrow, absentByte) == nullptr, "strchr peer");
+    timed(state, [&] { return strchr(opaque(t.narrow), absentByte); });
 }
 
 void sizes(benchmark::internal::Benchmark *b) {
@@ -155,6 +184,9 @@ BENCHMARK(memcpyCopy)->Name("memcpy/strcpy")->Apply(sizes);
 BENCHMARK(oursStrcmp)->Name("ours/strcmp")->Apply(sizes);
 BENCHMARK(icuStrcmp)->Name("icu/strcmp")->Apply(sizes);
 BENCHMARK(libcStrcmp)->Name("libc/strcmp")->Apply(sizes);
+BENCHMARK(oursStrchr)->Name("ours/strchr")->Apply(sizes);
+BENCHMARK(icuStrchr)->Name("icu/strchr")->Apply(sizes);
+BENCHMARK(libcStrchr)->Name("libc/strchr")->Apply(sizes);
 BENCHMARK(oursMemcmp)->Name("ours/memcmp")->Apply(sizes);
 BENCHMARK(icuMemcmp)->Name("icu/memcmp")->Apply(sizes);
 BENCHMARK(libcMemcmp)->Name("libc/memcmp")->Apply(sizes);

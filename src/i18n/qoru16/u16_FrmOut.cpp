@@ -7,7 +7,7 @@
 #include "i18n/qoru16/u16_heap.h"
 #include "i18n/qoru16/u16_put.h"
 #include "i18n/qoru16/u16_utf8.h"
-#include "i18n/qoru16/u16_words.h"
+#include "i18n/qoru16/u16_strk.h"
 #include "qorucum/string.h"
 
 namespace qoru {
@@ -153,7 +153,7 @@ int32_t vvfprintfU16(OutContext &ctx) {
     size_t pos = 0;
     for (;;) {
         // One scan finds the next "%" or the end of the format.
-        const size_t literal = static_cast<size_t>(findZeroOrUnit(format + pos, u'%') - (format + pos));
+        const size_t literal = static_cast<size_t>(findZeroOrUnitAnywhere(format + pos, u'%') - (format + pos));
         if (format[pos + literal] == 0) {
             result = outRun(ctx, format + pos, literal);
             break;

@@ -1,33 +1,19 @@
 // UTF-16 memory operations and allocation wrappers that count in code units.
 #include "qorucum/memory.h"
 
-#include <emmintrin.h>
-
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 
 #include "i18n/qoru16/u16_heap.h"
+#include "i18n/qoru16/u16_strk.h"
 #include "i18n/qoru16/u16_words.h"
 
 extern "C" {
 
 QORUCUM_API int32_t memcmpU16(const charU16 *a, const charU16 *b, size_t n) {
-    // All n units are readable, so unaligned 16-byte reads are safe here.
-    // Whole 64-byte groups are skipped while equal; the first group or block
-    // that differs is then searched unit by unit.
-    size_t i = 0;
-    for (; i + 32 <= n; i += 32) {
-        __m128i same = _mm_set1_epi8(-1);
-        for (size_t k = 0; k < 32; k += 8)
-            same = _mm_and_si128(same, _mm_cmpeq_epi16(qoru::loadUnits(a + i + k), qoru::loadUnits(b + i + k)));
-        if (_mm_movemask_epi8(same) != 0xFFFF) break;
-    }
-    for (; i + 8 <= n; i += 8)
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(qoru::loadUnits(a + i), qoru::loadUnits(b + i))) != 0xFFFF) break;
-    for (; i < n; ++i)
-        if (a[i] != b[i]) return qoru::unitDifference(a[i], b[i]);
-    return 0;
+    const size_t i = qoru::kernels().findDifference(a, b, n);
+    return i == n ? 0 : qoru::unitDifference(a[i], b[i]);
 }
 
 QORUCUM_API charU16 *memchrU16(const charU16 *s, charU16 c, size_t n) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "i18n/qoru16/u16_heap.h"
+#include "i18n/qoru16/u16_strk.h"
 #include "i18n/qoru16/u16_words.h"
 
 using qoru::blockUnits;
@@ -20,8 +21,6 @@ bool inSet(charU16 c, const charU16 *set) {
     return false;
 }
 
-// The difference of two units as unsigned 16-bit values.
-
 }  // namespace
 
 extern "C" {
@@ -31,7 +30,7 @@ QORUCUM_API size_t strlenU16(const charU16 *s) {
     if (isOddAddress(s)) {
         while (*p) ++p;
     } else {
-        p = qoru::findZeroOrUnit(s, 0);
+        p = qoru::kernels().findZero(s);
     }
     return static_cast<size_t>(p - s);
 }
@@ -56,7 +55,11 @@ QORUCUM_API size_t strnlenU16(const charU16 *s, size_t maxlen) {
 }
 
 QORUCUM_API charU16 *strcpyU16(charU16 *dst, const charU16 *src) {
-    memcpy(dst, src, (strlenU16(src) + 1) * sizeof(charU16));
+    if (isOddAddress(src)) {
+        memcpy(dst, src, (strlenU16(src) + 1) * sizeof(charU16));
+    } else {
+        qoru::kernels().copyString(dst, src);
+    }
     return dst;
 }
 
@@ -85,11 +88,7 @@ QORUCUM_API int32_t strcmpU16(const charU16 *a, const charU16 *b) {
         while (*a && *a == *b) ++a, ++b;
         return qoru::unitDifference(*a, *b);
     }
-    while (!qoru::isAligned(a, qoru::blockBytes)) {
-        if (*a == 0 || *a != *b) return qoru::unitDifference(*a, *b);
-        ++a, ++b;
-    }
-    const size_t i = qoru::findStop(a, b);
+    const size_t i = qoru::kernels().findStop(a, b);
     return qoru::unitDifference(a[i], b[i]);
 }
 
@@ -106,12 +105,7 @@ QORUCUM_API int32_t strncmpU16(const charU16 *a, const charU16 *b, size_t n) {
 }
 
 QORUCUM_API charU16 *strchrU16(const charU16 *s, charU16 c) {
-    const charU16 *p = s;
-    if (isOddAddress(s)) {
-        while (*p && *p != c) ++p;
-    } else {
-        p = qoru::findZeroOrUnit(s, c);
-    }
+    const charU16 *p = qoru::findZeroOrUnitAnywhere(s, c);
     return *p == c ? const_cast<charU16 *>(p) : nullptr;
 }
 
