@@ -28,23 +28,22 @@ inline constexpr uint8_t unpairedSurrogate = '#';
 
 inline bool isSurrogateUnit(char16_t u) { return (u & 0xF800) == 0xD800; }
 
-// One unit by itself at out (1 to 3 bytes) with one four-byte store, whose
-// last byte lands where the next byte goes anyway; out needs 4 bytes of room.
+// One unit by itself at out (1 to 3 bytes). A three-byte form goes as one
+// four-byte store, whose last byte lands where the next byte or the
+// terminator goes anyway; out needs 4 bytes of room.
 inline size_t encodeUnitByItself(char16_t u, uint8_t *out) {
-    uint32_t bytes;
-    size_t length;
     if (u < 0x80) {
-        bytes = u;
-        length = 1;
-    } else if (u < 0x800) {
-        bytes = (0xC0u | (u >> 6)) | (0x80u | (u & 0x3Fu)) << 8;
-        length = 2;
-    } else {
-        bytes = (0xE0u | (u >> 12)) | (0x80u | ((u >> 6) & 0x3Fu)) << 8 | (0x80u | (u & 0x3Fu)) << 16;
-        length = 3;
+        out[0] = static_cast<uint8_t>(u);
+        return 1;
     }
+    if (u < 0x800) {
+        const uint16_t bytes = static_cast<uint16_t>((0xC0u | (u >> 6)) | (0x80u | (u & 0x3Fu)) << 8);
+        memcpy(out, &bytes, sizeof bytes);
+        return 2;
+    }
+    const uint32_t bytes = (0xE0u | (u >> 12)) | (0x80u | ((u >> 6) & 0x3Fu)) << 8 | (0x80u | (u & 0x3Fu)) << 16;
     memcpy(out, &bytes, sizeof bytes);
-    return length;
+    return 3;
 }
 
 // The stream writer's rule for the unit at p (remaining units from p on, at

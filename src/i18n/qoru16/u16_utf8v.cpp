@@ -10,7 +10,9 @@
 // starting where the previous piece's bytes end.
 //
 // A step stores a few bytes past the ones it reports (at most stepReach from
-// its start); the callers keep that room. The whole-string encoder reads past
+// its start, at most 12 past its own); the callers keep that room, and the
+// whole-string encoder takes a step only where the bytes that follow will
+// cover them. The whole-string encoder reads past
 // the terminator only within the page of a unit of the string (the page rule
 // of u16_words.h): unaligned steps are taken only when they stay within the
 // page, and the count reads aligned blocks.
@@ -170,6 +172,29 @@ struct Sse {
     }
     using Counter = __m128i;
     static constexpr size_t blockUnits = 8;
+};
+
+// The narrow step every level takes where its own step does not fit: near the
+// limit or the block's end, or near the terminator, a surrogate or a page end.
+struct Narrow {
+    static constexpr size_t units = 8;
+    static constexpr size_t stepReach = 32;
+
+    template <Stop K>
+    [[gnu::target("ssse3,sse4.1"), gnu::no_sanitize_address]] static size_t step(const char16_t *s, uint8_t *out) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
+        const __m128i stops = K == Stop::zero ? _mm_cmpeq_epi16(v, _mm_setzero_si128())
+                                              : _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
+                                                                _mm_set1_epi16(static_cast<short>(0xD800)));
+        if (_mm_movemask_epi8(stops) != 0) return noStep;
+        const __m128i multi = atLeast(v, 0x80), three = atLeast(v, 0x800);
+        const auto mask = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(multi, three)));
+        if (mask == 0) {
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(v, v));
+            return 8;
+        }
+        return encode8(v, multi, three, mask, out);
+    }
 };
 
 // ---- AVX2: sixteen units per register, two lanes of eight ----
@@ -336,26 +361,51 @@ struct Avx512 {
 
 // ---- The loops, shared by the levels ----
 
+// The units after a whole-string step that must hold no terminator. A step
+// stores up to 12 bytes past the ones it reports, and the caller's array
+// past the terminator must stay as it was: when at least this many units
+// follow before the terminator, and they fit before the limit, their bytes
+// (one at least each) cover what the step stored past its own.
+constexpr size_t lookaheadUnits = 16;
+
+[[gnu::no_sanitize_address]] inline bool noTerminatorIn16(const char16_t *p) {
+    const __m128i zero = _mm_setzero_si128();
+    return _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(loadUnaligned(p), zero),
+                                          _mm_cmpeq_epi16(loadUnaligned(p + 8), zero))) == 0;
+}
+
+// A step of S at s when it and the bytes of the units after it fit before
+// the limit, its reads stay within the page of the unit at s, and no
+// terminator is near; the bytes stored, or noStep.
+template <class S>
+inline size_t tryStep(const char16_t *s, uint8_t *out, size_t n, size_t limit) {
+    static_assert(lookaheadUnits == 16);
+    if (limit - n < S::stepReach + 3 * lookaheadUnits ||
+        !staysInPage(s, (S::units + lookaheadUnits) * sizeof(char16_t)) || !noTerminatorIn16(s + S::units))
+        return noStep;
+    return S::template step<Stop::zero>(s, out + n);
+}
+
 template <class V>
 inline size_t encodeLoop(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
     const char16_t *s = src;
-    if (limit >= V::stepReach) {
-        const size_t stop = limit - V::stepReach;
-        while (n <= stop) {
-            if (staysInPage(s, V::units * sizeof(char16_t))) {
-                const size_t bytes = V::template step<Stop::zero>(s, out + n);
-                if (bytes != noStep) {
-                    n += bytes;
-                    s += V::units;
-                    continue;
-                }
-            }
-            // The terminator is near, or the run would cross into the next page.
-            const char16_t u = *s;
-            if (u == 0) break;
-            n += encodeUnitByItself(u, out + n);
-            ++s;
+    for (;;) {
+        size_t bytes = tryStep<V>(s, out, n, limit);
+        size_t units = V::units;
+        if (bytes == noStep) {
+            bytes = tryStep<Narrow>(s, out, n, limit);
+            units = Narrow::units;
         }
+        if (bytes != noStep) {
+            n += bytes;
+            s += units;
+            continue;
+        }
+        // The terminator is near, or the page's end, or the limit.
+        const char16_t u = *s;
+        if (u == 0 || limit - n < 4) break;
+        n += encodeUnitByItself(u, out + n);
+        ++s;
     }
     src = s;
     return n;
@@ -388,24 +438,35 @@ inline size_t countLoop(const char16_t *src) {
     return total + countUtf8Sse2(s);
 }
 
+// One step of S in the writer's block, unless the units from i on are to
+// go by the unit rule (before scalarEnd). A run with a surrogate goes by the
+// unit rule; so does the rest of the block once a step would pass the
+// threshold.
+template <class S>
+inline bool blockStep(const char16_t *units, size_t remaining, uint8_t *buf, size_t &i, size_t &k,
+                      size_t &scalarEnd) {
+    if (i < scalarEnd || remaining - i < S::units) return false;
+    const size_t bytes = S::template step<Stop::surrogate>(units + i, buf + k);
+    if (bytes == noStep) {
+        scalarEnd = i + S::units;
+    } else if (k + bytes > utf8BlockThreshold) {
+        scalarEnd = remaining;
+    } else {
+        k += bytes;
+        i += S::units;
+        return true;
+    }
+    return false;
+}
+
 template <class V>
 inline size_t fillBlockLoop(const char16_t *units, size_t remaining, uint8_t *buf, size_t &used) {
     size_t i = 0;
     size_t k = used;
-    bool vectors = true;
+    size_t wideEnd = 0, narrowEnd = 0;
     while (i < remaining && k <= utf8BlockThreshold) {
-        if (vectors && remaining - i >= V::units) {
-            const size_t bytes = V::template step<Stop::surrogate>(units + i, buf + k);
-            if (bytes != noStep) {
-                if (k + bytes <= utf8BlockThreshold) {
-                    k += bytes;
-                    i += V::units;
-                    continue;
-                }
-                // The block ends within this run: unit by unit to its end.
-                vectors = false;
-            }
-        }
+        if (blockStep<V>(units, remaining, buf, i, k, wideEnd) || blockStep<Narrow>(units, remaining, buf, i, k, narrowEnd))
+            continue;
         i += encodeWriterUnit(units + i, remaining - i, buf, k);
     }
     used = k;
