@@ -75,6 +75,23 @@ inline uint32_t quarterIndex(uint32_t mask, uint32_t half) {
     return ((mask >> (4 * half)) & 0xF) | ((mask >> (4 + 4 * half)) & 0xF0);
 }
 
+// The units after a whole-string step that must hold no terminator. A step
+// stores up to 12 bytes past the ones it reports, and the caller's array
+// past the terminator must stay as it was: when at least this many units
+// follow before the terminator, and they fit before the limit, their bytes
+// (one at least each) cover what the step stored past its own.
+constexpr size_t lookaheadUnits = 16;
+
+// An all-ASCII run is stored exactly; the other stores of a whole-string
+// step wait for this test of the units after the run.
+template <Stop K>
+[[gnu::no_sanitize_address]] inline bool coveredLater(const char16_t *p) {
+    if constexpr (K == Stop::surrogate) return true;
+    const __m128i zero = _mm_setzero_si128();
+    return _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(loadUnaligned(p), zero),
+                                          _mm_cmpeq_epi16(loadUnaligned(p + 8), zero))) == 0;
+}
+
 // ---- SSSE3/SSE4.1: eight units per register ----
 
 [[gnu::target("ssse3,sse4.1")]] inline __m128i shuffleOf(const uint8_t (*table)[16], uint32_t index) {
@@ -142,6 +159,7 @@ struct Sse {
             store16(out, _mm_packus_epi16(v0, v1));
             return 16;
         }
+        if (!coveredLater<K>(s + 16)) return noStep;
         size_t n;
         if (m0 == 0) {
             _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(v0, v0));
@@ -164,7 +182,7 @@ struct Sse {
         extra = _mm_sub_epi16(_mm_sub_epi16(extra, atLeast(v, 0x80)), atLeast(v, 0x800));
         return true;
     }
-    [[gnu::target("ssse3,sse4.1")]] static size_t sum(__m128i extra) {
+    [[gnu::target("ssse3,sse4.1")]] static size_t sum(const __m128i &extra) {
         const __m128i pairs = _mm_madd_epi16(extra, _mm_set1_epi16(1));
         alignas(16) uint32_t lanes[4];
         _mm_store_si128(reinterpret_cast<__m128i *>(lanes), pairs);
@@ -193,6 +211,7 @@ struct Narrow {
             _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(v, v));
             return 8;
         }
+        if (!coveredLater<K>(s + 8)) return noStep;
         return encode8(v, multi, three, mask, out);
     }
 };
@@ -290,6 +309,7 @@ struct Avx2 {
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), bytes);
             return 32;
         }
+        if (!coveredLater<K>(s + 32)) return noStep;
         const size_t n = encode16(v0, out);
         return n + encode16(v1, out + n);
     }
@@ -301,7 +321,7 @@ struct Avx2 {
         extra = _mm256_sub_epi16(_mm256_sub_epi16(extra, atLeast(v, 0x80)), atLeast(v, 0x800));
         return true;
     }
-    [[gnu::target("avx2,bmi,bmi2")]] static size_t sum(__m256i extra) {
+    [[gnu::target("avx2,bmi,bmi2")]] static size_t sum(const __m256i &extra) {
         const __m256i pairs = _mm256_madd_epi16(extra, _mm256_set1_epi16(1));
         alignas(32) uint32_t lanes[8];
         _mm256_store_si256(reinterpret_cast<__m256i *>(lanes), pairs);
@@ -334,6 +354,7 @@ struct Avx512 {
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, v));
             return 32;
         }
+        if (!coveredLater<K>(s + 32)) return noStep;
         // The halves read again: cheaper than taking them out of the register.
         const size_t n = encode16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(s)), out);
         return n + encode16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 16)), out + n);
@@ -348,7 +369,7 @@ struct Avx512 {
         extra = _mm512_mask_add_epi16(extra, _mm512_cmpge_epu16_mask(v, _mm512_set1_epi16(0x800)), extra, one);
         return true;
     }
-    [[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2")]] static size_t sum(__m512i extra) {
+    [[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2")]] static size_t sum(const __m512i &extra) {
         alignas(64) uint32_t lanes[16];
         _mm512_store_si512(lanes, _mm512_madd_epi16(extra, _mm512_set1_epi16(1)));
         size_t total = 0;
@@ -361,27 +382,13 @@ struct Avx512 {
 
 // ---- The loops, shared by the levels ----
 
-// The units after a whole-string step that must hold no terminator. A step
-// stores up to 12 bytes past the ones it reports, and the caller's array
-// past the terminator must stay as it was: when at least this many units
-// follow before the terminator, and they fit before the limit, their bytes
-// (one at least each) cover what the step stored past its own.
-constexpr size_t lookaheadUnits = 16;
-
-[[gnu::no_sanitize_address]] inline bool noTerminatorIn16(const char16_t *p) {
-    const __m128i zero = _mm_setzero_si128();
-    return _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(loadUnaligned(p), zero),
-                                          _mm_cmpeq_epi16(loadUnaligned(p + 8), zero))) == 0;
-}
-
 // A step of S at s when it and the bytes of the units after it fit before
-// the limit, its reads stay within the page of the unit at s, and no
-// terminator is near; the bytes stored, or noStep.
+// the limit and its reads (lookahead included) stay within the page of the
+// unit at s; the bytes stored, or noStep.
 template <class S>
 inline size_t tryStep(const char16_t *s, uint8_t *out, size_t n, size_t limit) {
-    static_assert(lookaheadUnits == 16);
     if (limit - n < S::stepReach + 3 * lookaheadUnits ||
-        !staysInPage(s, (S::units + lookaheadUnits) * sizeof(char16_t)) || !noTerminatorIn16(s + S::units))
+        !staysInPage(s, (S::units + lookaheadUnits) * sizeof(char16_t)))
         return noStep;
     return S::template step<Stop::zero>(s, out + n);
 }
@@ -390,15 +397,14 @@ template <class V>
 inline size_t encodeLoop(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
     const char16_t *s = src;
     for (;;) {
-        size_t bytes = tryStep<V>(s, out, n, limit);
-        size_t units = V::units;
-        if (bytes == noStep) {
-            bytes = tryStep<Narrow>(s, out, n, limit);
-            units = Narrow::units;
-        }
-        if (bytes != noStep) {
+        size_t bytes;
+        while ((bytes = tryStep<V>(s, out, n, limit)) != noStep) {
             n += bytes;
-            s += units;
+            s += V::units;
+        }
+        if ((bytes = tryStep<Narrow>(s, out, n, limit)) != noStep) {
+            n += bytes;
+            s += Narrow::units;
             continue;
         }
         // The terminator is near, or the page's end, or the limit.
