@@ -143,13 +143,13 @@ struct Sse {
         if constexpr (K == Stop::zero) {
             const __m128i zero = _mm_setzero_si128();
             if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v0, zero), _mm_cmpeq_epi16(v1, zero))) != 0)
-                return noStep;
+                [[unlikely]] return noStep;
         } else {
             const __m128i top = _mm_set1_epi16(static_cast<short>(0xF800));
             const __m128i surrogate = _mm_set1_epi16(static_cast<short>(0xD800));
             if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(_mm_and_si128(v0, top), surrogate),
                                                _mm_cmpeq_epi16(_mm_and_si128(v1, top), surrogate))) != 0)
-                return noStep;
+                [[unlikely]] return noStep;
         }
         const __m128i multi0 = atLeast(v0, 0x80), three0 = atLeast(v0, 0x800);
         const __m128i multi1 = atLeast(v1, 0x80), three1 = atLeast(v1, 0x800);
@@ -159,7 +159,7 @@ struct Sse {
             store16(out, _mm_packus_epi16(v0, v1));
             return 16;
         }
-        if (!coveredLater<K>(s + 16)) return noStep;
+        if (!coveredLater<K>(s + 16)) [[unlikely]] return noStep;
         size_t n;
         if (m0 == 0) {
             _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(v0, v0));
@@ -204,14 +204,14 @@ struct Narrow {
         const __m128i stops = K == Stop::zero ? _mm_cmpeq_epi16(v, _mm_setzero_si128())
                                               : _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
                                                                 _mm_set1_epi16(static_cast<short>(0xD800)));
-        if (_mm_movemask_epi8(stops) != 0) return noStep;
+        if (_mm_movemask_epi8(stops) != 0) [[unlikely]] return noStep;
         const __m128i multi = atLeast(v, 0x80), three = atLeast(v, 0x800);
         const auto mask = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(multi, three)));
         if (mask == 0) {
             _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(v, v));
             return 8;
         }
-        if (!coveredLater<K>(s + 8)) return noStep;
+        if (!coveredLater<K>(s + 8)) [[unlikely]] return noStep;
         return encode8(v, multi, three, mask, out);
     }
 };
@@ -294,14 +294,14 @@ struct Avx2 {
             const __m256i zero = _mm256_setzero_si256();
             if (!_mm256_testz_si256(_mm256_or_si256(_mm256_cmpeq_epi16(v0, zero), _mm256_cmpeq_epi16(v1, zero)),
                                     _mm256_set1_epi8(-1)))
-                return noStep;
+                [[unlikely]] return noStep;
         } else {
             const __m256i top = _mm256_set1_epi16(static_cast<short>(0xF800));
             const __m256i surrogate = _mm256_set1_epi16(static_cast<short>(0xD800));
             if (!_mm256_testz_si256(_mm256_or_si256(_mm256_cmpeq_epi16(_mm256_and_si256(v0, top), surrogate),
                                                     _mm256_cmpeq_epi16(_mm256_and_si256(v1, top), surrogate)),
                                     _mm256_set1_epi8(-1)))
-                return noStep;
+                [[unlikely]] return noStep;
         }
         const __m256i high = _mm256_set1_epi16(static_cast<short>(0xFF80));
         if (_mm256_testz_si256(_mm256_or_si256(v0, v1), high)) {
@@ -309,7 +309,7 @@ struct Avx2 {
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), bytes);
             return 32;
         }
-        if (!coveredLater<K>(s + 32)) return noStep;
+        if (!coveredLater<K>(s + 32)) [[unlikely]] return noStep;
         const size_t n = encode16(v0, out);
         return n + encode16(v1, out + n);
     }
@@ -344,17 +344,17 @@ struct Avx512 {
         const char16_t *s, uint8_t *out) {
         const __m512i v = _mm512_loadu_si512(s);
         if constexpr (K == Stop::zero) {
-            if (_mm512_cmpeq_epi16_mask(v, _mm512_setzero_si512()) != 0) return noStep;
+            if (_mm512_cmpeq_epi16_mask(v, _mm512_setzero_si512()) != 0) [[unlikely]] return noStep;
         } else {
             const __m512i top = _mm512_set1_epi16(static_cast<short>(0xF800));
             if (_mm512_cmpeq_epi16_mask(_mm512_and_si512(v, top), _mm512_set1_epi16(static_cast<short>(0xD800))) != 0)
-                return noStep;
+                [[unlikely]] return noStep;
         }
         if (_mm512_cmpge_epu16_mask(v, _mm512_set1_epi16(0x80)) == 0) {
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, v));
             return 32;
         }
-        if (!coveredLater<K>(s + 32)) return noStep;
+        if (!coveredLater<K>(s + 32)) [[unlikely]] return noStep;
         // The halves read again: cheaper than taking them out of the register.
         const size_t n = encode16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(s)), out);
         return n + encode16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 16)), out + n);
@@ -389,7 +389,7 @@ template <class S>
 inline size_t tryStep(const char16_t *s, uint8_t *out, size_t n, size_t limit) {
     if (limit - n < S::stepReach + 3 * lookaheadUnits ||
         !staysInPage(s, (S::units + lookaheadUnits) * sizeof(char16_t)))
-        return noStep;
+        [[unlikely]] return noStep;
     return S::template step<Stop::zero>(s, out + n);
 }
 
@@ -398,7 +398,7 @@ inline size_t encodeLoop(uint8_t *out, size_t n, size_t limit, const char16_t *&
     const char16_t *s = src;
     for (;;) {
         size_t bytes;
-        while ((bytes = tryStep<V>(s, out, n, limit)) != noStep) {
+        while ((bytes = tryStep<V>(s, out, n, limit)) != noStep) [[likely]] {
             n += bytes;
             s += V::units;
         }
