@@ -82,16 +82,6 @@ inline uint32_t quarterIndex(uint32_t mask, uint32_t half) {
 // (one at least each) cover what the step stored past its own.
 constexpr size_t lookaheadUnits = 16;
 
-// An all-ASCII run is stored exactly; the other stores of a whole-string
-// step wait for this test of the units after the run.
-template <Stop K>
-[[gnu::no_sanitize_address]] inline bool coveredLater(const char16_t *p) {
-    if constexpr (K == Stop::surrogate) return true;
-    const __m128i zero = _mm_setzero_si128();
-    return _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(loadUnaligned(p), zero),
-                                          _mm_cmpeq_epi16(loadUnaligned(p + 8), zero))) == 0;
-}
-
 // ---- SSSE3/SSE4.1: eight units per register ----
 
 [[gnu::target("ssse3,sse4.1")]] inline __m128i shuffleOf(const uint8_t (*table)[16], uint32_t index) {
@@ -141,9 +131,10 @@ struct Sse {
         const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
         const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 8));
         if constexpr (K == Stop::zero) {
-            const __m128i zero = _mm_setzero_si128();
-            if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v0, zero), _mm_cmpeq_epi16(v1, zero))) != 0)
-                [[unlikely]] return noStep;
+            // The run and the units after it (lookaheadUnits) hold no terminator.
+            const __m128i least = _mm_min_epu16(_mm_min_epu16(v0, v1), _mm_min_epu16(loadUnaligned(s + 16), loadUnaligned(s + 24)));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(least, _mm_setzero_si128())) != 0) [[unlikely]]
+                return noStep;
         } else {
             const __m128i top = _mm_set1_epi16(static_cast<short>(0xF800));
             const __m128i surrogate = _mm_set1_epi16(static_cast<short>(0xD800));
@@ -159,7 +150,6 @@ struct Sse {
             store16(out, _mm_packus_epi16(v0, v1));
             return 16;
         }
-        if (!coveredLater<K>(s + 16)) [[unlikely]] return noStep;
         size_t n;
         if (m0 == 0) {
             _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(v0, v0));
@@ -201,7 +191,7 @@ struct Narrow {
     template <Stop K>
     [[gnu::target("ssse3,sse4.1"), gnu::no_sanitize_address]] static size_t step(const char16_t *s, uint8_t *out) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
-        const __m128i stops = K == Stop::zero ? _mm_cmpeq_epi16(v, _mm_setzero_si128())
+        const __m128i stops = K == Stop::zero ? _mm_cmpeq_epi16(_mm_min_epu16(v, _mm_min_epu16(loadUnaligned(s + 8), loadUnaligned(s + 16))), _mm_setzero_si128())
                                               : _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
                                                                 _mm_set1_epi16(static_cast<short>(0xD800)));
         if (_mm_movemask_epi8(stops) != 0) [[unlikely]] return noStep;
@@ -211,7 +201,6 @@ struct Narrow {
             _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(v, v));
             return 8;
         }
-        if (!coveredLater<K>(s + 8)) [[unlikely]] return noStep;
         return encode8(v, multi, three, mask, out);
     }
 };
@@ -291,10 +280,9 @@ struct Avx2 {
         const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s));
         const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 16));
         if constexpr (K == Stop::zero) {
-            const __m256i zero = _mm256_setzero_si256();
-            if (!_mm256_testz_si256(_mm256_or_si256(_mm256_cmpeq_epi16(v0, zero), _mm256_cmpeq_epi16(v1, zero)),
-                                    _mm256_set1_epi8(-1)))
-                [[unlikely]] return noStep;
+            const __m256i zeros = _mm256_cmpeq_epi16(_mm256_min_epu16(v0, v1), _mm256_setzero_si256());
+            if (!_mm256_testz_si256(zeros, zeros)) [[unlikely]]
+                return noStep;
         } else {
             const __m256i top = _mm256_set1_epi16(static_cast<short>(0xF800));
             const __m256i surrogate = _mm256_set1_epi16(static_cast<short>(0xD800));
@@ -309,7 +297,14 @@ struct Avx2 {
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), bytes);
             return 32;
         }
-        if (!coveredLater<K>(s + 32)) [[unlikely]] return noStep;
+        if constexpr (K == Stop::zero) {
+            // The stores below reach past the run's bytes: the units after it
+            // (lookaheadUnits) must hold no terminator.
+            const __m256i after = _mm256_cmpeq_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 32)),
+                                                     _mm256_setzero_si256());
+            if (!_mm256_testz_si256(after, after)) [[unlikely]]
+                return noStep;
+        }
         const size_t n = encode16(v0, out);
         return n + encode16(v1, out + n);
     }
@@ -344,7 +339,8 @@ struct Avx512 {
         const char16_t *s, uint8_t *out) {
         const __m512i v = _mm512_loadu_si512(s);
         if constexpr (K == Stop::zero) {
-            if (_mm512_cmpeq_epi16_mask(v, _mm512_setzero_si512()) != 0) [[unlikely]] return noStep;
+            if (_mm512_cmpeq_epi16_mask(v, _mm512_setzero_si512()) != 0) [[unlikely]]
+                return noStep;
         } else {
             const __m512i top = _mm512_set1_epi16(static_cast<short>(0xF800));
             if (_mm512_cmpeq_epi16_mask(_mm512_and_si512(v, top), _mm512_set1_epi16(static_cast<short>(0xD800))) != 0)
@@ -354,7 +350,12 @@ struct Avx512 {
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, v));
             return 32;
         }
-        if (!coveredLater<K>(s + 32)) [[unlikely]] return noStep;
+        if constexpr (K == Stop::zero) {
+            // As in the AVX2 step: the units after the run hold no terminator.
+            const __m256i after = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 32));
+            if (_mm256_cmpeq_epi16_mask(after, _mm256_setzero_si256()) != 0) [[unlikely]]
+                return noStep;
+        }
         // The halves read again: cheaper than taking them out of the register.
         const size_t n = encode16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(s)), out);
         return n + encode16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 16)), out + n);
@@ -385,20 +386,29 @@ struct Avx512 {
 // A step of S at s when it and the bytes of the units after it fit before
 // the limit and its reads (lookahead included) stay within the page of the
 // unit at s; the bytes stored, or noStep.
+// A step of S at s when it and the bytes of the units after it fit before
+// the limit and its reads (lookahead included) stay within the page of the
+// unit at s; the bytes stored, or noStep.
 template <class S>
 inline size_t tryStep(const char16_t *s, uint8_t *out, size_t n, size_t limit) {
     if (limit - n < S::stepReach + 3 * lookaheadUnits ||
-        !staysInPage(s, (S::units + lookaheadUnits) * sizeof(char16_t)))
-        [[unlikely]] return noStep;
+        !staysInPage(s, (S::units + lookaheadUnits) * sizeof(char16_t))) [[unlikely]]
+        return noStep;
     return S::template step<Stop::zero>(s, out + n);
 }
 
 template <class V>
 inline size_t encodeLoop(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
     const char16_t *s = src;
+    // Wide steps while n <= wideStop: room for a step and the units after it.
+    constexpr size_t wideRoom = V::stepReach + 3 * lookaheadUnits;
+    const size_t wideStop = limit >= wideRoom ? limit - wideRoom : 0;
+    const bool wide = limit >= wideRoom;
     for (;;) {
         size_t bytes;
-        while ((bytes = tryStep<V>(s, out, n, limit)) != noStep) [[likely]] {
+        while (wide && n <= wideStop && staysInPage(s, (V::units + lookaheadUnits) * sizeof(char16_t))) {
+            bytes = V::template step<Stop::zero>(s, out + n);
+            if (bytes == noStep) break;
             n += bytes;
             s += V::units;
         }
