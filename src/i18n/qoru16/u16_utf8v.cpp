@@ -65,8 +65,8 @@ constexpr ShuffleTables tables = makeShuffleTables();
 // A step's answer when its run holds a unit it leaves to the scalar path.
 constexpr size_t noStep = static_cast<size_t>(-1);
 
-// The units a step leaves to the scalar path: the terminator (whole-string
-// encoder) or any surrogate (stream writer).
+// The units a step leaves to the narrower paths: the terminator (whole-string
+// encoder) or surrogates (stream writer; the narrow step takes pairs).
 enum class Stop { zero, surrogate };
 
 // The shuffle index of four units (half 0 or 1 of eight) from a class mask of
@@ -98,14 +98,19 @@ constexpr size_t lookaheadUnits = 16;
 
 // Eight units, not all ASCII: multi marks units from 0x80, three those from
 // 0x800, mask is movemask(packs(multi, three)). Stores at most 28 bytes.
+// With Pairs, the units marked in paired (halves of pairs, in the stream
+// writer) take their two bytes from pairBytes instead.
+template <bool Pairs = false>
 [[gnu::target("ssse3,sse4.1")]] inline size_t encode8(__m128i u, __m128i multi, __m128i three, uint32_t mask,
-                                                      uint8_t *out) {
+                                                      uint8_t *out, __m128i paired = __m128i{},
+                                                      __m128i pairBytes = __m128i{}) {
     const __m128i low6 = _mm_set1_epi16(0x3F);
     const __m128i trailTag = _mm_set1_epi16(0x80);
     const __m128i last = _mm_or_si128(_mm_and_si128(u, low6), trailTag);
     const __m128i lead2 = _mm_or_si128(_mm_srli_epi16(u, 6), _mm_set1_epi16(0xC0));
     if ((mask & 0xFF00) == 0) {
-        const __m128i w = _mm_blendv_epi8(u, _mm_or_si128(lead2, _mm_slli_epi16(last, 8)), multi);
+        __m128i w = _mm_blendv_epi8(u, _mm_or_si128(lead2, _mm_slli_epi16(last, 8)), multi);
+        if constexpr (Pairs) w = _mm_blendv_epi8(w, pairBytes, paired);
         const uint32_t i = mask & 0xFF;
         store16(out, _mm_shuffle_epi8(w, shuffleOf(tables.two, i)));
         return tables.twoLength[i];
@@ -113,7 +118,8 @@ constexpr size_t lookaheadUnits = 16;
     const __m128i lead3 = _mm_or_si128(_mm_srli_epi16(u, 12), _mm_set1_epi16(0xE0));
     const __m128i lead = _mm_blendv_epi8(_mm_blendv_epi8(u, lead2, multi), lead3, three);
     const __m128i middle = _mm_or_si128(_mm_and_si128(_mm_blendv_epi8(u, _mm_srli_epi16(u, 6), three), low6), trailTag);
-    const __m128i w = _mm_or_si128(lead, _mm_slli_epi16(middle, 8));
+    __m128i w = _mm_or_si128(lead, _mm_slli_epi16(middle, 8));
+    if constexpr (Pairs) w = _mm_blendv_epi8(w, pairBytes, paired);
     const uint32_t i0 = quarterIndex(mask, 0);
     const uint32_t i1 = quarterIndex(mask, 1);
     store16(out, _mm_shuffle_epi8(_mm_unpacklo_epi16(w, last), shuffleOf(tables.three, i0)));
@@ -124,6 +130,7 @@ constexpr size_t lookaheadUnits = 16;
 
 struct Sse {
     static constexpr size_t units = 16;
+    static constexpr size_t unitsLeftOnStop = units;
     static constexpr size_t stepReach = 64;
 
     template <Stop K>
@@ -186,15 +193,61 @@ struct Sse {
 // limit or the block's end, or near the terminator, a surrogate or a page end.
 struct Narrow {
     static constexpr size_t units = 8;
+    // It stops in the writer only for a high half in its last place.
+    static constexpr size_t unitsLeftOnStop = 1;
     static constexpr size_t stepReach = 32;
+
+    // The stream writer's eight units with surrogates: a high half followed
+    // by a low one is one four-byte sequence, split as two bytes per half so
+    // that the two-byte shuffles serve; any other surrogate is '#'. A high
+    // half in the last place may pair with a unit after the run: noStep.
+    [[gnu::target("ssse3,sse4.1")]] static size_t writerRunWithSurrogates(__m128i v, uint8_t *out) {
+        const __m128i halfKind = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFC00)));
+        const __m128i high = _mm_cmpeq_epi16(halfKind, _mm_set1_epi16(static_cast<short>(0xD800)));
+        const __m128i low = _mm_cmpeq_epi16(halfKind, _mm_set1_epi16(static_cast<short>(0xDC00)));
+        if (_mm_extract_epi16(high, 7) != 0) return noStep;
+        const __m128i pairedLow = _mm_and_si128(low, _mm_slli_si128(high, 2));
+        const __m128i pairedHigh = _mm_and_si128(high, _mm_srli_si128(low, 2));
+        const __m128i paired = _mm_or_si128(pairedHigh, pairedLow);
+        const __m128i lone = _mm_andnot_si128(paired, _mm_or_si128(high, low));
+        // Code point cp = 0x10000 + (high & 0x3FF) << 10 + (low & 0x3FF); with
+        // h = (high & 0x3FF) + 0x40 = cp >> 10, the high half gives F0 | h >> 8
+        // and 80 | (h >> 2) & 3F, the low half 80 | (h & 3) << 4 | (low >> 6) & F
+        // and 80 | low & 3F.
+        const __m128i low6 = _mm_set1_epi16(0x3F);
+        const __m128i h = _mm_add_epi16(_mm_and_si128(v, _mm_set1_epi16(0x3FF)), _mm_set1_epi16(0x40));
+        const __m128i highBytes = _mm_or_si128(_mm_or_si128(_mm_srli_epi16(h, 8), _mm_set1_epi16(0xF0)),
+                                               _mm_slli_epi16(_mm_or_si128(_mm_and_si128(_mm_srli_epi16(h, 2), low6),
+                                                                           _mm_set1_epi16(0x80)), 8));
+        const __m128i previous = _mm_slli_si128(v, 2);
+        const __m128i lowLead = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(_mm_and_si128(previous, _mm_set1_epi16(3)), 4),
+                                                          _mm_and_si128(_mm_srli_epi16(v, 6), _mm_set1_epi16(0xF))),
+                                             _mm_set1_epi16(0x80));
+        const __m128i lowBytes = _mm_or_si128(lowLead, _mm_slli_epi16(_mm_or_si128(_mm_and_si128(v, low6), _mm_set1_epi16(0x80)), 8));
+        const __m128i pairBytes = _mm_blendv_epi8(lowBytes, highBytes, high);
+        const __m128i u = _mm_blendv_epi8(v, _mm_set1_epi16(unpairedSurrogate), lone);
+        const __m128i multi = atLeast(u, 0x80);
+        const __m128i three = _mm_andnot_si128(paired, atLeast(u, 0x800));
+        const auto mask = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(multi, three)));
+        if (mask == 0) {
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(u, u));
+            return 8;
+        }
+        return encode8<true>(u, multi, three, mask, out, paired, pairBytes);
+    }
 
     template <Stop K>
     [[gnu::target("ssse3,sse4.1"), gnu::no_sanitize_address]] static size_t step(const char16_t *s, uint8_t *out) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
-        const __m128i stops = K == Stop::zero ? _mm_cmpeq_epi16(_mm_min_epu16(v, _mm_min_epu16(loadUnaligned(s + 8), loadUnaligned(s + 16))), _mm_setzero_si128())
-                                              : _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
-                                                                _mm_set1_epi16(static_cast<short>(0xD800)));
-        if (_mm_movemask_epi8(stops) != 0) [[unlikely]] return noStep;
+        if constexpr (K == Stop::zero) {
+            const __m128i least = _mm_min_epu16(v, _mm_min_epu16(loadUnaligned(s + 8), loadUnaligned(s + 16)));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(least, _mm_setzero_si128())) != 0) [[unlikely]]
+                return noStep;
+        } else {
+            const __m128i surrogates = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
+                                                       _mm_set1_epi16(static_cast<short>(0xD800)));
+            if (_mm_movemask_epi8(surrogates) != 0) return writerRunWithSurrogates(v, out);
+        }
         const __m128i multi = atLeast(v, 0x80), three = atLeast(v, 0x800);
         const auto mask = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(multi, three)));
         if (mask == 0) {
@@ -273,6 +326,7 @@ struct Narrow {
 
 struct Avx2 {
     static constexpr size_t units = 32;
+    static constexpr size_t unitsLeftOnStop = units;
     static constexpr size_t stepReach = 112;
 
     template <Stop K>
@@ -332,6 +386,7 @@ struct Avx2 {
 
 struct Avx512 {
     static constexpr size_t units = 32;
+    static constexpr size_t unitsLeftOnStop = units;
     static constexpr size_t stepReach = 112;
 
     template <Stop K>
@@ -455,8 +510,9 @@ inline size_t countLoop(const char16_t *src) {
 }
 
 // One step of S in the writer's block, unless the units from i on are to
-// go by the unit rule (before scalarEnd). A run with a surrogate goes by the
-// unit rule; so does the rest of the block once a step would pass the
+// go by the unit rule (before scalarEnd). A wide run with a surrogate is
+// left to the narrow steps, which take pairs, and what they stop at to the
+// unit rule; so is the rest of the block once a step would pass the
 // threshold.
 template <class S>
 inline bool blockStep(const char16_t *units, size_t remaining, uint8_t *buf, size_t &i, size_t &k,
@@ -464,7 +520,7 @@ inline bool blockStep(const char16_t *units, size_t remaining, uint8_t *buf, siz
     if (i < scalarEnd || remaining - i < S::units) return false;
     const size_t bytes = S::template step<Stop::surrogate>(units + i, buf + k);
     if (bytes == noStep) {
-        scalarEnd = i + S::units;
+        scalarEnd = i + S::unitsLeftOnStop;
     } else if (k + bytes > utf8BlockThreshold) {
         scalarEnd = remaining;
     } else {
