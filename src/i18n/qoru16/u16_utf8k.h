@@ -6,8 +6,9 @@
 // (U2sToUtf8s) writes every unit by itself, a surrogate as three bytes like
 // any unit from 0x800 on. The stream writer joins a pair within its run into
 // one four-byte sequence and writes any other surrogate as '#'. The vector
-// core encodes runs without surrogates for both; the writer leaves runs with
-// surrogates to its unit rule.
+// core encodes runs without surrogates for both; the writer's narrow step
+// also takes runs with surrogates, and its unit rule finishes what the
+// vector steps leave.
 #ifndef QORU_U16_UTF8K_H
 #define QORU_U16_UTF8K_H
 

@@ -12,10 +12,13 @@
 // A step stores a few bytes past the ones it reports (at most stepReach from
 // its start, at most 12 past its own); the callers keep that room, and the
 // whole-string encoder takes a step only where the bytes that follow will
-// cover them. The whole-string encoder reads past
-// the terminator only within the page of a unit of the string (the page rule
-// of u16_words.h): unaligned steps are taken only when they stay within the
-// page, and the count reads aligned blocks.
+// cover them. The whole-string encoder reads past the terminator only within
+// the page of a unit of the string (the page rule of u16_words.h): unaligned
+// steps are taken only when they stay within the page, and the count reads
+// aligned blocks.
+//
+// The stream writer's narrow step also takes surrogates: a pair's four bytes
+// are split two per half, so the two-byte shuffles serve for them.
 #include <immintrin.h>
 
 #include <cstddef>
