@@ -141,9 +141,7 @@ struct Sse {
         const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
         const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 8));
         if constexpr (K == Stop::zero) {
-            // The run and the units after it (lookaheadUnits) hold no terminator.
-            const __m128i least = _mm_min_epu16(_mm_min_epu16(v0, v1), _mm_min_epu16(loadUnaligned(s + 16), loadUnaligned(s + 24)));
-            if (_mm_movemask_epi8(_mm_cmpeq_epi16(least, _mm_setzero_si128())) != 0) [[unlikely]]
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_min_epu16(v0, v1), _mm_setzero_si128())) != 0) [[unlikely]]
                 return noStep;
         } else {
             const __m128i top = _mm_set1_epi16(static_cast<short>(0xF800));
@@ -159,6 +157,13 @@ struct Sse {
         if ((m0 | m1) == 0) {
             store16(out, _mm_packus_epi16(v0, v1));
             return 16;
+        }
+        if constexpr (K == Stop::zero) {
+            // The stores below reach past the run's bytes: the units after it
+            // (lookaheadUnits) must hold no terminator.
+            const __m128i after = _mm_min_epu16(loadUnaligned(s + 16), loadUnaligned(s + 24));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(after, _mm_setzero_si128())) != 0) [[unlikely]]
+                return noStep;
         }
         size_t n;
         if (m0 == 0) {
