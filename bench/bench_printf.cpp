@@ -1,7 +1,8 @@
 // The printf family against the C library's narrow snprintf/fprintf and ICU's
 // u_snprintf_u/u_fprintf_u, producing the same text from the same arguments:
 // (a) a mixed line, (b) integers only, (c) strings only, (d) 100 000 lines of
-// the mixed format written to a file.
+// the mixed format written to a file, (e) to (g) one double with "%e", "%g"
+// and "%.17g" (ICU has no exact "%e": the C library is the peer).
 //
 // The peers' formats differ from ours only where their directives differ:
 // our '%08.3f' gives the zero flag way to the precision, which the C library's
@@ -9,6 +10,7 @@
 #include <benchmark/benchmark.h>
 #include <unicode/ustdio.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -235,6 +237,57 @@ void BM_lines(benchmark::State &state, const char *impl) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
 }
 
+// ---- (e) to (g) one double -------------------------------------------------------------------
+
+// Random 53-bit significands between 2^-100 and 2^100 (about 1e-30 to 1e30), either sign.
+const std::vector<double> &doubles() {
+    static std::vector<double> all = [] {
+        std::mt19937_64 rng(9);
+        std::vector<double> v(rowCount);
+        for (double &d : v) d = std::ldexp(static_cast<double>(rng() >> 11), static_cast<int>(rng() % 200) - 153) * (rng() % 2 ? 1 : -1);
+        return v;
+    }();
+    return all;
+}
+
+const char16_t *const oursFloat[] = {u"%e", u"%g", u"%.17g"};
+const char *const libcFloat[] = {"%e", "%g", "%.17g"};
+
+void checkSameFloats(int f) {
+    for (double d : doubles()) {
+        char16_t a[64];
+        char b[64];
+        const int32_t na = snprintfU16(a, 64, oursFloat[f], d);
+        const int nb = snprintf(b, sizeof b, libcFloat[f], d);
+        require(na == nb && std::u16string(a, static_cast<size_t>(na)) == widen(std::string(b, static_cast<size_t>(nb))),
+                "a double: ours and the C library differ");
+    }
+}
+
+void BM_oursFloat(benchmark::State &state, int f) {
+    checkSameFloats(f);
+    char16_t buf[64];
+    size_t k = 0;
+    for (auto _ : state) {
+        int32_t n = snprintfU16(buf, 64, oursFloat[f], doubles()[k++ % rowCount]);
+        keep(n);
+        char16_t *p = buf;
+        keep(p);
+    }
+}
+
+void BM_libcFloat(benchmark::State &state, int f) {
+    checkSameFloats(f);
+    char buf[64];
+    size_t k = 0;
+    for (auto _ : state) {
+        int n = snprintf(buf, sizeof buf, libcFloat[f], doubles()[k++ % rowCount]);
+        keep(n);
+        char *p = buf;
+        keep(p);
+    }
+}
+
 }  // namespace
 
 BENCHMARK_CAPTURE(BM_ours, "snprintf/a_mixed", Case::mixed)->Name("ours/snprintf/a_mixed");
@@ -249,5 +302,12 @@ BENCHMARK_CAPTURE(BM_icu, "snprintf/c_strings", Case::strings)->Name("icu/snprin
 BENCHMARK_CAPTURE(BM_lines, "fprintf/d_lines100k", "ours")->Name("ours/fprintf/d_lines100k")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_lines, "fprintf/d_lines100k", "libc")->Name("libc/fprintf/d_lines100k")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_lines, "fprintf/d_lines100k", "icu")->Name("icu/fprintf/d_lines100k")->Unit(benchmark::kMillisecond);
+
+BENCHMARK_CAPTURE(BM_oursFloat, "snprintf/e_double_e", 0)->Name("ours/snprintf/e_double_e");
+BENCHMARK_CAPTURE(BM_libcFloat, "snprintf/e_double_e", 0)->Name("libc/snprintf/e_double_e");
+BENCHMARK_CAPTURE(BM_oursFloat, "snprintf/f_double_g", 1)->Name("ours/snprintf/f_double_g");
+BENCHMARK_CAPTURE(BM_libcFloat, "snprintf/f_double_g", 1)->Name("libc/snprintf/f_double_g");
+BENCHMARK_CAPTURE(BM_oursFloat, "snprintf/g_double_17g", 2)->Name("ours/snprintf/g_double_17g");
+BENCHMARK_CAPTURE(BM_libcFloat, "snprintf/g_double_17g", 2)->Name("libc/snprintf/g_double_17g");
 
 BENCHMARK_MAIN();

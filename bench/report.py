@@ -1,13 +1,18 @@
 #!/usr/bin/env python3
-"""Prints median times and ours/peer ratios from Google Benchmark JSON files.
+"""Prints median times and ours/peer ratios from Google Benchmark JSON files and,
+with --svg PATH, draws the ratios against ICU and the C library as one chart.
 
 CPU time per call. Benchmarks are named IMPL/OPERATION/CASE, IMPL being "ours" or a peer
 ("icu", "libc", "memcpy", ...). For every OPERATION/CASE the table shows each
 implementation's median time and the ratio ours/peer (below 1: ours is faster).
 """
 import json
+import re
 import sys
+import time
 from collections import defaultdict
+from math import log10
+from xml.sax.saxutils import escape
 
 
 def load(paths):
@@ -29,8 +34,99 @@ def load(paths):
     return times
 
 
+CHART_PEERS = (("icu", "ICU", "#3b6fb6"), ("libc", "glibc", "#e08a1e"))
+
+
+def main_cases(times):
+    """One case per operation where the cases are sizes or texts of one
+    operation (the 4096-unit one, the multilingual text where there is one);
+    every case where they are different jobs (printf's formats)."""
+    by_op = defaultdict(list)
+    for case in sorted(times):
+        by_op[case.split("/")[0]].append(case)
+    chosen = []
+    for op, cases in by_op.items():
+        sized = [c for c in cases if re.search(r"(?<![0-9])4096(?![0-9])", c)]
+        if len(cases) == 1 or not sized:
+            chosen += cases
+        else:
+            mixed = [c for c in sized if re.search(r"mixed(:1|/|$)", c)]
+            chosen.append((mixed or sized)[0])
+    return chosen
+
+
+def cpu_name():
+    try:
+        with open("/proc/cpuinfo") as f:
+            for line in f:
+                if line.startswith("model name"):
+                    return line.split(":", 1)[1].strip()
+    except OSError:
+        pass
+    return "unknown CPU"
+
+
+def write_svg(times, path):
+    """Horizontal bars of ours/peer on a log scale, a line at 1.0."""
+    rows = []
+    for case in main_cases(times):
+        ours = times[case].get("ours")
+        bars = [(label, colour, ours / times[case][peer]) for peer, label, colour in CHART_PEERS
+                if ours and times[case].get(peer)]
+        if bars:
+            rows.append((case, bars))
+    ratios = [r for _, bars in rows for _, _, r in bars] or [1.0]
+    ticks = [0.001, 0.003, 0.01, 0.03, 0.1, 0.3, 1, 3, 10, 30]
+    lo = max([t for t in ticks if t < min(ratios)] or [ticks[0]])
+    hi = min([t for t in ticks if t >= max(max(ratios), 1.5)] or [ticks[-1]])
+    left, plot_w, bar_h, top = 250, 560, 9, 70
+    row_h = bar_h * 2 + 8
+    height = top + row_h * len(rows) + 60
+
+    def x(r):
+        r = min(max(r, lo), hi)
+        return left + plot_w * (log10(r) - log10(lo)) / (log10(hi) - log10(lo))
+
+    out = [f'<svg xmlns="http://www.w3.org/2000/svg" width="{left + plot_w + 60}" height="{height}" '
+           f'font-family="sans-serif" font-size="11">',
+           f'<rect width="100%" height="100%" fill="white"/>',
+           f'<text x="10" y="20" font-size="15" font-weight="bold">qorucum speed: time of ours / time of the peer '
+           f'(below 1: ours is faster)</text>',
+           f'<text x="10" y="38">{escape(cpu_name())}, {time.strftime("%Y-%m-%d")}; median CPU time, '
+           f'log scale</text>']
+    legend_x = 10
+    for _, label, colour in CHART_PEERS:
+        out.append(f'<rect x="{legend_x}" y="48" width="12" height="10" fill="{colour}"/>'
+                   f'<text x="{legend_x + 16}" y="57">against {label}</text>')
+        legend_x += 120
+    bottom = top + row_h * len(rows)
+    for t in ticks:
+        if lo <= t <= hi:
+            colour, width = ("#c00000", 2) if t == 1 else ("#dddddd", 1)
+            out.append(f'<line x1="{x(t):.1f}" y1="{top - 4}" x2="{x(t):.1f}" y2="{bottom}" stroke="{colour}" '
+                       f'stroke-width="{width}"/><text x="{x(t):.1f}" y="{bottom + 14}" text-anchor="middle">{t}</text>')
+    for i, (case, bars) in enumerate(rows):
+        y = top + i * row_h
+        out.append(f'<text x="{left - 6}" y="{y + bar_h + 4}" text-anchor="end">{escape(case)}</text>')
+        for j, (label, colour, r) in enumerate(bars):
+            by = y + j * bar_h
+            out.append(f'<rect x="{left}" y="{by}" width="{x(r) - left:.1f}" height="{bar_h - 1}" fill="{colour}">'
+                       f'<title>{escape(case)} against {label}: {r:.2f}</title></rect>'
+                       f'<text x="{x(r) + 3:.1f}" y="{by + bar_h - 1}" font-size="9">{r:.2f}</text>')
+    out.append(f'<text x="{x(1):.1f}" y="{bottom + 28}" text-anchor="middle" fill="#c00000">1.0: as fast as the peer</text>')
+    out.append("</svg>")
+    with open(path, "w") as f:
+        f.write("\n".join(out) + "\n")
+
+
 def main():
-    times = load(sys.argv[1:])
+    args = sys.argv[1:]
+    svg = None
+    if len(args) >= 2 and args[0] == "--svg":
+        svg, args = args[1], args[2:]
+    times = load(args)
+    if svg:
+        write_svg(times, svg)
     peers = sorted({i for v in times.values() for i in v if i != "ours"})
     header = f"{'operation/case':44} {'ours ns':>12}" + "".join(f" {p + ' ns':>12} {'ours/' + p:>10}" for p in peers)
     print(header)

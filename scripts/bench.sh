@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds the benchmark programs (Linux), runs each with 5 repetitions and
-# prints medians and ours/peer ratios. Arguments: a benchmark filter regex.
+# Builds the benchmark programs (Linux), runs each with 5 repetitions, prints
+# medians and ours/peer ratios and draws them as a chart: docs/speed.svg for
+# a whole run, build/bench/speed.svg for a run with a filter. Arguments: a
+# benchmark filter regex.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -16,4 +18,10 @@ for prog in "$dir"/bin/bench_*; do
   # A program with no benchmark matching the filter writes nothing.
   [ -s "$out" ] && results+=("$out")
 done
-python3 "$root/bench/report.py" "${results[@]}"
+chart=$dir/speed.svg
+if [ "$filter" = . ]; then
+  mkdir -p "$root/docs"
+  chart=$root/docs/speed.svg
+fi
+python3 "$root/bench/report.py" --svg "$chart" "${results[@]}"
+echo "chart: $chart"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs all tests: the native suite, the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, once more against the static
-# library, and the Windows suite under Wine for each C runtime (UCRT, the
+# AddressSanitizer and UndefinedBehaviorSanitizer, the concurrency tests and a
+# few cheap suites under ThreadSanitizer, once more against the static library, and the Windows suite under Wine for each C runtime (UCRT, the
 # default, and msvcrt.dll); then short fuzzing runs of the parsers, and the
 # consumer checks (the installed library, its packages and a program built
 # against each). Fails when any of them fails.
@@ -12,9 +12,16 @@ jobs=${QORU_JOBS:-2}
 
 failed=()
 counts=()
+# A suite builds every target and runs every test, unless suite_targets names
+# the targets to build and suite_tests (a CTest regular expression) the tests.
+suite_targets=()
+suite_tests=
 run_suite() {
   local name=$1 dir=$2
   shift 2
+  local build=() select=()
+  [ ${#suite_targets[@]} -ne 0 ] && build=(--target "${suite_targets[@]}")
+  [ -n "$suite_tests" ] && select=(-R "$suite_tests")
   echo "==== $name: configure and build"
   # Every option the suite relies on is set here, whatever an earlier
   # configuration of the same directory left in its cache.
@@ -22,13 +29,13 @@ run_suite() {
       -DQORU_BUILD_BENCH=OFF -DQORU_FUZZ=OFF -DBUILD_SHARED_LIBS=ON "$@" >"$dir.configure.log" 2>&1; then
     cat "$dir.configure.log"; failed+=("$name (configure)"); return
   fi
-  if ! cmake --build "$dir" -j"$jobs" >"$dir.build.log" 2>&1; then
+  if ! cmake --build "$dir" -j"$jobs" "${build[@]}" >"$dir.build.log" 2>&1; then
     grep -E 'error|Error' "$dir.build.log" | head -40; failed+=("$name (build)"); return
   fi
   echo "==== $name: test"
   # A suite that runs no test has failed.
   local log="$dir.test.log"
-  (cd "$dir" && ctest -j"$jobs" --output-on-failure --no-tests=error) 2>&1 | tee "$log"
+  (cd "$dir" && ctest -j"$jobs" --output-on-failure --no-tests=error "${select[@]}") 2>&1 | tee "$log"
   local status=${PIPESTATUS[0]}
   local ran
   ran=$(grep -Eo 'tests failed out of [0-9]+' "$log" | grep -Eo '[0-9]+$' | tail -1)
@@ -41,6 +48,13 @@ run_suite() {
 mkdir -p "$root/build"
 run_suite native "$root/build/native"
 run_suite sanitize "$root/build/sanitize" -DQORU_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The race detector: the concurrency tests and the suites that run in seconds
+# under it; its one suppression is tests/tsan.supp (CTest sets TSAN_OPTIONS).
+suite_targets=(test_threads test_bad_input test_trace test_put test_input test_string test_convert test_ctype test_memory)
+suite_tests='^test_(threads|bad_input|trace|put|input|string|convert|ctype|memory)$'
+run_suite tsan "$root/build/tsan" -DQORU_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo
+suite_targets=()
+suite_tests=
 run_suite static "$root/build/static" -DBUILD_SHARED_LIBS=OFF
 run_suite windows "$root/build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DQORU_WINDOWS_CRT=ucrt
@@ -54,9 +68,9 @@ echo "==== consumers: install, packages and programs built against them"
 "$root/scripts/consumer-check.sh" || failed+=("consumers")
 
 echo "tests run per suite: ${counts[*]}"
-# The last line counts the suites: native, sanitize, static, windows,
+# The last line counts the suites: native, sanitize, tsan, static, windows,
 # windows-msvcrt, fuzz, consumers.
-summary="suites: $((7 - ${#failed[@]})) passed, ${#failed[@]} failed"
+summary="suites: $((8 - ${#failed[@]})) passed, ${#failed[@]} failed"
 if [ ${#failed[@]} -ne 0 ]; then
   echo "FAILED: ${failed[*]}"
   echo "$summary"

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "flat/nlsui1_utf8.h"
+#include "guard_page.h"
+#include "i18n/qoru16/u16_cpu.h"
 #include "qorucum.h"
 #include "random_units.h"
 #include "trace_frame.h"
@@ -126,6 +128,77 @@ TEST(Convert, FailureReport) {
     TraceCapture none(qoru::traceNone);
     qoru::traceInvalidUtf8U16(dst, "\xFF", 4, "s.cpp", 1, "f");
     EXPECT_TRUE(none.lines().empty());
+}
+
+// Long text of every form, encoded surrogates too, with now and then one byte replaced by an edge byte
+// (overlong, too large, stray, cut short, the terminator).
+std::string kernelText(UnitSource &rnd) {
+    static constexpr char32_t starts[] = {0x20, 0x80, 0x7C0, 0x800, 0x4E00, 0xD7F0, 0xFFC0, 0x10000, 0x10FFC0};
+    static constexpr unsigned char edges[] = {0, 0x80, 0xBF, 0xC0, 0xC1, 0xC2, 0xE0, 0xED, 0xF0, 0xF4, 0xF5, 0xFF};
+    std::string s;
+    for (size_t n = rnd.below(400); s.size() < n;) {
+        const char32_t start = starts[rnd.below(std::size(starts))];
+        for (size_t k = 1 + rnd.below(40); k > 0; --k) s += encodeUtf8(start + static_cast<char32_t>(rnd.below(64)));
+    }
+    for (size_t k = rnd.chance(50) ? rnd.below(3) : 0; k > 0 && !s.empty(); --k)
+        s[rnd.below(s.size())] = static_cast<char>(edges[rnd.below(std::size(edges))]);
+    return s;
+}
+
+// Every level's kernel converts a valid prefix exactly as the reference does, stops at a character
+// boundary, writes nothing outside the units it converted, counts the same, and reads nothing past a
+// terminator that ends right before an unreadable page (nor, bounded, past its end). Whole conversions
+// of the same text agree too.
+TEST(Convert, KernelsMatchTheReference) {
+    qoru_test::GuardPage guard;
+    std::vector<char> pages(3 * 4096);
+    char *pageEnd = reinterpret_cast<char *>((reinterpret_cast<uintptr_t>(pages.data()) | 4095) + 1 + 4096);
+    for (int32_t level = 0; level < qoru::cpuLevelCount; ++level) {
+        const qoru::Kernels *k = qoru::kernelsFor(static_cast<qoru::CpuLevel>(level));
+        if (k == nullptr) GTEST_SKIP() << "the CPU lacks level " << level << " and those above it";
+        UnitSource rnd(40 + static_cast<uint32_t>(level));
+        for (int it = 0; it < 3000; ++it) {
+            SCOPED_TRACE(testing::Message() << "level " << level << " case " << it);
+            const std::string text = kernelText(rnd);
+            // Ending right before the unreadable page, or anywhere across the end of a page.
+            char *src = rnd.chance(30) ? guard.tail<char>(text.size() + 1) : pageEnd - rnd.below(text.size() + 1);
+            memcpy(src, text.c_str(), text.size() + 1);
+            const size_t start = rnd.below(20), limit = start + rnd.below(text.size() + 40);
+            std::vector<charU16> ours(limit + 80, canary), ref(limit + 80, canary);
+            size_t count = start;
+            const auto *p = reinterpret_cast<const uint8_t *>(src);
+            k->utf8ToUtf16(ours.data(), count, p, limit);
+            const std::string done(static_cast<const char *>(src), reinterpret_cast<const char *>(p));
+            const size_t want = qoru_test::convertedUnits(ref.data() + start, done, limit - start);
+            ASSERT_NE(want, utf8Invalid);
+            if (start + want < limit) ref[start + want] = canary;  // the end of the prefix is no terminator
+            EXPECT_EQ(count - start, want);
+            EXPECT_EQ(ours, ref);
+
+            // Bounded by an end instead: nothing read from the end on, no low surrogate left out.
+            const auto *end = reinterpret_cast<const uint8_t *>(src) + rnd.below(text.size() + 1);
+            std::vector<charU16> bounded(limit + 80, canary);
+            size_t stored = start;
+            p = reinterpret_cast<const uint8_t *>(src);
+            if (k->utf8ToUtf16Bounded != nullptr) k->utf8ToUtf16Bounded(bounded.data(), stored, p, end, limit);
+            const std::string part(static_cast<const char *>(src), reinterpret_cast<const char *>(p));
+            std::vector<charU16> partRef(limit + 80, canary);
+            const size_t partUnits = qoru_test::convertedUnits(partRef.data() + start, part, limit - start);
+            if (start + partUnits < limit) partRef[start + partUnits] = canary;
+            EXPECT_LE(p, end);
+            EXPECT_EQ(stored - start, qoru_test::convertedUnits(nullptr, part, 0));
+            EXPECT_EQ(bounded, partRef);
+
+            size_t counted = start;
+            p = reinterpret_cast<const uint8_t *>(src);
+            k->utf8ToUtf16(nullptr, counted, p, 0);
+            const std::string seen(static_cast<const char *>(src), reinterpret_cast<const char *>(p));
+            EXPECT_EQ(counted - start, qoru_test::convertedUnits(nullptr, seen, 0));
+            EXPECT_EQ(Utf8sToU2s(nullptr, src, 0), qoru_test::convertedUnits(nullptr, text, 0));
+            EXPECT_EQ(Utf8sToU2s(ours.data(), src, limit), qoru_test::convertedUnits(ref.data(), text, limit));
+            EXPECT_EQ(ours, ref);
+        }
+    }
 }
 
 }  // namespace

@@ -152,7 +152,8 @@ TEST_F(Seam, RecordLimits) {
 }
 
 // Input names whose UTF-8 form does not fit are reported (function, array,
-// constant) and never looked up.
+// constant) and never looked up; an unpaired surrogate goes as its own
+// three-byte form.
 TEST_F(Seam, InputNamesTooLong) {
     const auto n = [](size_t count, const char16_t *tail = u"") { return std::u16string(count, u'n') + tail; };
     const std::string n255(255, 'n'), n31(31, 'n'), n7(7, 'n'), unasked = "unasked unasked";
@@ -165,6 +166,7 @@ TEST_F(Seam, InputNamesTooLong) {
         {[&] { return gethostbynameU16(n(254, u"\u00e9").c_str()); }, unasked, "gethostbynameU16 cname MAX_HOSTNAME_LN"},
         {[&] { return gethostbynameU16(n(256).c_str()); }, unasked, "gethostbynameU16 cname MAX_HOSTNAME_LN"},
         {[&] { return gethostbynameU16(nullptr); }, "(null) unasked", nullptr},
+        {[&] { return gethostbynameU16(u"a\xD800"); }, "a\xED\xA0\x80 unasked", nullptr},
         {[&] { return getservbynameU16(n(31).c_str(), nullptr); }, n31 + " (null)", nullptr},
         {[&] { return getservbynameU16(n(32).c_str(), u"t"); }, unasked, "getservbynameU16 cname MAX_SERVNAME_LN"},
         {[&] { return getservbynameU16(u"s", n(7).c_str()); }, "s " + n7, nullptr},

@@ -10,6 +10,11 @@
 
 QORUCUM_EXTERN_C_BEGIN
 
+/* The first use may come from several threads at once: one loads ICU, the
+ * others wait for it. The pointers themselves are plain data that the first
+ * use re-points; a caller reading one meanwhile gets either the stub or the
+ * new function, and both answer alike. */
+
 /* A classification: one code point in, a one-byte truth value out (nonzero
  * means true; test the low 8 bits). */
 typedef int8_t (*nlsui_class_func)(int32_t c);

@@ -1,4 +1,8 @@
-/* Single-character options over a UTF-16 argument vector. */
+/* Single-character options over a UTF-16 argument vector.
+ *
+ * Not thread-safe: optargU, optindU, opterrU, optoptU and the position
+ * inside an option group are process-wide and kept without a lock; parse
+ * from one thread at a time. */
 #ifndef QORUCUM_GETOPT_H
 #define QORUCUM_GETOPT_H
 

@@ -1,6 +1,10 @@
 /* Host and service look-ups with UTF-16 names. Results live in static
  * records that the next call of an operation sharing the record overwrites;
- * copy what you need. */
+ * copy what you need.
+ *
+ * Not thread-safe: the records are process-wide and kept without a lock, so
+ * gethostbynameU16, gethostbyaddrU16, getservbynameU16 and getservbyportU16
+ * must not run in two threads at once (gethostnameU16 may). */
 #ifndef QORUCUM_NETDB_H
 #define QORUCUM_NETDB_H
 

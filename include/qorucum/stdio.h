@@ -33,7 +33,9 @@ QORUCUM_API FILE *fopenU16(const charU16 *path, const charU16 *mode);
  * stream fails with EBADF: then the stream is left as it was. */
 QORUCUM_API FILE *freopenU16(const charU16 *path, const charU16 *mode, FILE *stream);
 /* The C runtime's text for an error number, in a static buffer of 512 units
- * that the next call overwrites; null when the runtime has no text. A text
+ * that the next call overwrites (not thread-safe: the buffer is process-wide
+ * and kept without a lock; perrorU16 does not use it); null when the runtime
+ * has no text. A text
  * that is not valid UTF-8 is replaced by "Could not convert error no. N to
  * UTF-16 characters" (errno EILSEQ); a text of 512 units or more keeps its
  * first 511 units (errno ENAMETOOLONG). */
@@ -42,7 +44,9 @@ QORUCUM_API charU16 *strerrorU16(int32_t errnum);
 /* ---- Stream output ---- */
 
 /* Stream output writes UTF-8: a surrogate pair within one call becomes one
- * four-byte sequence, any other surrogate '#'. Nothing is flushed. */
+ * four-byte sequence, any other surrogate '#'. Nothing is flushed. Each call
+ * holds the stream's lock while it writes, so the text of one call comes out
+ * whole when threads share a stream. */
 
 /* The low 16 bits of c as one UTF-8 sequence of one to three bytes (a
  * surrogate unit too); returns c, or EOF at the first byte refused (a null
@@ -70,12 +74,15 @@ QORUCUM_API void perrorU16(const charU16 *s);
 /* One code unit, or EOF at end of file or on a read error. A supplementary
  * character cannot be one unit: it reads as U+FFFD and is reported as
  * invalid input. Invalid input is reported at trace level 1 and above, at
- * most 99 times in a row (then once an hour). */
+ * most 99 times in a row (then once an hour). Not thread-safe in that count:
+ * it is one process-wide counter, shared by every stream and thread without
+ * a lock, so readers in several threads share one budget of reports. */
 QORUCUM_API int32_t fgetcU16(FILE *stream);
 /* Reads a line (its line feed kept) into buf of n units, terminated; a pair
  * that does not fit keeps its high surrogate. Returns buf, or null at end of
  * file before any unit or when the stream's error indicator is set (null
- * buf or stream: null with EINVAL or EBADF). */
+ * buf or stream: null with EBADF; n below 1: null with EINVAL, nothing
+ * written). */
 QORUCUM_API charU16 *fgetsU16(charU16 *buf, int32_t n, FILE *stream);
 /* Reads a line from the standard input without its line feed. It has no
  * bound, like the C runtime's gets: prefer gets_sU16. At end of file with

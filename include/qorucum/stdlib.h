@@ -26,7 +26,8 @@ QORUCUM_API uint64_t strtoullU16(const charU16 *text, charU16 **end, int32_t bas
 QORUCUM_API double strtodU16(const charU16 *text, charU16 **end);
 
 /* The digits of value as the C runtime's _ecvt gives them, in a static
- * array of 128 units that the next call overwrites (at most 127 digits);
+ * array of 128 units that the next call overwrites (at most 127 digits; not
+ * thread-safe: the array is process-wide and kept without a lock);
  * *decimalPosition receives the decimal point's position, *negative nonzero
  * for a negative value. */
 QORUCUM_API charU16 *ecvtU16(double value, int32_t count, int32_t *decimalPosition, int32_t *negative);

@@ -21,6 +21,8 @@ QORUCUM_API charU16 *strpbrkU16(const charU16 *s, const charU16 *set);
 QORUCUM_API size_t strspnU16(const charU16 *s, const charU16 *set);
 QORUCUM_API size_t strcspnU16(const charU16 *s, const charU16 *set);
 QORUCUM_API charU16 *strdupU16(const charU16 *s);
+/* Not thread-safe: the position between calls is one process-wide variable.
+ * strtok_rU16 keeps it in the caller's *savePtr instead. */
 QORUCUM_API charU16 *strtokU16(charU16 *s, const charU16 *delims);
 QORUCUM_API charU16 *strtok_rU16(charU16 *s, const charU16 *delims, charU16 **savePtr);
 /* Case-insensitive comparison, folding each code unit through tolowerU

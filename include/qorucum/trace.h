@@ -1,5 +1,13 @@
 /* Trace channel control: level, output function and the command line shown
- * in the first message. */
+ * in the first message.
+ *
+ * Not thread-safe: the level, the output function and the stored command
+ * line are process-wide and kept without a lock. Set them before other
+ * threads use the library. Messages themselves may come from several threads
+ * at once: the output function must accept concurrent calls (the default one
+ * writes to standard error). NLSUI_TRACE_LEVEL, when set, is applied by the
+ * first use of the character functions (or nlsui_initialize): make that
+ * first use before other threads start too. */
 #ifndef QORUCUM_TRACE_H
 #define QORUCUM_TRACE_H
 

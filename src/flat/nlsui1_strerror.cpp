@@ -1,5 +1,6 @@
 // strerrorU16: the C runtime's narrow error text, converted into one static
-// UTF-16 buffer that every call overwrites.
+// UTF-16 buffer that every call overwrites; perrorU16 converts into a buffer
+// of its own through the same code.
 #include "flat/nlsui1_strerror.h"
 
 #include <cerrno>
@@ -19,27 +20,28 @@ charU16 werror[errorTextCapacity];
 
 ErrorTextSource gErrorTextSource = plat::errorText;
 
-}  // namespace qoru
-
-extern "C" QORUCUM_API charU16 *strerrorU16(int32_t errnum) {
-    using namespace qoru;
+charU16 *errorTextU16(int32_t errnum, charU16 (&dst)[errorTextCapacity]) {
     const char *text = gErrorTextSource(errnum);
     if (text == nullptr) return nullptr;
-    size_t stored = Utf8sToU2s(werror, text, errorTextCapacity);
+    size_t stored = Utf8sToU2s(dst, text, errorTextCapacity);
     if (stored == utf8Invalid) {
-        traceInvalidUtf8U16(werror, text, errorTextCapacity, __FILE__, __LINE__, "strerrorU16");
+        traceInvalidUtf8U16(dst, text, errorTextCapacity, __FILE__, __LINE__, "strerrorU16");
         char replacement[errorTextCapacity];
         narrowSnprintf(replacement, sizeof replacement, "Could not convert error no. %d to UTF-16 characters",
                        errnum);
-        stored = Utf8sToU2s(werror, replacement, errorTextCapacity);
+        stored = Utf8sToU2s(dst, replacement, errorTextCapacity);
         errno = EILSEQ;
     }
     if (stored == errorTextCapacity) {
         // The converter filled the array without a terminator: keep the first
         // 511 units as a proper string.
-        werror[errorTextCapacity - 1] = 0;
+        dst[errorTextCapacity - 1] = 0;
         traceArrayTooSmall("strerrorU16", "werror", "MAX_ERROR_LN", __FILE__, __LINE__);
         errno = ENAMETOOLONG;
     }
-    return werror;
+    return dst;
 }
+
+}  // namespace qoru
+
+extern "C" QORUCUM_API charU16 *strerrorU16(int32_t errnum) { return qoru::errorTextU16(errnum, qoru::werror); }

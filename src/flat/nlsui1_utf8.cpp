@@ -23,62 +23,16 @@ struct Utf8Failure {
     size_t stored;   // units stored in dst before it
 };
 
-// Sixteen bytes at p are ASCII and none is the terminator.
-bool isAsciiBlock(__m128i bytes) {
-    return _mm_movemask_epi8(_mm_or_si128(bytes, _mm_cmpeq_epi8(bytes, _mm_setzero_si128()))) == 0;
-}
-
-// Converts while there is room for sixteen more units (count <= stop), so no
-// limit test is needed per unit: ASCII sixteen bytes at a time, two- and
-// three-byte forms one by one. Returns at the terminator, at a four-byte form
-// or invalid input, or near the limit, leaving those to the careful path.
-void convertFastStretch(charU16 *dst, size_t &count, const uint8_t *&p, size_t stop) {
-    size_t n = count;
-    const uint8_t *q = p;
-    while (n <= stop) {
-        const uint8_t c = *q;
-        if (c < 0x80) {
-            if (c == 0) break;
-            // A lone blank between words of other scripts is not worth a
-            // block test.
-            if (q[1] != 0 && q[1] < 0x80 && qoru::staysInPage(q, 16)) {
-                const __m128i bytes = loadUnaligned(q);
-                if (isAsciiBlock(bytes)) {
-                    const __m128i zero = _mm_setzero_si128();
-                    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + n), _mm_unpacklo_epi8(bytes, zero));
-                    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + n + 8), _mm_unpackhi_epi8(bytes, zero));
-                    q += 16;
-                    n += 16;
-                    continue;
-                }
-            }
-            dst[n++] = c;
-            ++q;
-        } else if (c >= 0xE0 && c < 0xF0 && threeByteSecondOk(c, q[1]) && isTrail(q[2])) {
-            dst[n++] = static_cast<charU16>(threeByteValue(c, q[1], q[2]));
-            q += 3;
-        } else if (c >= 0xC2 && c < 0xE0 && isTrail(q[1])) {
-            dst[n++] = static_cast<charU16>(twoByteValue(c, q[1]));
-            q += 2;
-        } else {
-            break;
-        }
-    }
-    count = n;
-    p = q;
-}
-
 // The conversion proper; failure, when not null, learns where it failed.
 size_t convertUtf8(charU16 *dst, const char *src, size_t limit, Utf8Failure *failure) {
     const bool counting = (dst == nullptr);
     if (!counting && limit == 0) return 0;
     const auto *p = reinterpret_cast<const uint8_t *>(src);
     size_t count = 0;
+    const auto convertValid = kernels().utf8ToUtf16;
     for (;;) {
-        if (!counting && limit >= 16) {
-            convertFastStretch(dst, count, p, limit - 16);
-            if (count >= limit) return count;
-        }
+        convertValid(dst, count, p, limit);
+        if (!counting && count >= limit) return count;
         const uint8_t *start = p;
         const uint8_t lead = *p;
         const Utf8Step step = decodeUtf8(lead, [p](uint32_t i) { return p[i]; });

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "i18n/qoru16/u16_digits.h"
+#include "i18n/qoru16/u16_heap.h"
 #include "i18n/qoru16/u16_put.h"
 #include "i18n/qoru16/u16_utf8.h"
 #include "i18n/qoru16/u16_words.h"
@@ -78,7 +79,7 @@ void resetOutSpec(OutSpec &spec) {
 
 void releaseOutText(OutSpec &spec) {
     if (spec.heapText != nullptr) {
-        free(spec.heapText);
+        release(spec.heapText);
         spec.heapText = nullptr;
     }
     spec.text = nullptr;

@@ -143,6 +143,13 @@ void convertOutFloat(OutSpec &spec, double value, bool longDouble, bool alternat
 // "%f" text of a finite magnitude with precision up to 17, exact, into out
 // (room for 40 units); its length, or -1 when the value needs the formatter.
 int32_t writeFixedExact(charU16 *out, double magnitude, int32_t precision, bool alternate, charU16 point);
+// "%e" ("%E" with upperCase) and "%g" ("%G") texts of a finite magnitude with
+// up to 17 significant digits, exact, into out (room for 40 units); the
+// length, or -1 when the value needs the formatter.
+int32_t writeExponentExact(charU16 *out, double magnitude, int32_t precision, bool alternate, bool upperCase,
+                           charU16 point);
+int32_t writeGeneralExact(charU16 *out, double magnitude, int32_t precision, bool alternate, bool upperCase,
+                          charU16 point);
 // Runs the conversion, then computes the sign and the padding.
 void prepareOutField(OutSpec &spec, va_list &args);
 // Outputs the field; the units output, or the first negative sink result.
@@ -150,10 +157,8 @@ ptrdiff_t emitOutField(const OutSpec &spec, OutContext &ctx);
 
 // ---- Heap texts and the out-of-memory report ----------------------------------
 
-// The allocator of heap texts and floating-point work blocks. A seam: tests
-// put a failing one in its place. Blocks are released with free.
-using FormatAllocator = void *(*)(size_t bytes);
-extern FormatAllocator gFormatAllocate;
+// Heap texts and floating-point work blocks come from the heap seam
+// (u16_heap.h) and go back to it after the directive.
 
 // "vvfprintfU16 : malloc : Out of memory." to the standard error stream and
 // the trace channel when the level is above 0; errno ENOMEM always.

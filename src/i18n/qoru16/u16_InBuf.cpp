@@ -1,15 +1,19 @@
 // Growth and release of the numeric scan fields' buffer.
-#include <cstdlib>
+#include <cerrno>
 #include <cstring>
 
 #include "i18n/qoru16/u16_InBuf.h"
+#include "i18n/qoru16/u16_heap.h"
 
 namespace qoru {
 
 NumberBlock growNumberBlock(char *local, char *data, int32_t count, int32_t size) {
-    if (size > INT32_MAX / 2) return {nullptr, size};
+    if (size > INT32_MAX / 2) {
+        errno = ENOMEM;
+        return {nullptr, size};
+    }
     const int32_t larger = size * 2;
-    char *block = static_cast<char *>(malloc(static_cast<size_t>(larger)));
+    char *block = static_cast<char *>(allocate(static_cast<size_t>(larger), 1));
     if (block == nullptr) return {nullptr, size};
     memcpy(block, data, static_cast<size_t>(count));
     releaseNumberBlock(local, data);
@@ -17,7 +21,7 @@ NumberBlock growNumberBlock(char *local, char *data, int32_t count, int32_t size
 }
 
 void releaseNumberBlock(char *local, char *data) {
-    if (data != local) free(data);
+    if (data != local) release(data);
 }
 
 }  // namespace qoru

@@ -24,7 +24,8 @@ struct NumberBlock {
 };
 
 // A block of twice size holding the count bytes of data; frees data unless it
-// is local. On failure data is kept and the result's data is null.
+// is local. On failure data is kept, the result's data is null and errno is
+// ENOMEM.
 NumberBlock growNumberBlock(char *local, char *data, int32_t count, int32_t size);
 
 // Frees data unless it is local.
@@ -38,8 +39,8 @@ public:
     NumberBuffer &operator=(const NumberBuffer &) = delete;
     ~NumberBuffer() { releaseNumberBlock(local_, data_); }
 
-    // Appends one byte; false when the buffer could not grow (the byte is
-    // then not stored).
+    // Appends one byte; false, with errno ENOMEM, when the buffer could not
+    // grow (the byte is then not stored).
     bool push(char byte) {
         if (count_ + 2 >= size_) {
             const NumberBlock block = growNumberBlock(local_, data_, count_, size_);

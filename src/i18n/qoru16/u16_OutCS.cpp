@@ -1,20 +1,19 @@
 // The printf conversions: each directive's argument becomes UTF-16 text.
 // Integers are written by the library's digit writer; floating-point values
-// by the platform's narrow formatter, widened unit by unit.
+// by the library's exact digits where they reach, others by the platform's
+// narrow formatter, widened unit by unit.
 #include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "i18n/qoru16/u16_FrmOut.h"
 #include "i18n/qoru16/u16_aux.h"
 #include "i18n/qoru16/u16_digits.h"
+#include "i18n/qoru16/u16_heap.h"
 #include "platform/platform.h"
 #include "qorucum/string.h"
 
 namespace qoru {
-
-FormatAllocator gFormatAllocate = malloc;
 
 void reportFormatOutOfMemory(int32_t line) {
     if (traceLevel() > traceNone) {
@@ -34,7 +33,7 @@ namespace {
 // the report) when the heap refuses.
 charU16 *textStorage(OutSpec &spec, size_t units) {
     if (units <= static_cast<size_t>(inlineTextUnits)) return spec.inlineText;
-    auto *block = static_cast<charU16 *>(gFormatAllocate((units + 1) * sizeof(charU16)));
+    auto *block = static_cast<charU16 *>(allocate(units + 1, sizeof(charU16)));
     if (block == nullptr) {
         reportFormatOutOfMemory(__LINE__);
         spec.outOfMemory = true;
@@ -90,20 +89,31 @@ void convertOutInteger(OutSpec &spec, uint64_t value, unsigned base, bool upperC
 void convertOutFloat(OutSpec &spec, double value, bool longDouble, bool alternate, int32_t precision) {
     (void)longDouble;
     const int32_t p = precision < 0 ? 6 : precision;
-    if (spec.conversion == u'f' || spec.conversion == u'F') {
-        const int32_t n = writeFixedExact(spec.inlineText, value, p, alternate,
-                                          static_cast<unsigned char>(plat::decimalPoint()));
-        if (n >= 0) {
-            spec.text = spec.inlineText;
-            spec.textLength = n;
-            return;
+    const charU16 conversion = spec.conversion;
+    const bool upperCase = conversion == u'E' || conversion == u'G';
+    int32_t exact = -1;
+    // "%a" stays with the formatter: glibc rounds a cut hexadecimal fraction
+    // to even on a tie, mingw-w64 away from zero.
+    if (conversion != u'a' && conversion != u'A') {
+        const charU16 point = static_cast<unsigned char>(plat::decimalPoint());
+        if (conversion == u'f' || conversion == u'F') {
+            exact = writeFixedExact(spec.inlineText, value, p, alternate, point);
+        } else if (conversion == u'e' || conversion == u'E') {
+            exact = writeExponentExact(spec.inlineText, value, p, alternate, upperCase, point);
+        } else {
+            exact = writeGeneralExact(spec.inlineText, value, p, alternate, upperCase, point);
         }
+    }
+    if (exact >= 0) {
+        spec.text = spec.inlineText;
+        spec.textLength = exact;
+        return;
     }
     const size_t workBytes = floatWorkBytes(spec.conversion, p, std::fabs(value));
     char stackWork[floatStackBytes];
     char *work = stackWork;
     if (workBytes != floatStackBytes) {
-        work = static_cast<char *>(gFormatAllocate(workBytes));
+        work = static_cast<char *>(allocate(workBytes, 1));
         if (work == nullptr) {
             reportFormatOutOfMemory(__LINE__);
             spec.outOfMemory = true;
@@ -124,7 +134,7 @@ void convertOutFloat(OutSpec &spec, double value, bool longDouble, bool alternat
         spec.text = out;
         spec.textLength = n;
     }
-    if (work != stackWork) free(work);
+    if (work != stackWork) release(work);
 }
 
 void convertOutArgument(OutSpec &spec, va_list &args) {

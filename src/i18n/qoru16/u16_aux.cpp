@@ -1,6 +1,7 @@
 // Trace channel state and the message frame.
 #include "i18n/qoru16/u16_aux.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -63,8 +64,9 @@ void traceMessageU16(const char *text, const char *sourceName, int32_t line, boo
                                       name, line, plat::processId(),
                                       static_cast<int32_t>(plat::calendarTime()));
     if (used < 0) used = static_cast<int32_t>(strlen(buf));
-    if (!gCommandLineShown) {
-        gCommandLineShown = true;
+    // Exactly one message shows the command line, even when the first ones
+    // come from several threads at once.
+    if (!std::atomic_ref<bool>(gCommandLineShown).exchange(true, std::memory_order_relaxed)) {
         const int32_t n = plat::formatNarrow(buf + used, sizeof buf - static_cast<size_t>(used),
                                              "Cmdline : %s\n\n", gCommandLine);
         used += n < 0 ? static_cast<int32_t>(strlen(buf + used)) : n;

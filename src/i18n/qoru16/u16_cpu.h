@@ -25,6 +25,17 @@ struct Kernels {
     // String scans: filled by selectStringKernels.
 
     // UTF-8 to UTF-16: filled by selectUtf16Kernels.
+    // Converts the valid UTF-8 at p into dst from dst[count] on while there is
+    // room for sixteen more units (count + 16 <= limit), advancing p and
+    // count; stops before the terminator, invalid input or anything it does
+    // not handle, always at a character boundary, for the careful path to
+    // go on from. A null dst only counts (limit is then ignored).
+    void (*utf8ToUtf16)(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit);
+    // The same for bytes that end at end rather than at a terminator (a
+    // stream's buffer): reads nothing at or past end, always stores, and
+    // never leaves a pair's low surrogate out for want of room (it runs while
+    // count + 17 <= limit). Null where the caller's own loop is faster.
+    void (*utf8ToUtf16Bounded)(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit);
 
     // UTF-16 to UTF-8: filled by selectUtf8Kernels.
     // U2sToUtf8s's bulk: encodes units of src, every unit by itself, into out

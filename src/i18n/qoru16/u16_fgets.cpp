@@ -20,6 +20,12 @@ extern "C" QORUCUM_API charU16 *fgetsU16(charU16 *buf, int32_t n, FILE *stream) 
         errno = EBADF;
         return nullptr;
     }
+    // Without room for a terminator there is no string to hand back: buf
+    // returned as it was would pass for a line.
+    if (n < 1) {
+        errno = EINVAL;
+        return nullptr;
+    }
     if (n >= 2) {
         const qoru::ReadOutcome out =
             qoru::readAndReport(stream, buf, static_cast<size_t>(n) - 1, qoru::LineEnd::keep,

@@ -1,9 +1,11 @@
 // fputcU16: one code unit by its 16 bits alone, one to three bytes with putc.
 // A surrogate unit is written as its own three-byte form, unlike the run
-// writer, which has no partner to look at here either way.
+// writer, which has no partner to look at here either way. The stream's lock
+// is held over the bytes, so another thread's output never splits them.
 #include <cerrno>
 #include <cstdint>
 
+#include "i18n/qoru16/u16_put.h"
 #include "qorucum/stdio.h"
 
 extern "C" QORUCUM_API int fputcU16(int c, FILE *stream) {
@@ -27,6 +29,7 @@ extern "C" QORUCUM_API int fputcU16(int c, FILE *stream) {
         bytes[2] = static_cast<unsigned char>(0x80 | (u & 0x3F));
         length = 3;
     }
+    const qoru::StreamLock lock(stream);
     for (int i = 0; i < length; ++i)
         if (putc(bytes[i], stream) == EOF) return EOF;
     return c;

@@ -1,5 +1,6 @@
 // fputsU16 and putsU16: a string (and for putsU16 a line feed) through the
-// run writer; the result counts UTF-8 bytes, -1 when a block wrote nothing.
+// run writer; the result counts UTF-8 bytes, -1 when a block was not written
+// whole.
 #include <cerrno>
 #include <cstdint>
 
@@ -13,10 +14,12 @@ namespace {
 
 constexpr size_t writeFailed = static_cast<size_t>(-1);
 
-// Writes s; the bytes written, or writeFailed when a block took nothing.
+// Writes s; the bytes written, or writeFailed when a block took nothing or
+// only a part of its bytes: a string cut short is no success.
 size_t writeString(const charU16 *s, FILE *stream) {
     size_t bytes = 0;
-    if (fwriteUtf8U16(s, 1, strlenU16(s), stream, &bytes, true) == writeFailed) return writeFailed;
+    const size_t units = strlenU16(s);
+    if (fwriteUtf8U16(s, 1, units, stream, &bytes, true) != units) return writeFailed;
     return bytes;
 }
 
@@ -34,6 +37,7 @@ extern "C" QORUCUM_API int fputsU16(const charU16 *s, FILE *stream) {
         errno = EINVAL;
         return -1;
     }
+    const qoru::StreamLock lock(stream);
     const size_t bytes = qoru::writeString(s, stream);
     return bytes == qoru::writeFailed ? -1 : qoru::clampToInt(bytes);
 }
@@ -44,10 +48,11 @@ extern "C" QORUCUM_API int putsU16(const charU16 *s) {
         return -1;
     }
     FILE *out = plat::standardOutput();
+    const qoru::StreamLock lock(out);
     const size_t bytes = qoru::writeString(s, out);
     if (bytes == qoru::writeFailed) return -1;
     static constexpr charU16 lineFeed[] = {0x000A};
     size_t feedBytes = 0;
-    if (qoru::fwriteUtf8U16(lineFeed, 1, 1, out, &feedBytes, true) == qoru::writeFailed) return -1;
+    if (qoru::fwriteUtf8U16(lineFeed, 1, 1, out, &feedBytes, true) != 1) return -1;
     return qoru::clampToInt(bytes + feedBytes);
 }

@@ -15,5 +15,6 @@ extern "C" QORUCUM_API size_t fwriteU16(const charU16 *units, size_t size, size_
         errno = EINVAL;
         return 0;
     }
+    const qoru::StreamLock lock(stream);
     return qoru::fwriteUtf8U16(units, size, count, stream, nullptr, false);
 }

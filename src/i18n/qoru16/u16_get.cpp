@@ -4,8 +4,10 @@
 #include <emmintrin.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "i18n/qoru16/u16_aux.h"
+#include "i18n/qoru16/u16_cpu.h"
 #include "i18n/qoru16/u16_space.h"
 #include "i18n/qoru16/u16_utf8.h"
 #include "platform/platform.h"
@@ -33,7 +35,10 @@ int32_t invalid(int32_t *errorState) {
 int32_t consumeBeyondRange(FILE *stream, BadSequence *bad, int32_t *errorState) {
     while (bad->count < 4) {
         const int c = plat::readByteLocked(stream);
-        if (c == EOF) break;
+        if (c == EOF) {
+            if (plat::streamError(stream)) return EOF;
+            break;
+        }
         bad->bytes[bad->count++] = static_cast<uint8_t>(c);
         if (!isTrail(static_cast<uint8_t>(c))) {
             bad->gaveBack = plat::unreadByte(c, stream) != EOF;
@@ -71,6 +76,18 @@ size_t decodeBuffered(const uint8_t *p, size_t avail, charU16 *dst, size_t room,
     size_t i = 0;
     size_t n = stored;
     const bool stopAtFeed = lineEnd != LineEnd::none;
+    // The CPU's block kernel first, where it has one, up to the line feed
+    // when one ends the read; it leaves the last bytes before that end, and
+    // anything it does not take, to the loop below.
+    if (const auto convertValid = kernels().utf8ToUtf16Bounded) {
+        const uint8_t *end = p + avail;
+        if (stopAtFeed) {
+            if (const void *feed = memchr(p, lineFeed, avail)) end = static_cast<const uint8_t *>(feed);
+        }
+        const uint8_t *q = p;
+        convertValid(dst, n, q, end, room);
+        i = static_cast<size_t>(q - p);
+    }
     for (;;) {
         // While four bytes and two units of room remain, the common forms
         // need no limit test of their own.
@@ -186,6 +203,9 @@ int32_t readUtf8CharU16(FILE *stream, int firstByte, BadSequence *bad, int32_t *
         return read[i];
     });
     if (step.valid) return static_cast<int32_t>(step.value);
+    // A read error is no invalid input: the reader stops as at end of file
+    // and errno stays the read's.
+    if (endOfFile && plat::streamError(stream)) return EOF;
     if (lead == 0xF4 && step.length == 2 && !endOfFile && isTrail(read[1])) {
         *bad = {2, {lead, read[1]}, false};
         return consumeBeyondRange(stream, bad, errorState);
@@ -222,6 +242,10 @@ ReadOutcome readUnits(FILE *stream, charU16 *dst, size_t room, LineEnd lineEnd, 
         int32_t errorState = 0;
         BadSequence bad;
         const int32_t value = readUtf8CharU16(stream, c, &bad, &errorState);
+        if (value == EOF) {
+            out.endOfFile = true;
+            break;
+        }
         if (errorState != 0) {
             if (!out.sawInvalid) {
                 out.sawInvalid = true;

@@ -24,7 +24,9 @@ struct BadSequence {
 // with errno and *errorState EILSEQ and the bytes in *bad when the sequence
 // is invalid. A byte that cannot continue the sequence goes back to the
 // stream (one ungetc) and is read next; it is still recorded in *bad. At end
-// of file nothing goes back.
+// of file nothing goes back. A read error (the stream's error indicator set)
+// within the sequence gives EOF, with errno as the read left it and nothing
+// recorded.
 int32_t readUtf8CharU16(FILE *stream, int firstByte, BadSequence *bad, int32_t *errorState);
 
 // fgetcU16 that also tells whether the decoder gave a byte back to the

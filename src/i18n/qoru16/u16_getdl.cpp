@@ -28,14 +28,17 @@ int32_t readNumber(int32_t *out, FILE *stream) {
         int32_t errorState = 0;
         BadSequence bad;
         first = readUtf8CharU16(stream, c, &bad, &errorState);
+        if (first == EOF) return -1;
         if (errorState != 0 || !isWhiteSpaceU16(static_cast<uint32_t>(first))) break;
     }
-    // When the heap refuses to grow the buffer, further digits are dropped.
+    // When the heap refuses to grow the buffer the number is not read
+    // whole: the call fails with ENOMEM rather than convert a part of it
+    // (leading zeros alone would read as 0).
     char localDigits[digitLocalBytes];
     NumberBuffer digits(localDigits);
     int taken = first;
     if (first == '+' || first == '-') {
-        if (first == '-') digits.push('-');
+        if (first == '-') digits.push('-');  // the first byte always fits
         taken = plat::readByteLocked(stream);
     }
     if (!isDigitByte(taken)) {
@@ -44,7 +47,7 @@ int32_t readNumber(int32_t *out, FILE *stream) {
         return noDigit;
     }
     while (isDigitByte(taken)) {
-        digits.push(static_cast<char>(taken));
+        if (!digits.push(static_cast<char>(taken))) return -1;
         taken = plat::readByteLocked(stream);
     }
     if (taken != EOF) plat::unreadByte(taken, stream);

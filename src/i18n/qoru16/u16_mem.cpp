@@ -5,23 +5,10 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
+#include "i18n/qoru16/u16_heap.h"
 #include "i18n/qoru16/u16_words.h"
-
-namespace qoru {
-namespace {
-
-bool unitBytesFit(size_t units) { return units <= SIZE_MAX / sizeof(charU16); }
-
-void *refuseAllocation() {
-    errno = ENOMEM;
-    return nullptr;
-}
-
-}  // namespace
-}  // namespace qoru
 
 extern "C" {
 
@@ -59,20 +46,18 @@ QORUCUM_API void *memcpyU(void *dst, const void *src, size_t n) { return memcpy(
 QORUCUM_API void *memmoveU(void *dst, const void *src, size_t n) { return memmove(dst, src, 2 * n); }
 
 // A unit count whose byte size does not fit in size_t would wrap into a
-// small block that the caller then writes past: it is refused.
-QORUCUM_API void *mallocU(size_t n) {
-    if (!qoru::unitBytesFit(n)) return qoru::refuseAllocation();
-    return malloc(sizeof(charU16) * n);
-}
+// small block that the caller then writes past: the heap seam refuses it.
+QORUCUM_API void *mallocU(size_t n) { return qoru::allocate(n, sizeof(charU16)); }
 
-QORUCUM_API void *reallocU(void *p, size_t n) {
-    if (!qoru::unitBytesFit(n)) return qoru::refuseAllocation();  // the old block stays as it was
-    return realloc(p, sizeof(charU16) * n);
-}
+QORUCUM_API void *reallocU(void *p, size_t n) { return qoru::reallocate(p, n, sizeof(charU16)); }
 
 QORUCUM_API void *callocU(size_t count, size_t n) {
-    if (!qoru::unitBytesFit(n)) return qoru::refuseAllocation();
-    return calloc(count, sizeof(charU16) * n);
+    // An element of n units must fit before the seam multiplies by count.
+    if (n > SIZE_MAX / sizeof(charU16)) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    return qoru::allocateZeroed(count, sizeof(charU16) * n);
 }
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "i18n/qoru16/u16_FrmOut.h"
+#include "i18n/qoru16/u16_put.h"
 #include "platform/platform.h"
 #include "qorucum/stdio.h"
 
@@ -33,6 +34,8 @@ extern "C" {
 QORUCUM_API int32_t vfprintfU16(FILE *stream, const charU16 *format, va_list args) {
     if (stream == nullptr) return failWith(EBADF);
     if (format == nullptr) return failWith(EINVAL);
+    // One call's text goes out together on a stream shared by threads.
+    const qoru::StreamLock lock(stream);
     return runEngine(stream, nullptr, 0, format, args);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "platform/platform.h"
 #include "qorucum/base.h"
 
 namespace qoru {
@@ -22,6 +23,20 @@ size_t fwriteUtf8U16(const charU16 *units, size_t size, size_t count, FILE *stre
 using BlockWrite = size_t (*)(const void *bytes, size_t count, FILE *stream);
 extern BlockWrite gBlockWrite;
 size_t writeBlock(const void *bytes, size_t count, FILE *stream);
+
+// Holds a stream's lock for the scope of one output call, so that the call's
+// bytes go out together even when other threads write to the same stream
+// (the lock is recursive: the C runtime's writes inside take it again).
+class StreamLock {
+public:
+    explicit StreamLock(FILE *stream) : stream_(stream) { plat::lockStream(stream_); }
+    ~StreamLock() { plat::unlockStream(stream_); }
+    StreamLock(const StreamLock &) = delete;
+    StreamLock &operator=(const StreamLock &) = delete;
+
+private:
+    FILE *stream_;
+};
 
 }  // namespace qoru
 

@@ -3,9 +3,9 @@
 #include "qorucum/string.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
+#include "i18n/qoru16/u16_heap.h"
 #include "i18n/qoru16/u16_words.h"
 
 using qoru::blockUnits;
@@ -151,9 +151,9 @@ QORUCUM_API size_t strcspnU16(const charU16 *s, const charU16 *set) {
 }
 
 QORUCUM_API charU16 *strdupU16(const charU16 *s) {
-    const size_t bytes = (strlenU16(s) + 1) * sizeof(charU16);
-    auto *copy = static_cast<charU16 *>(malloc(bytes));
-    if (copy != nullptr) memcpy(copy, s, bytes);
+    const size_t units = strlenU16(s) + 1;
+    auto *copy = static_cast<charU16 *>(qoru::allocate(units, sizeof(charU16)));
+    if (copy != nullptr) memcpy(copy, s, units * sizeof(charU16));
     return copy;
 }
 

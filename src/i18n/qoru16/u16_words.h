@@ -8,7 +8,9 @@
 // are read but never used.
 // Unaligned reads of a second string are made only when they stay within
 // one page, by the same argument. AddressSanitizer cannot know this, so the
-// helpers that read blocks are not instrumented.
+// helpers that read blocks are not instrumented (nor, for the same reason,
+// watched by ThreadSanitizer: the bytes past the end may be another
+// thread's).
 //
 // The design's floor is one aligned 8-byte word tested with
 // ((w + 0x7ffefffefffeffff) ^ ~w) & 0x8001000100010000; SSE2 (always present
@@ -45,10 +47,10 @@ inline uint32_t unitMask(__m128i flags) { return static_cast<uint32_t>(_mm_movem
 // Index of the first unit marked in a mask from unitMask.
 inline size_t firstMarkedUnit(uint32_t mask) { return static_cast<size_t>(__builtin_ctz(mask)) / 2; }
 
-[[gnu::no_sanitize_address]] inline __m128i loadAligned(const char16_t *p) {
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m128i loadAligned(const char16_t *p) {
     return _mm_load_si128(reinterpret_cast<const __m128i *>(p));
 }
-[[gnu::no_sanitize_address]] inline __m128i loadUnaligned(const void *p) {
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m128i loadUnaligned(const void *p) {
     return _mm_loadu_si128(static_cast<const __m128i *>(p));
 }
 
