@@ -1,9 +1,13 @@
 // Whole-string conversion between UTF-8 and UTF-16 against ICU, with memcpy
 // of the same bytes as the physical limit: ASCII, the multilingual text, and
-// each script alone, at 4096 and 65536 units.
+// each script alone, at 4096 and 65536 units; and the same texts written to a
+// stream (to the null device, through a large buffer): fputsU16 against ICU's
+// u_file_write and the C library's fputs of the UTF-8 bytes.
 #include <benchmark/benchmark.h>
+#include <unicode/ustdio.h>
 #include <unicode/ustring.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -101,6 +105,35 @@ void memcpyToUtf8(benchmark::State &state, Text *t) {
     timed(state, [&] { return memcpy(opaque(t->out.data()), opaque(t->units.data()), t->units.size() * 2); });
 }
 
+// The null device with a buffer that holds a whole text, so that the
+// stream's own cost stays small beside the conversion.
+struct NullStream {
+    NullStream() {
+        f = fopen("/dev/null", "wb");
+        require(f != nullptr && setvbuf(f, nullptr, _IOFBF, 1 << 20) == 0, "opening the null device");
+    }
+    ~NullStream() { fclose(f); }
+    FILE *f;
+};
+
+void oursFputs(benchmark::State &state, Text *t) {
+    const NullStream out;
+    timed(state, [&] { return fputsU16(opaque(t->units.c_str()), out.f); });
+}
+void icuFputs(benchmark::State &state, Text *t) {
+    const NullStream out;
+    UFILE *uf = u_finit(out.f, "en_US_POSIX", "UTF-8");
+    require(uf != nullptr, "u_finit");
+    const auto *units = reinterpret_cast<const UChar *>(t->units.c_str());
+    const auto length = static_cast<int32_t>(t->units.size());
+    timed(state, [&] { return u_file_write(opaque(units), length, uf); });
+    u_fclose(uf);
+}
+void libcFputs(benchmark::State &state, Text *t) {
+    const NullStream out;
+    timed(state, [&] { return fputs(opaque(t->utf8.c_str()), out.f); });
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -117,6 +150,10 @@ int main(int argc, char **argv) {
             benchmark::RegisterBenchmark(("ours/toUtf8" + rest).c_str(), oursToUtf8, t);
             benchmark::RegisterBenchmark(("icu/toUtf8" + rest).c_str(), icuToUtf8, t);
             benchmark::RegisterBenchmark(("memcpy/toUtf8" + rest).c_str(), memcpyToUtf8, t);
+            if (n != 4096) continue;
+            benchmark::RegisterBenchmark(("ours/fputs" + rest).c_str(), oursFputs, t);
+            benchmark::RegisterBenchmark(("icu/fputs" + rest).c_str(), icuFputs, t);
+            benchmark::RegisterBenchmark(("libc/fputs" + rest).c_str(), libcFputs, t);
         }
     }
     benchmark::Initialize(&argc, argv);

@@ -95,60 +95,16 @@ void traceInvalidUtf8U16(charU16 *dst, const char *src, size_t limit, const char
 
 }  // namespace qoru
 
-namespace {
-
-// Encodes while there is room for eight more bytes (n <= stop),
-// so no limit test is needed per unit: ASCII eight units at a time, others
-// one by one. Returns at the terminator or near the limit.
-void encodeFastStretch(unsigned char *out, size_t &n, const charU16 *&src, size_t stop) {
-    size_t k = n;
-    const charU16 *s = src;
-    while (k <= stop) {
-        const charU16 u = *s;
-        if (u < 0x80) {
-            if (u == 0) break;
-            if (s[1] != 0 && s[1] < 0x80 && qoru::staysInPage(s, 16)) {
-                // ASCII and no terminator among the eight; the read stays within the page.
-                if (qoru::packAsciiUnits(qoru::loadUnaligned(s), out + k, true)) {
-                    k += 8;
-                    s += 8;
-                    continue;
-                }
-            }
-            out[k++] = static_cast<unsigned char>(u);
-        } else if (u < 0x800) {
-            const uint16_t bytes = static_cast<uint16_t>((0xC0 | (u >> 6)) | (0x80 | (u & 0x3F)) << 8);
-            memcpy(out + k, &bytes, sizeof bytes);
-            k += 2;
-        } else {
-            // One four-byte store; its last byte (zero) lands where the next
-            // byte of output, or the terminator, is written anyway.
-            const uint32_t bytes = (0xE0u | (u >> 12)) | (0x80u | ((u >> 6) & 0x3F)) << 8 | (0x80u | (u & 0x3F)) << 16;
-            memcpy(out + k, &bytes, sizeof bytes);
-            k += 3;
-        }
-        ++s;
-    }
-    n = k;
-    src = s;
-}
-
-}  // namespace
-
 extern "C" QORUCUM_API size_t U2sToUtf8s(char *dst, const charU16 *src, size_t limit) {
-    if (dst == nullptr) {
-        size_t total = 0;
-        for (; *src != 0; ++src) total += *src < 0x80 ? 1 : *src < 0x800 ? 2 : 3;
-        return total;
-    }
+    const qoru::Kernels &k = qoru::kernels();
+    if (dst == nullptr) return k.countUtf8(src);
     if (limit == 0) return 0;
     auto *out = reinterpret_cast<unsigned char *>(dst);
-    size_t n = 0;
+    // The kernel stops before the terminator or where room runs short; the
+    // rest goes unit by unit with the limit tested before each sequence.
+    size_t n = k.encodeUtf8(out, 0, limit, src);
+    if (n >= limit) return n;
     for (;; ++src) {
-        if (limit >= 8) {
-            encodeFastStretch(out, n, src, limit - 8);
-            if (n >= limit) return n;
-        }
         const charU16 u = *src;
         if (u == 0) {
             out[n] = 0;

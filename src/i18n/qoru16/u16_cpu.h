@@ -44,6 +44,17 @@ struct Kernels {
     void (*utf8ToUtf16Bounded)(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit);
 
     // UTF-16 to UTF-8: filled by selectUtf8Kernels.
+    // U2sToUtf8s's bulk: encodes units of src, every unit by itself, into out
+    // from byte n on, storing nothing at or past out + limit. Stops before the
+    // terminator or when little room is left, for the careful path to finish;
+    // returns the new byte count and leaves src at the first unit not encoded.
+    size_t (*encodeUtf8)(uint8_t *out, size_t n, size_t limit, const char16_t *&src);
+    // The bytes of src's units by themselves, up to the terminator.
+    size_t (*countUtf8)(const char16_t *src);
+    // One block of the stream writer: encodes units (remaining > 0 of them)
+    // into buf from used on, until they run out or used passes the block
+    // threshold (u16_utf8k.h); returns the units consumed.
+    size_t (*fillUtf8Block)(const char16_t *units, size_t remaining, uint8_t *buf, size_t &used);
 };
 
 // Each area fills its own fields of a table for a level.

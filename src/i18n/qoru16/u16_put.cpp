@@ -3,46 +3,17 @@
 // calls is written as two '#'.
 #include "i18n/qoru16/u16_put.h"
 
-#include "i18n/qoru16/u16_utf8.h"
-#include "i18n/qoru16/u16_words.h"
+#include "i18n/qoru16/u16_cpu.h"
+#include "i18n/qoru16/u16_utf8k.h"
 
 #include <cstdint>
 
 namespace qoru {
 namespace {
 
-// A block goes out once it holds more than this many bytes, so one block is
-// at most 506 + 4 bytes and always fits the buffer.
-constexpr size_t blockThreshold = 506;
-constexpr size_t bufferSize = 512;
-constexpr uint8_t unpairedSurrogate = '#';
-constexpr size_t asciiGroup = 8;
-
-// Encodes the unit at p (remaining units from p on, at least 1) into out;
-// returns the units consumed (2 for a pair) and adds the bytes to used.
-size_t encodeUnit(const charU16 *p, size_t remaining, uint8_t *out, size_t &used) {
-    const charU16 u = *p;
-    if (u < 0x80) {
-        out[used++] = static_cast<uint8_t>(u);
-    } else if (u < 0x800) {
-        out[used++] = static_cast<uint8_t>(0xC0 | (u >> 6));
-        out[used++] = static_cast<uint8_t>(0x80 | (u & 0x3F));
-    } else if (u < 0xD800 || u > 0xDFFF) {
-        out[used++] = static_cast<uint8_t>(0xE0 | (u >> 12));
-        out[used++] = static_cast<uint8_t>(0x80 | ((u >> 6) & 0x3F));
-        out[used++] = static_cast<uint8_t>(0x80 | (u & 0x3F));
-    } else if (isHighSurrogate(u) && remaining >= 2 && isLowSurrogate(p[1])) {
-        const char32_t cp = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (p[1] - 0xDC00);
-        out[used++] = static_cast<uint8_t>(0xF0 | (cp >> 18));
-        out[used++] = static_cast<uint8_t>(0x80 | ((cp >> 12) & 0x3F));
-        out[used++] = static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F));
-        out[used++] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
-        return 2;
-    } else {
-        out[used++] = unpairedSurrogate;
-    }
-    return 1;
-}
+// A block goes out once it holds more than utf8BlockThreshold bytes, so one
+// block is at most 506 + 4 bytes; the kernels may store a little past that.
+constexpr size_t bufferSize = utf8BlockThreshold + utf8BlockSlack;
 
 }  // namespace
 
@@ -63,34 +34,27 @@ size_t fwriteUtf8U16(const charU16 *units, size_t size, size_t count, FILE *stre
     size_t chunkStart = total;
     size_t written = 0;
     const charU16 *p = units;
+    const Kernels &k = kernels();
     while (remaining != 0) {
-        // A group of eight stays within the block as the unit-by-unit path
-        // would fill it, so the blocks are the same either way.
-        size_t consumed;
-        if (remaining >= asciiGroup && used + asciiGroup <= blockThreshold + 1 &&
-            packAsciiUnits(loadUnits(p), buf + used, false)) {
-            used += asciiGroup;
-            consumed = asciiGroup;
-        } else {
-            consumed = encodeUnit(p, remaining, buf, used);
-        }
+        // The kernel fills the block as the unit-by-unit rule does: it stops
+        // once the block holds more than the threshold, or at the end of the
+        // run, and either way the block goes out.
+        const size_t consumed = k.fillUtf8Block(p, remaining, buf, used);
         p += consumed;
         remaining -= consumed;
-        if (used > blockThreshold || remaining == 0) {
-            const size_t got = gBlockWrite(buf, used, stream);
-            if (failOnEmptyWrite && got == 0) return static_cast<size_t>(-1);
-            written += got;
-            if (got < used) {
-                // A unit gives at most three bytes, so a third of the bytes
-                // written never claims more units than went out.
-                const size_t claimed = got / 3;
-                remaining = chunkStart - claimed;
-                if (remaining == 0) remaining = 1;
-                break;
-            }
-            used = 0;
-            chunkStart = remaining;
+        const size_t got = gBlockWrite(buf, used, stream);
+        if (failOnEmptyWrite && got == 0) return static_cast<size_t>(-1);
+        written += got;
+        if (got < used) {
+            // A unit gives at most three bytes, so a third of the bytes
+            // written never claims more units than went out.
+            const size_t claimed = got / 3;
+            remaining = chunkStart - claimed;
+            if (remaining == 0) remaining = 1;
+            break;
         }
+        used = 0;
+        chunkStart = remaining;
     }
     if (bytesWritten) *bytesWritten = written;
     return (total - remaining) / size;
