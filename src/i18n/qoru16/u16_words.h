@@ -1,13 +1,16 @@
 // Block-at-a-time scanning for the string functions, in one place.
 //
-// Why over-reading is safe: every read here is 16 bytes at a 16-byte aligned
-// address, or 64 bytes at a 64-byte aligned address, so it never crosses a
-// page boundary; and it holds the unit the scan has reached, which is a unit
-// of the string (no earlier unit was the terminator), so its page is mapped.
-// Units before the string's start or after its terminator in the same block
-// are read but never used.
-// Unaligned reads of a second string are made only when they stay within
-// one page, by the same argument. AddressSanitizer cannot know this, so the
+// Why over-reading is safe (the page rule, for every kernel of the library,
+// whatever its width): every read here is a block of 16, 32 or 64 bytes at
+// an address aligned to its size, so it never crosses a page boundary; and it
+// holds the unit the scan has reached, which is a unit of the string (no
+// earlier unit was the terminator), so its page is mapped. Units before the
+// string's start or after its terminator in the same block are read but
+// never used.
+// Unaligned reads (of a second string, of a copy's source, of UTF-8 or
+// UTF-16 text being converted) are made only when staysInPage says the whole
+// read lies within the page of the first unit or byte it needs, which is
+// mapped by the same argument. AddressSanitizer cannot know this, so the
 // helpers that read blocks are not instrumented (nor, for the same reason,
 // watched by ThreadSanitizer: the bytes past the end may be another
 // thread's).
