@@ -16,10 +16,10 @@ constexpr size_t vecUnits = vecBytes / sizeof(char16_t);
 constexpr size_t wideGroupBytes = 4 * vecBytes;
 constexpr size_t wideGroupUnits = 4 * vecUnits;
 
-[[gnu::target("avx2,bmi,bmi2"), gnu::no_sanitize_address]] inline __m256i loadVec(const char16_t *p) {
+[[gnu::target("avx2,bmi,bmi2"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m256i loadVec(const char16_t *p) {
     return _mm256_load_si256(reinterpret_cast<const __m256i *>(p));
 }
-[[gnu::target("avx2,bmi,bmi2"), gnu::no_sanitize_address]] inline __m256i loadVecInPage(const char16_t *p) {
+[[gnu::target("avx2,bmi,bmi2"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m256i loadVecInPage(const char16_t *p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
 }
 // A read wholly within the caller's data: instrumented as usual.

@@ -17,11 +17,11 @@ constexpr size_t vecUnits = vecBytes / sizeof(char16_t);
 constexpr size_t wideGroupBytes = 4 * vecBytes;
 constexpr size_t wideGroupUnits = 4 * vecUnits;
 
-[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::no_sanitize_address]] inline __m512i loadVec(
+[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m512i loadVec(
     const char16_t *p) {
     return _mm512_load_si512(p);
 }
-[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::no_sanitize_address]] inline __m512i loadVecInPage(
+[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m512i loadVecInPage(
     const char16_t *p) {
     return _mm512_loadu_si512(p);
 }

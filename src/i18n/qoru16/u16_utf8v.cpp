@@ -137,7 +137,7 @@ struct Sse {
     static constexpr size_t stepReach = 64;
 
     template <Stop K>
-    [[gnu::target("ssse3,sse4.1"), gnu::no_sanitize_address]] static size_t step(const char16_t *s, uint8_t *out) {
+    [[gnu::target("ssse3,sse4.1"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(const char16_t *s, uint8_t *out) {
         const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
         const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 8));
         if constexpr (K == Stop::zero) {
@@ -181,7 +181,7 @@ struct Sse {
 
     // Extra bytes (beyond one per unit) of the aligned block at p, added to
     // 16-bit counters; false at a block holding the terminator.
-    [[gnu::target("ssse3,sse4.1"), gnu::no_sanitize_address]] static bool countBlock(const char16_t *p, __m128i &extra) {
+    [[gnu::target("ssse3,sse4.1"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(const char16_t *p, __m128i &extra) {
         const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i *>(p));
         if (_mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())) != 0) return false;
         extra = _mm_sub_epi16(_mm_sub_epi16(extra, atLeast(v, 0x80)), atLeast(v, 0x800));
@@ -245,7 +245,7 @@ struct Narrow {
     }
 
     template <Stop K>
-    [[gnu::target("ssse3,sse4.1"), gnu::no_sanitize_address]] static size_t step(const char16_t *s, uint8_t *out) {
+    [[gnu::target("ssse3,sse4.1"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(const char16_t *s, uint8_t *out) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
         if constexpr (K == Stop::zero) {
             const __m128i least = _mm_min_epu16(v, _mm_min_epu16(loadUnaligned(s + 8), loadUnaligned(s + 16)));
@@ -338,7 +338,7 @@ struct Avx2 {
     static constexpr size_t stepReach = 112;
 
     template <Stop K>
-    [[gnu::target("avx2,bmi,bmi2"), gnu::no_sanitize_address]] static size_t step(const char16_t *s, uint8_t *out) {
+    [[gnu::target("avx2,bmi,bmi2"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(const char16_t *s, uint8_t *out) {
         const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s));
         const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 16));
         if constexpr (K == Stop::zero) {
@@ -371,7 +371,7 @@ struct Avx2 {
         return n + encode16(v1, out + n);
     }
 
-    [[gnu::target("avx2,bmi,bmi2"), gnu::no_sanitize_address]] static bool countBlock(const char16_t *p, __m256i &extra) {
+    [[gnu::target("avx2,bmi,bmi2"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(const char16_t *p, __m256i &extra) {
         const __m256i v = _mm256_load_si256(reinterpret_cast<const __m256i *>(p));
         const __m256i zeros = _mm256_cmpeq_epi16(v, _mm256_setzero_si256());
         if (!_mm256_testz_si256(zeros, zeros)) return false;
@@ -398,7 +398,7 @@ struct Avx512 {
     static constexpr size_t stepReach = 112;
 
     template <Stop K>
-    [[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::no_sanitize_address]] static size_t step(
+    [[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(
         const char16_t *s, uint8_t *out) {
         const __m512i v = _mm512_loadu_si512(s);
         if constexpr (K == Stop::zero) {
@@ -424,7 +424,7 @@ struct Avx512 {
         return n + encode16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 16)), out + n);
     }
 
-    [[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::no_sanitize_address]] static bool countBlock(const char16_t *p,
+    [[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(const char16_t *p,
                                                                                     __m512i &extra) {
         const __m512i v = _mm512_load_si512(p);
         if (_mm512_cmpeq_epi16_mask(v, _mm512_setzero_si512()) != 0) return false;
@@ -558,11 +558,11 @@ static_assert(Sse::stepReach <= utf8BlockSlack && Avx2::stepReach <= utf8BlockSl
 
 }  // namespace
 
-[[gnu::target("ssse3,sse4.1"), gnu::flatten, gnu::no_sanitize_address]] size_t encodeUtf8Ssse3(
+[[gnu::target("ssse3,sse4.1"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t encodeUtf8Ssse3(
     uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
     return encodeLoop<Sse>(out, n, limit, src);
 }
-[[gnu::target("ssse3,sse4.1"), gnu::flatten, gnu::no_sanitize_address]] size_t countUtf8Ssse3(const char16_t *src) {
+[[gnu::target("ssse3,sse4.1"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t countUtf8Ssse3(const char16_t *src) {
     return countLoop<Sse>(src);
 }
 [[gnu::target("ssse3,sse4.1"), gnu::flatten]] size_t fillUtf8BlockSsse3(const char16_t *units, size_t remaining,
@@ -570,11 +570,11 @@ static_assert(Sse::stepReach <= utf8BlockSlack && Avx2::stepReach <= utf8BlockSl
     return fillBlockLoop<Sse>(units, remaining, buf, used);
 }
 
-[[gnu::target("avx2,bmi,bmi2"), gnu::flatten, gnu::no_sanitize_address]] size_t encodeUtf8Avx2(
+[[gnu::target("avx2,bmi,bmi2"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t encodeUtf8Avx2(
     uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
     return encodeLoop<Avx2>(out, n, limit, src);
 }
-[[gnu::target("avx2,bmi,bmi2"), gnu::flatten, gnu::no_sanitize_address]] size_t countUtf8Avx2(const char16_t *src) {
+[[gnu::target("avx2,bmi,bmi2"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t countUtf8Avx2(const char16_t *src) {
     return countLoop<Avx2>(src);
 }
 [[gnu::target("avx2,bmi,bmi2"), gnu::flatten]] size_t fillUtf8BlockAvx2(const char16_t *units, size_t remaining,
@@ -582,11 +582,11 @@ static_assert(Sse::stepReach <= utf8BlockSlack && Avx2::stepReach <= utf8BlockSl
     return fillBlockLoop<Avx2>(units, remaining, buf, used);
 }
 
-[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::flatten, gnu::no_sanitize_address]] size_t
+[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t
 encodeUtf8Avx512(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
     return encodeLoop<Avx512>(out, n, limit, src);
 }
-[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::flatten, gnu::no_sanitize_address]] size_t
+[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t
 countUtf8Avx512(const char16_t *src) {
     return countLoop<Avx512>(src);
 }
