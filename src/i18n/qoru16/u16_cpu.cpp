@@ -46,7 +46,8 @@ CpuLevel detectedCpuLevel() {
     // registers (XGETBV), not only the CPUID bits.
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-        __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2"))
+        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi2") &&
+        __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2"))
         return CpuLevel::avx512;
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2")) return CpuLevel::avx2;
     if (__builtin_cpu_supports("ssse3") && __builtin_cpu_supports("sse4.1")) return CpuLevel::ssse3;

@@ -12,7 +12,9 @@
 namespace qoru {
 
 // Ordered: each level includes the features of the ones below it.
-// ssse3 also means SSE4.1; avx512 means AVX-512F and AVX-512BW.
+// ssse3 also means SSE4.1; avx2 also BMI2; avx512 means AVX-512F, BW, VL
+// and VBMI2 (whose 16-bit compress the UTF-8 decoder needs), as from Ice
+// Lake on: an older AVX-512 CPU runs the avx2 kernels.
 enum class CpuLevel : uint8_t { sse2 = 0, ssse3 = 1, avx2 = 2, avx512 = 3 };
 inline constexpr int32_t cpuLevelCount = 4;
 
