@@ -23,6 +23,9 @@ struct Utf8Failure {
     size_t stored;   // units stored in dst before it
 };
 
+// Characters the careful path converts between two kernel calls.
+constexpr int32_t carefulRun = 16;
+
 // The conversion proper; failure, when not null, learns where it failed.
 size_t convertUtf8(charU16 *dst, const char *src, size_t limit, Utf8Failure *failure) {
     const bool counting = (dst == nullptr);
@@ -33,28 +36,35 @@ size_t convertUtf8(charU16 *dst, const char *src, size_t limit, Utf8Failure *fai
     for (;;) {
         convertValid(dst, count, p, limit);
         if (!counting && count >= limit) return count;
-        const uint8_t *start = p;
-        const uint8_t lead = *p;
-        const Utf8Step step = decodeUtf8(lead, [p](uint32_t i) { return p[i]; });
-        p += step.length;
-        if (!step.valid) {
-            if (failure) *failure = {static_cast<size_t>(start - reinterpret_cast<const uint8_t *>(src)),
-                                     step.length, count};
-            errno = EILSEQ;
-            return utf8Invalid;
-        }
-        if (step.value <= 0xFFFF) {
-            if (!counting) dst[count] = static_cast<charU16>(step.value);
-            if (step.value == 0) return count;
-        } else if (counting) {
+        // The kernel stopped at what its blocks do not take: the terminator
+        // close ahead, the limit, a form it leaves, invalid input. The next
+        // characters go one by one, a block's worth, before it is tried
+        // again, so that a short string costs one kernel call, not one per
+        // character.
+        for (int32_t run = 0; run < carefulRun; ++run) {
+            const uint8_t *start = p;
+            const uint8_t lead = *p;
+            const Utf8Step step = decodeUtf8(lead, [p](uint32_t i) { return p[i]; });
+            p += step.length;
+            if (!step.valid) {
+                if (failure) *failure = {static_cast<size_t>(start - reinterpret_cast<const uint8_t *>(src)),
+                                         step.length, count};
+                errno = EILSEQ;
+                return utf8Invalid;
+            }
+            if (step.value <= 0xFFFF) {
+                if (!counting) dst[count] = static_cast<charU16>(step.value);
+                if (step.value == 0) return count;
+            } else if (counting) {
+                ++count;
+            } else {
+                dst[count] = highSurrogate(step.value);
+                // The low surrogate only when it fits before the limit.
+                if (count < limit - 1) dst[++count] = lowSurrogate(step.value);
+            }
             ++count;
-        } else {
-            dst[count] = highSurrogate(step.value);
-            // The low surrogate only when it fits before the limit.
-            if (count < limit - 1) dst[++count] = lowSurrogate(step.value);
+            if (!counting && count >= limit) return count;
         }
-        ++count;
-        if (!counting && count >= limit) return count;
     }
 }
 
