@@ -1,8 +1,6 @@
-// Fresh file names in the system's temporary directory, removed at the end of
-// the scope that made them, and the few folder operations the tests need.
-// The system calls live in temp_path_posix.cpp and temp_path_windows.cpp: the
-// C++ library's filesystem and codecvt pieces are not used, since they do not
-// link in every Windows runtime flavour.
+// Fresh file names in the system's temporary directory, removed at the end of the scope that made them, and
+// the few folder operations the tests need, by the system's calls: the C++ library's filesystem and codecvt
+// pieces do not link in every Windows runtime flavour.
 #ifndef QORU_TEST_TEMP_PATH_H
 #define QORU_TEST_TEMP_PATH_H
 
@@ -51,12 +49,10 @@ public:
     // narrow name; "" when it cannot be read.
     std::string contents() const {
         std::string out;
-        FILE *f = std::fopen(narrow_.c_str(), "rb");
-        if (f == nullptr) return out;
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-        std::fclose(f);
+        if (FILE *f = std::fopen(narrow_.c_str(), "rb")) {
+            for (int c; (c = std::getc(f)) != EOF;) out += static_cast<char>(c);
+            std::fclose(f);
+        }
         return out;
     }
     // Writes bytes as the whole content.

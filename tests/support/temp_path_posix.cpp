@@ -12,16 +12,9 @@
 namespace qoru_test {
 
 std::u16string tempDirectory() {
-    std::string dir = "/tmp";
-    for (const char *name : {"TMPDIR", "TMP", "TEMP", "TEMPDIR"}) {
-        const char *value = std::getenv(name);
-        if (value != nullptr && *value != '\0') {
-            dir = value;
-            break;
-        }
-    }
-    if (dir.back() != '/') dir += '/';
-    return utf16Of(dir);
+    const char *value = std::getenv("TMPDIR");
+    const std::string dir = value != nullptr && *value != '\0' ? value : "/tmp";
+    return utf16Of(dir.back() == '/' ? dir : dir + '/');
 }
 
 std::string narrowName(const std::u16string &name) { return utf8Of(name); }

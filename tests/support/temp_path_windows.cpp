@@ -5,11 +5,7 @@
 
 namespace qoru_test {
 
-namespace {
-
-std::wstring wide(const std::u16string &name) { return std::wstring(name.begin(), name.end()); }
-
-}  // namespace
+static std::wstring wide(const std::u16string &name) { return std::wstring(name.begin(), name.end()); }
 
 std::u16string tempDirectory() {
     wchar_t buf[MAX_PATH + 1];
@@ -18,12 +14,10 @@ std::u16string tempDirectory() {
 }
 
 std::string narrowName(const std::u16string &name) {
-    const std::wstring w = wide(name);
-    const int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return std::string();
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, out.data(), n, nullptr, nullptr);
-    out.resize(static_cast<size_t>(n) - 1);
+    std::string out(4 * name.size() + 1, '\0');  // at most four bytes a unit in any code page
+    const int n = WideCharToMultiByte(CP_ACP, 0, wide(name).c_str(), -1, out.data(), static_cast<int>(out.size()),
+                                      nullptr, nullptr);
+    out.resize(n > 0 ? static_cast<size_t>(n) - 1 : 0);
     return out;
 }
 
