@@ -2,6 +2,7 @@
 // and narrowSnprintf.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -36,10 +37,8 @@ TEST(OpenByName, NonAsciiNamesModesAndArguments) {
     ASSERT_GE(fd, 0) << strerror(errno);
     ASSERT_EQ(write(fd, "hello", 5) + close(fd), 5);
     // The directory lists the name exactly (on POSIX: proper UTF-8 bytes).
-    bool listed = false;
-    for (const std::u16string &entry : qoru_test::folderEntries(qoru_test::tempDirectory()))
-        listed |= qoru_test::tempDirectory() + entry == name.u16();
-    EXPECT_TRUE(listed);
+    const std::vector<std::u16string> entries = qoru_test::folderEntries(qoru_test::tempDirectory());
+    EXPECT_EQ(std::count(entries.begin(), entries.end(), name.u16().substr(qoru_test::tempDirectory().size())), 1);
     FILE *f = fopenU16(name.u16().c_str(), u"rb");
     FILE *r = freopenU16(name.u16().c_str(), u"ab", tmpfile());
     ASSERT_TRUE(f != nullptr && r != nullptr);
@@ -126,8 +125,7 @@ TEST(ErrorText, TextsThatDoNotConvertOrFit) {
     static const char *narrow = nullptr;
     qoru::gErrorTextSource = [](int32_t) { return narrow; };
     const std::string tooSmall = "Function strerrorU16 :\nArray werror length MAX_ERROR_LN is too small.", bad = "strerrorU16 encountered invalid UTF-8";
-    std::string accents;
-    for (int i = 0; i < 600; ++i) accents += "\xC3\xA9";
+    const std::string accents = qoru_test::utf8Of(std::u16string(600, u'\u00E9'));
     const struct { int32_t errnum; std::string narrow; std::u16string text; int error; std::string reported; } cases[] = {
         {42, "Erreur d'\xE9" "criture", u"Could not convert error no. 42 to UTF-16 characters", EILSEQ, bad},
         {-7, "\xFF", u"Could not convert error no. -7 to UTF-16 characters", EILSEQ, bad},

@@ -1,7 +1,5 @@
-// UTF-8 stream input and the field readers: random byte streams against a
-// plain reference decoder written from the rules, the reports and their rate
-// limit, standard-input readers in child processes, and the field readers'
-// result codes with what the next read returns.
+// UTF-8 stream input and the field readers: random byte streams against a plain reference decoder, the
+// reports and their rate limit, standard-input readers in a child, and the field readers' results.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -34,6 +32,7 @@ TEST(StreamInput, RandomStreamsMatchReference) {
         qoru_test::TraceCapture quiet(0);
         const size_t room = 1 + rng() % 40, size = 1 + rng() % 3, count = 1 + rng() % 200;
         EXPECT_EQ(qoru_test::streamReadsDiffer(f, bytes, room, size, count), "") << "round " << round;
+        EXPECT_TRUE(quiet.lines().empty()) << "a report at level 0";
     }
 }
 
@@ -67,40 +66,11 @@ TEST(StreamInput, ReaderReport) {
     EXPECT_EQ(lines[4], "--- Unicode interface ------ End of message ------");
 }
 
-// The rate limit lives once per process: 99 reports, the "Too many" message,
-// silence for an hour of the test clock, the reset message, reports again.
+// In a child whose standard input is a file: the standard-input readers, then the reports' rate limit,
+// which lives once per process: 99 reports, the "Too many" message, silence for an hour of the test clock,
+// the reset message, reports again.
 int64_t gTestClock = 1000;
-qoru_test::Child rateLimitChild("rate-limit", [](const std::vector<std::string> &) {
-    qoru::gReaderClock = [] { return gTestClock; };
-    const qoru_test::ByteStream in("\xFF");
-    FILE *f = in.stream;
-    qoru_test::TraceCapture trace(1);
-    auto readOne = [&] {
-        trace.clear();
-        rewind(f);
-        fgetcU16(f);
-        return trace.joined();
-    };
-    for (int i = 1; i < 100; ++i)
-        if (readOne().find("Invalid UTF-8 encountered by fgetcU16") == std::string::npos) return 10 + i;
-    if (readOne().find("no more error message will be written for 3600 seconds") == std::string::npos) return 2;
-    gTestClock += 3600;
-    if (!readOne().empty()) return 3;
-    gTestClock += 1;
-    if (readOne().find("fgetcU16 error counter reset") == std::string::npos) return 4;
-    if (readOne().find("Invalid UTF-8 encountered by fgetcU16") == std::string::npos) return 5;
-    {
-        qoru_test::TraceCapture silent(0);
-        fgetcU16(f);
-        if (!silent.lines().empty()) return 6;
-    }
-    return 0;
-});
-
-TEST(StreamInput, RateLimitInChild) { EXPECT_EQ(qoru_test::runChild("rate-limit").exitCode, 0); }
-
-// Standard-input readers, in a child whose standard input is a file.
-qoru_test::Child stdinChild("stdin", [](const std::vector<std::string> &) {
+qoru_test::Child stdinChild("stdin-and-rate-limit", [](const std::vector<std::string> &) {
     charU16 line[64] = {u'x'};
     charU16 small[4];
     if (gets_sU16(small, 4) != small || std::u16string(small) != u"abc") return 2;
@@ -109,15 +79,32 @@ qoru_test::Child stdinChild("stdin", [](const std::vector<std::string> &) {
     line[0] = u'x';
     if (getsU16(line) != nullptr || line[0] != u'x') return 5;  // untouched at end of file
     if (gets_sU16(small, 4) != nullptr || small[0] != 0) return 6;
-    return 0;
+
+    qoru::gReaderClock = [] { return gTestClock; };
+    const qoru_test::ByteStream in("\xFF");
+    qoru_test::TraceCapture trace(1);
+    auto readOne = [&] {
+        trace.clear();
+        rewind(in.stream);
+        fgetcU16(in.stream);
+        return trace.joined();
+    };
+    for (int i = 1; i < 100; ++i)
+        if (readOne().find("Invalid UTF-8 encountered by fgetcU16") == std::string::npos) return 10 + i;
+    if (readOne().find("no more error message will be written for 3600 seconds") == std::string::npos) return 7;
+    gTestClock += 3600;
+    if (!readOne().empty()) return 8;
+    gTestClock += 1;
+    if (readOne().find("fgetcU16 error counter reset") == std::string::npos) return 9;
+    return readOne().find("Invalid UTF-8 encountered by fgetcU16") == std::string::npos ? 10 : 0;
 });
 
-TEST(StreamInput, StandardInputInChild) {
+TEST(StreamInput, StandardInputAndRateLimitInChild) {
     qoru_test::TempPath file;
     ASSERT_TRUE(file.write("abcdef\n\xC3\xA9t\xC3\xA9\n"));
     qoru_test::ChildOptions options;
     options.standardInput = file.narrow();
-    EXPECT_EQ(qoru_test::runChild("stdin", options).exitCode, 0);
+    EXPECT_EQ(qoru_test::runChild("stdin-and-rate-limit", options).exitCode, 0);
 }
 
 // The field readers: result, field, and the unit that the next read sees.
