@@ -36,16 +36,21 @@ TEST(StreamInput, RandomStreamsMatchReference) {
     }
 }
 
+// The stream and field readers' argument checks (a refused size stores nothing), and a line of room 1.
 TEST(StreamInput, ArgumentsAndSmallBuffers) {
     charU16 buf[4] = {u'x', u'x', u'x', u'x'};
+    int32_t out;
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fgetcU16(nullptr), EOF); }), EBADF);
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fgetsU16(buf, 4, nullptr), nullptr); }), EBADF);
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(freadU16(buf, 1, 4, nullptr), 0u); }), EBADF);
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(freadU16(buf, SIZE_MAX / 2, 4, stdin), 0u); }), EINVAL);
     EXPECT_EQ(gets_sU16(buf, 0), nullptr);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fget_strU16(nullptr, 4, stdin, u'?'), -1); }), EBADF);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fget_lineU16(buf, 0, stdin, u'?'), -1); }), EINVAL);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fget_intU16(&out, nullptr), -1); }), EBADF);
+    EXPECT_EQ(buf[0], u'x');
     qoru_test::ByteStream in("ab");
-    FILE *f = in.stream;
-    EXPECT_EQ(fgetsU16(buf, 1, f), buf);  // room for the terminator only
+    EXPECT_EQ(fgetsU16(buf, 1, in.stream), buf);  // room for the terminator only
     EXPECT_EQ(buf[0], 0);
 }
 
@@ -145,12 +150,6 @@ TEST(FieldReaders, ResultsAndWhatFollows) {
         EXPECT_EQ(c.reader == number ? number16 : std::u16string(buf), c.field) << c.bytes;
         EXPECT_EQ(fgetcU16(f), c.next) << c.bytes;
     }
-    int32_t out;
-    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fget_strU16(nullptr, 4, stdin, u'?'), -1); }), EBADF);
-    charU16 one[1] = {u'x'};
-    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fget_lineU16(one, 0, stdin, u'?'), -1); }), EINVAL);
-    EXPECT_EQ(one[0], u'x');
-    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fget_intU16(&out, nullptr), -1); }), EBADF);
 }
 
 // Integers, some longer than the stack buffer, against the C library's strtol

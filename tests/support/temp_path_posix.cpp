@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -34,15 +35,10 @@ std::vector<std::u16string> folderEntries(const std::u16string &folder) {
 }
 
 void removeAll(const std::u16string &name) {
-    const std::string narrow = narrowName(name);
-    struct stat st;
-    if (lstat(narrow.c_str(), &st) != 0) return;
-    if (S_ISDIR(st.st_mode)) {
+    struct stat st;  // a link is removed, never followed
+    if (lstat(narrowName(name).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         for (const std::u16string &entry : folderEntries(name)) removeAll(name + u"/" + entry);
-        rmdir(narrow.c_str());
-    } else {
-        unlink(narrow.c_str());
-    }
+    std::remove(narrowName(name).c_str());  // a file, or a folder now empty
 }
 
 bool makeLink(const std::u16string &target, const std::u16string &link, bool symbolic) {

@@ -39,14 +39,12 @@ std::vector<std::u16string> folderEntries(const std::u16string &folder) {
 void removeAll(const std::u16string &name) {
     const std::wstring w = wide(name);
     const DWORD attributes = GetFileAttributesW(w.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         for (const std::u16string &entry : folderEntries(name)) removeAll(name + u"\\" + entry);
         RemoveDirectoryW(w.c_str());
     } else {
-        // A read-only file cannot be deleted.
-        SetFileAttributesW(w.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(w.c_str());
+        SetFileAttributesW(w.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only file cannot be deleted
+        DeleteFileW(w.c_str());  // nothing happens when there is no such name
     }
 }
 
