@@ -27,11 +27,10 @@ TEST(StreamInput, RandomStreamsMatchReference) {
         const auto below = [&rng](size_t n) { return static_cast<size_t>(rng() % n); };
         const std::string bytes = qoru_test::randomUtf8(below, round % 6 == 0 ? 2000 : 1 + rng() % 60);
         qoru_test::ByteStream in(bytes);
-        FILE *f = in.stream;
-        ASSERT_NE(f, nullptr);
+        ASSERT_NE(in.stream, nullptr);
         qoru_test::TraceCapture quiet(0);
         const size_t room = 1 + rng() % 40, size = 1 + rng() % 3, count = 1 + rng() % 200;
-        EXPECT_EQ(qoru_test::streamReadsDiffer(f, bytes, room, size, count), "") << "round " << round;
+        EXPECT_EQ(qoru_test::streamReadsDiffer(in.stream, bytes, room, size, count), "") << "round " << round;
         EXPECT_TRUE(quiet.lines().empty()) << "a report at level 0";
     }
 }
@@ -139,16 +138,15 @@ TEST(FieldReaders, ResultsAndWhatFollows) {
     };
     for (const auto &c : cases) {
         qoru_test::ByteStream in(c.bytes);
-        FILE *f = in.stream;
         charU16 buf[16];
         int32_t value = 0;
-        const int32_t result = c.reader == word   ? fget_strU16(buf, c.n, f, u'?')
-                               : c.reader == line ? fget_lineU16(buf, c.n, f, u'?')
-                                                  : fget_longU16(&value, f);
+        const int32_t result = c.reader == word   ? fget_strU16(buf, c.n, in.stream, u'?')
+                               : c.reader == line ? fget_lineU16(buf, c.n, in.stream, u'?')
+                                                  : fget_longU16(&value, in.stream);
         EXPECT_EQ(result, c.result) << c.bytes;
         const std::u16string number16(result == -1 ? 0 : 1, static_cast<char16_t>(value));
         EXPECT_EQ(c.reader == number ? number16 : std::u16string(buf), c.field) << c.bytes;
-        EXPECT_EQ(fgetcU16(f), c.next) << c.bytes;
+        EXPECT_EQ(fgetcU16(in.stream), c.next) << c.bytes;
     }
 }
 
@@ -161,14 +159,13 @@ TEST(FieldReaders, LongNumbersMatchStrtol) {
         digits += std::string(rng() % 90, '0');
         for (size_t n = 1 + rng() % 12; n > 0; --n) digits += static_cast<char>('0' + rng() % 10);
         qoru_test::ByteStream in(std::string(1 + round % 3, ' ') + digits + ";");
-        FILE *f = in.stream;
         int32_t value = 0;
-        const int32_t result = (round % 2 ? fget_longU16 : fget_intU16)(&value, f);
+        const int32_t result = (round % 2 ? fget_longU16 : fget_intU16)(&value, in.stream);
         const long long expected = std::strtoll(digits.c_str(), nullptr, 10);
         const long long clamped = std::max<long long>(INT32_MIN, std::min<long long>(INT32_MAX, expected));
         EXPECT_EQ(value, clamped) << digits;
         EXPECT_EQ(result, clamped == expected ? 0 : 1) << digits;
-        EXPECT_EQ(fgetcU16(f), ';');
+        EXPECT_EQ(fgetcU16(in.stream), ';');
     }
 }
 

@@ -17,10 +17,9 @@ namespace qoru_test {
 // A temporary file holding bytes, open for reading (stream) until the end of the scope.
 struct ByteStream {
     TempPath path;
-    FILE *stream = nullptr;
-    explicit ByteStream(const std::string &bytes) {
-        if (path.write(bytes)) stream = fopen(path.narrow().c_str(), "rb");
-    }
+    FILE *stream;
+    explicit ByteStream(const std::string &bytes)
+        : stream(path.write(bytes) ? fopen(path.narrow().c_str(), "rb") : nullptr) {}
     ~ByteStream() { if (stream != nullptr) fclose(stream); }
 };
 
