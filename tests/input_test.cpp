@@ -39,7 +39,6 @@ TEST(StreamInput, RandomStreamsMatchReference) {
 TEST(StreamInput, ArgumentsAndSmallBuffers) {
     charU16 buf[4] = {u'x', u'x', u'x', u'x'};
     int32_t out;
-    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fgetcU16(nullptr), EOF); }), EBADF);
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fgetsU16(buf, 4, nullptr), nullptr); }), EBADF);
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(freadU16(buf, 1, 4, nullptr), 0u); }), EBADF);
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(freadU16(buf, SIZE_MAX / 2, 4, stdin), 0u); }), EINVAL);
