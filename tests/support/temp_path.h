@@ -31,18 +31,20 @@ public:
         static int counter = 0;
         const std::string stem = "qoru_io_" + std::to_string(plat::processId()) + "_" + std::to_string(++counter);
         u16_ = tempDirectory() + std::u16string(stem.begin(), stem.end()) + leaf;
+        narrow_ = narrowName(u16_);
     }
     ~TempPath() { removeAll(u16_); }
     TempPath(const TempPath &) = delete;
     TempPath &operator=(const TempPath &) = delete;
 
     const std::u16string &u16() const { return u16_; }
-    std::string narrow() const { return narrowName(u16_); }
+    // The name for the C runtime's narrow functions, as long as the object lives.
+    const std::string &narrow() const { return narrow_; }
 
     // The whole content, read by the C runtime's narrow functions; "" when it cannot be read.
     std::string contents() const {
         std::string out;
-        if (FILE *f = std::fopen(narrow().c_str(), "rb")) {
+        if (FILE *f = std::fopen(narrow_.c_str(), "rb")) {
             for (int c; (c = std::getc(f)) != EOF;) out += static_cast<char>(c);
             std::fclose(f);
         }
@@ -50,7 +52,7 @@ public:
     }
     // Writes bytes as the whole content.
     bool write(const std::string &bytes) const {
-        FILE *f = std::fopen(narrow().c_str(), "wb");
+        FILE *f = std::fopen(narrow_.c_str(), "wb");
         if (f == nullptr) return false;
         const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
         return std::fclose(f) == 0 && ok;
@@ -58,6 +60,7 @@ public:
 
 private:
     std::u16string u16_;
+    std::string narrow_;
 };
 
 }  // namespace qoru_test
