@@ -77,7 +77,8 @@ TEST(RunWriter, RandomRunsAndRefusalsMatchReference) {
             // A short write claims a third of its bytes as units (a unit gives at most three), leaving one.
             if (i == failing)
                 wantElements = took == 0 && failOnEmpty ? SIZE_MAX : std::min(done + took / 3, total - 1) / size;
-            done += blocks[i].second, sent += took;
+            done += blocks[i].second;
+            sent += took;
         }
         ASSERT_EQ(elements, wantElements) << "round " << round;
         ASSERT_EQ(bytes, elements == SIZE_MAX ? 99 : sent) << "round " << round << ": not stored on failure";
