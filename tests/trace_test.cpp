@@ -1,5 +1,5 @@
-// The trace channel byte for byte through a capturing sink: frame, cuts, source names, dumps, announcements,
-// the array-too-small report; once-per-process state (command line, default sink) in child processes.
+// The trace channel byte for byte through a capturing sink (frame, cuts, source names, dumps, announcements, the
+// array-too-small report), its once-per-process state in child processes, and the narrow formatter beneath it.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -116,7 +116,7 @@ TEST_F(Trace, LevelChangesAreAnnouncedByTheRule) {
     }
     // The announcement goes through the new sink; a null sink keeps it; replacing it keeps the level.
     TraceCapture cap(qoru::traceHigh);
-    nlsui_set_trace(otherSink, 0);
+    gOtherSink.clear(), nlsui_set_trace(otherSink, 0);  // cleared for a repeated run
     EXPECT_NE(gOtherSink.at(0).find(":\nU16 trace level set to none\n"), std::string::npos);
     nlsui_set_trace_func(nullptr), gOtherSink.clear();
     qoru::traceLine("still here", 10);
@@ -143,15 +143,12 @@ struct CmdlineCase {  // argc may differ from args.size()
     std::string stored;
 };
 
+// Each unit above 0x7F shows as '#', a surrogate pair as two; the stored text is cut at 256 bytes.
 const std::vector<CmdlineCase> cmdlineCases{
-    {{u"ab", u"c\u00E9"}, 2, "ab c#"},
-    {{u"ab"}, 0, ""},
+    {{u"prog", u"", u"c\u00E9", u"a\U0001F600b", u"unused"}, 4, "prog  c# a##b"},
     {{u"ab"}, -1, ""},
-    {{u"a\U0001F600b"}, 1, "a##b"},
     {{std::u16string(200, u'x'), std::u16string(100, u'y')}, 2, std::string(200, 'x') + " " + std::string(55, 'y')},
     {{std::u16string(255, u'x'), u"z"}, 2, std::string(255, 'x') + " "},
-    {{std::u16string(300, u'x')}, 1, std::string(256, 'x')},
-    {{u"prog", u"", u"-v"}, 3, "prog  -v"},
 };
 
 void storeCmdline(std::vector<std::u16string> args, int32_t argc) {
@@ -177,7 +174,7 @@ const qoru_test::Child cmdlineChild("trace-cmdline", [](const std::vector<std::s
 });
 
 TEST(TraceOncePerProcess, StoredCommandLineInTheFirstMessageOnly) {
-    std::vector<std::tuple<std::string, bool, bool>> runs{{"late", false, false}, {"6", true, true}, {"6", true, false}};
+    std::vector<std::tuple<std::string, bool, bool>> runs{{"late", false, false}, {"2", true, true}, {"2", true, false}};
     for (size_t i = 0; i < cmdlineCases.size(); ++i) runs.emplace_back(std::to_string(i), false, true);
     for (const auto &[which, longFirst, trailer] : runs) {  // case, long first message, trailer
         SCOPED_TRACE(which + (longFirst ? " long" : "") + (trailer ? " trailer" : ""));
@@ -230,6 +227,14 @@ TEST(TraceOncePerProcess, DefaultSinkWritesToStandardErrorWithOneLineFeed) {
     qoru_test::ChildOptions closed;  // and nothing goes wrong with standard error closed
     closed.closeStandardError = true;
     EXPECT_EQ(qoru_test::runChild("trace-default-sink", closed).exitCode, 0);
+}
+
+// The narrow formatter the frames are written with: -1 and a terminated buffer when the text is cut.
+TEST(Platform, FormatNarrowReturnsMinusOneAndTerminatesWhenCut) {
+    char buf[8];
+    EXPECT_EQ(plat::formatNarrow(buf, sizeof buf, "%d", 1234567), 7);
+    EXPECT_EQ(plat::formatNarrow(buf, sizeof buf, "%s", "abcdefgh"), -1);
+    EXPECT_STREQ(buf, "abcdefg");
 }
 
 }  // namespace
