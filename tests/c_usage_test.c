@@ -1,4 +1,7 @@
-/* The public headers used from C11, linked against the shared library. */
+/* The public headers used from C11, linked against the shared library. The program hands the library its own FILE*
+ * and reads the errno the library sets: both work only when the program and the library use the same C runtime
+ * (on Windows: both on UCRT or both on msvcrt.dll). */
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -28,6 +31,21 @@ int main(void) {
     toupperU = saved;
     CHECK(strcasecmpU16(hello, hello) == 0);
     CHECK(snprintfU16(out, 16, (const charU16[]){'%', 'd', '-', '%', 's', 0}, 42, hello) == 8);
+    /* Writes of both sides go through the one stream buffer, in order. */
+    FILE *f = tmpfile();
+    char rest[32] = {0};
+    CHECK(f != NULL);
+    if (f != NULL) {
+        fputs("host ", f);
+        CHECK(fprintfU16(f, u"dll %d caf\u00E9 ", 42) == 12); /* units written */
+        fputs("host", f);
+        rewind(f);
+        CHECK(fgetcU16(f) == 'h');
+        CHECK(fread(rest, 1, sizeof rest - 1, f) == 21 && strcmp(rest, "ost dll 42 caf\xC3\xA9 host") == 0);
+        fclose(f);
+    }
+    errno = 0;
+    CHECK(fgetcU16(NULL) == -1 && errno == EBADF);
     if (failures == 0) printf("C usage checks passed\n");
     return failures == 0 ? 0 : 1;
 }

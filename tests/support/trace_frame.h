@@ -70,7 +70,9 @@ std::vector<std::string> dumpLines(const T *p, int count, int perLine, unsigned 
 inline std::vector<std::string> byteDump(const void *bytes, int count) {
     return dumpLines(static_cast<const unsigned char *>(bytes), count, 16, 0x21, 0x7E);
 }
-inline std::vector<std::string> unitDump(const char16_t *units, int count) { return dumpLines(units, count, 8, 0x20, 0x7F); }
+inline std::vector<std::string> unitDump(const char16_t *units, int count) {
+    return dumpLines(units, count, 8, 0x20, 0x7F);
+}
 
 }  // namespace qoru_test
 
