@@ -2,6 +2,7 @@
 // array-too-small report), its once-per-process state in child processes, and the narrow formatter beneath it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <tuple>
@@ -28,37 +29,28 @@ protected:
     void SetUp() override { qoru_test::showCommandLineOnce(); }
 };
 
-TEST_F(Trace, FrameAndSourceNamesKeepTheirLast57CharactersBeyond60) {
-    const std::string sixty = "src/" + std::string(52, 'd') + "/a.c", sixtyOne = "x" + sixty;
-    const std::tuple<std::string, std::string, int32_t, bool> cases[] = {
-        {"src/i18n/qoru16/u16_get.cpp", "src/i18n/qoru16/u16_get.cpp", 123, true},
-        {sixty, sixty, -5, false},
-        {sixtyOne, "..." + sixtyOne.substr(61 - 57), 7, true},
-    };
-    for (const auto &[name, shown, line, trailer] : cases) {
-        TraceCapture cap(qoru::traceMedium);
+// Random source names (up to 60 characters shown whole, longer ones as "..." and their last 57), lines, and texts
+// that fit or are cut to the room the frame leaves: the message is then 1020 bytes with the trailer, 1021 without.
+TEST_F(Trace, FrameShowsSourceNamesAndCutsLongTexts) {
+    TraceCapture cap(qoru::traceMedium);
+    qoru_test::UnitSource rnd(57);
+    for (int it = 0; it < 500; ++it) {
+        std::string name(rnd.below(80), ' '), text(1100, ' ');
+        for (char &c : name) c = "az09/._"[rnd.below(7)];
+        for (char &c : text) c = "az09/._ \n~"[rnd.below(10)];
+        const int32_t line = static_cast<int32_t>(rnd.below(20000)) - 10000;
+        const bool trailer = rnd.chance(50);
+        const std::string shown = name.size() > 60 ? "..." + name.substr(name.size() - 57) : name;
         const int64_t before = plat::calendarTime();
-        qoru::traceMessageU16("first line\nsecond line", name.c_str(), line, trailer);
+        // The room: all but what comes before the text, less the header's line feed.
+        const size_t room = (trailer ? 968 : 1020) - (framedMessage(shown, line, before, "", false).size() - 1);
+        const size_t length = rnd.chance(50) ? room - 1 + rnd.below(3) : rnd.below(room);
+        cap.clear();
+        qoru::traceMessageU16(text.substr(0, length).c_str(), name.c_str(), line, trailer);
         const int64_t t = headerTime(cap.lines().at(0));
         EXPECT_TRUE(t >= before && t <= plat::calendarTime()) << t;
-        EXPECT_EQ(cap.lines(), std::vector{framedMessage(shown, line, t, "first line\nsecond line", trailer)});
-    }
-}
-
-TEST_F(Trace, LongTextsAreCutToFitTheFrame) {
-    TraceCapture cap(qoru::traceMedium);
-    const std::string text(2000, 't');
-    qoru::traceMessageU16("probe", "cut.cpp", 1, true);
-    const int h = static_cast<int>(headerLength(cap.lines()[0])) - 1;  // all before the text, less the line feed
-    for (const bool trailer : {true, false}) {
-        const int room = (trailer ? 968 : 1020) - h;
-        for (const int length : {room, room + 1}) {
-            cap.clear();
-            qoru::traceMessageU16(text.substr(0, static_cast<size_t>(length)).c_str(), "cut.cpp", 1, trailer);
-            const std::string &m = cap.lines().at(0);
-            EXPECT_EQ(m, framedMessage("cut.cpp", 1, headerTime(m), text.substr(0, static_cast<size_t>(room)), trailer));
-            EXPECT_EQ(m.size(), trailer ? 1020u : 1021u);
-        }
+        EXPECT_EQ(cap.lines(), std::vector{framedMessage(shown, line, t, text.substr(0, std::min(length, room)), trailer)});
+        EXPECT_EQ(cap.lines()[0].size() == (trailer ? 1020u : 1021u), length >= room);
     }
 }
 
@@ -85,12 +77,6 @@ TEST_F(Trace, DumpsMatchTheReferenceLayout) {
     }
 }
 
-std::vector<std::string> gOtherSink;
-int32_t otherSink(const char *text, int32_t length) {
-    gOtherSink.emplace_back(text, static_cast<size_t>(length));
-    return 0;
-}
-
 TEST_F(Trace, LevelChangesAreAnnouncedByTheRule) {
     const std::tuple<int32_t, int32_t, const char *> cases[] = {  // from, to, announced (null: silent)
         {4, 0, nullptr}, {16, 0, "none"}, {5, 0, "none"}, {4, -1, nullptr}, {16, -1, ""}, {0, 0, nullptr}, {4, 8, ""},
@@ -109,6 +95,8 @@ TEST_F(Trace, LevelChangesAreAnnouncedByTheRule) {
         EXPECT_EQ(m.substr(headerLength(m)), std::string("U16 trace level set to ") + announced + "\n" + endOfMessage);
     }
     // The announcement goes through the new sink; a null sink keeps it; replacing it keeps the level.
+    static std::vector<std::string> gOtherSink;
+    const nlsui_trace_func otherSink = [](const char *text, int32_t n) { return gOtherSink.emplace_back(text, n), 0; };
     TraceCapture cap(qoru::traceHigh);
     gOtherSink.clear(), nlsui_set_trace(otherSink, 0);  // cleared for a repeated run
     EXPECT_NE(gOtherSink.at(0).find(":\nU16 trace level set to none\n"), std::string::npos);
