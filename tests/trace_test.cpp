@@ -140,53 +140,17 @@ void storeCmdline(std::vector<std::u16string> args, int32_t argc) {
     nlsui_store_cmdline(argc, argv.data());
 }
 
-// Stores the command line of one case (after the first message when "late") and writes two messages,
-// the first one at the longest when "long"; on standard output each followed by the byte 0x01.
-const qoru_test::Child cmdlineChild("trace-cmdline", [](const std::vector<std::string> &args) {
+// Stores the command line of one case (after the first message when "late"), then writes two messages, the first
+// one at the longest when "long", a plain line, an empty one, the end-of-message line and a level change, all
+// through the default sink.
+const qoru_test::Child processChild("trace-process", [](const std::vector<std::string> &args) {
     const bool late = args.at(0) == "late", longFirst = args.at(1) == "long";
     if (!late) storeCmdline({std::u16string(256, u'q')}, 1);  // a longer one, replaced
     if (!late) storeCmdline(cmdlineCases.at(std::stoul(args[0])).args, cmdlineCases.at(std::stoul(args[0])).argc);
-    TraceCapture cap(qoru::traceMedium);
     const std::string text = longFirst ? std::string(2000, 't') : "first", name = longFirst ? std::string(80, 'n') : "c.cpp";
     qoru::traceMessageU16(text.c_str(), name.c_str(), longFirst ? INT32_MIN : 1, args.at(2) == "trailer");
     if (late) storeCmdline({u"late"}, 1);  // never shown
     qoru::traceMessageU16("second", "c.cpp", 2, false);
-    for (const auto &line : cap.lines()) printf("%s\x01", line.c_str());
-    return 0;
-});
-
-TEST(TraceOncePerProcess, StoredCommandLineInTheFirstMessageOnly) {
-    std::vector<std::tuple<std::string, bool, bool>> runs{{"late", false, false}, {"2", true, true}, {"2", true, false}};
-    for (size_t i = 0; i < cmdlineCases.size(); ++i) runs.emplace_back(std::to_string(i), false, true);
-    for (const auto &[which, longFirst, trailer] : runs) {  // case, long first message, trailer
-        SCOPED_TRACE(which + (longFirst ? " long" : "") + (trailer ? " trailer" : ""));
-        qoru_test::ChildOptions options;
-        options.args = {which, longFirst ? "long" : "short", trailer ? "trailer" : "none"};
-        const qoru_test::ChildResult r = qoru_test::runChild("trace-cmdline", options);
-        EXPECT_EQ(r.exitCode, 0);
-        std::vector<std::string> lines;
-        const std::string out = qoru_test::withoutCarriageReturns(r.standardOutput);
-        for (size_t at = 0, end; (end = out.find('\x01', at)) != std::string::npos; at = end + 1)
-            lines.push_back(out.substr(at, end - at));
-        ASSERT_EQ(lines.size(), 2u);
-        const int32_t pid = qoru_test::headerPid(lines[0]);
-        EXPECT_NE(pid, plat::processId());
-        const std::string stored = which == "late" ? "" : cmdlineCases[std::stoul(which)].stored;
-        std::string text = "first", name = "c.cpp";
-        int32_t line = 1;
-        if (longFirst) {  // the cut still keeps the message within 1020 bytes with the trailer
-            const size_t h = headerLength(lines[0]) + std::string("Cmdline : \n\n").size() + stored.size() - 1;
-            text.assign((trailer ? 968 : 1020) - h, 't'), name = "..." + std::string(57, 'n'), line = INT32_MIN;
-            EXPECT_EQ(lines[0].size(), trailer ? 1020u : 1021u);
-        }
-        EXPECT_EQ(lines[0], framedMessage(name, line, headerTime(lines[0]), text, trailer, stored.c_str(), pid));
-        EXPECT_EQ(lines[1], framedMessage("c.cpp", 2, headerTime(lines[1]), "second", false, nullptr, pid));
-    }
-}
-
-// The default sink: the bytes and one line feed on standard error.
-const qoru_test::Child defaultSinkChild("trace-default-sink", [](const std::vector<std::string> &) {
-    qoru::traceMessageU16("to standard error", "d.cpp", 5, true);
     qoru::traceLine("plain line", 10);
     qoru::traceLine("", 0);
     qoru::traceEndOfMessage();
@@ -194,20 +158,42 @@ const qoru_test::Child defaultSinkChild("trace-default-sink", [](const std::vect
     return 0;
 });
 
-TEST(TraceOncePerProcess, DefaultSinkWritesToStandardErrorWithOneLineFeed) {
-    const qoru_test::ChildResult r = qoru_test::runChild("trace-default-sink");
-    EXPECT_EQ(std::tie(r.exitCode, r.standardOutput), std::make_tuple(0, std::string()));
-    const std::string err = qoru_test::withoutCarriageReturns(r.standardError);
-    const int32_t pid = qoru_test::headerPid(err);
-    const std::string fixed = framedMessage("d.cpp", 5, headerTime(err), "to standard error", true, "", pid) +
-                              "\nplain line\n\n" + endOfMessage + "\n";
-    ASSERT_EQ(err.compare(0, fixed.size(), fixed), 0) << err;
-    // The announcement of the host's level too, after its own header.
-    EXPECT_EQ(err.substr(err.find(":\n", fixed.size()) + 2),
-              "U16 trace level set to high\n" + std::string(endOfMessage) + "\n");
+// The stored command line shows in the first message only; the default sink writes each call's bytes and one line
+// feed on standard error.
+TEST(TraceOncePerProcess, CommandLineInTheFirstMessageOnlyOnStandardError) {
+    std::vector<std::tuple<std::string, bool, bool>> runs{{"late", false, false}, {"2", true, true}, {"2", true, false}};
+    for (size_t i = 0; i < cmdlineCases.size(); ++i) runs.emplace_back(std::to_string(i), false, true);
+    for (const auto &[which, longFirst, trailer] : runs) {  // case, long first message, trailer
+        SCOPED_TRACE(which + (longFirst ? " long" : "") + (trailer ? " trailer" : ""));
+        qoru_test::ChildOptions options;
+        options.args = {which, longFirst ? "long" : "short", trailer ? "trailer" : "none"};
+        const qoru_test::ChildResult r = qoru_test::runChild("trace-process", options);
+        EXPECT_EQ(std::tie(r.exitCode, r.standardOutput), std::make_tuple(0, std::string()));
+        const std::string err = qoru_test::withoutCarriageReturns(r.standardError);
+        const int32_t pid = qoru_test::headerPid(err);
+        EXPECT_NE(pid, plat::processId());
+        const std::string stored = which == "late" ? "" : cmdlineCases[std::stoul(which)].stored;
+        std::string text = "first", name = "c.cpp";
+        int32_t line = 1;
+        if (longFirst) {  // the cut still keeps the message within 1020 bytes with the trailer
+            const size_t h = headerLength(err) + std::string("Cmdline : \n\n").size() + stored.size() - 1;
+            text.assign((trailer ? 968 : 1020) - h, 't'), name = "..." + std::string(57, 'n'), line = INT32_MIN;
+        }
+        const std::string first = framedMessage(name, line, headerTime(err), text, trailer, stored.c_str(), pid) + "\n";
+        EXPECT_TRUE(!longFirst || first.size() == (trailer ? 1021u : 1022u)) << first.size();
+        ASSERT_EQ(err.compare(0, first.size(), first), 0) << err;
+        const std::string rest = err.substr(first.size());
+        const std::string fixed = framedMessage("c.cpp", 2, headerTime(rest), "second", false, nullptr, pid) +
+                                  "\nplain line\n\n" + endOfMessage + "\n";
+        ASSERT_EQ(rest.compare(0, fixed.size(), fixed), 0) << err;
+        // The announcement of the host's level too, after its own header.
+        EXPECT_EQ(rest.substr(rest.find(":\n", fixed.size()) + 2),
+                  "U16 trace level set to high\n" + std::string(endOfMessage) + "\n");
+    }
     qoru_test::ChildOptions closed;  // and nothing goes wrong with standard error closed
     closed.closeStandardError = true;
-    EXPECT_EQ(qoru_test::runChild("trace-default-sink", closed).exitCode, 0);
+    closed.args = {"0", "short", "trailer"};
+    EXPECT_EQ(qoru_test::runChild("trace-process", closed).exitCode, 0);
 }
 
 // The narrow formatter the frames are written with: -1 and a terminated buffer when the text is cut.
