@@ -2,8 +2,7 @@
 if(PLATFORM STREQUAL "windows")
   execute_process(COMMAND x86_64-w64-mingw32-objdump -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
   string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(.*)" _ "${dump}")
-  set(table "${CMAKE_MATCH_1}")
-  string(REGEX REPLACE "\n\n.*" "" table "${table}")
+  string(REGEX REPLACE "\n\n.*" "" table "${CMAKE_MATCH_1}")
   # Rows read "\t[   N] name"; brackets upset CMake lists, so strip them first.
   string(REGEX REPLACE "[^\n]*\\] ([A-Za-z_][A-Za-z0-9_]*)" "\\1" table "${table}")
   string(REPLACE "\n" ";" actual "${table}")

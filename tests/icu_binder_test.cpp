@@ -38,7 +38,6 @@ void show(const char *name, std::initializer_list<int64_t> values) {
     printf("\n");
 }
 
-// The child runs the actions named by its arguments, in order.
 int gBoxes = 0, gEvents = 0;
 const std::map<std::string, void (*)()> probeActions = {
     {"pid", [] { show("pid", {plat::processId()}); }},
