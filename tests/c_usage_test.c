@@ -35,15 +35,14 @@ int main(void) {
     FILE *f = tmpfile();
     char rest[32] = {0};
     CHECK(f != NULL);
-    if (f != NULL) {
-        fputs("host ", f);
-        CHECK(fprintfU16(f, u"dll %d caf\u00E9 ", 42) == 12); /* units written */
-        fputs("host", f);
-        rewind(f);
-        CHECK(fgetcU16(f) == 'h');
-        CHECK(fread(rest, 1, sizeof rest - 1, f) == 21 && strcmp(rest, "ost dll 42 caf\xC3\xA9 host") == 0);
-        fclose(f);
-    }
+    if (f == NULL) return 1;
+    fputs("host ", f);
+    CHECK(fprintfU16(f, u"dll %d caf\u00E9 ", 42) == 12); /* units written */
+    fputs("host", f);
+    rewind(f);
+    CHECK(fgetcU16(f) == 'h');
+    CHECK(fread(rest, 1, sizeof rest - 1, f) == 21 && strcmp(rest, "ost dll 42 caf\xC3\xA9 host") == 0);
+    fclose(f);
     errno = 0;
     CHECK(fgetcU16(NULL) == -1 && errno == EBADF);
     if (failures == 0) printf("C usage checks passed\n");

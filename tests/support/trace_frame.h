@@ -24,9 +24,6 @@ inline int64_t headerNumber(const std::string &message, const char *marker) {
     return at == std::string::npos ? -1 : std::strtoll(message.c_str() + at + strlen(marker), nullptr, 10);
 }
 inline int64_t headerTime(const std::string &message) { return headerNumber(message, " time = "); }
-inline int32_t headerPid(const std::string &message) {
-    return static_cast<int32_t>(headerNumber(message, "] pid = "));
-}
 
 // A message as the channel frames it: header, the command line when given
 // (first message of the process), text, and the trailer when asked for. The
