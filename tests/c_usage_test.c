@@ -1,42 +1,50 @@
-/* The public headers used from C11, linked against the shared library. */
+/* The public headers used from C11, linked against the shared library. The program hands the library its own FILE*
+ * and reads the errno the library sets: both work only when the program and the library use the same C runtime
+ * (on Windows: both on UCRT or both on msvcrt.dll). */
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 
 #include "qorucum.h"
 
 static int failures = 0;
-
-static void check(int ok, const char *what) {
-    if (!ok) {
-        fprintf(stderr, "FAILED: %s\n", what);
-        ++failures;
-    }
-}
+#define CHECK(ok) ((ok) ? (void)0 : (void)(fprintf(stderr, "FAILED: %s\n", #ok), ++failures))
 
 /* Stands in for the exported toupperU, so that no ICU is loaded here. */
 static int32_t upperQ(int32_t c) { return c == 'q' ? 'Q' : c; }
 
 int main(void) {
     const charU16 hello[] = {'h', 'e', 'l', 'l', 'o', 0};
-    charU16 copy[8];
+    charU16 copy[8], out[16];
     char utf8[16];
-    check(strlenU16(hello) == 5, "strlenU16");
-    check(strcpyU16(copy, hello) == copy, "strcpyU16 result");
-    check(strcmpU16(copy, hello) == 0, "strcmpU16 equal");
-    check(strcpy_sU16(copy, 3, hello) == 34, "strcpy_sU16 too small");
-    check(U2sToUtf8s(utf8, hello, sizeof utf8) == 5 && strcmp(utf8, "hello") == 0, "U2sToUtf8s");
+    CHECK(strlenU16(hello) == 5);
+    CHECK(strcpyU16(copy, hello) == copy);
+    CHECK(strcmpU16(copy, hello) == 0);
+    CHECK(strcpy_sU16(copy, 3, hello) == 34); /* too small */
+    CHECK(U2sToUtf8s(utf8, hello, sizeof utf8) == 5 && strcmp(utf8, "hello") == 0);
     nlsui_set_trace_func(NULL);
-    {
-        /* The exported data: the character pointers are writable, and calls go through them. */
-        const nlsui_case_func saved = toupperU;
-        charU16 out[16];
-        check(saved != NULL && isalnumU != NULL, "character pointers exported");
-        toupperU = upperQ;
-        check(toupperU('q') == 'Q', "toupperU writable");
-        toupperU = saved;
-        check(strcasecmpU16(hello, hello) == 0, "strcasecmpU16 of one string");
-        check(snprintfU16(out, 16, (const charU16[]){'%', 'd', '-', '%', 's', 0}, 42, hello) == 8, "snprintfU16");
-    }
+    /* The exported data: the character pointers are writable, and calls go through them. */
+    const nlsui_case_func saved = toupperU;
+    CHECK(saved != NULL && isalnumU != NULL);
+    toupperU = upperQ;
+    CHECK(toupperU('q') == 'Q');
+    toupperU = saved;
+    CHECK(strcasecmpU16(hello, hello) == 0);
+    CHECK(snprintfU16(out, 16, (const charU16[]){'%', 'd', '-', '%', 's', 0}, 42, hello) == 8);
+    /* Writes of both sides go through the one stream buffer, in order. */
+    FILE *f = tmpfile();
+    char rest[32] = {0};
+    CHECK(f != NULL);
+    if (f == NULL) return 1;
+    fputs("host ", f);
+    CHECK(fprintfU16(f, u"dll %d caf\u00E9 ", 42) == 12); /* units written */
+    fputs("host", f);
+    rewind(f);
+    CHECK(fgetcU16(f) == 'h');
+    CHECK(fread(rest, 1, sizeof rest - 1, f) == 21 && strcmp(rest, "ost dll 42 caf\xC3\xA9 host") == 0);
+    fclose(f);
+    errno = 0;
+    CHECK(fgetcU16(NULL) == -1 && errno == EBADF);
     if (failures == 0) printf("C usage checks passed\n");
     return failures == 0 ? 0 : 1;
 }

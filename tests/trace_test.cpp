@@ -2,7 +2,7 @@
 // the array-too-small report; once-per-process state (command line, default sink) in child processes.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -20,12 +20,6 @@ using qoru_test::framedMessage;
 using qoru_test::headerTime;
 using qoru_test::TraceCapture;
 
-// The name and line shown in a message's header.
-std::pair<std::string, int32_t> shownNameAndLine(const std::string &message) {
-    const size_t open = message.find('[') + 1, close = message.find("] pid = "), at = message.rfind(" line ", close);
-    return {message.substr(open, at - open), std::stoi(message.substr(at + 6, close - at - 6))};
-}
-
 // The length of the header line with its line feed.
 size_t headerLength(const std::string &message) { return message.find(":\n") + 2; }
 
@@ -34,67 +28,45 @@ protected:
     void SetUp() override { qoru_test::showCommandLineOnce(); }
 };
 
-TEST_F(Trace, FrameAndSourceNamesKeepTheirLast57CharactersBeyond60) {
-    const std::string sixty = "src/" + std::string(52, 'd') + "/a.c", sixtyOne = "x" + sixty;
-    const std::tuple<std::string, std::string, int32_t, bool> cases[] = {
-        {"src/i18n/qoru16/u16_get.cpp", "src/i18n/qoru16/u16_get.cpp", 123, true},
-        {sixty, sixty, -5, false},
-        {sixtyOne, "..." + sixtyOne.substr(61 - 57), 7, true},
-    };
-    for (const auto &[name, shown, line, trailer] : cases) {
-        TraceCapture cap(qoru::traceMedium);
+// Random source names (up to 60 characters shown whole, longer ones as "..." and their last 57), lines, and texts
+// that fit or are cut to the room the frame leaves: the message is then 1020 bytes with the trailer, 1021 without.
+TEST_F(Trace, FrameShowsSourceNamesAndCutsLongTexts) {
+    TraceCapture cap(qoru::traceMedium);
+    qoru_test::UnitSource rnd(57);
+    for (int it = 0; it < 500; ++it) {
+        std::string name(rnd.below(80), ' '), text(1100, ' ');
+        for (char &c : name) c = "az09/._"[rnd.below(7)];
+        for (char &c : text) c = "az09/._ \n~"[rnd.below(10)];
+        const int32_t line = static_cast<int32_t>(rnd.below(20000)) - 10000;
+        const bool trailer = rnd.chance(50);
+        const std::string shown = name.size() > 60 ? "..." + name.substr(name.size() - 57) : name;
         const int64_t before = plat::calendarTime();
-        qoru::traceMessageU16("first line\nsecond line", name.c_str(), line, trailer);
+        // The room: all but what comes before the text, less the header's line feed.
+        const size_t room = (trailer ? 968 : 1020) - (framedMessage(shown, line, before, "", false).size() - 1);
+        const size_t length = rnd.chance(50) ? room - 1 + rnd.below(3) : rnd.below(room);
+        cap.clear();
+        qoru::traceMessageU16(text.substr(0, length).c_str(), name.c_str(), line, trailer);
         const int64_t t = headerTime(cap.lines().at(0));
         EXPECT_TRUE(t >= before && t <= plat::calendarTime()) << t;
-        EXPECT_EQ(cap.lines(), std::vector{framedMessage(shown, line, t, "first line\nsecond line", trailer)});
-    }
-}
-
-TEST_F(Trace, LongTextsAreCutToFitTheFrame) {
-    TraceCapture cap(qoru::traceMedium);
-    const std::string text(2000, 't');
-    qoru::traceMessageU16("probe", "cut.cpp", 1, true);
-    const int h = static_cast<int>(headerLength(cap.lines()[0])) - 1;  // all before the text, less the line feed
-    for (const bool trailer : {true, false}) {
-        const int room = (trailer ? 968 : 1020) - h;
-        for (const int length : {room, room + 1}) {
-            cap.clear();
-            qoru::traceMessageU16(text.substr(0, static_cast<size_t>(length)).c_str(), "cut.cpp", 1, trailer);
-            const std::string &m = cap.lines().at(0);
-            EXPECT_EQ(m, framedMessage("cut.cpp", 1, headerTime(m), text.substr(0, static_cast<size_t>(room)), trailer));
-            EXPECT_EQ(m.size(), trailer ? 1020u : 1021u);
-        }
+        EXPECT_EQ(cap.lines(), std::vector{framedMessage(shown, line, t, text.substr(0, std::min(length, room)), trailer)});
+        EXPECT_EQ(cap.lines()[0].size() == (trailer ? 1020u : 1021u), length >= room);
     }
 }
 
 TEST_F(Trace, DumpsMatchTheReferenceLayout) {
-    // One literal line of each, then random data against the layouts.
+    // Random units, one in ten at the edges of the shown ranges (as units, and as low bytes); counts from -5 on.
     TraceCapture cap(qoru::traceMedium);
-    const unsigned char bytes[] = {0x00, 0x21, 0x7E, 0x7F, 0x80, 0xFF};
-    qoru::traceBytesU16(bytes, 6);
-    const charU16 units[] = {u'a', u' ', 0x7F, 0x80, 0xD83D, 0xFFFF, 0x1F, u'~', u'z'};
-    qoru::traceCharsU16(units, 9);
-    EXPECT_EQ(cap.lines(), (std::vector<std::string>{
-                               " 00 21 7e 7f 80 ff                               |.!~...          |",
-                               " 0061 0020 007f 0080 d83d ffff 001f 007e  |a \x7f....~|",
-                               " 007a                                     |z       |"}));
     qoru_test::UnitSource rnd(41);
     for (int it = 0; it < 500; ++it) {
         const int count = static_cast<int>(rnd.below(60)) - 5;
-        const std::vector<char16_t> u = rnd.units(60);
+        std::vector<char16_t> u = rnd.units(60);
+        for (char16_t &c : u) c = rnd.chance(10) ? u"\x1F\x20\x21\x7E\x7F\x80"[rnd.below(6)] : c;
         cap.clear();
         qoru::traceBytesU16(u.data(), count), qoru::traceCharsU16(u.data(), count);
         std::vector<std::string> want = qoru_test::byteDump(u.data(), count), chars = qoru_test::unitDump(u.data(), count);
         want.insert(want.end(), chars.begin(), chars.end());
         EXPECT_EQ(cap.lines(), want) << it;
     }
-}
-
-std::vector<std::string> gOtherSink;
-int32_t otherSink(const char *text, int32_t length) {
-    gOtherSink.emplace_back(text, static_cast<size_t>(length));
-    return 0;
 }
 
 TEST_F(Trace, LevelChangesAreAnnouncedByTheRule) {
@@ -109,14 +81,16 @@ TEST_F(Trace, LevelChangesAreAnnouncedByTheRule) {
         EXPECT_EQ(qoru::traceLevel(), level);
         ASSERT_EQ(cap.lines().size(), announced ? 1u : 0u);
         if (announced == nullptr) continue;
-        const auto [name, line] = shownNameAndLine(cap.lines()[0]);
-        EXPECT_NE(name.find("nlsui1_trace.cpp"), std::string::npos) << name;
-        EXPECT_EQ(cap.lines()[0], framedMessage(name, line, headerTime(cap.lines()[0]),
-                                                std::string("U16 trace level set to ") + announced, true));
+        // A message like any other (its frame is checked above), from the file that sets the level.
+        const std::string &m = cap.lines()[0];
+        EXPECT_NE(m.find("nlsui1_trace.cpp line "), std::string::npos) << m;
+        EXPECT_EQ(m.substr(headerLength(m)), std::string("U16 trace level set to ") + announced + "\n" + endOfMessage);
     }
     // The announcement goes through the new sink; a null sink keeps it; replacing it keeps the level.
+    static std::vector<std::string> gOtherSink;
+    const nlsui_trace_func otherSink = [](const char *text, int32_t n) { return gOtherSink.emplace_back(text, n), 0; };
     TraceCapture cap(qoru::traceHigh);
-    nlsui_set_trace(otherSink, 0);
+    gOtherSink.clear(), nlsui_set_trace(otherSink, 0);  // cleared for a repeated run
     EXPECT_NE(gOtherSink.at(0).find(":\nU16 trace level set to none\n"), std::string::npos);
     nlsui_set_trace_func(nullptr), gOtherSink.clear();
     qoru::traceLine("still here", 10);
@@ -143,15 +117,12 @@ struct CmdlineCase {  // argc may differ from args.size()
     std::string stored;
 };
 
+// Each unit above 0x7F shows as '#', a surrogate pair as two; the stored text is cut at 256 bytes.
 const std::vector<CmdlineCase> cmdlineCases{
-    {{u"ab", u"c\u00E9"}, 2, "ab c#"},
-    {{u"ab"}, 0, ""},
+    {{u"prog", u"", u"c\u00E9", u"a\U0001F600b", u"unused"}, 4, "prog  c# a##b"},
     {{u"ab"}, -1, ""},
-    {{u"a\U0001F600b"}, 1, "a##b"},
     {{std::u16string(200, u'x'), std::u16string(100, u'y')}, 2, std::string(200, 'x') + " " + std::string(55, 'y')},
     {{std::u16string(255, u'x'), u"z"}, 2, std::string(255, 'x') + " "},
-    {{std::u16string(300, u'x')}, 1, std::string(256, 'x')},
-    {{u"prog", u"", u"-v"}, 3, "prog  -v"},
 };
 
 void storeCmdline(std::vector<std::u16string> args, int32_t argc) {
@@ -161,53 +132,17 @@ void storeCmdline(std::vector<std::u16string> args, int32_t argc) {
     nlsui_store_cmdline(argc, argv.data());
 }
 
-// Stores the command line of one case (after the first message when "late") and writes two messages,
-// the first one at the longest when "long"; on standard output each followed by the byte 0x01.
-const qoru_test::Child cmdlineChild("trace-cmdline", [](const std::vector<std::string> &args) {
+// Stores the command line of one case (after the first message when "late"), then writes two messages, the first
+// one at the longest when "long", a plain line, an empty one, the end-of-message line and a level change, all
+// through the default sink.
+const qoru_test::Child processChild("trace-process", [](const std::vector<std::string> &args) {
     const bool late = args.at(0) == "late", longFirst = args.at(1) == "long";
     if (!late) storeCmdline({std::u16string(256, u'q')}, 1);  // a longer one, replaced
     if (!late) storeCmdline(cmdlineCases.at(std::stoul(args[0])).args, cmdlineCases.at(std::stoul(args[0])).argc);
-    TraceCapture cap(qoru::traceMedium);
     const std::string text = longFirst ? std::string(2000, 't') : "first", name = longFirst ? std::string(80, 'n') : "c.cpp";
     qoru::traceMessageU16(text.c_str(), name.c_str(), longFirst ? INT32_MIN : 1, args.at(2) == "trailer");
     if (late) storeCmdline({u"late"}, 1);  // never shown
     qoru::traceMessageU16("second", "c.cpp", 2, false);
-    for (const auto &line : cap.lines()) printf("%s\x01", line.c_str());
-    return 0;
-});
-
-TEST(TraceOncePerProcess, StoredCommandLineInTheFirstMessageOnly) {
-    std::vector<std::tuple<std::string, bool, bool>> runs{{"late", false, false}, {"6", true, true}, {"6", true, false}};
-    for (size_t i = 0; i < cmdlineCases.size(); ++i) runs.emplace_back(std::to_string(i), false, true);
-    for (const auto &[which, longFirst, trailer] : runs) {  // case, long first message, trailer
-        SCOPED_TRACE(which + (longFirst ? " long" : "") + (trailer ? " trailer" : ""));
-        qoru_test::ChildOptions options;
-        options.args = {which, longFirst ? "long" : "short", trailer ? "trailer" : "none"};
-        const qoru_test::ChildResult r = qoru_test::runChild("trace-cmdline", options);
-        EXPECT_EQ(r.exitCode, 0);
-        std::vector<std::string> lines;
-        const std::string out = qoru_test::withoutCarriageReturns(r.standardOutput);
-        for (size_t at = 0, end; (end = out.find('\x01', at)) != std::string::npos; at = end + 1)
-            lines.push_back(out.substr(at, end - at));
-        ASSERT_EQ(lines.size(), 2u);
-        const int32_t pid = qoru_test::headerPid(lines[0]);
-        EXPECT_NE(pid, plat::processId());
-        const std::string stored = which == "late" ? "" : cmdlineCases[std::stoul(which)].stored;
-        std::string text = "first", name = "c.cpp";
-        int32_t line = 1;
-        if (longFirst) {  // the cut still keeps the message within 1020 bytes with the trailer
-            const size_t h = headerLength(lines[0]) + std::string("Cmdline : \n\n").size() + stored.size() - 1;
-            text.assign((trailer ? 968 : 1020) - h, 't'), name = "..." + std::string(57, 'n'), line = INT32_MIN;
-            EXPECT_EQ(lines[0].size(), trailer ? 1020u : 1021u);
-        }
-        EXPECT_EQ(lines[0], framedMessage(name, line, headerTime(lines[0]), text, trailer, stored.c_str(), pid));
-        EXPECT_EQ(lines[1], framedMessage("c.cpp", 2, headerTime(lines[1]), "second", false, nullptr, pid));
-    }
-}
-
-// The default sink: the bytes and one line feed on standard error.
-const qoru_test::Child defaultSinkChild("trace-default-sink", [](const std::vector<std::string> &) {
-    qoru::traceMessageU16("to standard error", "d.cpp", 5, true);
     qoru::traceLine("plain line", 10);
     qoru::traceLine("", 0);
     qoru::traceEndOfMessage();
@@ -215,21 +150,42 @@ const qoru_test::Child defaultSinkChild("trace-default-sink", [](const std::vect
     return 0;
 });
 
-TEST(TraceOncePerProcess, DefaultSinkWritesToStandardErrorWithOneLineFeed) {
-    const qoru_test::ChildResult r = qoru_test::runChild("trace-default-sink");
-    EXPECT_EQ(std::tie(r.exitCode, r.standardOutput), std::make_tuple(0, std::string()));
-    const std::string err = qoru_test::withoutCarriageReturns(r.standardError);
-    const int32_t pid = qoru_test::headerPid(err);
-    const std::string fixed = framedMessage("d.cpp", 5, headerTime(err), "to standard error", true, "", pid) +
-                              "\nplain line\n\n" + endOfMessage + "\n";
-    ASSERT_EQ(err.compare(0, fixed.size(), fixed), 0) << err;
-    const std::string announcement = err.substr(fixed.size());
-    const auto [name, line] = shownNameAndLine(announcement);
-    EXPECT_EQ(announcement, framedMessage(name, line, headerTime(announcement), "U16 trace level set to high", true,
-                                          nullptr, pid) + "\n");
+// The stored command line shows in the first message only; the default sink writes each call's bytes and one line
+// feed on standard error.
+TEST(TraceOncePerProcess, CommandLineInTheFirstMessageOnlyOnStandardError) {
+    std::vector<std::tuple<std::string, bool, bool>> runs{{"late", false, false}, {"2", true, true}, {"2", true, false}};
+    for (size_t i = 0; i < cmdlineCases.size(); ++i) runs.emplace_back(std::to_string(i), false, true);
+    for (const auto &[which, longFirst, trailer] : runs) {  // case, long first message, trailer
+        SCOPED_TRACE(which + (longFirst ? " long" : "") + (trailer ? " trailer" : ""));
+        qoru_test::ChildOptions options;
+        options.args = {which, longFirst ? "long" : "short", trailer ? "trailer" : "none"};
+        const qoru_test::ChildResult r = qoru_test::runChild("trace-process", options);
+        EXPECT_EQ(std::tie(r.exitCode, r.standardOutput), std::make_tuple(0, std::string()));
+        const std::string err = qoru_test::withoutCarriageReturns(r.standardError);
+        const auto pid = static_cast<int32_t>(qoru_test::headerNumber(err, "] pid = "));
+        EXPECT_NE(pid, plat::processId());
+        const std::string stored = which == "late" ? "" : cmdlineCases[std::stoul(which)].stored;
+        std::string text = "first", name = "c.cpp";
+        int32_t line = 1;
+        if (longFirst) {  // the cut still keeps the message within 1020 bytes with the trailer
+            const size_t h = headerLength(err) + std::string("Cmdline : \n\n").size() + stored.size() - 1;
+            text.assign((trailer ? 968 : 1020) - h, 't'), name = "..." + std::string(57, 'n'), line = INT32_MIN;
+        }
+        const std::string first = framedMessage(name, line, headerTime(err), text, trailer, stored.c_str(), pid) + "\n";
+        EXPECT_TRUE(!longFirst || first.size() == (trailer ? 1021u : 1022u)) << first.size();
+        ASSERT_EQ(err.compare(0, first.size(), first), 0) << err;
+        const std::string rest = err.substr(first.size());
+        const std::string fixed = framedMessage("c.cpp", 2, headerTime(rest), "second", false, nullptr, pid) +
+                                  "\nplain line\n\n" + endOfMessage + "\n";
+        ASSERT_EQ(rest.compare(0, fixed.size(), fixed), 0) << err;
+        // The announcement of the host's level too, after its own header.
+        EXPECT_EQ(rest.substr(rest.find(":\n", fixed.size()) + 2),
+                  "U16 trace level set to high\n" + std::string(endOfMessage) + "\n");
+    }
     qoru_test::ChildOptions closed;  // and nothing goes wrong with standard error closed
     closed.closeStandardError = true;
-    EXPECT_EQ(qoru_test::runChild("trace-default-sink", closed).exitCode, 0);
+    closed.args = {"0", "short", "trailer"};
+    EXPECT_EQ(qoru_test::runChild("trace-process", closed).exitCode, 0);
 }
 
 }  // namespace

@@ -1,44 +1,40 @@
 /* A stand-in for the ICU libraries in the binder's tests: QD_COMMON, QD_DATA or QD_I18N picks the library, QD_SUFFIX
  * the entry-point suffix; QD_NO_SHAPE, QD_NO_UPPER and QD_NO_UCOL leave out one entry point, QD_BAD_DATA fails the
- * data check (U+0101 keeps its case). Case knows ASCII and Latin-1; most entry points only have to exist. */
+ * data check (U+0101 keeps its case). Case knows ASCII and Latin-1; most entry points only have to exist.
+ * Nothing is marked for export: ELF and the PE linker (when nothing is marked) export every global name. */
 #include <stdint.h>
 #include <stdio.h>
 
-#ifdef _WIN32
-#define QD_EXPORT __declspec(dllexport)
-#else
-#define QD_EXPORT __attribute__((visibility("default")))
-#endif
 #define QD_PASTE(a, b) a##b
 #define QD_NAME(a, b) QD_PASTE(a, b)
 #define QD(name) QD_NAME(name, QD_SUFFIX)
-#define QD_DUMMY(name) QD_EXPORT void QD(name)(void) {}
+#define QD_DUMMY(name) void QD(name)(void) {}
 
 #ifdef QD_DATA
-QD_EXPORT int QD(icudt_double_marker) = 1;
+int QD(icudt_double_marker) = 1;
 #endif
 
 #ifdef QD_COMMON
 static int up(int32_t c) { return (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7); }
 static int low(int32_t c) { return (c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7); }
-QD_EXPORT int8_t QD(u_isalnum)(int32_t c) { return up(c) || low(c) || (c >= '0' && c <= '9'); }
-QD_EXPORT int8_t QD(u_isalpha)(int32_t c) { return up(c) || low(c); }
-QD_EXPORT int8_t QD(u_iscntrl)(int32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
-QD_EXPORT int8_t QD(u_islower)(int32_t c) { return low(c); }
-QD_EXPORT int8_t QD(u_isprint)(int32_t c) { return c >= 0x20 && !(c >= 0x7F && c < 0xA0); }
-QD_EXPORT int8_t QD(u_isspace)(int32_t c) { return (c >= 9 && c <= 13) || c == ' '; }
+int8_t QD(u_isalnum)(int32_t c) { return up(c) || low(c) || (c >= '0' && c <= '9'); }
+int8_t QD(u_isalpha)(int32_t c) { return up(c) || low(c); }
+int8_t QD(u_iscntrl)(int32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
+int8_t QD(u_islower)(int32_t c) { return low(c); }
+int8_t QD(u_isprint)(int32_t c) { return c >= 0x20 && !(c >= 0x7F && c < 0xA0); }
+int8_t QD(u_isspace)(int32_t c) { return (c >= 9 && c <= 13) || c == ' '; }
 #ifndef QD_NO_UPPER
-QD_EXPORT int8_t QD(u_isupper)(int32_t c) { return up(c); }
+int8_t QD(u_isupper)(int32_t c) { return up(c); }
 #endif
 #ifndef QD_BAD_DATA
 #define QD_BAD_DATA 0
 #endif
-QD_EXPORT int32_t QD(u_toupper)(int32_t c) { return c == 0x101 && !QD_BAD_DATA ? 0x100 : low(c) ? c - 0x20 : c; }
-QD_EXPORT int32_t QD(u_tolower)(int32_t c) { return up(c) ? c + 0x20 : c; }
+int32_t QD(u_toupper)(int32_t c) { return c == 0x101 && !QD_BAD_DATA ? 0x100 : low(c) ? c - 0x20 : c; }
+int32_t QD(u_tolower)(int32_t c) { return up(c) ? c + 0x20 : c; }
 /* ICU 50.1.2 with Unicode 6.2; a zero third field is left off, as ICU does. */
-QD_EXPORT void QD(u_getVersion)(uint8_t *v) { v[0] = 50, v[1] = 1, v[2] = 2, v[3] = 0; }
-QD_EXPORT void QD(u_getUnicodeVersion)(uint8_t *v) { v[0] = 6, v[1] = 2, v[2] = v[3] = 0; }
-QD_EXPORT void QD(u_versionToString)(const uint8_t *v, char *out) {
+void QD(u_getVersion)(uint8_t *v) { v[0] = 50, v[1] = 1, v[2] = 2, v[3] = 0; }
+void QD(u_getUnicodeVersion)(uint8_t *v) { v[0] = 6, v[1] = 2, v[2] = v[3] = 0; }
+void QD(u_versionToString)(const uint8_t *v, char *out) {
     sprintf(out, v[2] ? "%u.%u.%u" : "%u.%u", v[0], v[1], v[2]);
 }
 

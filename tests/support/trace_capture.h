@@ -15,26 +15,23 @@ class TraceCapture {
 public:
     explicit TraceCapture(int level) : previousLevel_(qoru::gTraceLevel) {
         qoru::gTraceSink = [](const char *text, int32_t length) {
-            held().emplace_back(text, static_cast<size_t>(length));
+            held_.emplace_back(text, static_cast<size_t>(length));
             return int32_t{0};
         };
         qoru::gTraceLevel = level;
-        held().clear();
+        held_.clear();
     }
     ~TraceCapture() { qoru::gTraceLevel = previousLevel_; }
-    const std::vector<std::string> &lines() const { return held(); }
+    const std::vector<std::string> &lines() const { return held_; }
     std::string joined() const {  // every call's text followed by a line feed
         std::string all;
-        for (const auto &l : held()) all += l + "\n";
+        for (const auto &l : held_) all += l + "\n";
         return all;
     }
-    void clear() { held().clear(); }
+    void clear() { held_.clear(); }
 
 private:
-    static std::vector<std::string> &held() {
-        static std::vector<std::string> lines;
-        return lines;
-    }
+    static inline std::vector<std::string> held_;
     int previousLevel_;
 };
 

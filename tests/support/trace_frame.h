@@ -24,9 +24,6 @@ inline int64_t headerNumber(const std::string &message, const char *marker) {
     return at == std::string::npos ? -1 : std::strtoll(message.c_str() + at + strlen(marker), nullptr, 10);
 }
 inline int64_t headerTime(const std::string &message) { return headerNumber(message, " time = "); }
-inline int32_t headerPid(const std::string &message) {
-    return static_cast<int32_t>(headerNumber(message, "] pid = "));
-}
 
 // A message as the channel frames it: header, the command line when given
 // (first message of the process), text, and the trailer when asked for. The
@@ -48,39 +45,30 @@ inline void showCommandLineOnce() {
     qoru::traceMessageU16("", "prime", 0, false);
 }
 
-// The dump lines of traceBytesU16: " %02x" per byte, padded to 16, then the
-// bytes 0x21 to 0x7E as themselves and others as '.', between bars.
-inline std::vector<std::string> byteDump(const void *bytes, int count) {
-    const auto *p = static_cast<const unsigned char *>(bytes);
+// The dump lines of traceBytesU16 (16 bytes a line, shown from 0x21 to 0x7E) and traceCharsU16 (8 units a line,
+// shown from 0x20 to 0x7F): " %02x" or " %04x" per value, padded to a full line, then the values in the shown
+// range as themselves and others as '.', between bars.
+template <class T>
+std::vector<std::string> dumpLines(const T *p, int count, int perLine, unsigned lowest, unsigned highest) {
+    const int digits = 2 * static_cast<int>(sizeof(T));
     std::vector<std::string> lines;
-    for (int start = 0; start < count; start += 16) {
+    for (int start = 0; start < count; start += perLine) {
         std::string hex, shown;
-        for (int i = start; i < start + 16; ++i) {
-            char cell[8] = "   ";
-            if (i < count) snprintf(cell, sizeof cell, " %02x", p[i]);
-            hex += cell;
-            shown += i >= count ? ' ' : (p[i] >= 0x21 && p[i] <= 0x7E) ? static_cast<char>(p[i]) : '.';
+        for (int i = start; i < start + perLine; ++i) {
+            char cell[8];
+            snprintf(cell, sizeof cell, " %0*x", digits, i < count ? static_cast<unsigned>(p[i]) : 0u);
+            hex += i < count ? std::string(cell) : std::string(static_cast<size_t>(digits) + 1, ' ');
+            shown += i >= count ? ' ' : (p[i] >= lowest && p[i] <= highest) ? static_cast<char>(p[i]) : '.';
         }
-        lines.push_back(hex + " |" + shown + "|");
+        lines.push_back(hex + (sizeof(T) == 1 ? " |" : "  |") + shown + "|");
     }
     return lines;
 }
-
-// The dump lines of traceCharsU16: " %04x" per unit, padded to 8, then the
-// units 0x20 to 0x7F as bytes and others as '.', between bars.
+inline std::vector<std::string> byteDump(const void *bytes, int count) {
+    return dumpLines(static_cast<const unsigned char *>(bytes), count, 16, 0x21, 0x7E);
+}
 inline std::vector<std::string> unitDump(const char16_t *units, int count) {
-    std::vector<std::string> lines;
-    for (int start = 0; start < count; start += 8) {
-        std::string hex, shown;
-        for (int i = start; i < start + 8; ++i) {
-            char cell[8] = "     ";
-            if (i < count) snprintf(cell, sizeof cell, " %04x", static_cast<unsigned>(units[i]));
-            hex += cell;
-            shown += i >= count ? ' ' : (units[i] >= 0x20 && units[i] <= 0x7F) ? static_cast<char>(units[i]) : '.';
-        }
-        lines.push_back(hex + "  |" + shown + "|");
-    }
-    return lines;
+    return dumpLines(units, count, 8, 0x20, 0x7F);
 }
 
 }  // namespace qoru_test
