@@ -104,12 +104,10 @@ TEST(StrtolFamily, WhiteSpaceSetAndIllegalBase) {
         if (qoru_test::refDigit(u) < 36 || u == u'-' || u == u'+') continue;
         ASSERT_EQ(strtolU16(text, &end, 10), qoru_test::refSpace(u) ? 7 : 0) << int(u);
     }
-    // The report comes at trace level 16 and above.
-    const charU16 *text = u" 12";
+    // An illegal base reports at trace level 16 and above (its result is in the random test).
     for (int level : {15, 16}) {
         qoru_test::TraceCapture capture(level);
-        EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(strtoullU16(text, &end, 37), 0u); }), EINVAL);
-        EXPECT_EQ(end, text);
+        strtoullU16(u" 12", &end, 37);
         EXPECT_EQ(capture.joined().find("Illegal base 37 in strtolU16") != std::string::npos, level == 16);
     }
 }
