@@ -138,13 +138,12 @@ TEST(Scan, TableFromStringsAndStreams) {
             const std::string bytes = c.input != nullptr ? qoru_test::utf8Of(c.input) : std::string(c.bytes);
             qoru_test::ByteStream in(bytes);
             Targets t;
-            int32_t r = 0;
-            const int error = errnoAfter([&] {
-                r = t.scan([&](auto... p) {
-                    return fromStream ? fscanfU16(in.stream, c.format, p...) : sscanfU16(c.input, c.format, p...);
-                });
+            errno = 0;
+            const int32_t r = t.scan([&](auto... p) {
+                return fromStream ? fscanfU16(in.stream, c.format, p...) : sscanfU16(c.input, c.format, p...);
             });
-            const std::string what = bytes + " with " + qoru_test::utf8Of(c.format) + (fromStream ? " from a stream" : "");
+            const int error = errno;
+            const std::string what = bytes + " with " + qoru_test::utf8Of(c.format) + (fromStream ? " (stream)" : "");
             EXPECT_EQ(r, c.result) << what;
             EXPECT_EQ(t.show(c.kinds), c.stored) << what;
             EXPECT_EQ(error, c.error) << what;
