@@ -1,6 +1,6 @@
-// The printf family: the directive grammar by a table, a random differential
-// test against a short reference layout, the bounded-buffer contract of every
-// entry point, format-error and out-of-memory reports, and stream output.
+// The printf family: invalid directives, a random differential test against a
+// short reference layout, the bounded-buffer contract of every entry point,
+// format-error and out-of-memory reports, and stream output.
 #include <gtest/gtest.h>
 
 #include <cerrno>
