@@ -29,13 +29,32 @@ using qoru_test::errnoAfter;
 using qoru_test::utf16Of;
 using qoru_test::utf8Of;
 
-// Formats into a large buffer, cut at the returned count so that zero units from "%c" stay visible.
-std::u16string format(const char16_t *fmt, ...) {
-    static char16_t buf[8192];
+// Entry e: e % 4 is sprintf, snprintf, sprintf_s, snprintf_s; e >= 4 the va_list form.
+int32_t withList(int e, charU16 *b, size_t size, const charU16 *fmt, ...) {
     va_list args;
     va_start(args, fmt);
-    const int32_t n = vsnprintfU16(buf, sizeof buf / sizeof buf[0], fmt, args);
+    const int32_t r = e == 0 ? vsprintfU16(b, fmt, args) : e == 1 ? vsnprintfU16(b, size, fmt, args)
+                    : e == 2 ? vsprintf_sU16(b, size, fmt, args) : vsnprintf_sU16(b, size, fmt, args);
     va_end(args);
+    return r;
+}
+
+template <class... A>
+int32_t callEntry(int e, charU16 *b, size_t size, const charU16 *fmt, A... a) {
+    switch (e) {
+    case 0: return sprintfU16(b, fmt, a...);
+    case 1: return snprintfU16(b, size, fmt, a...);
+    case 2: return sprintf_sU16(b, size, fmt, a...);
+    case 3: return snprintf_sU16(b, size, fmt, a...);
+    default: return withList(e - 4, b, size, fmt, a...);
+    }
+}
+
+// Formats by vsnprintfU16, cut at the returned count so that zero units from "%c" stay visible.
+template <class... A>
+std::u16string format(const char16_t *fmt, A... a) {
+    static char16_t buf[8192];
+    const int32_t n = callEntry(5, buf, std::size(buf), fmt, a...);
     return n < 0 ? u"<error>" : std::u16string(buf, static_cast<size_t>(n));
 }
 
@@ -222,27 +241,6 @@ TEST(PrintfRandom, MatchesTheReferenceLayout) {
 }
 
 // ---- Bounded buffers: every buffer entry point ----
-
-// Entry e: e % 4 is sprintf, snprintf, sprintf_s, snprintf_s; e >= 4 the va_list form.
-int32_t withList(int e, charU16 *b, size_t size, const charU16 *fmt, ...) {
-    va_list args;
-    va_start(args, fmt);
-    const int32_t r = e == 0 ? vsprintfU16(b, fmt, args) : e == 1 ? vsnprintfU16(b, size, fmt, args)
-                    : e == 2 ? vsprintf_sU16(b, size, fmt, args) : vsnprintf_sU16(b, size, fmt, args);
-    va_end(args);
-    return r;
-}
-
-template <class... A>
-int32_t callEntry(int e, charU16 *b, size_t size, const charU16 *fmt, A... a) {
-    switch (e) {
-    case 0: return sprintfU16(b, fmt, a...);
-    case 1: return snprintfU16(b, size, fmt, a...);
-    case 2: return sprintf_sU16(b, size, fmt, a...);
-    case 3: return snprintf_sU16(b, size, fmt, a...);
-    default: return withList(e - 4, b, size, fmt, a...);
-    }
-}
 
 // Random cases cut at every size, so that a full buffer meets every kind of directive.
 TEST(PrintfBounded, EveryEntryPointOnEverySize) {
