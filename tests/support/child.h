@@ -44,7 +44,7 @@ ChildResult runChild(const std::string &name, const ChildOptions &options = {});
 int exitStatusMinusOne();
 
 // Text with the carriage returns of CR LF line ends removed.
-std::string withoutCarriageReturns(const std::string &text);
+std::string withoutCarriageReturns(std::string text);
 
 // Internal: the path of this test program, set by main.
 void setProgramPath(const char *path);

@@ -27,12 +27,9 @@ int runRegisteredChild(const std::string &name, const std::vector<std::string> &
 void setProgramPath(const char *path) { gProgramPath = path; }
 const std::string &programPath() { return gProgramPath; }
 
-std::string withoutCarriageReturns(const std::string &text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text)
-        if (c != '\r') out += c;
-    return out;
+std::string withoutCarriageReturns(std::string text) {
+    std::erase(text, '\r');
+    return text;
 }
 
 }  // namespace qoru_test

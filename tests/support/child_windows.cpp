@@ -1,10 +1,9 @@
 #include <windows.h>
 
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "child.h"
+#include "temp_path.h"
 
 namespace qoru_test {
 namespace {
@@ -16,22 +15,10 @@ std::wstring widen(const std::string &s) {
     return w;
 }
 
-std::string readWhole(const std::wstring &path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::string data;
-    if (h == INVALID_HANDLE_VALUE) return data;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) data.append(buf, got);
-    CloseHandle(h);
-    return data;
-}
-
-HANDLE openCapture(const std::wstring &path) {
+HANDLE openCapture(const TempPath &path) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(std::wstring(path.u16().begin(), path.u16().end()).c_str(), GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // The parent's environment with the child's changes, as a sorted block.
@@ -52,14 +39,8 @@ std::wstring environmentBlock(const ChildOptions &options) {
             vars.erase(widen(key));
     }
     std::wstring out;
-    for (const auto &[k, v] : vars) {
-        out += k;
-        out += L'=';
-        out += v;
-        out += L'\0';
-    }
-    out += L'\0';
-    return out;
+    for (const auto &[k, v] : vars) out += k + L'=' + v + L'\0';
+    return out + L'\0';
 }
 
 }  // namespace
@@ -67,11 +48,7 @@ std::wstring environmentBlock(const ChildOptions &options) {
 int exitStatusMinusOne() { return -1; }
 
 ChildResult runChild(const std::string &name, const ChildOptions &options) {
-    wchar_t tempDir[MAX_PATH];
-    GetTempPathW(MAX_PATH, tempDir);
-    wchar_t outPath[MAX_PATH], errPath[MAX_PATH];
-    GetTempFileNameW(tempDir, L"qco", 0, outPath);
-    GetTempFileNameW(tempDir, L"qce", 0, errPath);
+    const TempPath outPath, errPath;
     HANDLE out = openCapture(outPath);
     HANDLE err = options.closeStandardError ? nullptr : openCapture(errPath);
     HANDLE in = nullptr;
@@ -107,10 +84,8 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
     CloseHandle(out);
     if (err) CloseHandle(err);
     if (in) CloseHandle(in);
-    result.standardOutput = readWhole(outPath);
-    result.standardError = options.closeStandardError ? std::string() : readWhole(errPath);
-    DeleteFileW(outPath);
-    DeleteFileW(errPath);
+    result.standardOutput = outPath.contents();
+    result.standardError = errPath.contents();
     return result;
 }
 
