@@ -47,10 +47,7 @@ int exitStatusMinusOne();
 std::string withoutCarriageReturns(std::string text);
 
 // Internal: the path of this test program, set by main.
-void setProgramPath(const char *path);
 const std::string &programPath();
-// Internal: runs a registered child; -1000 when the name is unknown.
-int runRegisteredChild(const std::string &name, const std::vector<std::string> &args);
 
 }  // namespace qoru_test
 
