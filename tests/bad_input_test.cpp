@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 
 #include "errno_after.h"
@@ -51,13 +50,6 @@ const struct {
      [] {
          charU16 b[4];
          return snprintfU16(b, 4, u"%s\xDC00", u"\xD800") == 2 && std::u16string(b) == u"\xD800\xDC00";
-     }},
-    {"allocation wrappers, zero size: mallocU(0) answers as malloc(0)",
-     [] {
-         void *ours = mallocU(0), *peer = malloc(0);
-         const bool same = (ours == nullptr) == (peer == nullptr);
-         free(ours), free(peer);
-         return same;
      }},
     {"stream writers, zero size: fwriteU16 size or count 0 writes nothing",
      [] {

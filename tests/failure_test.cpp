@@ -43,7 +43,7 @@ TEST(AllocationFailure, EveryAllocationOfEveryEntryPoint) {
     qoru_test::TraceCapture quiet(0);
     const AllocationRow rows[] = {
         {"strdupU16", 1, [] { charU16 *c = strdupU16(u"copy"); const int r = outcome(c && std::u16string(c) == u"copy", !c); free(c); return r; }},
-        {"mallocU", 1, [] { void *p = mallocU(100); free(p); return outcome(p, !p); }},
+        {"mallocU(0), non-null as malloc(0)", 1, [] { void *p = mallocU(0); free(p); return outcome(p, !p); }},
         {"callocU", 1, [] { auto *p = static_cast<charU16 *>(callocU(10, 10)); const int r = outcome(p && p[99] == 0, !p); free(p); return r; }},
         {"reallocU", 1, [] {  // a refused reallocation leaves the block
             auto *p = static_cast<char *>(memcpy(malloc(4), "kept", 4)), *q = static_cast<char *>(reallocU(p, 1000));
