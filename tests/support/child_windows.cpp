@@ -15,11 +15,14 @@ std::wstring widen(const std::string &s) {
     return w;
 }
 
-HANDLE openCapture(const TempPath &path) {
+// A handle the child inherits: a file to write from the start, or one to read.
+HANDLE inheritable(const std::wstring &path, bool write) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    return CreateFileW(std::wstring(path.u16().begin(), path.u16().end()).c_str(), GENERIC_WRITE,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                       write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
+
+HANDLE capture(const TempPath &path) { return inheritable(std::wstring(path.u16().begin(), path.u16().end()), true); }
 
 // The parent's environment with the child's changes, as a sorted block.
 std::wstring environmentBlock(const ChildOptions &options) {
@@ -49,26 +52,16 @@ int exitStatusMinusOne() { return -1; }
 
 ChildResult runChild(const std::string &name, const ChildOptions &options) {
     const TempPath outPath, errPath;
-    HANDLE out = openCapture(outPath);
-    HANDLE err = options.closeStandardError ? nullptr : openCapture(errPath);
-    HANDLE in = nullptr;
-    if (!options.standardInput.empty()) {
-        SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-        in = CreateFileW(widen(options.standardInput).c_str(), GENERIC_READ, FILE_SHARE_READ, &sa, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
+    HANDLE out = capture(outPath), err = options.closeStandardError ? nullptr : capture(errPath);
+    HANDLE in = options.standardInput.empty() ? nullptr : inheritable(widen(options.standardInput), false);
 
     const std::string &program = options.program.empty() ? programPath() : options.program;
     std::wstring command = L"\"" + widen(program) + L"\" --child " + widen(name);
     for (const auto &a : options.args) command += L" \"" + widen(a) + L"\"";
     std::wstring env = environmentBlock(options);
 
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = in;
-    si.hStdOutput = out;
-    si.hStdError = err;
+    STARTUPINFOW si{.cb = sizeof(STARTUPINFOW), .dwFlags = STARTF_USESTDHANDLES, .hStdInput = in, .hStdOutput = out,
+                    .hStdError = err};
     PROCESS_INFORMATION pi{};
     ChildResult result;
     std::wstring cwd = widen(options.workingDirectory);
