@@ -32,13 +32,12 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
                 unsetenv(key.c_str());
         }
         if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) _exit(126);
-        const std::string program = options.program.empty() ? programPath() : options.program;
-        std::vector<std::string> args{program, "--child", name};
+        std::vector<std::string> args{options.program.empty() ? programPath() : options.program, "--child", name};
         args.insert(args.end(), options.args.begin(), options.args.end());
         std::vector<char *> argv;
         for (auto &a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
+        execv(argv[0], argv.data());
         _exit(127);
     }
     int status = 0;
