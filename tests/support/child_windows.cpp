@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include <map>
+#include <optional>
 
 #include "child.h"
 #include "temp_path.h"
@@ -24,33 +24,21 @@ HANDLE inheritable(const std::wstring &path, bool write) {
 
 HANDLE capture(const TempPath &path) { return inheritable(std::wstring(path.u16().begin(), path.u16().end()), true); }
 
-// The parent's environment with the child's changes, as a sorted block.
-std::wstring environmentBlock(const ChildOptions &options) {
-    std::map<std::wstring, std::wstring> vars;
-    wchar_t *block = GetEnvironmentStringsW();
-    for (wchar_t *p = block; *p; p += wcslen(p) + 1) {
-        std::wstring entry(p);
-        const size_t eq = entry.find(L'=', 1);
-        if (eq == std::wstring::npos) continue;
-        vars[entry.substr(0, eq)] = entry.substr(eq + 1);
-    }
-    FreeEnvironmentStringsW(block);
-    for (const auto &[key, value] : options.env) {
-        if (value)
-            vars[widen(key)] = widen(*value);
-        else
-            vars.erase(widen(key));
-    }
-    std::wstring out;
-    for (const auto &[k, v] : vars) out += k + L'=' + v + L'\0';
-    return out + L'\0';
-}
-
 }  // namespace
 
 int exitStatusMinusOne() { return -1; }
 
 ChildResult runChild(const std::string &name, const ChildOptions &options) {
+    // The child inherits this process's environment, changed here and put back once it has ended.
+    std::vector<std::pair<std::wstring, std::optional<std::wstring>>> undo;
+    for (const auto &[key, value] : options.env) {
+        const std::wstring k = widen(key);
+        const DWORD size = GetEnvironmentVariableW(k.c_str(), nullptr, 0);  // 0: not set
+        std::wstring old(size, L'\0');
+        old.resize(GetEnvironmentVariableW(k.c_str(), old.data(), size));
+        undo.emplace_back(k, size != 0 ? std::optional(old) : std::nullopt);
+        SetEnvironmentVariableW(k.c_str(), value ? widen(*value).c_str() : nullptr);
+    }
     const TempPath outPath, errPath;
     HANDLE out = capture(outPath), err = options.closeStandardError ? nullptr : capture(errPath);
     HANDLE in = options.standardInput.empty() ? nullptr : inheritable(widen(options.standardInput), false);
@@ -58,15 +46,14 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
     const std::string &program = options.program.empty() ? programPath() : options.program;
     std::wstring command = L"\"" + widen(program) + L"\" --child " + widen(name);
     for (const auto &a : options.args) command += L" \"" + widen(a) + L"\"";
-    std::wstring env = environmentBlock(options);
 
     STARTUPINFOW si{.cb = sizeof(STARTUPINFOW), .dwFlags = STARTF_USESTDHANDLES, .hStdInput = in, .hStdOutput = out,
                     .hStdError = err};
     PROCESS_INFORMATION pi{};
     ChildResult result;
     std::wstring cwd = widen(options.workingDirectory);
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT, env.data(),
-                       cwd.empty() ? nullptr : cwd.c_str(), &si, &pi)) {
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, cwd.empty() ? nullptr : cwd.c_str(),
+                       &si, &pi)) {
         WaitForSingleObject(pi.hProcess, INFINITE);
         DWORD code = 0;
         GetExitCodeProcess(pi.hProcess, &code);
@@ -74,6 +61,8 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
     }
+    for (auto it = undo.rbegin(); it != undo.rend(); ++it)
+        SetEnvironmentVariableW(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
     CloseHandle(out);
     if (err) CloseHandle(err);
     if (in) CloseHandle(in);
