@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -164,7 +163,6 @@ TEST_F(Seam, InputNamesTooLong) {
     } cases[] = {
         {[&] { return gethostbynameU16(n(255).c_str()); }, n255 + " unasked", nullptr},
         {[&] { return gethostbynameU16(n(254, u"\u00e9").c_str()); }, unasked, "gethostbynameU16 cname MAX_HOSTNAME_LN"},
-        {[&] { return gethostbynameU16(n(256).c_str()); }, unasked, "gethostbynameU16 cname MAX_HOSTNAME_LN"},
         {[&] { return gethostbynameU16(nullptr); }, "(null) unasked", nullptr},
         {[&] { return gethostbynameU16(u"a\xD800"); }, "a\xED\xA0\x80 unasked", nullptr},
         {[&] { return getservbynameU16(n(31).c_str(), nullptr); }, n31 + " (null)", nullptr},
@@ -241,7 +239,7 @@ TEST(System, ServicesMatchTheNarrowLookups) {
     // The first of these that the system's services database has.
     for (const auto &[name, proto, port] : {std::tuple{"http", "tcp", 80}, {"domain", "udp", 53}, {"ssh", "tcp", 22}}) {
         if (qoru_test::peerService(name, 0, proto) == "none") continue;
-        const std::u16string wideName(name, name + strlen(name)), wideProto(proto, proto + strlen(proto));
+        const std::u16string wideName = qoru_test::utf16Of(name), wideProto = qoru_test::utf16Of(proto);
         const int networkPort = (port >> 8) | ((port & 0xFF) << 8);  // 16 bits in network order
         EXPECT_EQ(qoru_test::describeService(getservbynameU16(wideName.c_str(), wideProto.c_str())),
                   qoru_test::peerService(name, 0, proto));

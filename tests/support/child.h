@@ -44,13 +44,10 @@ ChildResult runChild(const std::string &name, const ChildOptions &options = {});
 int exitStatusMinusOne();
 
 // Text with the carriage returns of CR LF line ends removed.
-std::string withoutCarriageReturns(const std::string &text);
+std::string withoutCarriageReturns(std::string text);
 
 // Internal: the path of this test program, set by main.
-void setProgramPath(const char *path);
 const std::string &programPath();
-// Internal: runs a registered child; -1000 when the name is unknown.
-int runRegisteredChild(const std::string &name, const std::vector<std::string> &args);
 
 }  // namespace qoru_test
 

@@ -1,10 +1,9 @@
 #include <windows.h>
 
-#include <fstream>
-#include <map>
-#include <sstream>
+#include <optional>
 
 #include "child.h"
+#include "temp_path.h"
 
 namespace qoru_test {
 namespace {
@@ -16,87 +15,45 @@ std::wstring widen(const std::string &s) {
     return w;
 }
 
-std::string readWhole(const std::wstring &path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::string data;
-    if (h == INVALID_HANDLE_VALUE) return data;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) data.append(buf, got);
-    CloseHandle(h);
-    return data;
-}
-
-HANDLE openCapture(const std::wstring &path) {
+// A handle the child inherits: a file to write from the start, or one to read.
+HANDLE inheritable(const std::wstring &path, bool write) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                       write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// The parent's environment with the child's changes, as a sorted block.
-std::wstring environmentBlock(const ChildOptions &options) {
-    std::map<std::wstring, std::wstring> vars;
-    wchar_t *block = GetEnvironmentStringsW();
-    for (wchar_t *p = block; *p; p += wcslen(p) + 1) {
-        std::wstring entry(p);
-        const size_t eq = entry.find(L'=', 1);
-        if (eq == std::wstring::npos) continue;
-        vars[entry.substr(0, eq)] = entry.substr(eq + 1);
-    }
-    FreeEnvironmentStringsW(block);
-    for (const auto &[key, value] : options.env) {
-        if (value)
-            vars[widen(key)] = widen(*value);
-        else
-            vars.erase(widen(key));
-    }
-    std::wstring out;
-    for (const auto &[k, v] : vars) {
-        out += k;
-        out += L'=';
-        out += v;
-        out += L'\0';
-    }
-    out += L'\0';
-    return out;
-}
+HANDLE capture(const TempPath &path) { return inheritable(std::wstring(path.u16().begin(), path.u16().end()), true); }
 
 }  // namespace
 
 int exitStatusMinusOne() { return -1; }
 
 ChildResult runChild(const std::string &name, const ChildOptions &options) {
-    wchar_t tempDir[MAX_PATH];
-    GetTempPathW(MAX_PATH, tempDir);
-    wchar_t outPath[MAX_PATH], errPath[MAX_PATH];
-    GetTempFileNameW(tempDir, L"qco", 0, outPath);
-    GetTempFileNameW(tempDir, L"qce", 0, errPath);
-    HANDLE out = openCapture(outPath);
-    HANDLE err = options.closeStandardError ? nullptr : openCapture(errPath);
-    HANDLE in = nullptr;
-    if (!options.standardInput.empty()) {
-        SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-        in = CreateFileW(widen(options.standardInput).c_str(), GENERIC_READ, FILE_SHARE_READ, &sa, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    // The child inherits this process's environment, changed here and put back once it has ended.
+    std::vector<std::pair<std::wstring, std::optional<std::wstring>>> undo;
+    for (const auto &[key, value] : options.env) {
+        const std::wstring k = widen(key);
+        const DWORD size = GetEnvironmentVariableW(k.c_str(), nullptr, 0);  // 0: not set
+        std::wstring old(size, L'\0');
+        old.resize(GetEnvironmentVariableW(k.c_str(), old.data(), size));
+        undo.emplace_back(k, size != 0 ? std::optional(old) : std::nullopt);
+        SetEnvironmentVariableW(k.c_str(), value ? widen(*value).c_str() : nullptr);
     }
+    const TempPath outPath, errPath;
+    HANDLE out = capture(outPath), err = options.closeStandardError ? nullptr : capture(errPath);
+    HANDLE in = options.standardInput.empty() ? nullptr : inheritable(widen(options.standardInput), false);
 
     const std::string &program = options.program.empty() ? programPath() : options.program;
     std::wstring command = L"\"" + widen(program) + L"\" --child " + widen(name);
     for (const auto &a : options.args) command += L" \"" + widen(a) + L"\"";
-    std::wstring env = environmentBlock(options);
 
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = in;
-    si.hStdOutput = out;
-    si.hStdError = err;
+    STARTUPINFOW si{.cb = sizeof(STARTUPINFOW), .dwFlags = STARTF_USESTDHANDLES, .hStdInput = in, .hStdOutput = out,
+                    .hStdError = err};
     PROCESS_INFORMATION pi{};
     ChildResult result;
     std::wstring cwd = widen(options.workingDirectory);
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT, env.data(),
-                       cwd.empty() ? nullptr : cwd.c_str(), &si, &pi)) {
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, cwd.empty() ? nullptr : cwd.c_str(),
+                       &si, &pi)) {
         WaitForSingleObject(pi.hProcess, INFINITE);
         DWORD code = 0;
         GetExitCodeProcess(pi.hProcess, &code);
@@ -104,13 +61,13 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
     }
+    for (auto it = undo.rbegin(); it != undo.rend(); ++it)
+        SetEnvironmentVariableW(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
     CloseHandle(out);
     if (err) CloseHandle(err);
     if (in) CloseHandle(in);
-    result.standardOutput = readWhole(outPath);
-    result.standardError = options.closeStandardError ? std::string() : readWhole(errPath);
-    DeleteFileW(outPath);
-    DeleteFileW(errPath);
+    result.standardOutput = outPath.contents();
+    result.standardError = errPath.contents();
     return result;
 }
 

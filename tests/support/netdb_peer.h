@@ -8,16 +8,12 @@
 #include <string>
 
 #include "qorucum.h"
+#include "utf8_text.h"
 
 namespace qoru_test {
 
 inline std::string text(const char *s) { return s ? s : "(null)"; }
-inline std::string text(const charU16 *s) {
-    if (s == nullptr) return "(null)";
-    std::string out(U2sToUtf8s(nullptr, s, 0) + 1, '\0');
-    out.resize(U2sToUtf8s(out.data(), s, out.size()));
-    return out;
-}
+inline std::string text(const charU16 *s) { return s ? utf8Of(s) : "(null)"; }
 
 // The 16-bit fields as the system keeps them; each address as its bytes.
 template <class Host>

@@ -4,14 +4,40 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 #include "child.h"
 
+namespace qoru_test {
+namespace {
+
+std::map<std::string, std::function<int(const std::vector<std::string> &)>> &registry() {
+    static std::map<std::string, std::function<int(const std::vector<std::string> &)>> children;
+    return children;
+}
+
+std::string gProgramPath;
+
+}  // namespace
+
+Child::Child(const char *name, std::function<int(const std::vector<std::string> &)> body) {
+    registry()[name] = std::move(body);
+}
+
+const std::string &programPath() { return gProgramPath; }
+
+std::string withoutCarriageReturns(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
+}  // namespace qoru_test
+
 int main(int argc, char **argv) {
-    qoru_test::setProgramPath(argv[0]);
+    qoru_test::gProgramPath = argv[0];
     if (argc >= 3 && strcmp(argv[1], "--child") == 0) {
-        std::vector<std::string> args(argv + 3, argv + argc);
-        const int code = qoru_test::runRegisteredChild(argv[2], args);
+        const auto child = qoru_test::registry().find(argv[2]);
+        const int code = child == qoru_test::registry().end() ? -1000 : child->second({argv + 3, argv + argc});
         fflush(stdout);
         fflush(stderr);
         return code;

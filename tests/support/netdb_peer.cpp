@@ -1,7 +1,12 @@
-// The narrow peer on Windows: Windows sockets, which the peer starts when
-// first asked, never before (a child process checks that the library starts
-// them itself).
+// The narrow peer: the C library's netdb calls, or Windows sockets, which the
+// peer starts when first asked, never before (a child process checks that the
+// library starts them itself).
+#ifdef _WIN32
 #include <winsock2.h>
+#else
+#include <netdb.h>
+#include <unistd.h>
+#endif
 
 #include "netdb_peer.h"
 
@@ -9,9 +14,11 @@ namespace qoru_test {
 namespace {
 
 void startSockets() {
+#ifdef _WIN32
     static WSADATA data;
     static const int started = WSAStartup(MAKEWORD(2, 2), &data);
     (void)started;
+#endif
 }
 
 }  // namespace
