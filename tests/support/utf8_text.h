@@ -1,5 +1,5 @@
-// Plain reference conversions between UTF-16 and UTF-8 for the stream tests,
-// written from the rules rather than from the library's code.
+// Plain reference conversions between UTF-16 and UTF-8 for the stream and
+// conversion tests, written from the rules rather than from the library's code.
 #ifndef QORU_TEST_UTF8_TEXT_H
 #define QORU_TEST_UTF8_TEXT_H
 
@@ -47,20 +47,6 @@ inline void appendUnits(std::u16string &out, char32_t v) {
         out += static_cast<char16_t>(0xD800 + ((v - 0x10000) >> 10));
         out += static_cast<char16_t>(0xDC00 + (v & 0x3FF));
     }
-}
-
-// UTF-16 of valid UTF-8 (texts of the C runtime).
-inline std::u16string utf16Of(const std::string &bytes) {
-    std::u16string out;
-    for (size_t i = 0; i < bytes.size();) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        const int extra = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
-        char32_t c = extra == 0 ? b : b & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) c = (c << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
-        i += 1 + extra;
-        appendUnits(out, c);
-    }
-    return out;
 }
 
 // Random bytes rich in every form: ASCII words and blanks, line feeds, runs of characters of one
@@ -131,6 +117,13 @@ inline std::vector<StreamChar> streamChars(const std::string &s) {
     return out;
 }
 
+// UTF-16 of valid UTF-8 (texts of the C runtime).
+inline std::u16string utf16Of(const std::string &bytes) {
+    std::u16string out;
+    for (const StreamChar &c : streamChars(bytes)) appendUnits(out, c.value);
+    return out;
+}
+
 // The whole-string conversion by the same rules, which stop at the first
 // invalid sequence: the count, or SIZE_MAX for invalid input. dst (null:
 // count only) gets at most limit units, a pair's high half alone when only it
@@ -152,6 +145,54 @@ inline size_t convertedUnits(char16_t *dst, const std::string &text, size_t limi
         ++count;
     }
     return count;
+}
+
+// What a UTF-8 to UTF-16 kernel (k: a level's table) does wrong on the text at src, with start units
+// already stored and room for limit: each call converts a valid prefix exactly as the reference does,
+// stops at a character boundary, writes nothing outside the units it converted and counts the same; bounded
+// by end (where the level has a bounded kernel), it takes nothing from end on and leaves no low surrogate
+// out. Empty when nothing.
+template <class Kernels>
+std::string utf16KernelFault(const Kernels &k, const char *src, size_t start, size_t limit, const char *end) {
+    const auto *text = reinterpret_cast<const unsigned char *>(src), *stop = reinterpret_cast<const unsigned char *>(end);
+    const auto agrees = [&](bool bounded) {
+        std::vector<char16_t> ours(limit + 80, 0xABCD), ref(limit + 80, 0xABCD);
+        size_t count = start;
+        const unsigned char *p = text;
+        if (bounded) k.utf8ToUtf16Bounded(ours.data(), count, p, stop, limit);
+        else k.utf8ToUtf16(ours.data(), count, p, limit);
+        const std::string taken(src, reinterpret_cast<const char *>(p));
+        const size_t want = convertedUnits(ref.data() + start, taken, limit - start);
+        if (start + want < limit) ref[start + want] = 0xABCD;  // the end of the prefix is no terminator
+        return want != SIZE_MAX && count - start == want && ours == ref &&
+               (!bounded || (p <= stop && want == convertedUnits(nullptr, taken, 0)));
+    };
+    if (!agrees(false)) return "converting";
+    if (k.utf8ToUtf16Bounded != nullptr && !agrees(true)) return "converting up to an end";
+    size_t counted = start;
+    const unsigned char *p = text;
+    k.utf8ToUtf16(nullptr, counted, p, 0);
+    const std::string seen(src, reinterpret_cast<const char *>(p));
+    return counted - start == convertedUnits(nullptr, seen, 0) ? "" : "counting";
+}
+
+// UTF-8 of each unit by itself, a surrogate in three bytes too.
+inline std::string unitsUtf8(const char16_t *units, size_t count) {
+    std::string out;
+    for (size_t i = 0; i < count; ++i) out += encodeUtf8(units[i]);
+    return out;
+}
+
+// UTF-16 to UTF-8 for whole strings: each unit by itself, cut before a sequence that does not fit in limit
+// bytes, terminated when there is room. The bytes before the terminator.
+inline size_t refToUtf8(unsigned char *dst, const char16_t *src, size_t limit) {
+    for (size_t n = 0; limit > 0; ++src) {
+        const std::string bytes = encodeUtf8(*src);
+        if (*src == 0 || n + bytes.size() > limit) return dst[n] = 0, n;
+        n = static_cast<size_t>(std::copy(bytes.begin(), bytes.end(), dst + n) - dst);
+        if (n == limit) return n;
+    }
+    return 0;
 }
 
 // The units the reference gives for a stream read by lines of at most room
