@@ -18,13 +18,13 @@
 namespace {
 
 using qoru_test::Arena;
-using qoru_test::arenaUnits;
 using qoru_test::GuardPage;
 using qoru_test::refNlen;
 using qoru_test::UnitSource;
 using Units = std::vector<charU16>;
 
 constexpr int iterations = 3000;
+constexpr size_t arenaUnits = 1024;  // the part of an arena the fills and copies use
 
 Units unitsWithZeros(UnitSource &rnd, size_t n) {
     Units v(n);

@@ -159,14 +159,11 @@ const qoru_test::Child firstStrtok("strtok-first-null", [](const std::vector<std
 
 TEST(StringEdge, TokenizerState) {
     // A new string without tokens ends tokenizing: no going back to the previous one.
-    charU16 first[] = u"a b", second[] = u"   ", s[] = u"a,b";
+    charU16 first[] = u"a b", second[] = u"   ";
     EXPECT_EQ(strtokU16(first, u" "), first);
     EXPECT_EQ(strtokU16(second, u" "), nullptr);
     EXPECT_EQ(strtokU16(nullptr, u" "), nullptr);
-    charU16 *save = nullptr;  // strtok_rU16: a null string after the last token, or a null save pointer
-    EXPECT_EQ(strtok_rU16(s, u",", &save), s);
-    EXPECT_EQ(strtok_rU16(nullptr, u",", &save), s + 2);
-    EXPECT_EQ(save, nullptr);
+    charU16 *save = nullptr;  // strtok_rU16: a null string after the last token (save null), or a null save pointer
     for (charU16 **saved : {&save, static_cast<charU16 **>(nullptr)})
         EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(strtok_rU16(nullptr, u",", saved), nullptr); }), EINVAL);
     EXPECT_EQ(qoru_test::runChild("strtok-first-null").exitCode, 0);

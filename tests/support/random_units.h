@@ -5,7 +5,6 @@
 #define QORU_TEST_RANDOM_UNITS_H
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <random>
@@ -67,19 +66,22 @@ size_t refNlen(const T *s, size_t max = SIZE_MAX) {
 }
 
 inline constexpr char16_t canary = 0xCCCC;
-inline constexpr size_t arenaUnits = 1024;
+inline constexpr size_t pageUnits = 2048;  // in a 4096-byte page
 
-// An aligned area filled with canaries, where tests place their strings.
+// Units filled with canaries around a whole page, where tests place their strings.
 struct Arena {
-    alignas(16) std::array<char16_t, arenaUnits> units;
-    Arena() { units.fill(canary); }
+    std::vector<char16_t> units = std::vector<char16_t>(3 * pageUnits, canary);
+    char16_t *page() { return units.data() + pageUnits - (reinterpret_cast<uintptr_t>(units.data()) % 4096) / 2; }
 };
 
-// Puts units at a random place: at one of the eight 2-byte offsets of an
-// aligned block in the arena, or ending right before the unreadable page.
+// Puts units at a random place: at any 2-byte offset of a 256-byte block in the arena, across the end of
+// its page, or ending right before the unreadable page.
 inline char16_t *placeSomewhere(UnitSource &rnd, Arena &arena, const GuardPage &guard,
                                 const std::vector<char16_t> &units) {
-    char16_t *p = rnd.chance(30) ? guard.tail<char16_t>(units.size()) : arena.units.data() + rnd.below(8);
+    const size_t n = units.size();
+    char16_t *p = rnd.chance(30)   ? guard.tail<char16_t>(n)
+                  : rnd.chance(50) ? arena.page() + pageUnits - rnd.below(std::min(n, pageUnits) + 1)
+                                   : arena.page() + rnd.below(128);
     std::copy(units.begin(), units.end(), p);
     return p;
 }
