@@ -100,7 +100,8 @@ const qoru_test::Child wholeString("utf8-whole-string", [](const std::vector<std
         std::vector<char16_t> text = randomText(rnd, rnd.below(400));
         text.push_back(0);
         const size_t all = unitsUtf8(text.data(), text.size() - 1).size();
-        const size_t limit = rnd.chance(30) ? rnd.below(all + 2) : all - rnd.below(std::min<size_t>(all, 8)) + rnd.below(3);
+        const size_t limit = rnd.chance(30) ? rnd.below(all + 2)  // anywhere, or near the end
+                                            : all - rnd.below(std::min<size_t>(all, 8)) + rnd.below(3);
         std::vector<unsigned char> out(limit + 16, 0x5A), want(limit + 16, 0x5A);
         const size_t n = U2sToUtf8s(reinterpret_cast<char *>(out.data()), text.data(), limit);
         if (n != qoru_test::refToUtf8(want.data(), text.data(), limit) || out != want ||

@@ -1,6 +1,7 @@
 // Random code units for the string and memory tests: a mix that meets the
 // extremes, the 16-bit sign bit and surrogates often, and a small alphabet
-// so that searches and comparisons find matches.
+// so that searches and comparisons find matches; where the tests place them,
+// and the string kernels' plain loops.
 #ifndef QORU_TEST_RANDOM_UNITS_H
 #define QORU_TEST_RANDOM_UNITS_H
 
@@ -8,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "guard_page.h"
@@ -84,6 +86,24 @@ inline char16_t *placeSomewhere(UnitSource &rnd, Arena &arena, const GuardPage &
                                    : arena.page() + rnd.below(128);
     std::copy(units.begin(), units.end(), p);
     return p;
+}
+
+// What a level's string scan kernels (k: its table) do wrong against plain loops on the strings a and b,
+// with c to look for in a and n units to compare (within both); copyString copies a to the offset to of
+// an arena's page. The first wrong kernel's name, empty when none.
+template <class Kernels>
+std::string scanKernelFault(const Kernels &k, const char16_t *a, const char16_t *b, char16_t c, size_t n, size_t to) {
+    const size_t len = refNlen(a);
+    size_t stop = 0;
+    while (a[stop] != 0 && a[stop] == b[stop]) ++stop;
+    if (k.findZero(a) != a + len) return "findZero";
+    if (k.findZeroOrUnit(a, c) != std::find(a, a + len, c)) return "findZeroOrUnit";
+    if (k.findStop(a, b) != stop) return "findStop";
+    if (k.findDifference(a, b, n) != static_cast<size_t>(std::mismatch(a, a + n, b).first - a)) return "findDifference";
+    Arena ours, ref;
+    const ptrdiff_t at = ours.page() - ours.units.data() + static_cast<ptrdiff_t>(to);
+    std::copy(a, a + len + 1, ref.units.begin() + at);
+    return k.copyString(ours.units.data() + at, a) == len && ours.units == ref.units ? "" : "copyString";
 }
 
 }  // namespace qoru_test

@@ -154,7 +154,8 @@ inline size_t convertedUnits(char16_t *dst, const std::string &text, size_t limi
 // out. Empty when nothing.
 template <class Kernels>
 std::string utf16KernelFault(const Kernels &k, const char *src, size_t start, size_t limit, const char *end) {
-    const auto *text = reinterpret_cast<const unsigned char *>(src), *stop = reinterpret_cast<const unsigned char *>(end);
+    const auto *text = reinterpret_cast<const unsigned char *>(src);
+    const auto *stop = reinterpret_cast<const unsigned char *>(end);
     const auto agrees = [&](bool bounded) {
         std::vector<char16_t> ours(limit + 80, 0xABCD), ref(limit + 80, 0xABCD);
         size_t count = start;
