@@ -26,12 +26,6 @@ using Units = std::vector<charU16>;
 constexpr int iterations = 3000;
 constexpr size_t arenaUnits = 1024;  // the part of an arena the fills and copies use
 
-Units unitsWithZeros(UnitSource &rnd, size_t n) {
-    Units v(n);
-    for (auto &u : v) u = rnd.unitOrZero();
-    return v;
-}
-
 TEST(MemoryRandom, CompareSearchFillCopyMoveAndAllocationsMatchTheReference) {
     UnitSource rnd(21);
     GuardPage guardA, guardB;
@@ -39,7 +33,7 @@ TEST(MemoryRandom, CompareSearchFillCopyMoveAndAllocationsMatchTheReference) {
         SCOPED_TRACE(it);
         Arena arenaA, arenaB, ours, ref;
         const size_t n = rnd.length();
-        Units a = unitsWithZeros(rnd, n), b = a;
+        Units a = rnd.units(n, true), b = a;
         if (n > 0 && rnd.chance(70)) b[rnd.below(n)] = rnd.unitOrZero();
         const charU16 *pa = placeSomewhere(rnd, arenaA, guardA, a), *pb = placeSomewhere(rnd, arenaB, guardB, b);
         const size_t diff = static_cast<size_t>(std::mismatch(a.begin(), a.end(), b.begin()).first - a.begin());
@@ -50,7 +44,7 @@ TEST(MemoryRandom, CompareSearchFillCopyMoveAndAllocationsMatchTheReference) {
         const charU16 *found = std::find(pa, pa + n, c);
         EXPECT_EQ(memchrU16(pa, c, n), found == pa + n ? nullptr : found);
         // Fill, copy from a separate array (as memcpy requires), or move overlapping either way.
-        const Units data = unitsWithZeros(rnd, arenaUnits);
+        const Units data = rnd.units(arenaUnits, true);
         std::copy(data.begin(), data.end(), ours.units.begin());
         ref.units = ours.units;
         const size_t from = rnd.below(arenaUnits - n), to = rnd.below(arenaUnits - n);

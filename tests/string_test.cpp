@@ -48,7 +48,7 @@ Units smallAlphabetString(UnitSource &rnd, size_t length) {
     return v;
 }
 
-TEST(StringRandom, LengthsComparisonsSearchesAndTokensMatchTheReference) {
+TEST(StringRandom, LengthsComparisonsSearchesTokensAndCopiesMatchTheReference) {
     UnitSource rnd(12);
     GuardPage guardA, guardB;
     for (int it = 0; it < iterations; ++it) {
@@ -105,38 +105,31 @@ TEST(StringRandom, LengthsComparisonsSearchesAndTokensMatchTheReference) {
         charU16 *q = std::copy(b.begin(), b.end() - 1, guardB.tail<charU16>(m)) - m;
         EXPECT_EQ(strnlenU16(q, m), refNlen(q, m));
         EXPECT_EQ(strncmpU16(pa, q, m), refCmp(pa, q, m));
-    }
-}
 
-TEST(StringRandom, CopiesMatchTheReferenceAndKeepTheCanaries) {
-    UnitSource rnd(15);
-    GuardPage guard;
-    for (int it = 0; it < iterations; ++it) {
-        SCOPED_TRACE(it);
-        Arena srcArena, ours, ref;
-        const Units s = rnd.string(rnd.length()), old = rnd.string(rnd.below(30));
-        const charU16 *src = placeSomewhere(rnd, srcArena, guard, s);
-        const size_t len = s.size() - 1, n = rnd.below(len + 8), at = rnd.below(8);
-        charU16 *d = ours.units.data() + at, *r = ref.units.data() + at, *tail = r + old.size() - 1;
-        std::copy(old.begin(), old.end(), d), std::copy(old.begin(), old.end(), r);
+        // Copies of a (strdupU16's too) over an old string at one of eight offsets, the canaries kept.
+        Arena ours, ref;
+        const Units old = rnd.string(rnd.below(30));
+        const size_t length = a.size() - 1, count = rnd.below(length + 8), at = rnd.below(8);
+        charU16 *o = ours.units.data() + at, *w = ref.units.data() + at, *tail = w + old.size() - 1;
+        std::copy(old.begin(), old.end(), o), std::copy(old.begin(), old.end(), w);
         switch (it % 5) {
             case 0:
             case 1:
-                EXPECT_EQ(it % 5 == 0 ? strcpyU16(d, src) : strcatU16(d, src), d);
-                std::copy(s.begin(), s.end(), it % 5 == 0 ? r : tail);
+                EXPECT_EQ(it % 5 == 0 ? strcpyU16(o, pa) : strcatU16(o, pa), o);
+                std::copy(a.begin(), a.end(), it % 5 == 0 ? w : tail);
                 break;
             case 2:
-                EXPECT_EQ(strncpyU16(d, src, n), d);
-                for (size_t i = 0; i < n; ++i) r[i] = i < len ? s[i] : 0;
+                EXPECT_EQ(strncpyU16(o, pa, count), o);
+                for (size_t i = 0; i < count; ++i) w[i] = i < length ? a[i] : 0;
                 break;
             case 3:
-                EXPECT_EQ(strncatU16(d, src, n), d);
-                *std::copy(s.begin(), s.begin() + static_cast<ptrdiff_t>(std::min(n, len)), tail) = 0;
+                EXPECT_EQ(strncatU16(o, pa, count), o);
+                *std::copy(a.begin(), a.begin() + static_cast<ptrdiff_t>(std::min(count, length)), tail) = 0;
                 break;
             default: {
-                charU16 *copy = strdupU16(src);
+                charU16 *copy = strdupU16(pa);
                 ASSERT_NE(copy, nullptr);
-                EXPECT_EQ(Units(copy, copy + s.size()), s);
+                EXPECT_EQ(Units(copy, copy + a.size()), a);
                 free(copy);
             }
         }

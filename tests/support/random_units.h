@@ -40,10 +40,10 @@ public:
     // A unit that is 0 about one time in ten.
     char16_t unitOrZero() { return chance(10) ? 0 : unit(); }
 
-    // count non-zero units.
-    std::vector<char16_t> units(size_t count) {
+    // count units, none of them 0 unless zeros is set.
+    std::vector<char16_t> units(size_t count, bool zeros = false) {
         std::vector<char16_t> v(count);
-        for (auto &u : v) u = unit();
+        for (auto &u : v) u = zeros ? unitOrZero() : unit();
         return v;
     }
     // A zero-terminated string of length units.
