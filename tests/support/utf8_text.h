@@ -20,33 +20,29 @@ inline std::string encodeUtf8(char32_t c) {
     return s;
 }
 
+// Whether units[i] and units[i + 1], of n, are a high and a low surrogate.
+inline bool pairAt(const char16_t *units, size_t i, size_t n) {
+    return i + 1 < n && (units[i] & 0xFC00) == 0xD800 && (units[i + 1] & 0xFC00) == 0xDC00;
+}
+
 // UTF-8 of units written as one run: a high surrogate followed by a low one
 // is one character, every other surrogate is '#'.
 inline std::string utf8Of(const std::u16string &units) {
     std::string out;
     for (size_t i = 0; i < units.size(); ++i) {
-        char32_t c = units[i];
-        if (c >= 0xD800 && c <= 0xDFFF) {
-            const bool paired =
-                c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
-            if (!paired) {
-                out += '#';
-                continue;
-            }
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
-        }
-        out += encodeUtf8(c);
+        const char32_t u = units[i];
+        if (pairAt(units.data(), i, units.size()))
+            out += encodeUtf8(0x10000 + ((u - 0xD800) << 10) + units[++i] - 0xDC00);
+        else
+            out += (u & 0xF800) == 0xD800 ? std::string("#") : encodeUtf8(u);
     }
     return out;
 }
 
-inline void appendUnits(std::u16string &out, char32_t v) {
-    if (v <= 0xFFFF) {
-        out += static_cast<char16_t>(v);
-    } else {
-        out += static_cast<char16_t>(0xD800 + ((v - 0x10000) >> 10));
-        out += static_cast<char16_t>(0xDC00 + (v & 0x3FF));
-    }
+// The units of a code point.
+inline std::u16string unitsOf(char32_t v) {
+    if (v <= 0xFFFF) return std::u16string(1, static_cast<char16_t>(v));
+    return {static_cast<char16_t>(0xD800 + ((v - 0x10000) >> 10)), static_cast<char16_t>(0xDC00 + (v & 0x3FF))};
 }
 
 // Random bytes rich in every form: ASCII words and blanks, line feeds, runs of characters of one
@@ -120,7 +116,7 @@ inline std::vector<StreamChar> streamChars(const std::string &s) {
 // UTF-16 of valid UTF-8 (texts of the C runtime).
 inline std::u16string utf16Of(const std::string &bytes) {
     std::u16string out;
-    for (const StreamChar &c : streamChars(bytes)) appendUnits(out, c.value);
+    for (const StreamChar &c : streamChars(bytes)) out += unitsOf(c.value);
     return out;
 }
 
@@ -134,8 +130,7 @@ inline size_t convertedUnits(char16_t *dst, const std::string &text, size_t limi
         const StreamChar c = pos < text.size() ? streamCharAt(text, pos) : StreamChar{0, 1, true};
         if (!c.valid) return SIZE_MAX;
         pos += c.taken;
-        std::u16string units;
-        appendUnits(units, c.value);
+        const std::u16string units = unitsOf(c.value);
         if (dst != nullptr) dst[count] = units[0];
         if (c.value == 0) return count;
         if (units.size() == 2 && (dst == nullptr || count + 1 < limit)) {
@@ -196,14 +191,51 @@ inline size_t refToUtf8(unsigned char *dst, const char16_t *src, size_t limit) {
     return 0;
 }
 
+// The writer's plain rule, utf8Of's taken a character at a time: units go in until the block, used bytes
+// full already, passes threshold bytes; consumed tells how many went in.
+inline std::string writerBlock(const char16_t *units, size_t remaining, size_t used, size_t threshold,
+                               size_t &consumed) {
+    std::string out;
+    for (consumed = 0; consumed < remaining && used + out.size() <= threshold;) {
+        const size_t take = pairAt(units, consumed, remaining) ? 2 : 1;
+        out += utf8Of(std::u16string(units + consumed, take));
+        consumed += take;
+    }
+    return out;
+}
+
+// What a UTF-16 to UTF-8 kernel (k: a level's table) does wrong on the string s against the plain rules:
+// counting; encoding after start bytes stored, shift bytes into a buffer, with room for limit (it stops
+// only at the terminator or with fewer than 128 bytes left, and writes nothing at or past the limit); and
+// a writer block (of threshold bytes and slack) filled from used0 bytes as writerBlock gives it.
+template <size_t threshold, size_t slack, class Kernels>
+std::string utf8KernelFault(const Kernels &k, const char16_t *s, size_t start, size_t limit, size_t shift,
+                            size_t used0) {
+    const size_t length = std::char_traits<char16_t>::length(s);
+    if (k.countUtf8(s) != unitsUtf8(s, length).size()) return "counting";
+    std::vector<unsigned char> out(shift + limit + 64, 0xA5);
+    const char16_t *at = s;
+    const size_t n = k.encodeUtf8(out.data() + shift, start, limit, at);
+    if (n < start || n > limit || (*at != 0 && limit - n >= 128) || std::count(out.end() - 64, out.end(), 0xA5) != 64 ||
+        std::string(&out[shift + start], &out[shift + n]) != unitsUtf8(s, static_cast<size_t>(at - s)))
+        return "encoding";
+    std::vector<unsigned char> block(threshold + slack + 32, 0xA5);
+    size_t used = used0, consumed = 0;
+    const std::string want = writerBlock(s, length, used0, threshold, consumed);
+    if (length > 0 && (k.fillUtf8Block(s, length, block.data(), used) != consumed ||
+                       std::string(block.begin() + used0, block.begin() + used) != want ||
+                       std::count(block.end() - 32, block.end(), 0xA5) != 32))
+        return "filling a writer block";
+    return "";
+}
+
 // The units the reference gives for a stream read by lines of at most room
 // units (line feed kept), or as one block when room is 0.
 inline std::vector<std::u16string> streamLines(const std::vector<StreamChar> &chars, size_t room) {
     std::vector<std::u16string> lines;
     std::u16string line;
     for (const StreamChar &c : chars) {
-        std::u16string units;
-        appendUnits(units, c.value);
+        const std::u16string units = unitsOf(c.value);
         const size_t fit = room == 0 ? units.size() : std::min(units.size(), room - line.size());
         line += units.substr(0, fit);
         if ((room != 0 && line.size() == room) || (room != 0 && c.value == '\n')) {
