@@ -16,7 +16,6 @@
 namespace {
 
 using qoru::CpuLevel;
-using qoru_test::UnitSource;
 using Units = std::vector<char16_t>;
 
 class StringKernels : public testing::TestWithParam<CpuLevel> {};
@@ -24,7 +23,7 @@ class StringKernels : public testing::TestWithParam<CpuLevel> {};
 TEST_P(StringKernels, MatchThePlainLoops) {
     const qoru::Kernels *k = qoru::kernelsFor(GetParam());
     if (k == nullptr) GTEST_SKIP() << "this CPU lacks the level";
-    UnitSource rnd(static_cast<uint32_t>(GetParam()) + 40);
+    qoru_test::UnitSource rnd(static_cast<uint32_t>(GetParam()) + 40);
     qoru_test::GuardPage guardA, guardB;
     qoru_test::Arena arenaA, arenaB;
     for (int it = 0; it < 6000; ++it) {

@@ -17,8 +17,6 @@
 namespace {
 
 using qoru_test::Arena;
-using qoru_test::errnoAfter;
-using qoru_test::GuardPage;
 using qoru_test::refNlen;
 using qoru_test::UnitSource;
 using Units = std::vector<charU16>;
@@ -50,7 +48,7 @@ Units smallAlphabetString(UnitSource &rnd, size_t length) {
 
 TEST(StringRandom, LengthsComparisonsSearchesTokensAndCopiesMatchTheReference) {
     UnitSource rnd(12);
-    GuardPage guardA, guardB;
+    qoru_test::GuardPage guardA, guardB;
     for (int it = 0; it < iterations; ++it) {
         SCOPED_TRACE(it);
         Arena arenaA, arenaB, arenaSet;
@@ -150,7 +148,7 @@ TEST(StringEdge, TokenizerState) {
     EXPECT_EQ(strtokU16(nullptr, u" "), nullptr);
     charU16 *save = nullptr;  // strtok_rU16: a null string after the last token (save null), or a null save pointer
     for (charU16 **saved : {&save, static_cast<charU16 **>(nullptr)})
-        EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(strtok_rU16(nullptr, u",", saved), nullptr); }), EINVAL);
+        EXPECT_EQ(qoru_test::errnoAfter([&] { EXPECT_EQ(strtok_rU16(nullptr, u",", saved), nullptr); }), EINVAL);
     EXPECT_EQ(qoru_test::runChild("strtok-first-null").exitCode, 0);
 }
 

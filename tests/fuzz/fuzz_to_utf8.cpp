@@ -15,10 +15,6 @@
 #include "qorucum.h"
 #include "utf8_text.h"
 
-static void check(bool ok) {
-    if (!ok) abort();
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 2) return 0;
     static const qoru_test::GuardPage guard;
@@ -33,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // The whole-string converter at the process's level.
     std::vector<uint8_t> out(limit + 8, 0xA5), want(limit + 8, 0xA5);
     const size_t n = qoru_test::refToUtf8(want.data(), s, limit);
-    check(U2sToUtf8s(reinterpret_cast<char *>(out.data()), s, limit) == n && out == want);
-    check(U2sToUtf8s(nullptr, s, limit) == total);
+    if (U2sToUtf8s(reinterpret_cast<char *>(out.data()), s, limit) != n || out != want) abort();
+    if (U2sToUtf8s(nullptr, s, limit) != total) abort();
 
     // Every level's kernels against the plain rules; the writer never fills a block past its threshold.
     using qoru::utf8BlockSlack, qoru::utf8BlockThreshold;
@@ -42,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (int32_t level = 0; level < qoru::cpuLevelCount; ++level) {
         const qoru::Kernels *k = qoru::kernelsFor(static_cast<qoru::CpuLevel>(level));
         if (k == nullptr) break;
-        check(qoru_test::utf8KernelFault<utf8BlockThreshold, utf8BlockSlack>(*k, s, 0, limit, 0, used).empty());
+        if (!qoru_test::utf8KernelFault<utf8BlockThreshold, utf8BlockSlack>(*k, s, 0, limit, 0, used).empty()) abort();
     }
     return 0;
 }
