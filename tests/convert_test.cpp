@@ -1,6 +1,5 @@
-// Whole-string conversion from UTF-8 against the plain reference on random input (invalid sequences of every
-// kind among them) and against ICU on valid text, at every kernel level, the round trip from UTF-16 (the
-// other way is tested at every level in utf8k_test), and the failure report byte for byte.
+// Whole-string conversion from UTF-8 and its kernels against the plain reference on random input (invalid
+// sequences of every kind among them) and ICU, the round trip from UTF-16, and the failure report byte for byte.
 #include <gtest/gtest.h>
 
 #include <cerrno>

@@ -1,5 +1,5 @@
-// The string functions against plain reference loops on random units, at every 2-byte alignment and
-// ending right before an unreadable page (the word-at-a-time paths read aligned blocks within a page).
+// The string functions against plain reference loops on random units, at every 2-byte alignment, across
+// a page end and ending right before an unreadable page (the word-at-a-time paths read aligned blocks).
 #include <gtest/gtest.h>
 
 #include <algorithm>
