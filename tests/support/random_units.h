@@ -90,7 +90,7 @@ inline char16_t *placeSomewhere(UnitSource &rnd, Arena &arena, const GuardPage &
 
 // What a level's string scan kernels (k: its table) do wrong against plain loops on the strings a and b,
 // with c to look for in a and n units to compare (within both); copyString copies a to the offset to of
-// an arena's page. The first wrong kernel's name, empty when none.
+// a canary-filled block. The first wrong kernel's name, empty when none.
 template <class Kernels>
 std::string scanKernelFault(const Kernels &k, const char16_t *a, const char16_t *b, char16_t c, size_t n, size_t to) {
     const size_t len = refNlen(a);
@@ -100,10 +100,9 @@ std::string scanKernelFault(const Kernels &k, const char16_t *a, const char16_t 
     if (k.findZeroOrUnit(a, c) != std::find(a, a + len, c)) return "findZeroOrUnit";
     if (k.findStop(a, b) != stop) return "findStop";
     if (k.findDifference(a, b, n) != static_cast<size_t>(std::mismatch(a, a + n, b).first - a)) return "findDifference";
-    Arena ours, ref;
-    const ptrdiff_t at = ours.page() - ours.units.data() + static_cast<ptrdiff_t>(to);
-    std::copy(a, a + len + 1, ref.units.begin() + at);
-    return k.copyString(ours.units.data() + at, a) == len && ours.units == ref.units ? "" : "copyString";
+    std::vector<char16_t> ours(to + len + 129, canary), ref = ours;
+    std::copy(a, a + len + 1, ref.begin() + static_cast<ptrdiff_t>(to));
+    return k.copyString(ours.data() + to, a) == len && ours == ref ? "" : "copyString";
 }
 
 }  // namespace qoru_test

@@ -20,22 +20,18 @@ inline std::string encodeUtf8(char32_t c) {
     return s;
 }
 
-// Whether units[i] and units[i + 1], of n, are a high and a low surrogate.
-inline bool pairAt(const char16_t *units, size_t i, size_t n) {
-    return i + 1 < n && (units[i] & 0xFC00) == 0xD800 && (units[i + 1] & 0xFC00) == 0xDC00;
+// UTF-8 of the character at units[i], of n, in units written as one run: a high surrogate followed by a
+// low one is one character, every other surrogate is '#'. take: the units it spans.
+inline std::string charUtf8(const char16_t *units, size_t i, size_t n, size_t &take) {
+    const char32_t u = units[i];
+    take = i + 1 < n && (u & 0xFC00) == 0xD800 && (units[i + 1] & 0xFC00) == 0xDC00 ? 2 : 1;
+    if (take == 2) return encodeUtf8(0x10000 + ((u - 0xD800) << 10) + units[i + 1] - 0xDC00);
+    return (u & 0xF800) == 0xD800 ? std::string("#") : encodeUtf8(u);
 }
 
-// UTF-8 of units written as one run: a high surrogate followed by a low one
-// is one character, every other surrogate is '#'.
 inline std::string utf8Of(const std::u16string &units) {
     std::string out;
-    for (size_t i = 0; i < units.size(); ++i) {
-        const char32_t u = units[i];
-        if (pairAt(units.data(), i, units.size()))
-            out += encodeUtf8(0x10000 + ((u - 0xD800) << 10) + units[++i] - 0xDC00);
-        else
-            out += (u & 0xF800) == 0xD800 ? std::string("#") : encodeUtf8(u);
-    }
+    for (size_t i = 0, take = 0; i < units.size(); i += take) out += charUtf8(units.data(), i, units.size(), take);
     return out;
 }
 
@@ -191,16 +187,14 @@ inline size_t refToUtf8(unsigned char *dst, const char16_t *src, size_t limit) {
     return 0;
 }
 
-// The writer's plain rule, utf8Of's taken a character at a time: units go in until the block, used bytes
-// full already, passes threshold bytes; consumed tells how many went in.
+// The writer's plain rule, charUtf8's a character at a time: units go in until the block, used bytes full
+// already, passes threshold bytes; consumed tells how many went in.
 inline std::string writerBlock(const char16_t *units, size_t remaining, size_t used, size_t threshold,
                                size_t &consumed) {
     std::string out;
-    for (consumed = 0; consumed < remaining && used + out.size() <= threshold;) {
-        const size_t take = pairAt(units, consumed, remaining) ? 2 : 1;
-        out += utf8Of(std::u16string(units + consumed, take));
-        consumed += take;
-    }
+    consumed = 0;
+    for (size_t take = 0; consumed < remaining && used + out.size() <= threshold; consumed += take)
+        out += charUtf8(units, consumed, remaining, take);
     return out;
 }
 
