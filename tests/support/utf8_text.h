@@ -127,13 +127,9 @@ inline size_t convertedUnits(char16_t *dst, const std::string &text, size_t limi
         if (!c.valid) return SIZE_MAX;
         pos += c.taken;
         const std::u16string units = unitsOf(c.value);
-        if (dst != nullptr) dst[count] = units[0];
-        if (c.value == 0) return count;
-        if (units.size() == 2 && (dst == nullptr || count + 1 < limit)) {
-            ++count;
-            if (dst != nullptr) dst[count] = units[1];
-        }
-        ++count;
+        for (size_t i = 0; i < units.size() && (dst == nullptr || count < limit); ++i, ++count)
+            if (dst != nullptr) dst[count] = units[i];
+        if (c.value == 0) return count - 1;
     }
     return count;
 }
