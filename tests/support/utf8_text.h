@@ -212,8 +212,8 @@ std::string utf8KernelFault(const Kernels &k, const char16_t *s, size_t start, s
     std::vector<unsigned char> block(threshold + slack + 32, 0xA5);
     size_t used = used0, consumed = 0;
     const std::string want = writerBlock(s, length, used0, threshold, consumed);
-    if (length > 0 && (k.fillUtf8Block(s, length, block.data(), used) != consumed ||
-                       std::string(block.begin() + used0, block.begin() + used) != want ||
+    if (length > 0 && (k.fillUtf8Block(s, length, block.data(), used) != consumed || used < used0 ||
+                       used > threshold + slack || std::string(block.begin() + used0, block.begin() + used) != want ||
                        std::count(block.end() - 32, block.end(), 0xA5) != 32))
         return "filling a writer block";
     return "";
