@@ -17,12 +17,10 @@ public:
 
     // Bytes of the readable page.
     size_t size() const { return size_; }
-    // The first byte of the unreadable page.
-    char *end() const { return base_ + size_; }
     // Room for count elements of T that end exactly at the unreadable page.
     template <class T>
     T *tail(size_t count) const {
-        return reinterpret_cast<T *>(end()) - count;
+        return reinterpret_cast<T *>(base_ + size_) - count;
     }
 
 private:

@@ -1,14 +1,15 @@
 // Random code units for the string and memory tests: a mix that meets the
 // extremes, the 16-bit sign bit and surrogates often, and a small alphabet
-// so that searches and comparisons find matches.
+// so that searches and comparisons find matches; where the tests place them,
+// and the string kernels' plain loops.
 #ifndef QORU_TEST_RANDOM_UNITS_H
 #define QORU_TEST_RANDOM_UNITS_H
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "guard_page.h"
@@ -39,10 +40,10 @@ public:
     // A unit that is 0 about one time in ten.
     char16_t unitOrZero() { return chance(10) ? 0 : unit(); }
 
-    // count non-zero units.
-    std::vector<char16_t> units(size_t count) {
+    // count units, none of them 0 unless zeros is set.
+    std::vector<char16_t> units(size_t count, bool zeros = false) {
         std::vector<char16_t> v(count);
-        for (auto &u : v) u = unit();
+        for (auto &u : v) u = zeros ? unitOrZero() : unit();
         return v;
     }
     // A zero-terminated string of length units.
@@ -67,21 +68,41 @@ size_t refNlen(const T *s, size_t max = SIZE_MAX) {
 }
 
 inline constexpr char16_t canary = 0xCCCC;
-inline constexpr size_t arenaUnits = 1024;
+inline constexpr size_t pageUnits = 2048;  // in a 4096-byte page
 
-// An aligned area filled with canaries, where tests place their strings.
+// Units filled with canaries around a whole page, where tests place their strings.
 struct Arena {
-    alignas(16) std::array<char16_t, arenaUnits> units;
-    Arena() { units.fill(canary); }
+    std::vector<char16_t> units = std::vector<char16_t>(3 * pageUnits, canary);
+    char16_t *page() { return units.data() + pageUnits - (reinterpret_cast<uintptr_t>(units.data()) % 4096) / 2; }
 };
 
-// Puts units at a random place: at one of the eight 2-byte offsets of an
-// aligned block in the arena, or ending right before the unreadable page.
+// Puts units at a random place: at any 2-byte offset of a 256-byte block in the arena, across the end of
+// its page, or ending right before the unreadable page.
 inline char16_t *placeSomewhere(UnitSource &rnd, Arena &arena, const GuardPage &guard,
                                 const std::vector<char16_t> &units) {
-    char16_t *p = rnd.chance(30) ? guard.tail<char16_t>(units.size()) : arena.units.data() + rnd.below(8);
+    const size_t n = units.size();
+    char16_t *p = rnd.chance(30)   ? guard.tail<char16_t>(n)
+                  : rnd.chance(50) ? arena.page() + pageUnits - rnd.below(std::min(n, pageUnits) + 1)
+                                   : arena.page() + rnd.below(128);
     std::copy(units.begin(), units.end(), p);
     return p;
+}
+
+// What a level's string scan kernels (k: its table) do wrong against plain loops on the strings a and b,
+// with c to look for in a and n units to compare (within both); copyString copies a to the offset to of
+// a canary-filled block. The first wrong kernel's name, empty when none.
+template <class Kernels>
+std::string scanKernelFault(const Kernels &k, const char16_t *a, const char16_t *b, char16_t c, size_t n, size_t to) {
+    const size_t len = refNlen(a);
+    size_t stop = 0;
+    while (a[stop] != 0 && a[stop] == b[stop]) ++stop;
+    if (k.findZero(a) != a + len) return "findZero";
+    if (k.findZeroOrUnit(a, c) != std::find(a, a + len, c)) return "findZeroOrUnit";
+    if (k.findStop(a, b) != stop) return "findStop";
+    if (k.findDifference(a, b, n) != static_cast<size_t>(std::mismatch(a, a + n, b).first - a)) return "findDifference";
+    std::vector<char16_t> ours(to + len + 129, canary), ref = ours;
+    std::copy(a, a + len + 1, ref.begin() + static_cast<ptrdiff_t>(to));
+    return k.copyString(ours.data() + to, a) == len && ours == ref ? "" : "copyString";
 }
 
 }  // namespace qoru_test

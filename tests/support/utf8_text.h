@@ -1,5 +1,5 @@
-// Plain reference conversions between UTF-16 and UTF-8 for the stream tests,
-// written from the rules rather than from the library's code.
+// Plain reference conversions between UTF-16 and UTF-8 for the stream and
+// conversion tests, written from the rules rather than from the library's code.
 #ifndef QORU_TEST_UTF8_TEXT_H
 #define QORU_TEST_UTF8_TEXT_H
 
@@ -20,47 +20,25 @@ inline std::string encodeUtf8(char32_t c) {
     return s;
 }
 
-// UTF-8 of units written as one run: a high surrogate followed by a low one
-// is one character, every other surrogate is '#'.
+// UTF-8 of the character at units[i], of n, in units written as one run: a high surrogate followed by a
+// low one is one character, every other surrogate is '#'. take: the units it spans.
+inline std::string charUtf8(const char16_t *units, size_t i, size_t n, size_t &take) {
+    const char32_t u = units[i];
+    take = i + 1 < n && (u & 0xFC00) == 0xD800 && (units[i + 1] & 0xFC00) == 0xDC00 ? 2 : 1;
+    if (take == 2) return encodeUtf8(0x10000 + ((u - 0xD800) << 10) + units[i + 1] - 0xDC00);
+    return (u & 0xF800) == 0xD800 ? std::string("#") : encodeUtf8(u);
+}
+
 inline std::string utf8Of(const std::u16string &units) {
     std::string out;
-    for (size_t i = 0; i < units.size(); ++i) {
-        char32_t c = units[i];
-        if (c >= 0xD800 && c <= 0xDFFF) {
-            const bool paired =
-                c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
-            if (!paired) {
-                out += '#';
-                continue;
-            }
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
-        }
-        out += encodeUtf8(c);
-    }
+    for (size_t i = 0, take = 0; i < units.size(); i += take) out += charUtf8(units.data(), i, units.size(), take);
     return out;
 }
 
-inline void appendUnits(std::u16string &out, char32_t v) {
-    if (v <= 0xFFFF) {
-        out += static_cast<char16_t>(v);
-    } else {
-        out += static_cast<char16_t>(0xD800 + ((v - 0x10000) >> 10));
-        out += static_cast<char16_t>(0xDC00 + (v & 0x3FF));
-    }
-}
-
-// UTF-16 of valid UTF-8 (texts of the C runtime).
-inline std::u16string utf16Of(const std::string &bytes) {
-    std::u16string out;
-    for (size_t i = 0; i < bytes.size();) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        const int extra = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
-        char32_t c = extra == 0 ? b : b & (0x3F >> extra);
-        for (int k = 1; k <= extra; ++k) c = (c << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
-        i += 1 + extra;
-        appendUnits(out, c);
-    }
-    return out;
+// The units of a code point.
+inline std::u16string unitsOf(char32_t v) {
+    if (v <= 0xFFFF) return std::u16string(1, static_cast<char16_t>(v));
+    return {static_cast<char16_t>(0xD800 + ((v - 0x10000) >> 10)), static_cast<char16_t>(0xDC00 + (v & 0x3FF))};
 }
 
 // Random bytes rich in every form: ASCII words and blanks, line feeds, runs of characters of one
@@ -131,6 +109,13 @@ inline std::vector<StreamChar> streamChars(const std::string &s) {
     return out;
 }
 
+// UTF-16 of valid UTF-8 (texts of the C runtime).
+inline std::u16string utf16Of(const std::string &bytes) {
+    std::u16string out;
+    for (const StreamChar &c : streamChars(bytes)) out += unitsOf(c.value);
+    return out;
+}
+
 // The whole-string conversion by the same rules, which stop at the first
 // invalid sequence: the count, or SIZE_MAX for invalid input. dst (null:
 // count only) gets at most limit units, a pair's high half alone when only it
@@ -141,17 +126,97 @@ inline size_t convertedUnits(char16_t *dst, const std::string &text, size_t limi
         const StreamChar c = pos < text.size() ? streamCharAt(text, pos) : StreamChar{0, 1, true};
         if (!c.valid) return SIZE_MAX;
         pos += c.taken;
-        std::u16string units;
-        appendUnits(units, c.value);
-        if (dst != nullptr) dst[count] = units[0];
-        if (c.value == 0) return count;
-        if (units.size() == 2 && (dst == nullptr || count + 1 < limit)) {
-            ++count;
-            if (dst != nullptr) dst[count] = units[1];
-        }
-        ++count;
+        const std::u16string units = unitsOf(c.value);
+        for (size_t i = 0; i < units.size() && (dst == nullptr || count < limit); ++i, ++count)
+            if (dst != nullptr) dst[count] = units[i];
+        if (c.value == 0) return count - 1;
     }
     return count;
+}
+
+// What a UTF-8 to UTF-16 kernel (k: a level's table) does wrong on the text at src, with start units
+// already stored and room for limit: each call converts a valid prefix exactly as the reference does,
+// stops at a character boundary, writes nothing outside the units it converted and counts the same; bounded
+// by end (where the level has a bounded kernel), it takes nothing from end on and leaves no low surrogate
+// out. Empty when nothing.
+template <class Kernels>
+std::string utf16KernelFault(const Kernels &k, const char *src, size_t start, size_t limit, const char *end) {
+    const auto *text = reinterpret_cast<const unsigned char *>(src);
+    const auto *stop = reinterpret_cast<const unsigned char *>(end);
+    const auto agrees = [&](bool bounded) {
+        std::vector<char16_t> ours(limit + 80, 0xABCD), ref(limit + 80, 0xABCD);
+        size_t count = start;
+        const unsigned char *p = text;
+        if (bounded) k.utf8ToUtf16Bounded(ours.data(), count, p, stop, limit);
+        else k.utf8ToUtf16(ours.data(), count, p, limit);
+        const std::string taken(src, reinterpret_cast<const char *>(p));
+        const size_t want = convertedUnits(ref.data() + start, taken, limit - start);
+        if (start + want < limit) ref[start + want] = 0xABCD;  // the end of the prefix is no terminator
+        return want != SIZE_MAX && count - start == want && ours == ref &&
+               (!bounded || (p <= stop && want == convertedUnits(nullptr, taken, 0)));
+    };
+    if (!agrees(false)) return "converting";
+    if (k.utf8ToUtf16Bounded != nullptr && !agrees(true)) return "converting up to an end";
+    size_t counted = start;
+    const unsigned char *p = text;
+    k.utf8ToUtf16(nullptr, counted, p, 0);
+    const std::string seen(src, reinterpret_cast<const char *>(p));
+    return counted - start == convertedUnits(nullptr, seen, 0) ? "" : "counting";
+}
+
+// UTF-8 of each unit by itself, a surrogate in three bytes too.
+inline std::string unitsUtf8(const char16_t *units, size_t count) {
+    std::string out;
+    for (size_t i = 0; i < count; ++i) out += encodeUtf8(units[i]);
+    return out;
+}
+
+// UTF-16 to UTF-8 for whole strings: each unit by itself, cut before a sequence that does not fit in limit
+// bytes, terminated when there is room. The bytes before the terminator.
+inline size_t refToUtf8(unsigned char *dst, const char16_t *src, size_t limit) {
+    for (size_t n = 0; limit > 0; ++src) {
+        const std::string bytes = encodeUtf8(*src);
+        if (*src == 0 || n + bytes.size() > limit) return dst[n] = 0, n;
+        n = static_cast<size_t>(std::copy(bytes.begin(), bytes.end(), dst + n) - dst);
+        if (n == limit) return n;
+    }
+    return 0;
+}
+
+// The writer's plain rule, charUtf8's a character at a time: units go in until the block, used bytes full
+// already, passes threshold bytes; consumed tells how many went in.
+inline std::string writerBlock(const char16_t *units, size_t remaining, size_t used, size_t threshold,
+                               size_t &consumed) {
+    std::string out;
+    consumed = 0;
+    for (size_t take = 0; consumed < remaining && used + out.size() <= threshold; consumed += take)
+        out += charUtf8(units, consumed, remaining, take);
+    return out;
+}
+
+// What a UTF-16 to UTF-8 kernel (k: a level's table) does wrong on the string s against the plain rules:
+// counting; encoding after start bytes stored, shift bytes into a buffer, with room for limit (it stops
+// only at the terminator or with fewer than 128 bytes left, and writes nothing at or past the limit); and
+// a writer block (of threshold bytes and slack) filled from used0 bytes as writerBlock gives it.
+template <size_t threshold, size_t slack, class Kernels>
+std::string utf8KernelFault(const Kernels &k, const char16_t *s, size_t start, size_t limit, size_t shift,
+                            size_t used0) {
+    const size_t length = std::char_traits<char16_t>::length(s);
+    if (k.countUtf8(s) != unitsUtf8(s, length).size()) return "counting";
+    std::vector<unsigned char> out(shift + limit + 64, 0xA5);
+    const char16_t *at = s;
+    const size_t n = k.encodeUtf8(out.data() + shift, start, limit, at);
+    if (n < start || n > limit || (*at != 0 && limit - n >= 128) || std::count(out.end() - 64, out.end(), 0xA5) != 64 ||
+        std::string(&out[shift + start], &out[shift + n]) != unitsUtf8(s, static_cast<size_t>(at - s)))
+        return "encoding";
+    std::vector<unsigned char> block(threshold + slack + 32, 0xA5);
+    size_t used = used0, consumed = 0;
+    const std::string want = writerBlock(s, length, used0, threshold, consumed);
+    if (length > 0 && (k.fillUtf8Block(s, length, block.data(), used) != consumed || used < used0 ||
+                       used > threshold + slack || std::string(block.begin() + used0, block.begin() + used) != want ||
+                       std::count(block.end() - 32, block.end(), 0xA5) != 32))
+        return "filling a writer block";
+    return "";
 }
 
 // The units the reference gives for a stream read by lines of at most room
@@ -160,8 +225,7 @@ inline std::vector<std::u16string> streamLines(const std::vector<StreamChar> &ch
     std::vector<std::u16string> lines;
     std::u16string line;
     for (const StreamChar &c : chars) {
-        std::u16string units;
-        appendUnits(units, c.value);
+        const std::u16string units = unitsOf(c.value);
         const size_t fit = room == 0 ? units.size() : std::min(units.size(), room - line.size());
         line += units.substr(0, fit);
         if ((room != 0 && line.size() == room) || (room != 0 && c.value == '\n')) {
