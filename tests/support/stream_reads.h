@@ -33,7 +33,7 @@ inline std::string streamReadsDiffer(FILE *f, const std::string &bytes, size_t r
     int invalidErrno = 0;
     for (const StreamChar &c : chars) {
         expected += c.value > 0xFFFF ? u'\uFFFD' : static_cast<char16_t>(c.value);
-        appendUnits(all, c.value);
+        all += unitsOf(c.value);
         invalidErrno = c.valid ? invalidErrno : EILSEQ;
     }
     errno = 0;
