@@ -11,17 +11,13 @@
 #include "netdb_peer.h"
 
 namespace qoru_test {
-namespace {
 
-void startSockets() {
+static void startSockets() {
 #ifdef _WIN32
     static WSADATA data;
-    static const int started = WSAStartup(MAKEWORD(2, 2), &data);
-    (void)started;
+    [[maybe_unused]] static const int started = WSAStartup(MAKEWORD(2, 2), &data);
 #endif
 }
-
-}  // namespace
 
 std::string peerHost(const char *name) { return startSockets(), describeHost(gethostbyname(name)); }
 

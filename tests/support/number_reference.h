@@ -8,8 +8,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace qoru_test {
 
@@ -95,6 +97,27 @@ inline RefNumber refStrtod(const char16_t *s, size_t digits = 24) {
     errno = 0;
     const double value = std::strtod(form.c_str(), nullptr);
     return {0, value, i, errno == ERANGE && (value == 0 || std::isinf(value)) ? ERANGE : 0};
+}
+
+// Whether a strtol-family conversion of s gives the reference's bits in its width, end and errno.
+template <class Result, class Unit>
+bool strtolAgrees(Result (*convert)(const Unit *, Unit **, int32_t), const std::u16string &s, int base) {
+    const std::basic_string<Unit> text(s.begin(), s.end());
+    const RefNumber want = refStrtol(s.c_str(), base, sizeof(Result) * 8, std::is_signed_v<Result>);
+    Unit *end = nullptr;
+    errno = 0;
+    const auto value = static_cast<std::make_unsigned_t<Result>>(convert(text.c_str(), &end, base));
+    return errno == want.error && value == want.bits && static_cast<size_t>(end - text.c_str()) == want.end;
+}
+
+// Whether a strtod-like conversion of s gives want's value (bit for bit, or a NaN for a NaN), end and errno.
+template <class Unit>
+bool strtodAgrees(double (*convert)(const Unit *, Unit **), const std::basic_string<Unit> &s, const RefNumber &want) {
+    Unit *end = nullptr;
+    errno = 0;
+    const double value = convert(s.c_str(), &end);
+    return errno == want.error && static_cast<size_t>(end - s.c_str()) == want.end &&
+           (std::memcmp(&value, &want.value, sizeof value) == 0 || (std::isnan(value) && std::isnan(want.value)));
 }
 
 }  // namespace qoru_test
