@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
-#include <memory>
 #include <random>
 #include <string>
 #include <variant>
@@ -20,6 +19,7 @@
 #include "errno_after.h"
 #include "i18n/qoru16/u16_heap.h"
 #include "qorucum.h"
+#include "temp_path.h"
 #include "trace_capture.h"
 #include "utf8_text.h"
 
@@ -312,32 +312,30 @@ TEST(PrintfReports, FormatErrorAndOutOfMemory) {
 // ---- Streams ----
 
 TEST(PrintfStream, Utf8OnStreams) {
-    std::unique_ptr<FILE, int (*)(FILE *)> t(tmpfile(), fclose);
+    const qoru_test::TempPath path;
+    FILE *t = fopen(path.narrow().c_str(), "wb");
     ASSERT_NE(t, nullptr);
     // A pair is one character within one run; split over two directives, or alone, each half is "#".
     const char16_t pair[] = {0xD83D, 0xDE00, 0};
-    EXPECT_EQ(fprintfU16(t.get(), u"%s|%c%c|%c|x\xD83D\xDE00", pair, 0xD83D, 0xDE00, 0xD83D), 11);
+    EXPECT_EQ(fprintfU16(t, u"%s|%c%c|%c|x\xD83D\xDE00", pair, 0xD83D, 0xDE00, 0xD83D), 11);
     std::string want = "\xF0\x9F\x98\x80|##|#|x\xF0\x9F\x98\x80";
     // Pairs every third unit after 0 to 3 units of padding: some pair straddles every staging block boundary.
     std::u16string text;
     for (int i = 0; i < 700; ++i) text += i % 3 == 0 ? u"\xD83D\xDE00" : u"a";
     for (int pre = 0; pre < 4; ++pre) {
-        ASSERT_EQ(fprintfU16(t.get(), u"%*s%s", pre, u"", text.c_str()), static_cast<int32_t>(pre + text.size()));
+        ASSERT_EQ(fprintfU16(t, u"%*s%s", pre, u"", text.c_str()), static_cast<int32_t>(pre + text.size()));
         want += std::string(static_cast<size_t>(pre), ' ') + utf8Of(text);
     }
     // Random lines: no case starts a run with a low surrogate after a high one ending the run before.
     std::mt19937_64 rng(12345);
     for (int i = 0; i < 400; ++i) {
         const Case k = randomCase(rng);
-        ASSERT_EQ(applyArguments(k, [&](auto... a) { return fprintfU16(t.get(), k.fmt.c_str(), a...); }),
+        ASSERT_EQ(applyArguments(k, [&](auto... a) { return fprintfU16(t, k.fmt.c_str(), a...); }),
                   static_cast<int32_t>(k.want.size())) << utf8Of(k.fmt);
         want += utf8Of(k.want);
     }
-    fflush(t.get());
-    rewind(t.get());
-    std::string got;
-    for (int c; (c = fgetc(t.get())) != EOF;) got += static_cast<char>(c);
-    EXPECT_EQ(got, want);
+    fclose(t);
+    EXPECT_EQ(path.contents(), want);
 }
 
 qoru_test::Child printToStandardOutput("printf_stdout", [](const std::vector<std::string> &) {
