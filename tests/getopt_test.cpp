@@ -13,18 +13,8 @@
 
 namespace {
 
+using qoru_test::Argv;
 using Vector = std::vector<std::u16string>;
-
-// Keeps a vector and its pointer array alive; the array ends with a null.
-struct Argv {
-    Vector args;
-    std::vector<charU16 *> pointers;
-    explicit Argv(Vector v) : args(std::move(v)) {
-        for (auto &a : args) pointers.push_back(a.data());
-        pointers.push_back(nullptr);
-    }
-    int32_t argc() const { return static_cast<int32_t>(args.size()); }
-};
 
 std::u16string randomArgument(qoru_test::UnitSource &rnd) {
     static const char16_t *const whole[] = {u"word", u"--", u"-"};

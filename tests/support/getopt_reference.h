@@ -6,10 +6,23 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "qorucum.h"
 
 namespace qoru_test {
+
+// Keeps a vector and its pointer array alive; the array ends with a null.
+struct Argv {
+    std::vector<std::u16string> args;
+    std::vector<charU16 *> pointers;
+    explicit Argv(std::vector<std::u16string> v) : args(std::move(v)) {
+        for (auto &a : args) pointers.push_back(a.data());
+        pointers.push_back(nullptr);
+    }
+    int32_t argc() const { return static_cast<int32_t>(args.size()); }
+};
 
 // offset is the place of the option last examined in argv[index], 0 between
 // arguments.
