@@ -163,7 +163,6 @@ TEST(Scan, ArgumentsAndFormatErrorReport) {
     qoru_test::TraceCapture trace(4);
     EXPECT_EQ(sscanfU16(u"1 2", u"%d %I32d", &v, &v), 1);
     EXPECT_NE(trace.joined().find("Error in format string at or near 'I':\nI32d"), std::string::npos) << trace.joined();
-    trace.clear();
     qoru_test::TraceCapture quiet(1);
     EXPECT_EQ(sscanfU16(u"1", u"%q", &v), 0);
     EXPECT_EQ(trace.joined(), "");
@@ -183,12 +182,10 @@ std::string digits(std::mt19937 &rng, const char *set, int most) {
     return s;
 }
 
-// One directive and the text it reads. A field may read the rest of an
-// earlier one's text (after a width cut it), never a later one's; so numbers
-// stay within 32 bits except at the very end, where both sides agree by
-// design, and words hold no hexadecimal digits. A float field may thus meet
-// other fields' text, and a hexadecimal field a float's: formats with floats
-// have neither "0x" (no hexadecimal floats by design) nor %x.
+// One directive and the text it reads. A field may read the rest of an earlier one's text (after a width
+// cut it), never a later one's; so numbers stay within 32 bits except at the very end, where both sides
+// agree by design, and words hold no hexadecimal digits. A float field may thus meet other fields' text, and
+// a hexadecimal field a float's: formats with floats have neither "0x" (no hexadecimal floats) nor %x.
 Field randomField(std::mt19937 &rng, std::string &input, bool last, bool floats) {
     const std::string sign = rng() % 3 ? "" : rng() % 2 ? "-" : "+";
     const std::string width = rng() % 3 ? "" : std::to_string(1 + rng() % 6);

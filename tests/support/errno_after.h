@@ -1,5 +1,4 @@
-// errno as a call leaves it, starting from 0: checks of a result and its
-// errno fit on one line, EXPECT_EQ(errnoAfter([] { EXPECT_EQ(f(), -1); }), EINVAL).
+// errno as a call leaves it, starting from 0: EXPECT_EQ(errnoAfter([] { EXPECT_EQ(f(), -1); }), EINVAL).
 #ifndef QORU_TEST_ERRNO_AFTER_H
 #define QORU_TEST_ERRNO_AFTER_H
 
