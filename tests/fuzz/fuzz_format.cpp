@@ -1,15 +1,14 @@
-// The printf engine on arbitrary UTF-16 formats. Every argument slot holds a
-// pointer to a UTF-16 string, which is a valid argument for every conversion
-// the grammar has (no conversion writes through a pointer), and the format is
-// cut so that it cannot ask for more arguments than are given. The string
-// lives at a low fixed address, so that a '*' reading the pointer as an int
-// gets a width of about 128 Ki units, not billions.
-// Checks: no crash or sanitizer report, the bounded result never passes its
-// size, and nothing is written at or after it.
+// The printf engine on arbitrary UTF-16 formats. Every argument slot holds a pointer to a UTF-16 string, which is a
+// valid argument for every conversion the grammar has (no conversion writes through a pointer), and the format is
+// cut so that it cannot ask for more arguments than are given. The string lives at a low fixed address, so that a
+// '*' reading the pointer as an int gets a width of about 128 Ki units, not billions. Checks: no crash or sanitizer
+// report, the bounded result never passes its size, and nothing is written at or after it.
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "qorucum/stdio.h"
@@ -22,10 +21,8 @@ charU16 *argumentText() {
         void *want = reinterpret_cast<void *>(uintptr_t{0x20000});
         void *got = mmap(want, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
         if (got != want) abort();
-        auto *t = static_cast<charU16 *>(got);
-        const char16_t sample[] = u"argument text \u00e9\U0001F600";
-        for (size_t i = 0; i < sizeof sample / sizeof sample[0]; ++i) t[i] = sample[i];
-        return t;
+        static const char16_t sample[] = u"argument text \u00e9\U0001F600";
+        return static_cast<charU16 *>(memcpy(got, sample, sizeof sample));
     }();
     return text;
 }
@@ -56,7 +53,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const int32_t n = snprintfU16(out.data(), bufferSize, format.data(), a, a, a, a, a, a, a, a, a, a, a, a, a, a,
                                   a, a, a, a, a, a, a, a, a, a, a, a, a, a, a, a, a, a, a, a, a, a);
     if (n > static_cast<int32_t>(bufferSize)) abort();
-    for (size_t i = bufferSize; i < out.size(); ++i)
-        if (out[i] != 0x5A5A) abort();
+    if (std::count(out.begin() + static_cast<ptrdiff_t>(bufferSize), out.end(), 0x5A5A) != 16) abort();
     return 0;
 }

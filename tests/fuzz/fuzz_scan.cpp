@@ -1,8 +1,7 @@
-// The scan engine on formats built from the fuzz data and arbitrary input,
-// through sscanfU16 and through fscanfU16 on a memory stream of the same
-// bytes. Every text directive has a width, so its target's size is known:
-// each target is a slot followed by canaries, and every unit past the
-// field's width (and terminator) must still be a canary afterwards.
+// The scan engine on formats built from the fuzz data and arbitrary input, through sscanfU16 and through fscanfU16
+// on a memory stream of the same bytes. Every text directive has a width, so its target's size is known: each
+// target is a slot followed by canaries, and every unit past the field's width (and terminator) must still be a
+// canary afterwards.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -20,10 +19,8 @@ constexpr int slotUnits = 48;  // widths stay below 40
 constexpr charU16 canary = 0xA5A5;
 
 struct Reader {
-    const uint8_t *data;
-    size_t size;
-    size_t at = 0;
-    uint8_t next() { return at < size ? data[at++] : 0; }
+    const uint8_t *at, *end;
+    uint8_t next() { return at < end ? *at++ : 0; }
 };
 
 const char *const modifiers[] = {"", "", "", "hh", "h", "l", "ll", "j", "z", "t", "L", "I64", "I"};
@@ -101,8 +98,8 @@ void scanWith(const Built &b, FILE *stream, const charU16 *string) {
     }(std::make_index_sequence<maxArguments>());
     for (int i = 0; i < maxArguments; ++i) {
         const int allowed = i < b.arguments && b.textSlot[i] > 0 ? b.textSlot[i] : 0;
-        for (int k = allowed; k < slotUnits; ++k)
-            if (slots[i][k] != canary) abort();  // libFuzzer keeps the input, which rebuilds the format
+        // libFuzzer keeps the input, which rebuilds the format.
+        if (std::count(slots[i] + allowed, slots[i] + slotUnits, canary) != slotUnits - allowed) abort();
     }
 }
 
@@ -110,15 +107,14 @@ void scanWith(const Built &b, FILE *stream, const charU16 *string) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const qoru_test::TraceCapture reports(qoru::traceMedium);  // the reports run, kept out of the output
-    Reader r{data, size};
+    Reader r{data, data + size};
     const Built b = buildFormat(r);
-    const uint8_t *input = data + r.at;
-    const size_t inputSize = size - r.at;
+    const uint8_t *input = r.at;
+    const size_t inputSize = static_cast<size_t>(r.end - r.at);
     std::u16string text;
     for (size_t i = 0; i + 1 < inputSize; i += 2) text += static_cast<charU16>(input[i] | input[i + 1] << 8);
     scanWith(b, nullptr, text.c_str());
-    FILE *stream = fmemopen(const_cast<uint8_t *>(input), inputSize, "rb");
-    if (stream != nullptr) {
+    if (FILE *stream = fmemopen(const_cast<uint8_t *>(input), inputSize, "rb")) {
         scanWith(b, stream, nullptr);
         fclose(stream);
     }
