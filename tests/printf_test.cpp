@@ -85,20 +85,16 @@ double randomFinite(std::mt19937_64 &rng) {
     }
 }
 
-// The C library's text of one floating-point directive. glibc drops the
-// zeros "%#g" keeps when the rounding carries into the next exponent
-// ("1.e+03" for 999.9 at precision 3); the C standard asks for "1.00e+03", as
-// mingw-w64 and the library write, so the zeros are put back here.
+// The C library's text of one floating-point directive. glibc drops the zeros "%#g" keeps when the rounding
+// carries into the next exponent ("1.e+03" for 999.9 at precision 3); the C standard asks for "1.00e+03", as
+// mingw-w64 and the library write, so the zeros are put back here (the layout asks for a magnitude).
 std::u16string formatterText(char conversion, bool alternate, int precision, double v) {
     std::vector<char> buf(static_cast<size_t>(precision) + 800);
     const std::string directive = std::string(alternate ? "%#.*" : "%.*") + conversion;
     snprintf(buf.data(), buf.size(), directive.c_str(), precision, v);
     std::u16string text = utf16Of(buf.data());
-    const size_t point = text.find(u'.');
-    const bool carried = point != std::u16string::npos && (text.substr(0, point) == u"1" || text.substr(0, point) == u"-1") &&
-                         (text[point + 1] == u'e' || text[point + 1] == u'E');
-    if (alternate && (conversion == 'g' || conversion == 'G') && carried)
-        text.insert(point + 1, static_cast<size_t>(std::max(precision, 1) - 1), u'0');
+    if (alternate && (conversion | 0x20) == 'g' && text.starts_with(u"1.") && (text[2] | 0x20) == u'e')
+        text.insert(2, static_cast<size_t>(std::max(precision, 1) - 1), u'0');
     return text;
 }
 
