@@ -1,5 +1,4 @@
-// Test programs start here: "--child NAME ARGS..." runs a registered child
-// body instead of the suites.
+// Test programs start here: "--child NAME ARGS..." runs a registered child body instead of the suites.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,10 +10,8 @@
 namespace qoru_test {
 namespace {
 
-std::map<std::string, std::function<int(const std::vector<std::string> &)>> &registry() {
-    static std::map<std::string, std::function<int(const std::vector<std::string> &)>> children;
-    return children;
-}
+using Registry = std::map<std::string, std::function<int(const std::vector<std::string> &)>>;
+Registry &registry() { static Registry children; return children; }
 
 std::string gProgramPath;
 
@@ -25,11 +22,6 @@ Child::Child(const char *name, std::function<int(const std::vector<std::string> 
 }
 
 const std::string &programPath() { return gProgramPath; }
-
-std::string withoutCarriageReturns(std::string text) {
-    std::erase(text, '\r');
-    return text;
-}
 
 }  // namespace qoru_test
 
