@@ -7,7 +7,6 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <string>
 #include <thread>
@@ -159,8 +158,12 @@ Outcome run(ChildOptions o, std::vector<std::string> actions) {
     r.reportText = r.child.standardError;
     for (const std::u16string &entry : qoru_test::folderEntries(folder.u16())) {
         r.traceFileName = qoru_test::utf8Of(entry);
-        std::ifstream file(qoru_test::narrowName(folder.u16() + u"/" + entry), std::ios::binary);
-        r.reportText.assign(std::istreambuf_iterator<char>(file), {});
+        r.reportText.clear();
+        if (FILE *f = fopen(qoru_test::narrowName(folder.u16() + u"/" + entry).c_str(), "rb")) {
+            char buf[4096];
+            for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) r.reportText.append(buf, n);
+            fclose(f);
+        }
     }
     r.reportText = qoru_test::withoutCarriageReturns(r.reportText);
     // Each report ends in the suffix " [source line] pid = N\n"; padding fills up to column 79.

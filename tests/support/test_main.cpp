@@ -30,8 +30,7 @@ int main(int argc, char **argv) {
     if (argc >= 3 && strcmp(argv[1], "--child") == 0) {
         const auto child = qoru_test::registry().find(argv[2]);
         const int code = child == qoru_test::registry().end() ? -1000 : child->second({argv + 3, argv + argc});
-        fflush(stdout);
-        fflush(stderr);
+        fflush(nullptr);
         return code;
     }
     testing::InitGoogleTest(&argc, argv);
