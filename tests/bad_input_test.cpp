@@ -1,6 +1,5 @@
-// The cells of the README's table "What bad input gets" that no other suite
-// checks, one row each: the family and column, and whether the call gives
-// what the cell says.
+// The cells of the README's table "What bad input gets" that no other suite checks, one row each: the family and
+// column, and whether the call gives what the cell says.
 #include <gtest/gtest.h>
 
 #include <cerrno>

@@ -21,9 +21,8 @@ qoru_test::Child firstUse("first-use", [](const std::vector<std::string> &) {
 
 // The first call through a pointer loads ICU once; later initializations report its outcome.
 TEST(RealIcu, FirstUseLoadsIcuOnceAndReportsItsVersions) {
-    qoru_test::ChildOptions o;
-    o.env = {{"NLSUI_INIT_TRACE_LEVEL", "medium"}, {"NLSUI_7BIT_FALLBACK", std::nullopt}};
-    const qoru_test::ChildResult r = qoru_test::runChild("first-use", o);
+    const qoru_test::ChildResult r = qoru_test::runChild(
+        "first-use", {.env = {{"NLSUI_INIT_TRACE_LEVEL", "medium"}, {"NLSUI_7BIT_FALLBACK", std::nullopt}}});
     EXPECT_EQ(r.standardOutput, "upper=41\ninit=0,0\n");
     UVersionInfo v[2];
     char version[2][U_MAX_VERSION_STRING_LENGTH];

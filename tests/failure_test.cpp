@@ -121,9 +121,7 @@ qoru_test::Child writersChild("writers", [](const std::vector<std::string> &args
 
 TEST(FailingStreams, EveryWriterReportsTheFailure) {
     for (size_t accepted : {size_t{0}, partialBytes}) {
-        qoru_test::ChildOptions options;
-        options.args = {std::to_string(accepted)};
-        const int claimed = qoru_test::runChild("writers", options).exitCode;
+        const int claimed = qoru_test::runChild("writers", {.args = {std::to_string(accepted)}}).exitCode;
         for (size_t i = 0; i < std::size(writers); ++i) {
             EXPECT_EQ(claimed >> i & 1, 0) << writers[i].name << " after " << accepted << " bytes";
             const char *unseen = accepted != 0 ? qoru_test::partialFailureUnseenBy(writers[i].name) : nullptr;

@@ -15,24 +15,21 @@
 
 namespace {
 
-using qoru_test::endOfMessage;
-using qoru_test::framedMessage;
-using qoru_test::headerTime;
-using qoru_test::TraceCapture;
+using namespace qoru_test;
 
 // The length of the header line with its line feed.
 size_t headerLength(const std::string &message) { return message.find(":\n") + 2; }
 
 class Trace : public testing::Test {
 protected:
-    void SetUp() override { qoru_test::showCommandLineOnce(); }
+    void SetUp() override { showCommandLineOnce(); }
 };
 
 // Random source names (up to 60 characters shown whole, longer ones as "..." and their last 57), lines, and texts
 // that fit or are cut to the room the frame leaves: the message is then 1020 bytes with the trailer, 1021 without.
 TEST_F(Trace, FrameShowsSourceNamesAndCutsLongTexts) {
     TraceCapture cap(qoru::traceMedium);
-    qoru_test::UnitSource rnd(57);
+    UnitSource rnd(57);
     for (int it = 0; it < 500; ++it) {
         std::string name(rnd.below(80), ' '), text(1100, ' ');
         for (char &c : name) c = "az09/._"[rnd.below(7)];
@@ -56,14 +53,14 @@ TEST_F(Trace, FrameShowsSourceNamesAndCutsLongTexts) {
 TEST_F(Trace, DumpsMatchTheReferenceLayout) {
     // Random units, one in ten at the edges of the shown ranges (as units, and as low bytes); counts from -5 on.
     TraceCapture cap(qoru::traceMedium);
-    qoru_test::UnitSource rnd(41);
+    UnitSource rnd(41);
     for (int it = 0; it < 500; ++it) {
         const int count = static_cast<int>(rnd.below(60)) - 5;
         std::vector<char16_t> u = rnd.units(60);
         for (char16_t &c : u) c = rnd.chance(10) ? u"\x1F\x20\x21\x7E\x7F\x80"[rnd.below(6)] : c;
         cap.clear();
         qoru::traceBytesU16(u.data(), count), qoru::traceCharsU16(u.data(), count);
-        std::vector<std::string> want = qoru_test::byteDump(u.data(), count), chars = qoru_test::unitDump(u.data(), count);
+        std::vector<std::string> want = byteDump(u.data(), count), chars = unitDump(u.data(), count);
         want.insert(want.end(), chars.begin(), chars.end());
         EXPECT_EQ(cap.lines(), want) << it;
     }
@@ -135,7 +132,7 @@ void storeCmdline(std::vector<std::u16string> args, int32_t argc) {
 // Stores the command line of one case (after the first message when "late"), then writes two messages, the first
 // one at the longest when "long", a plain line, an empty one, the end-of-message line and a level change, all
 // through the default sink.
-const qoru_test::Child processChild("trace-process", [](const std::vector<std::string> &args) {
+const Child processChild("trace-process", [](const std::vector<std::string> &args) {
     const bool late = args.at(0) == "late", longFirst = args.at(1) == "long";
     if (!late) storeCmdline({std::u16string(256, u'q')}, 1);  // a longer one, replaced
     if (!late) storeCmdline(cmdlineCases.at(std::stoul(args[0])).args, cmdlineCases.at(std::stoul(args[0])).argc);
@@ -157,12 +154,11 @@ TEST(TraceOncePerProcess, CommandLineInTheFirstMessageOnlyOnStandardError) {
     for (size_t i = 0; i < cmdlineCases.size(); ++i) runs.emplace_back(std::to_string(i), false, true);
     for (const auto &[which, longFirst, trailer] : runs) {  // case, long first message, trailer
         SCOPED_TRACE(which + (longFirst ? " long" : "") + (trailer ? " trailer" : ""));
-        qoru_test::ChildOptions options;
-        options.args = {which, longFirst ? "long" : "short", trailer ? "trailer" : "none"};
-        const qoru_test::ChildResult r = qoru_test::runChild("trace-process", options);
+        const ChildResult r = runChild(
+            "trace-process", {.args = {which, longFirst ? "long" : "short", trailer ? "trailer" : "none"}});
         EXPECT_EQ(std::tie(r.exitCode, r.standardOutput), std::make_tuple(0, std::string()));
-        const std::string err = qoru_test::withoutCarriageReturns(r.standardError);
-        const auto pid = static_cast<int32_t>(qoru_test::headerNumber(err, "] pid = "));
+        const std::string err = withoutCarriageReturns(r.standardError);
+        const auto pid = static_cast<int32_t>(headerNumber(err, "] pid = "));
         EXPECT_NE(pid, plat::processId());
         const std::string stored = which == "late" ? "" : cmdlineCases[std::stoul(which)].stored;
         std::string text = "first", name = "c.cpp";
@@ -182,10 +178,8 @@ TEST(TraceOncePerProcess, CommandLineInTheFirstMessageOnlyOnStandardError) {
         EXPECT_EQ(rest.substr(rest.find(":\n", fixed.size()) + 2),
                   "U16 trace level set to high\n" + std::string(endOfMessage) + "\n");
     }
-    qoru_test::ChildOptions closed;  // and nothing goes wrong with standard error closed
-    closed.closeStandardError = true;
-    closed.args = {"0", "short", "trailer"};
-    EXPECT_EQ(qoru_test::runChild("trace-process", closed).exitCode, 0);
+    // And nothing goes wrong with standard error closed.
+    EXPECT_EQ(runChild("trace-process", {.closeStandardError = true, .args = {"0", "short", "trailer"}}).exitCode, 0);
 }
 
 }  // namespace

@@ -11,19 +11,14 @@
 
 namespace qoru_test {
 
-struct ChildOptions {
+struct ChildOptions {  // each member initialized, so that a designated initializer may name only some
     // Variables to set (a value) or remove (nullopt) in the child only.
-    std::vector<std::pair<std::string, std::optional<std::string>>> env;
-    // Start the child with its standard error closed.
-    bool closeStandardError = false;
-    // Working directory of the child; empty keeps the parent's.
-    std::string workingDirectory;
-    // Further arguments after the child's name.
-    std::vector<std::string> args;
-    // Another copy of this test program to run (a path); empty runs this one.
-    std::string program;
-    // A file the child reads as its standard input; empty: none.
-    std::string standardInput;
+    std::vector<std::pair<std::string, std::optional<std::string>>> env{};
+    bool closeStandardError = false;  // the child starts with its standard error closed
+    std::string workingDirectory{};   // the child's; empty keeps the parent's
+    std::vector<std::string> args{};  // further arguments after the child's name
+    std::string program{};            // another copy of this test program to run (a path); empty runs this one
+    std::string standardInput{};      // a file the child reads as its standard input; empty: none
 };
 
 struct ChildResult {
@@ -44,7 +39,7 @@ ChildResult runChild(const std::string &name, const ChildOptions &options = {});
 int exitStatusMinusOne();
 
 // Text with the carriage returns of CR LF line ends removed.
-std::string withoutCarriageReturns(std::string text);
+inline std::string withoutCarriageReturns(std::string text) { return std::erase(text, '\r'), text; }
 
 // Internal: the path of this test program, set by main.
 const std::string &programPath();

@@ -21,16 +21,10 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
         };
         redirect(out.narrow(), 1, O_WRONLY | O_CREAT | O_TRUNC);
         if (!options.standardInput.empty()) redirect(options.standardInput, 0, O_RDONLY);
-        if (options.closeStandardError)
-            close(2);
-        else
-            redirect(err.narrow(), 2, O_WRONLY | O_CREAT | O_TRUNC);
-        for (const auto &[key, value] : options.env) {
-            if (value)
-                setenv(key.c_str(), value->c_str(), 1);
-            else
-                unsetenv(key.c_str());
-        }
+        if (options.closeStandardError) close(2);
+        else redirect(err.narrow(), 2, O_WRONLY | O_CREAT | O_TRUNC);
+        for (const auto &[key, value] : options.env)
+            value ? setenv(key.c_str(), value->c_str(), 1) : unsetenv(key.c_str());
         if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) _exit(126);
         std::vector<std::string> args{options.program.empty() ? programPath() : options.program, "--child", name};
         args.insert(args.end(), options.args.begin(), options.args.end());

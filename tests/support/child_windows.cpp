@@ -63,9 +63,8 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
     }
     for (auto it = undo.rbegin(); it != undo.rend(); ++it)
         SetEnvironmentVariableW(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
-    CloseHandle(out);
-    if (err) CloseHandle(err);
-    if (in) CloseHandle(in);
+    for (HANDLE h : {out, err, in})
+        if (h) CloseHandle(h);
     result.standardOutput = outPath.contents();
     result.standardError = errPath.contents();
     return result;

@@ -2,6 +2,7 @@
 // are used up.
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "failing_stream.h"
 
@@ -16,10 +17,7 @@ struct FailingStream::State {
 
 namespace {
 
-ssize_t failWhenDone(size_t n) {
-    if (n == 0) errno = EIO;
-    return n == 0 ? -1 : static_cast<ssize_t>(n);
-}
+ssize_t failWhenDone(size_t n) { return n != 0 ? static_cast<ssize_t>(n) : (errno = EIO, -1); }
 
 ssize_t readCookie(void *cookie, char *buf, size_t size) {
     std::string &left = static_cast<FailingStream::State *>(cookie)->bytes;
@@ -37,9 +35,7 @@ ssize_t writeCookie(void *cookie, const char *, size_t size) {
 
 void install(FailingStream &f, int standard) {
     f.state->slot = standard == 0 ? &stdin : standard == 1 ? &stdout : standard == 2 ? &stderr : nullptr;
-    if (f.state->slot == nullptr || f.stream == nullptr) return;
-    f.state->saved = *f.state->slot;
-    *f.state->slot = f.stream;
+    if (f.state->slot != nullptr && f.stream != nullptr) f.state->saved = std::exchange(*f.state->slot, f.stream);
 }
 
 }  // namespace

@@ -1,17 +1,15 @@
-// Failing streams on the Windows C runtime: a file opened for reading only refuses every write; a
-// stream that takes some bytes and then fails is made through the library's block write, which only
+// Failing streams on the Windows C runtime: the null device opened for reading only refuses every
+// write, and leaves no file behind (a file under a standard stream stays open, so cannot be removed);
+// a stream that takes some bytes and then fails is made through the library's block write, which only
 // the run writer uses. No stream of this runtime gives bytes and then fails a read.
 #include <cerrno>
 
 #include "failing_stream.h"
 #include "i18n/qoru16/u16_put.h"
-#include "temp_path.h"
 
 namespace qoru_test {
 
-struct FailingStream::State {
-    TempPath file;
-};
+struct FailingStream::State {};
 
 namespace {
 
@@ -28,15 +26,13 @@ size_t budgetedWrite(const void *bytes, size_t count, FILE *stream) {
 
 FailingStream::FailingStream(size_t accepted, int standard) : state(new State) {
     FILE *target = standard == 1 ? stdout : standard == 2 ? stderr : nullptr;
-    const char *name = state->file.narrow().c_str();
     if (accepted == 0) {
-        state->file.write("");
-        stream = target == nullptr ? fopen(name, "rb") : freopen(name, "rb", target);
+        stream = target == nullptr ? fopen("NUL", "rb") : freopen("NUL", "rb", target);
         return;
     }
     gBudget = accepted;
     qoru::gBlockWrite = budgetedWrite;
-    stream = target != nullptr ? target : fopen(name, "wb");
+    stream = target != nullptr ? target : fopen("NUL", "wb");
     if (stream != nullptr) setvbuf(stream, nullptr, _IONBF, 0);
 }
 

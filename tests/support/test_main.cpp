@@ -1,5 +1,4 @@
-// Test programs start here: "--child NAME ARGS..." runs a registered child
-// body instead of the suites.
+// Test programs start here: "--child NAME ARGS..." runs a registered child body instead of the suites.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,10 +10,8 @@
 namespace qoru_test {
 namespace {
 
-std::map<std::string, std::function<int(const std::vector<std::string> &)>> &registry() {
-    static std::map<std::string, std::function<int(const std::vector<std::string> &)>> children;
-    return children;
-}
+using Registry = std::map<std::string, std::function<int(const std::vector<std::string> &)>>;
+Registry &registry() { static Registry children; return children; }
 
 std::string gProgramPath;
 
@@ -26,11 +23,6 @@ Child::Child(const char *name, std::function<int(const std::vector<std::string> 
 
 const std::string &programPath() { return gProgramPath; }
 
-std::string withoutCarriageReturns(std::string text) {
-    std::erase(text, '\r');
-    return text;
-}
-
 }  // namespace qoru_test
 
 int main(int argc, char **argv) {
@@ -38,8 +30,7 @@ int main(int argc, char **argv) {
     if (argc >= 3 && strcmp(argv[1], "--child") == 0) {
         const auto child = qoru_test::registry().find(argv[2]);
         const int code = child == qoru_test::registry().end() ? -1000 : child->second({argv + 3, argv + argc});
-        fflush(stdout);
-        fflush(stderr);
+        fflush(nullptr);
         return code;
     }
     testing::InitGoogleTest(&argc, argv);

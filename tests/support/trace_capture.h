@@ -9,8 +9,7 @@
 
 namespace qoru_test {
 
-// Installs the capturing sink and clears what it holds; the destructor puts
-// the level back as it found it (the sink stays, it only records).
+// Installs the capturing sink and clears what it holds; the destructor puts the level back (the sink stays).
 class TraceCapture {
 public:
     explicit TraceCapture(int level) : previousLevel_(qoru::gTraceLevel) {

@@ -1,5 +1,4 @@
-// Expected trace messages, built from the channel's fixed texts, for
-// byte-exact comparison with what a TraceCapture received.
+// Expected trace messages, built from the channel's fixed texts, to compare byte for byte with a TraceCapture's.
 #ifndef QORU_TEST_TRACE_FRAME_H
 #define QORU_TEST_TRACE_FRAME_H
 
@@ -10,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "i18n/qoru16/u16_aux.h"
 #include "platform/platform.h"
 #include "trace_capture.h"
 
@@ -25,9 +23,8 @@ inline int64_t headerNumber(const std::string &message, const char *marker) {
 }
 inline int64_t headerTime(const std::string &message) { return headerNumber(message, " time = "); }
 
-// A message as the channel frames it: header, the command line when given
-// (first message of the process), text, and the trailer when asked for. The
-// process identifier is this process's unless given.
+// A message as the channel frames it: header, the command line when given (first message of the process), text,
+// and the trailer when asked for. The process identifier is this process's unless given.
 inline std::string framedMessage(const std::string &shownName, int32_t line, int64_t time, const std::string &text,
                                  bool trailer, const char *cmdline = nullptr, int32_t pid = -1) {
     std::string m = "--- Unicode interface [" + shownName + " line " + std::to_string(line) + "] pid = " +
@@ -38,8 +35,7 @@ inline std::string framedMessage(const std::string &shownName, int32_t line, int
     return m;
 }
 
-// Writes one message so that the command line has been shown: later
-// messages of this process carry no command line.
+// Writes one message so that later messages of this process carry no command line.
 inline void showCommandLineOnce() {
     TraceCapture cap(qoru::traceMedium);
     qoru::traceMessageU16("", "prime", 0, false);
