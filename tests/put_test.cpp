@@ -36,16 +36,12 @@ struct BlockRecorder {
     static inline std::function<size_t(size_t, size_t)> accept;
 };
 
-// A run's blocks by the reference encoder, each with the units it encodes: a block goes out once it holds
+// A run's blocks by the writer's plain rule, each with the units it encodes: a block goes out once it holds
 // more than 506 bytes, so it carries 507 to 510 bytes and a pair never straddles two blocks.
 std::vector<std::pair<std::string, size_t>> referenceBlocks(const std::u16string &run) {
     std::vector<std::pair<std::string, size_t>> blocks;
-    for (size_t i = 0, n; i < run.size(); i += n) {
-        n = (run[i] & 0xFC00) == 0xD800 && i + 1 < run.size() && (run[i + 1] & 0xFC00) == 0xDC00 ? 2 : 1;
-        if (blocks.empty() || blocks.back().first.size() > 506) blocks.emplace_back();
-        blocks.back().first += utf8Of(run.substr(i, n));
-        blocks.back().second += n;
-    }
+    for (size_t i = 0, n; i < run.size(); i += n)
+        blocks.emplace_back(qoru_test::writerBlock(&run[i], run.size() - i, 0, 506, n), n);
     return blocks;
 }
 

@@ -219,24 +219,6 @@ std::string utf8KernelFault(const Kernels &k, const char16_t *s, size_t start, s
     return "";
 }
 
-// The units the reference gives for a stream read by lines of at most room
-// units (line feed kept), or as one block when room is 0.
-inline std::vector<std::u16string> streamLines(const std::vector<StreamChar> &chars, size_t room) {
-    std::vector<std::u16string> lines;
-    std::u16string line;
-    for (const StreamChar &c : chars) {
-        const std::u16string units = unitsOf(c.value);
-        const size_t fit = room == 0 ? units.size() : std::min(units.size(), room - line.size());
-        line += units.substr(0, fit);
-        if ((room != 0 && line.size() == room) || (room != 0 && c.value == '\n')) {
-            lines.push_back(line);
-            line.clear();
-        }
-    }
-    if (!line.empty()) lines.push_back(line);
-    return lines;
-}
-
 }  // namespace qoru_test
 
 #endif
