@@ -1,6 +1,5 @@
-// The string scan kernels of every CPU level this machine has, against plain
-// reference loops (scanKernelFault) on random units placed anywhere
-// (placeSomewhere), and the choice of level (u16_cpu).
+// The string scan kernels of every CPU level this machine has, against plain reference loops (scanKernelFault)
+// on random units placed anywhere (placeSomewhere), and the choice of level (u16_cpu).
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,6 +1,5 @@
-// The UTF-16 to UTF-8 kernels of every CPU level against plain references on
-// random text of every class mix, at random alignments, cuts and limits, and
-// ending right before an unreadable page; U2sToUtf8s at each level in a child.
+// The UTF-16 to UTF-8 kernels of every CPU level against plain references on random text of every class mix,
+// at random alignments, cuts and limits, ending right before an unreadable page; U2sToUtf8s at each level.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -51,9 +50,8 @@ TEST_P(Utf8Kernels, EncodeCountAndWriterBlocksMatchThePlainRules) {
     }
 }
 
-// U2sToUtf8s end to end at the level the child runs at: results and bytes as
-// the plain rule gives them, the cut before a sequence that does not fit and
-// the terminator included; counting whatever the limit.
+// U2sToUtf8s end to end at the level the child runs at: results and bytes as the plain rule gives them, the
+// cut before a sequence that does not fit and the terminator included; counting whatever the limit.
 const qoru_test::Child wholeString("utf8-whole-string", [](const std::vector<std::string> &) {
     UnitSource rnd(73);
     for (int it = 0; it < 3000; ++it) {

@@ -1,6 +1,5 @@
-// Whole-string conversion on arbitrary bytes: the result and every unit
-// written agree with the tests' plain reference (nothing at or past the
-// limit), and the failure report runs. fuzz_to_utf8 fuzzes the way back.
+// Whole-string conversion on arbitrary bytes: the result and every unit written agree with the tests' plain
+// reference (nothing at or past the limit), and the failure report runs. fuzz_to_utf8 fuzzes the way back.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>

@@ -1,7 +1,5 @@
-// Random code units for the string and memory tests: a mix that meets the
-// extremes, the 16-bit sign bit and surrogates often, and a small alphabet
-// so that searches and comparisons find matches; where the tests place them,
-// and the string kernels' plain loops.
+// Random code units meeting the extremes, the 16-bit sign bit and surrogates often, and a small alphabet so
+// that searches and comparisons find matches; where the tests place them, and the string kernels' plain loops.
 #ifndef QORU_TEST_RANDOM_UNITS_H
 #define QORU_TEST_RANDOM_UNITS_H
 

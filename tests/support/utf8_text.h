@@ -1,5 +1,4 @@
-// Plain reference conversions between UTF-16 and UTF-8 for the stream and
-// conversion tests, written from the rules rather than from the library's code.
+// Plain reference conversions between UTF-16 and UTF-8, written from the rules rather than the library's code.
 #ifndef QORU_TEST_UTF8_TEXT_H
 #define QORU_TEST_UTF8_TEXT_H
 
@@ -69,9 +68,8 @@ std::string randomUtf8(Below &&below, size_t pieces) {
     return s;
 }
 
-// One character of the stream decoder's rules: its value ('#' for invalid input)
-// and the bytes it takes from the stream (a byte that broke a sequence is
-// not taken: it is read again).
+// One character of the stream decoder's rules: its value ('#' for invalid input) and the bytes it takes
+// from the stream (a byte that broke a sequence is not taken: it is read again).
 struct StreamChar {
     char32_t value;
     size_t taken;
@@ -116,10 +114,9 @@ inline std::u16string utf16Of(const std::string &bytes) {
     return out;
 }
 
-// The whole-string conversion by the same rules, which stop at the first
-// invalid sequence: the count, or SIZE_MAX for invalid input. dst (null:
-// count only) gets at most limit units, a pair's high half alone when only it
-// fits, and the terminator only when there is room.
+// The whole-string conversion by the same rules, which stop at the first invalid sequence: the count, or
+// SIZE_MAX for invalid input. dst (null: count only) gets at most limit units, a pair's high half alone
+// when only it fits, and the terminator only when there is room.
 inline size_t convertedUnits(char16_t *dst, const std::string &text, size_t limit) {
     size_t count = 0;
     for (size_t pos = 0; dst == nullptr || count < limit;) {
@@ -134,11 +131,10 @@ inline size_t convertedUnits(char16_t *dst, const std::string &text, size_t limi
     return count;
 }
 
-// What a UTF-8 to UTF-16 kernel (k: a level's table) does wrong on the text at src, with start units
-// already stored and room for limit: each call converts a valid prefix exactly as the reference does,
-// stops at a character boundary, writes nothing outside the units it converted and counts the same; bounded
-// by end (where the level has a bounded kernel), it takes nothing from end on and leaves no low surrogate
-// out. Empty when nothing.
+// What a UTF-8 to UTF-16 kernel (k: a level's table) does wrong on the text at src, with start units stored
+// and room for limit: each call converts a valid prefix as the reference does, to a character boundary,
+// writing nothing else and counting the same; bounded by end (where the level has a bounded kernel), it
+// takes nothing from end on and leaves no low surrogate out. Empty when nothing.
 template <class Kernels>
 std::string utf16KernelFault(const Kernels &k, const char *src, size_t start, size_t limit, const char *end) {
     const auto *text = reinterpret_cast<const unsigned char *>(src);
