@@ -95,8 +95,7 @@ TEST(Convert, KernelsAndWholeStringsMatchTheReferences) {
         UnitSource rnd(40 + static_cast<uint32_t>(level));
         for (int it = 0; it < 5000; ++it) {
             SCOPED_TRACE(testing::Message() << "level " << level << " case " << it);
-            const auto below = [&rnd](size_t n) { return rnd.below(n); };
-            const std::string text = rnd.chance(50) ? kernelText(rnd) : qoru_test::randomUtf8(below, rnd.below(8));
+            const std::string text = rnd.chance(50) ? kernelText(rnd) : qoru_test::randomUtf8(rnd, rnd.below(8));
             // Ending right before the unreadable page, or anywhere across the end of a page.
             char *src = rnd.chance(30) ? guard.tail<char>(text.size() + 1) : pageEnd - rnd.below(text.size() + 1);
             memcpy(src, text.c_str(), text.size() + 1);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "random_units.h"
+
 namespace qoru_test {
 
 // One unit or code point in its shortest form, a surrogate too.
@@ -40,29 +42,27 @@ inline std::u16string unitsOf(char32_t v) {
     return {static_cast<char16_t>(0xD800 + ((v - 0x10000) >> 10)), static_cast<char16_t>(0xDC00 + (v & 0x3FF))};
 }
 
-// Random bytes rich in every form: ASCII words and blanks, line feeds, runs of characters of one
-// script near the edges of each length (encoded surrogates too), and a byte at the edge of the forms
-// followed by up to three bytes at the edges of the trailing range (overlong, too large, cut short,
-// lone). below(n) gives a number in [0, n).
-template <class Below>
-std::string randomUtf8(Below &&below, size_t pieces) {
+// Random bytes rich in every form: ASCII words and blanks, line feeds, runs of characters of one script
+// near the edges of each length (encoded surrogates too), and a byte at the edge of the forms followed by
+// up to three bytes at the edges of the trailing range (overlong, too large, cut short, lone).
+inline std::string randomUtf8(UnitSource &rnd, size_t pieces) {
     static constexpr char32_t starts[] = {0x80,   0x416,  0x7C0,   0x800,   0x4E00,
                                           0xD7E0, 0xFFC0, 0x10000, 0x1F600, 0x10FFC0};
     static constexpr unsigned char edges[] = {0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1, 0xC2, 0xDF,
                                               0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xF7, 0xF8, 0xFE, 0xFF};
     std::string s;
     for (size_t i = 0; i < pieces; ++i) {
-        const size_t kind = below(10);
+        const size_t kind = rnd.below(10);
         if (kind < 4) {
-            for (size_t k = 1 + below(24); k > 0; --k) s += "abcdefgh  "[below(10)];
+            for (size_t k = 1 + rnd.below(24); k > 0; --k) s += "abcdefgh  "[rnd.below(10)];
         } else if (kind == 4) {
             s += '\n';
         } else if (kind < 8) {
-            const char32_t start = starts[below(std::size(starts))];
-            for (size_t k = 1 + below(4); k > 0; --k) s += encodeUtf8(start + static_cast<char32_t>(below(64)));
+            const char32_t start = starts[rnd.below(std::size(starts))];
+            for (size_t k = 1 + rnd.below(4); k > 0; --k) s += encodeUtf8(start + static_cast<char32_t>(rnd.below(64)));
         } else {
-            s += static_cast<char>(edges[below(std::size(edges))]);
-            for (size_t k = below(4); k > 0; --k) s += static_cast<char>(edges[below(6)]);
+            s += static_cast<char>(edges[rnd.below(std::size(edges))]);
+            for (size_t k = rnd.below(4); k > 0; --k) s += static_cast<char>(edges[rnd.below(6)]);
         }
     }
     return s;
