@@ -62,9 +62,8 @@ TEST(Convert, FailureReport) {
     EXPECT_TRUE(none.lines().empty());
 }
 
-// Long text of every form, encoded surrogates too, in runs from the edges of the forms or from any code
-// point of a form, with now and then one byte replaced by an edge byte (overlong, too large, stray, cut
-// short, the terminator).
+// Long runs of each form from its edges or from any of its code points (encoded surrogates too), now and
+// then one byte replaced by an edge byte (overlong, too large, stray, cut short, the terminator).
 std::string kernelText(UnitSource &rnd) {
     static constexpr char32_t starts[] = {0x20, 0x80, 0x7C0, 0x800, 0x4E00, 0xD7F0, 0xFFC0, 0x10000, 0x10FFC0};
     static constexpr char32_t lo[] = {1, 0x80, 0x800, 0x10000}, hi[] = {0x80, 0x800, 0x10000, 0x110000};

@@ -54,10 +54,9 @@ TEST(StreamInput, ArgumentsAndSmallBuffers) {
 // with the first bad sequence and what was stored.
 TEST(StreamInput, ReaderReport) {
     qoru_test::ByteStream in("ab\xC3(c\xE2\n");
-    FILE *f = in.stream;
     qoru_test::TraceCapture trace(1);
     charU16 buf[16];
-    ASSERT_EQ(fgetsU16(buf, 16, f), buf);
+    ASSERT_EQ(fgetsU16(buf, 16, in.stream), buf);
     EXPECT_EQ(std::u16string(buf), u"ab#(c#\n");
     const auto &lines = trace.lines();
     ASSERT_EQ(lines.size(), 5u) << trace.joined();

@@ -8,8 +8,7 @@
 
 #include "child.h"
 #include "guard_page.h"
-#include "i18n/qoru16/u16_strk.h"
-#include "qorucum.h"
+#include "i18n/qoru16/u16_cpu.h"
 #include "random_units.h"
 
 namespace {
