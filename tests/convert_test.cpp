@@ -29,28 +29,6 @@ using qoru_test::canary;
 using qoru_test::encodeUtf8;
 using qoru_test::UnitSource;
 
-TEST(Convert, RandomInputMatchesTheReferences) {
-    UnitSource rnd(31);
-    for (int it = 0; it < 20000; ++it) {
-        SCOPED_TRACE(it);
-        const std::string src = qoru_test::randomUtf8([&rnd](size_t n) { return rnd.below(n); }, rnd.below(8));
-        const size_t limit = rnd.below(30);
-        std::vector<charU16> ours(40, canary), ref(40, canary);
-        errno = 0;
-        const size_t got = Utf8sToU2s(ours.data(), src.c_str(), limit);
-        const size_t want = qoru_test::convertedUnits(ref.data(), src, limit);
-        EXPECT_EQ(std::make_tuple(got, errno, ours), std::make_tuple(want, want == utf8Invalid ? EILSEQ : 0, ref));
-        EXPECT_EQ(Utf8sToU2s(nullptr, src.c_str(), rnd.below(3)), qoru_test::convertedUnits(nullptr, src, 0));
-
-        // The reader reads the writer's format back unchanged, lone surrogates and pairs included.
-        const std::vector<char16_t> s = rnd.string(rnd.below(20));
-        std::vector<charU16> back(s.size(), canary);
-        const std::string bytes = qoru_test::unitsUtf8(s.data(), s.size() - 1);
-        EXPECT_EQ(Utf8sToU2s(back.data(), bytes.c_str(), back.size()), s.size() - 1);
-        EXPECT_EQ(back, s);
-    }
-}
-
 // The failure report: the frame (name cut to 50), the bad bytes after a valid four-byte character, the
 // last 80 units stored, the first 80 bytes; "but where?" without a finding; nothing at level 0.
 TEST(Convert, FailureReport) {
@@ -84,9 +62,8 @@ TEST(Convert, FailureReport) {
     EXPECT_TRUE(none.lines().empty());
 }
 
-// Long text of every form, encoded surrogates too, in runs from the edges of the forms or from any code
-// point of a form, with now and then one byte replaced by an edge byte (overlong, too large, stray, cut
-// short, the terminator).
+// Long runs of each form from its edges or from any of its code points (encoded surrogates too), now and
+// then one byte replaced by an edge byte (overlong, too large, stray, cut short, the terminator).
 std::string kernelText(UnitSource &rnd) {
     static constexpr char32_t starts[] = {0x20, 0x80, 0x7C0, 0x800, 0x4E00, 0xD7F0, 0xFFC0, 0x10000, 0x10FFC0};
     static constexpr char32_t lo[] = {1, 0x80, 0x800, 0x10000}, hi[] = {0x80, 0x800, 0x10000, 0x110000};
@@ -104,8 +81,10 @@ std::string kernelText(UnitSource &rnd) {
 }
 
 // Every level's kernel agrees with the reference (utf16KernelFault) and reads nothing past a terminator
-// that ends right before an unreadable page. Whole conversions of the same text agree too, and with ICU.
-TEST(Convert, KernelsMatchTheReference) {
+// that ends right before an unreadable page, on long runs of every form or on short text rich in invalid
+// sequences. Whole conversions of the same text agree too, errno included, and with ICU; and the reader
+// reads the writer's format back unchanged, lone surrogates and pairs included.
+TEST(Convert, KernelsAndWholeStringsMatchTheReferences) {
     qoru_test::GuardPage guard;
     qoru_test::Arena pages;
     char *pageEnd = reinterpret_cast<char *>(pages.page() + qoru_test::pageUnits);
@@ -113,18 +92,26 @@ TEST(Convert, KernelsMatchTheReference) {
         const qoru::Kernels *k = qoru::kernelsFor(static_cast<qoru::CpuLevel>(level));
         if (k == nullptr) GTEST_SKIP() << "the CPU lacks level " << level << " and those above it";
         UnitSource rnd(40 + static_cast<uint32_t>(level));
-        for (int it = 0; it < 3000; ++it) {
+        for (int it = 0; it < 5000; ++it) {
             SCOPED_TRACE(testing::Message() << "level " << level << " case " << it);
-            const std::string text = kernelText(rnd);
+            const std::string text = rnd.chance(50) ? kernelText(rnd) : qoru_test::randomUtf8(rnd, rnd.below(8));
             // Ending right before the unreadable page, or anywhere across the end of a page.
             char *src = rnd.chance(30) ? guard.tail<char>(text.size() + 1) : pageEnd - rnd.below(text.size() + 1);
             memcpy(src, text.c_str(), text.size() + 1);
             const size_t start = rnd.below(20), limit = start + rnd.below(text.size() + 40);
             EXPECT_EQ(qoru_test::utf16KernelFault(*k, src, start, limit, src + rnd.below(text.size() + 1)), "");
             std::vector<charU16> ours(limit + 8, canary), ref(limit + 8, canary);
-            EXPECT_EQ(Utf8sToU2s(nullptr, src, 0), qoru_test::convertedUnits(nullptr, text, 0));
-            EXPECT_EQ(Utf8sToU2s(ours.data(), src, limit), qoru_test::convertedUnits(ref.data(), text, limit));
-            EXPECT_EQ(ours, ref);
+            EXPECT_EQ(Utf8sToU2s(nullptr, src, rnd.below(3)), qoru_test::convertedUnits(nullptr, text, 0));
+            errno = 0;
+            const size_t got = Utf8sToU2s(ours.data(), src, limit);
+            const size_t want = qoru_test::convertedUnits(ref.data(), text, limit);
+            EXPECT_EQ(std::make_tuple(got, errno, ours), std::make_tuple(want, want == utf8Invalid ? EILSEQ : 0, ref));
+
+            const std::vector<char16_t> s = rnd.string(rnd.below(20));
+            std::vector<charU16> back(s.size(), canary);
+            const std::string bytes = qoru_test::unitsUtf8(s.data(), s.size() - 1);
+            EXPECT_EQ(Utf8sToU2s(back.data(), bytes.c_str(), back.size()), s.size() - 1);
+            EXPECT_EQ(back, s);
 #ifdef QORU_TEST_HAS_ICU  // a peer only where it is installed (Linux builds)
             // Whatever ICU takes as valid (all but encoded surrogates) converts as ICU converts it.
             std::vector<UChar> icu(text.size() + 1, canary), all(icu.size(), canary);

@@ -1,5 +1,4 @@
-// Opening files by UTF-16 names, the file-open trace, error texts in UTF-16
-// and narrowSnprintf.
+// Opening files by UTF-16 names, the file-open trace, error texts in UTF-16 and narrowSnprintf.
 #include <gtest/gtest.h>
 
 #include <algorithm>

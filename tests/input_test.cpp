@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -21,15 +20,14 @@ namespace {
 using qoru_test::errnoAfter;
 
 TEST(StreamInput, RandomStreamsMatchReference) {
-    std::mt19937 rng(7101);
+    qoru_test::UnitSource rnd(7101);
     for (int round = 0; round < 120; ++round) {
         // Some streams outgrow the C runtime's buffer, so runs cross its refills.
-        const auto below = [&rng](size_t n) { return static_cast<size_t>(rng() % n); };
-        const std::string bytes = qoru_test::randomUtf8(below, round % 6 == 0 ? 2000 : 1 + rng() % 60);
+        const std::string bytes = qoru_test::randomUtf8(rnd, round % 6 == 0 ? 2000 : 1 + rnd.below(60));
         qoru_test::ByteStream in(bytes);
         ASSERT_NE(in.stream, nullptr);
         qoru_test::TraceCapture quiet(0);
-        const size_t room = 1 + rng() % 40, size = 1 + rng() % 3, count = 1 + rng() % 200;
+        const size_t room = 1 + rnd.below(40), size = 1 + rnd.below(3), count = 1 + rnd.below(200);
         EXPECT_EQ(qoru_test::streamReadsDiffer(in.stream, bytes, room, size, count), "") << "round " << round;
         EXPECT_TRUE(quiet.lines().empty()) << "a report at level 0";
     }
@@ -56,10 +54,9 @@ TEST(StreamInput, ArgumentsAndSmallBuffers) {
 // with the first bad sequence and what was stored.
 TEST(StreamInput, ReaderReport) {
     qoru_test::ByteStream in("ab\xC3(c\xE2\n");
-    FILE *f = in.stream;
     qoru_test::TraceCapture trace(1);
     charU16 buf[16];
-    ASSERT_EQ(fgetsU16(buf, 16, f), buf);
+    ASSERT_EQ(fgetsU16(buf, 16, in.stream), buf);
     EXPECT_EQ(std::u16string(buf), u"ab#(c#\n");
     const auto &lines = trace.lines();
     ASSERT_EQ(lines.size(), 5u) << trace.joined();
@@ -152,11 +149,11 @@ TEST(FieldReaders, ResultsAndWhatFollows) {
 // Integers, some longer than the stack buffer, against the C library's strtol
 // on the same digits (clamped to 32 bits); the non-digit after them stays.
 TEST(FieldReaders, LongNumbersMatchStrtol) {
-    std::mt19937 rng(99);
+    qoru_test::UnitSource rnd(99);
     for (int round = 0; round < 40; ++round) {
-        std::string digits = rng() % 2 ? "-" : "";
-        digits += std::string(rng() % 90, '0');
-        for (size_t n = 1 + rng() % 12; n > 0; --n) digits += static_cast<char>('0' + rng() % 10);
+        std::string digits = rnd.chance(50) ? "-" : "";
+        digits += std::string(rnd.below(90), '0');
+        for (size_t n = 1 + rnd.below(12); n > 0; --n) digits += static_cast<char>('0' + rnd.below(10));
         qoru_test::ByteStream in(std::string(1 + round % 3, ' ') + digits + ";");
         int32_t value = 0;
         const int32_t result = (round % 2 ? fget_longU16 : fget_intU16)(&value, in.stream);

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "errno_after.h"
 #include "i18n/qoru16/u16_put.h"
 #include "qorucum.h"
+#include "random_units.h"
 #include "utf8_text.h"
 
 namespace {
@@ -36,35 +36,25 @@ struct BlockRecorder {
     static inline std::function<size_t(size_t, size_t)> accept;
 };
 
-// A run's blocks by the reference encoder, each with the units it encodes: a block goes out once it holds
+// A run's blocks by the writer's plain rule, each with the units it encodes: a block goes out once it holds
 // more than 506 bytes, so it carries 507 to 510 bytes and a pair never straddles two blocks.
 std::vector<std::pair<std::string, size_t>> referenceBlocks(const std::u16string &run) {
     std::vector<std::pair<std::string, size_t>> blocks;
-    for (size_t i = 0, n; i < run.size(); i += n) {
-        n = (run[i] & 0xFC00) == 0xD800 && i + 1 < run.size() && (run[i + 1] & 0xFC00) == 0xDC00 ? 2 : 1;
-        if (blocks.empty() || blocks.back().first.size() > 506) blocks.emplace_back();
-        blocks.back().first += utf8Of(run.substr(i, n));
-        blocks.back().second += n;
-    }
+    for (size_t i = 0, n; i < run.size(); i += n)
+        blocks.emplace_back(qoru_test::writerBlock(&run[i], run.size() - i, 0, 506, n), n);
     return blocks;
 }
 
-// Random runs, rich in surrogates, with one block (or none) taken short or not at all: the blocks tried, the
-// elements reported and the bytes stored, against the reference.
+// Random runs of every class mix, zeros too, with one block (or none) taken short or not at all: the blocks
+// tried, the elements reported and the bytes stored, against the reference.
 TEST(RunWriter, RandomRunsAndRefusalsMatchReference) {
-    std::mt19937 rng(20240613);
+    qoru_test::UnitSource rnd(20240613);
     for (int round = 0; round < 4000; ++round) {
-        const unsigned asciiPercent = (round % 4) * 33;  // also reach the eight-unit ASCII path
-        std::u16string units(rng() % 1500, u'\0');
-        for (auto &u : units) {
-            static const char16_t base[] = {0, 0x80, 0x800, 0xE000, 0xD800, 0xDC00};
-            static const char16_t span[] = {0x80, 0x780, 0xD000, 0x2000, 0x400, 0x400};
-            const unsigned k = rng() % 100 < asciiPercent ? 0 : rng() % 6;
-            u = static_cast<char16_t>(base[k] + rng() % span[k]);
-        }
-        const size_t size = 1 + rng() % 4, count = units.size() / size, total = size * count;
-        const size_t failing = rng() % 5, taken = rng() % 3 ? rng() % 510 : 0;
-        const bool failOnEmpty = rng() % 2;
+        const std::vector<char16_t> mix = rnd.classMix(rnd.below(1500), true);
+        const std::u16string units(mix.begin(), mix.end());
+        const size_t size = 1 + rnd.below(4), count = units.size() / size, total = size * count;
+        const size_t failing = rnd.below(5), taken = rnd.chance(67) ? rnd.below(510) : 0;
+        const bool failOnEmpty = rnd.chance(50);
         const auto blocks = referenceBlocks(units.substr(0, total));
         BlockRecorder rec([&](size_t index, size_t n) { return index == failing ? std::min(taken, n - 1) : n; });
         size_t bytes = 99;

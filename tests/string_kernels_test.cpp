@@ -1,6 +1,5 @@
-// The string scan kernels of every CPU level this machine has, against plain
-// reference loops (scanKernelFault) on random units placed anywhere
-// (placeSomewhere), and the choice of level (u16_cpu).
+// The string scan kernels of every CPU level this machine has, against plain reference loops (scanKernelFault)
+// on random units placed anywhere (placeSomewhere), and the choice of level (u16_cpu).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,8 +8,7 @@
 
 #include "child.h"
 #include "guard_page.h"
-#include "i18n/qoru16/u16_strk.h"
-#include "qorucum.h"
+#include "i18n/qoru16/u16_cpu.h"
 #include "random_units.h"
 
 namespace {

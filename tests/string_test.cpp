@@ -21,8 +21,6 @@ using qoru_test::refNlen;
 using qoru_test::UnitSource;
 using Units = std::vector<charU16>;
 
-constexpr int iterations = 3000;
-
 int32_t refCmp(const charU16 *a, const charU16 *b, size_t n) {
     size_t i = 0;
     while (i < n && a[i] == b[i] && a[i] != 0) ++i;
@@ -49,7 +47,7 @@ Units smallAlphabetString(UnitSource &rnd, size_t length) {
 TEST(StringRandom, LengthsComparisonsSearchesTokensAndCopiesMatchTheReference) {
     UnitSource rnd(12);
     qoru_test::GuardPage guardA, guardB;
-    for (int it = 0; it < iterations; ++it) {
+    for (int it = 0; it < 3000; ++it) {
         SCOPED_TRACE(it);
         Arena arenaA, arenaB, arenaSet;
         Units a = smallAlphabetString(rnd, rnd.length()), b = a;

@@ -1,6 +1,5 @@
-// The UTF-16 to UTF-8 kernels of every CPU level against plain references on
-// random text of every class mix, at random alignments, cuts and limits, and
-// ending right before an unreadable page; U2sToUtf8s at each level in a child.
+// The UTF-16 to UTF-8 kernels of every CPU level against plain references on random text of every class mix,
+// at random alignments, cuts and limits, ending right before an unreadable page; U2sToUtf8s at each level.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -24,19 +23,6 @@ using qoru_test::UnitSource;
 
 constexpr const char *levelNames[] = {"sse2", "ssse3", "avx2", "avx512"};
 
-// Units of one class mix per string, so that every kernel path (ASCII runs,
-// two-byte runs, three-byte runs, mixes, surrogates) is reached; never 0.
-std::vector<char16_t> randomText(UnitSource &rnd, size_t length) {
-    static constexpr char16_t base[] = {1, 0x80, 0x800, 0xD800, 0xE000}, span[] = {0x7F, 0x780, 0xD000, 0x800, 0x2000};
-    const size_t mix = rnd.below(7);
-    std::vector<char16_t> v(length);
-    for (auto &u : v) {
-        const size_t k = mix < 5 && rnd.chance(95) ? mix : rnd.below(5);
-        u = rnd.chance(3) ? rnd.unit() : static_cast<char16_t>(base[k] + rnd.below(span[k]));
-    }
-    return v;
-}
-
 class Utf8Kernels : public testing::TestWithParam<CpuLevel> {
 protected:
     void SetUp() override {
@@ -53,7 +39,7 @@ TEST_P(Utf8Kernels, EncodeCountAndWriterBlocksMatchThePlainRules) {
     qoru_test::GuardPage guard;
     qoru_test::Arena arena;
     for (int it = 0; it < 4000; ++it) {
-        std::vector<char16_t> text = randomText(rnd, rnd.chance(50) ? rnd.below(80) : rnd.below(900));
+        std::vector<char16_t> text = rnd.classMix(rnd.chance(50) ? rnd.below(80) : rnd.below(900));
         text.push_back(0);
         const char16_t *s = qoru_test::placeSomewhere(rnd, arena, guard, text);
         const size_t bytes = unitsUtf8(s, text.size() - 1).size();
@@ -64,13 +50,12 @@ TEST_P(Utf8Kernels, EncodeCountAndWriterBlocksMatchThePlainRules) {
     }
 }
 
-// U2sToUtf8s end to end at the level the child runs at: results and bytes as
-// the plain rule gives them, the cut before a sequence that does not fit and
-// the terminator included; counting whatever the limit.
+// U2sToUtf8s end to end at the level the child runs at: results and bytes as the plain rule gives them, the
+// cut before a sequence that does not fit and the terminator included; counting whatever the limit.
 const qoru_test::Child wholeString("utf8-whole-string", [](const std::vector<std::string> &) {
     UnitSource rnd(73);
     for (int it = 0; it < 3000; ++it) {
-        std::vector<char16_t> text = randomText(rnd, rnd.below(400));
+        std::vector<char16_t> text = rnd.classMix(rnd.below(400));
         text.push_back(0);
         const size_t all = unitsUtf8(text.data(), text.size() - 1).size();
         const size_t limit = rnd.chance(30) ? rnd.below(all + 2)  // anywhere, or near the end

@@ -1,5 +1,4 @@
-// Arbitrary bytes through fgetcU16, fgetsU16 and freadU16 on a memory stream,
-// against the plain decoder of the test support.
+// Arbitrary bytes through fgetcU16, fgetsU16 and freadU16 on a memory stream, against the plain decoder.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

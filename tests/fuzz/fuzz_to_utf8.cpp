@@ -1,8 +1,6 @@
-// UTF-16 to UTF-8 on arbitrary units: every level's kernels against the
-// plain rules (utf8KernelFault), and U2sToUtf8s against the plain rule,
-// bytes past the terminator and the limit untouched. The first two bytes
-// choose the limit and the writer block's starting fill; the string ends
-// right before an unreadable page.
+// UTF-16 to UTF-8 on arbitrary units: every level's kernels against the plain rules (utf8KernelFault), and
+// U2sToUtf8s against the plain rule, bytes past the terminator and the limit untouched. The first two bytes
+// choose the limit and the writer block's starting fill; the string ends right before an unreadable page.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

@@ -1,6 +1,5 @@
-// A readable, writable page followed by one that cannot be touched, so that a
-// test can place data ending right before the unreadable page: any read past
-// the end faults.
+// A readable, writable page followed by one that cannot be touched, so that a test can place data ending
+// right before the unreadable page: any read past the end faults.
 #ifndef QORU_TEST_GUARD_PAGE_H
 #define QORU_TEST_GUARD_PAGE_H
 

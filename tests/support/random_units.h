@@ -1,7 +1,5 @@
-// Random code units for the string and memory tests: a mix that meets the
-// extremes, the 16-bit sign bit and surrogates often, and a small alphabet
-// so that searches and comparisons find matches; where the tests place them,
-// and the string kernels' plain loops.
+// Random code units meeting the extremes, the 16-bit sign bit and surrogates often, and a small alphabet so
+// that searches and comparisons find matches; where the tests place them, and the string kernels' plain loops.
 #ifndef QORU_TEST_RANDOM_UNITS_H
 #define QORU_TEST_RANDOM_UNITS_H
 
@@ -50,6 +48,19 @@ public:
     std::vector<char16_t> string(size_t length) {
         std::vector<char16_t> v = units(length);
         v.push_back(0);
+        return v;
+    }
+    // Units mostly of one class (ASCII, two-byte, three-byte, surrogates, above them), or of all mixed, so
+    // that every path of the UTF-8 kernels and writer is reached; 0 now and then only when zeros is set.
+    std::vector<char16_t> classMix(size_t length, bool zeros = false) {
+        static constexpr char16_t base[] = {1, 0x80, 0x800, 0xD800, 0xE000};
+        static constexpr char16_t span[] = {0x7F, 0x780, 0xD000, 0x800, 0x2000};
+        const size_t mix = below(7);
+        std::vector<char16_t> v(length);
+        for (auto &u : v) {
+            const size_t k = mix < 5 && chance(95) ? mix : below(5);
+            u = chance(3) ? (zeros ? unitOrZero() : unit()) : static_cast<char16_t>(base[k] + below(span[k]));
+        }
         return v;
     }
     // A length that is usually short but sometimes spans many blocks.

@@ -1,6 +1,5 @@
-// Fresh file names in the system's temporary directory, removed at the end of the scope that made them, and
-// the few folder operations the tests need, by the system's calls: the C++ library's filesystem and codecvt
-// pieces do not link in every Windows runtime flavour.
+// Fresh names in the temporary directory, removed with the scope that made them, and the folder operations
+// the tests need, by the system's calls: C++ filesystem and codecvt do not link in every Windows runtime.
 #ifndef QORU_TEST_TEMP_PATH_H
 #define QORU_TEST_TEMP_PATH_H
 

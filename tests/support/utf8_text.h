@@ -1,5 +1,4 @@
-// Plain reference conversions between UTF-16 and UTF-8 for the stream and
-// conversion tests, written from the rules rather than from the library's code.
+// Plain reference conversions between UTF-16 and UTF-8, written from the rules rather than the library's code.
 #ifndef QORU_TEST_UTF8_TEXT_H
 #define QORU_TEST_UTF8_TEXT_H
 
@@ -7,6 +6,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "random_units.h"
 
 namespace qoru_test {
 
@@ -41,37 +42,34 @@ inline std::u16string unitsOf(char32_t v) {
     return {static_cast<char16_t>(0xD800 + ((v - 0x10000) >> 10)), static_cast<char16_t>(0xDC00 + (v & 0x3FF))};
 }
 
-// Random bytes rich in every form: ASCII words and blanks, line feeds, runs of characters of one
-// script near the edges of each length (encoded surrogates too), and a byte at the edge of the forms
-// followed by up to three bytes at the edges of the trailing range (overlong, too large, cut short,
-// lone). below(n) gives a number in [0, n).
-template <class Below>
-std::string randomUtf8(Below &&below, size_t pieces) {
+// Random bytes rich in every form: ASCII words and blanks, line feeds, runs of characters of one script
+// near the edges of each length (encoded surrogates too), and a byte at the edge of the forms followed by
+// up to three bytes at the edges of the trailing range (overlong, too large, cut short, lone).
+inline std::string randomUtf8(UnitSource &rnd, size_t pieces) {
     static constexpr char32_t starts[] = {0x80,   0x416,  0x7C0,   0x800,   0x4E00,
                                           0xD7E0, 0xFFC0, 0x10000, 0x1F600, 0x10FFC0};
     static constexpr unsigned char edges[] = {0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1, 0xC2, 0xDF,
                                               0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xF7, 0xF8, 0xFE, 0xFF};
     std::string s;
     for (size_t i = 0; i < pieces; ++i) {
-        const size_t kind = below(10);
+        const size_t kind = rnd.below(10);
         if (kind < 4) {
-            for (size_t k = 1 + below(24); k > 0; --k) s += "abcdefgh  "[below(10)];
+            for (size_t k = 1 + rnd.below(24); k > 0; --k) s += "abcdefgh  "[rnd.below(10)];
         } else if (kind == 4) {
             s += '\n';
         } else if (kind < 8) {
-            const char32_t start = starts[below(std::size(starts))];
-            for (size_t k = 1 + below(4); k > 0; --k) s += encodeUtf8(start + static_cast<char32_t>(below(64)));
+            const char32_t start = starts[rnd.below(std::size(starts))];
+            for (size_t k = 1 + rnd.below(4); k > 0; --k) s += encodeUtf8(start + static_cast<char32_t>(rnd.below(64)));
         } else {
-            s += static_cast<char>(edges[below(std::size(edges))]);
-            for (size_t k = below(4); k > 0; --k) s += static_cast<char>(edges[below(6)]);
+            s += static_cast<char>(edges[rnd.below(std::size(edges))]);
+            for (size_t k = rnd.below(4); k > 0; --k) s += static_cast<char>(edges[rnd.below(6)]);
         }
     }
     return s;
 }
 
-// One character of the stream decoder's rules: its value ('#' for invalid input)
-// and the bytes it takes from the stream (a byte that broke a sequence is
-// not taken: it is read again).
+// One character of the stream decoder's rules: its value ('#' for invalid input) and the bytes it takes
+// from the stream (a byte that broke a sequence is not taken: it is read again).
 struct StreamChar {
     char32_t value;
     size_t taken;
@@ -116,10 +114,9 @@ inline std::u16string utf16Of(const std::string &bytes) {
     return out;
 }
 
-// The whole-string conversion by the same rules, which stop at the first
-// invalid sequence: the count, or SIZE_MAX for invalid input. dst (null:
-// count only) gets at most limit units, a pair's high half alone when only it
-// fits, and the terminator only when there is room.
+// The whole-string conversion by the same rules, which stop at the first invalid sequence: the count, or
+// SIZE_MAX for invalid input. dst (null: count only) gets at most limit units, a pair's high half alone
+// when only it fits, and the terminator only when there is room.
 inline size_t convertedUnits(char16_t *dst, const std::string &text, size_t limit) {
     size_t count = 0;
     for (size_t pos = 0; dst == nullptr || count < limit;) {
@@ -134,11 +131,10 @@ inline size_t convertedUnits(char16_t *dst, const std::string &text, size_t limi
     return count;
 }
 
-// What a UTF-8 to UTF-16 kernel (k: a level's table) does wrong on the text at src, with start units
-// already stored and room for limit: each call converts a valid prefix exactly as the reference does,
-// stops at a character boundary, writes nothing outside the units it converted and counts the same; bounded
-// by end (where the level has a bounded kernel), it takes nothing from end on and leaves no low surrogate
-// out. Empty when nothing.
+// What a UTF-8 to UTF-16 kernel (k: a level's table) does wrong on the text at src, with start units stored
+// and room for limit: each call converts a valid prefix as the reference does, to a character boundary,
+// writing nothing else and counting the same; bounded by end (where the level has a bounded kernel), it
+// takes nothing from end on and leaves no low surrogate out. Empty when nothing.
 template <class Kernels>
 std::string utf16KernelFault(const Kernels &k, const char *src, size_t start, size_t limit, const char *end) {
     const auto *text = reinterpret_cast<const unsigned char *>(src);
@@ -217,24 +213,6 @@ std::string utf8KernelFault(const Kernels &k, const char16_t *s, size_t start, s
                        std::count(block.end() - 32, block.end(), 0xA5) != 32))
         return "filling a writer block";
     return "";
-}
-
-// The units the reference gives for a stream read by lines of at most room
-// units (line feed kept), or as one block when room is 0.
-inline std::vector<std::u16string> streamLines(const std::vector<StreamChar> &chars, size_t room) {
-    std::vector<std::u16string> lines;
-    std::u16string line;
-    for (const StreamChar &c : chars) {
-        const std::u16string units = unitsOf(c.value);
-        const size_t fit = room == 0 ? units.size() : std::min(units.size(), room - line.size());
-        line += units.substr(0, fit);
-        if ((room != 0 && line.size() == room) || (room != 0 && c.value == '\n')) {
-            lines.push_back(line);
-            line.clear();
-        }
-    }
-    if (!line.empty()) lines.push_back(line);
-    return lines;
 }
 
 }  // namespace qoru_test
