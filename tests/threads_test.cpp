@@ -110,8 +110,7 @@ int conversion(int t) {
     int wrong = 0;
     for (int i = 0; i < rounds; ++i) {
         const std::vector<char16_t> units = source.string(source.below(60));
-        std::string expected;
-        for (size_t k = 0; units[k] != 0; ++k) expected += qoru_test::encodeUtf8(units[k]);
+        const std::string expected = qoru_test::unitsUtf8(units.data(), units.size() - 1);
         char bytes[256];
         charU16 back[128];
         const size_t n = U2sToUtf8s(bytes, units.data(), sizeof bytes);
