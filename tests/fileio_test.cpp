@@ -118,8 +118,8 @@ TEST(ErrorText, MatchesTheCRuntime) {
     }
 }
 
-// Narrow texts the C runtime does not give: not UTF-8 (the number shows,
-// negative too), or 512 units and more (the first 511 are kept).
+// Narrow texts the C runtime does not give: not UTF-8 (the number shows, negative too), or 512 units and more (the
+// first 511 are kept).
 TEST(ErrorText, TextsThatDoNotConvertOrFit) {
     static const char *narrow = nullptr;
     qoru::gErrorTextSource = [](int32_t) { return narrow; };

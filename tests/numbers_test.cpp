@@ -140,9 +140,7 @@ TEST(Strtod, RandomDecimalTextsMatchCStrtod) {
     }
     // Far out of range the computed exponent decides, whatever the written one's sign; within range the two combine.
     const std::u16string many3(200001, u'3');
-    std::u16string tiny(200001, u'0');  // .000...01
-    tiny[0] = u'.';
-    tiny.back() = u'1';
+    const std::u16string tiny = u"." + std::u16string(199999, u'0') + u"1";
     for (const std::u16string &s : {many3 + u"e-5", tiny + u"e200000", tiny + u"e5"})
         ASSERT_TRUE(strtodAgrees(strtodU16, s, refStrtod(s.c_str()))) << s.size();
 }
