@@ -146,8 +146,7 @@ TEST(ErrorText, TextsThatDoNotConvertOrFit) {
     qoru::gErrorTextSource = plat::errorText;
 }
 
-// Cut texts are terminated and give -1; nothing is written past size, nothing at all for 0. The C library's
-// snprintf stores the same bytes.
+// Cut texts are terminated and give -1; nothing is written past size, nothing at all for 0; the bytes are snprintf's.
 TEST(NarrowSnprintf, MatchesSnprintfButReportsCutTexts) {
     for (size_t size = 0; size < 14; ++size) {
         std::string buf(16, '@'), want(16, '@');

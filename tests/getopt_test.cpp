@@ -37,8 +37,7 @@ TEST(Getopt, RandomVectorsMatchTheReference) {
             for (size_t n = rnd.below(6); n > 0; --n) args.push_back(randomArgument(rnd));
             Argv &v = kept.emplace_back(args);
             if (rnd.chance(10) && args.size() > 1) v.pointers[1 + rnd.below(args.size() - 1)] = nullptr;
-            // argc may claim fewer arguments than the vector holds (down to -1 for
-            // "prog" alone), or more: the null entry ends it.
+            // argc may claim fewer than the vector holds (-1 for "prog" alone), or more: the null entry ends it.
             argc = v.argc() + static_cast<int32_t>(rnd.below(4)) - 2;
         }
         std::u16string opts = rnd.chance(25) ? u":" : u"";

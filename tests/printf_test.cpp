@@ -56,8 +56,7 @@ std::u16string format(const char16_t *fmt, A... a) {
     return n < 0 ? u"<error>" : std::u16string(buf, static_cast<size_t>(n));
 }
 
-// The rest of the grammar (every length code with every conversion, field
-// values and "*" arguments) is covered by the random test below.
+// The rest of the grammar (every length code with every conversion, field values, "*" arguments) is in the random test.
 TEST(PrintfGrammar, InvalidDirectivesAndWideWidths) {
     qoru_test::TraceCapture quiet(0);
     // A repeated "0" or "+", I32, I6 and I, unknown letters, an end, "d" in a low byte only.
@@ -69,8 +68,7 @@ TEST(PrintfGrammar, InvalidDirectivesAndWideWidths) {
 
 // ---- Field layout ----
 
-// Ties at every precision, wide exponents, raw bit patterns (subnormals among
-// them) and the neighbours of powers of ten.
+// Ties at every precision, wide exponents, raw bit patterns (subnormals among them), neighbours of powers of ten.
 double randomFinite(std::mt19937_64 &rng) {
     switch (rng() % 4) {
     case 0: return std::ldexp(static_cast<double>(rng() % 4096), -static_cast<int>(rng() % 14));

@@ -20,8 +20,7 @@ namespace {
 using qoru_test::errnoAfter;
 using qoru_test::utf8Of;
 
-// Stands in for the C runtime's fwrite: records every block and takes as many
-// bytes as accept(block index, bytes offered) allows.
+// Stands in for the C runtime's fwrite: records every block and takes as many bytes as accept(block, bytes) allows.
 struct BlockRecorder {
     explicit BlockRecorder(std::function<size_t(size_t, size_t)> take = [](size_t, size_t n) { return n; }) {
         accept = std::move(take);
@@ -75,8 +74,7 @@ TEST(RunWriter, RandomRunsAndRefusalsMatchReference) {
     }
 }
 
-// A pair split over two calls is two lone halves; a refused text is not followed by the line feed; and the
-// arguments' checks.
+// A pair split over two calls is two lone halves; a refused text is not followed by the line feed; argument checks.
 TEST(StreamOutput, CallsOnTheRecorderAndArguments) {
     BlockRecorder rec;
     EXPECT_EQ(fputsU16(u"\xD83D", stdout) + fputsU16(u"\xDE00", stdout), 2);

@@ -33,8 +33,7 @@ struct Targets {
         return call(bytes[0], bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6], bytes[7]);
     }
 
-    // One slot read as kind: d int32, q int64, x the 8 bytes in hex, f float,
-    // g double, s units to the terminator, c units to the fill.
+    // One slot read as kind: d int32, q int64, x 8 bytes in hex, f float, g double, s units to the 0, c to the fill.
     std::string show(int i, char kind) const {
         const unsigned char *b = bytes[i];
         if (std::all_of(b, b + 8, [](unsigned char c) { return c == fill; })) return "-";

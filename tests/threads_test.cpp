@@ -149,8 +149,7 @@ TEST(Threads, SeparateBuffers) {
     EXPECT_EQ(onThreads(numbers), 0);
 }
 
-// Each thread reads a stream of its own: lines, scanned fields, numbers, and an invalid sequence that is reported
-// on the trace channel.
+// Each thread reads its own stream: lines, scanned fields, numbers, an invalid sequence reported on the trace channel.
 TEST(Threads, ReadersOnTheirOwnStreams) {
     std::string blocks;
     for (int i = 0; i < 40; ++i) blocks += "-77\n12 word 2.5\nline \xC3(x\n";
