@@ -118,8 +118,8 @@ TEST(ErrorText, MatchesTheCRuntime) {
     }
 }
 
-// Narrow texts the C runtime does not give: not UTF-8 (the number shows,
-// negative too), or 512 units and more (the first 511 are kept).
+// Narrow texts the C runtime does not give: not UTF-8 (the number shows, negative too), or 512 units and more (the
+// first 511 are kept).
 TEST(ErrorText, TextsThatDoNotConvertOrFit) {
     static const char *narrow = nullptr;
     qoru::gErrorTextSource = [](int32_t) { return narrow; };
@@ -146,8 +146,7 @@ TEST(ErrorText, TextsThatDoNotConvertOrFit) {
     qoru::gErrorTextSource = plat::errorText;
 }
 
-// Cut texts are terminated and give -1; nothing is written past size, nothing at all for 0. The C library's
-// snprintf stores the same bytes.
+// Cut texts are terminated and give -1; nothing is written past size, nothing at all for 0; the bytes are snprintf's.
 TEST(NarrowSnprintf, MatchesSnprintfButReportsCutTexts) {
     for (size_t size = 0; size < 14; ++size) {
         std::string buf(16, '@'), want(16, '@');

@@ -1,6 +1,5 @@
-// getoptU against a plain reference on random vectors (restarted through
-// optindU, sometimes in the middle of a group), and the messages on standard
-// error in a child process.
+// getoptU against a plain reference on random vectors (restarted through optindU, sometimes in the middle of a group),
+// and the messages on standard error in a child process.
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -38,8 +37,7 @@ TEST(Getopt, RandomVectorsMatchTheReference) {
             for (size_t n = rnd.below(6); n > 0; --n) args.push_back(randomArgument(rnd));
             Argv &v = kept.emplace_back(args);
             if (rnd.chance(10) && args.size() > 1) v.pointers[1 + rnd.below(args.size() - 1)] = nullptr;
-            // argc may claim fewer arguments than the vector holds (down to -1 for
-            // "prog" alone), or more: the null entry ends it.
+            // argc may claim fewer than the vector holds (-1 for "prog" alone), or more: the null entry ends it.
             argc = v.argc() + static_cast<int32_t>(rnd.below(4)) - 2;
         }
         std::u16string opts = rnd.chance(25) ? u":" : u"";
@@ -47,8 +45,7 @@ TEST(Getopt, RandomVectorsMatchTheReference) {
             opts += u"abc-\u00e9"[rnd.below(5)];
             if (rnd.chance(40)) opts += u':';
         }
-        // Sometimes stop early, perhaps inside a group; at least one call, so
-        // that ref ends where getoptU does.
+        // Sometimes stop early, perhaps inside a group; at least one call, so that ref ends where getoptU does.
         ref = {start, 0, optargU, optoptU};
         const size_t calls = rnd.chance(20) ? 1 + rnd.below(2) : 12;
         ASSERT_TRUE(qoru_test::getoptAgrees(argc, kept.back().pointers.data(), opts, ref, calls)) << "round " << round;
@@ -57,8 +54,7 @@ TEST(Getopt, RandomVectorsMatchTheReference) {
     EXPECT_EQ(getoptU(2, kept.back().pointers.data(), nullptr), -1);
 }
 
-// The messages go to standard error only when opterrU is set and optstring
-// does not begin with ':'.
+// The messages go to standard error only when opterrU is set and optstring does not begin with ':'.
 qoru_test::Child messages("messages", [](const std::vector<std::string> &) {
     const auto parse = [](Vector args, const char16_t *opts) {
         Argv v(std::move(args));

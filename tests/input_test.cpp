@@ -50,8 +50,7 @@ TEST(StreamInput, ArgumentsAndSmallBuffers) {
     EXPECT_EQ(buf[0], 0);
 }
 
-// Reports of the line and block readers: every call that met invalid input,
-// with the first bad sequence and what was stored.
+// Reports of the line and block readers: each call that met invalid input, its first bad sequence and what it stored.
 TEST(StreamInput, ReaderReport) {
     qoru_test::ByteStream in("ab\xC3(c\xE2\n");
     qoru_test::TraceCapture trace(1);
@@ -66,9 +65,8 @@ TEST(StreamInput, ReaderReport) {
     EXPECT_EQ(lines[4], "--- Unicode interface ------ End of message ------");
 }
 
-// In a child whose standard input is a file: the standard-input readers, then the reports' rate limit,
-// which lives once per process: 99 reports, the "Too many" message, silence for an hour of the test clock,
-// the reset message, reports again.
+// In a child reading a file as standard input: the standard-input readers, then the reports' rate limit (once per
+// process): 99 reports, the "Too many" message, an hour's silence on the test clock, the reset message, reports again.
 int64_t gTestClock = 1000;
 qoru_test::Child stdinChild("stdin-and-rate-limit", [](const std::vector<std::string> &) {
     charU16 line[64] = {u'x'};
@@ -102,9 +100,7 @@ qoru_test::Child stdinChild("stdin-and-rate-limit", [](const std::vector<std::st
 TEST(StreamInput, StandardInputAndRateLimitInChild) {
     qoru_test::TempPath file;
     ASSERT_TRUE(file.write("abcdef\n\xC3\xA9t\xC3\xA9\n"));
-    qoru_test::ChildOptions options;
-    options.standardInput = file.narrow();
-    EXPECT_EQ(qoru_test::runChild("stdin-and-rate-limit", options).exitCode, 0);
+    EXPECT_EQ(qoru_test::runChild("stdin-and-rate-limit", {.standardInput = file.narrow()}).exitCode, 0);
 }
 
 // The field readers: result, field, and the unit that the next read sees.
@@ -146,8 +142,7 @@ TEST(FieldReaders, ResultsAndWhatFollows) {
     }
 }
 
-// Integers, some longer than the stack buffer, against the C library's strtol
-// on the same digits (clamped to 32 bits); the non-digit after them stays.
+// Integers, some longer than the stack buffer, against strtol clamped to 32 bits; the non-digit after them stays.
 TEST(FieldReaders, LongNumbersMatchStrtol) {
     qoru_test::UnitSource rnd(99);
     for (int round = 0; round < 40; ++round) {

@@ -1,6 +1,5 @@
-// Host and service look-ups: records fed through the seam at every limit of the
-// static records, with their reports; input names too long for the system;
-// and real look-ups compared field by field with the system's narrow ones.
+// Host and service look-ups: records fed through the seam at every limit of the static records, with their reports;
+// input names too long for the system; and real look-ups compared field by field with the system's narrow ones.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -93,9 +92,8 @@ Strings numbered(size_t n, Strings more = {}) {
     return more;
 }
 
-// Each shape of the fed record, through both look-ups of its kind at trace
-// levels 0 and 1: the record as fed, or null with errno and the report (the
-// conversion report for EILSEQ) at level 1 only.
+// Each shape of the fed record, through both look-ups of its kind at trace levels 0 and 1: the record as fed, or null
+// with errno and the report (the conversion report for EILSEQ) at level 1 only.
 TEST_F(Seam, RecordLimits) {
     const std::string units255 = text(std::u16string(255, u'\u00e9').c_str());
     const std::string units31 = text(std::u16string(31, u'\u20ac').c_str());
@@ -150,9 +148,8 @@ TEST_F(Seam, RecordLimits) {
     }
 }
 
-// Input names whose UTF-8 form does not fit are reported (function, array,
-// constant) and never looked up; an unpaired surrogate goes as its own
-// three-byte form.
+// Input names whose UTF-8 form does not fit are reported (function, array, constant) and never looked up; an unpaired
+// surrogate goes as its own three-byte form.
 TEST_F(Seam, InputNamesTooLong) {
     const auto n = [](size_t count, const char16_t *tail = u"") { return std::u16string(count, u'n') + tail; };
     const std::string n255(255, 'n'), n31(31, 'n'), n7(7, 'n'), unasked = "unasked unasked";

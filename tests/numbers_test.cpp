@@ -25,9 +25,8 @@ namespace {
 using namespace qoru_test;
 constexpr bool windowsRuntime = sizeof(long) == 4;
 
-// Texts rich in white space and its near misses, signs, prefixes, digits,
-// letters, units above 0x7F whose low byte is a digit, full-width digits; a
-// third of them long runs of digits.
+// Texts rich in white space and its near misses, signs, prefixes, digits, letters, units above 0x7F whose low byte is a
+// digit, full-width digits; a third of them long runs of digits.
 std::u16string randomNumberText(std::mt19937 &rng) {
     static const char16_t alphabet[] = {
         u' ', u'\t', u'\n', 0x1C, 0x85, 0xA0, 0x3000, 0x2000, 0x200B, 0x1680, 0x205F, 0x180E, 0xFEFF, 0x1B,
@@ -90,9 +89,8 @@ TEST(StrtolFamily, WhiteSpaceSetAndIllegalBase) {
     }
 }
 
-// White space, a sign, a spelling or integer and fraction digits (sometimes
-// more than 24, sometimes leading zeros), an exponent sometimes incomplete or
-// far out of range, and a tail.
+// White space, a sign, a spelling or integer and fraction digits (sometimes more than 24, sometimes leading zeros), an
+// exponent sometimes incomplete or far out of range, and a tail.
 std::u16string randomDecimalText(std::mt19937 &rng) {
     static const char16_t *const spaces[] = {u"", u" ", u"\t\u3000", u"\u00A0\u001C", u"\u2028"};
     static const char16_t *const signs[] = {u"", u"", u"-", u"+", u"+-"};
@@ -116,8 +114,7 @@ std::u16string randomDecimalText(std::mt19937 &rng) {
     return s + pick(tails);
 }
 
-// The narrow conversion as the C library's strtod is called: C white space
-// and a "+" skipped first.
+// The narrow conversion as the C library's strtod is called: C white space and a "+" skipped first.
 double narrowStrtod(const char *text, char **end) {
     const char *p = text + std::strspn(text, " \t\n\v\f\r");
     if (*p == '+' && p[1] != '-') ++p;
@@ -131,8 +128,7 @@ TEST(Strtod, RandomDecimalTextsMatchCStrtod) {
     std::mt19937 rng(5150);
     for (int round = 0; round < 100000; ++round) {
         const std::u16string s = randomDecimalText(rng);
-        // The narrow conversion keeps every digit, takes C white space only
-        // and the spellings in any case.
+        // The narrow conversion keeps every digit, takes C white space only and the spellings in any case.
         std::string narrow;
         std::u16string lower;
         for (char16_t u : s) {
@@ -142,19 +138,15 @@ TEST(Strtod, RandomDecimalTextsMatchCStrtod) {
         ASSERT_TRUE(strtodAgrees(strtodU16, s, refStrtod(s.c_str()))) << narrow;
         ASSERT_TRUE(strtodAgrees(narrowStrtod, narrow, refStrtod(lower.c_str(), std::string::npos))) << narrow;
     }
-    // Far out of range the computed exponent decides, whatever the written
-    // one's sign; within range the two combine.
+    // Far out of range the computed exponent decides, whatever the written one's sign; within range the two combine.
     const std::u16string many3(200001, u'3');
-    std::u16string tiny(200001, u'0');  // .000...01
-    tiny[0] = u'.';
-    tiny.back() = u'1';
+    const std::u16string tiny = u"." + std::u16string(199999, u'0') + u"1";
     for (const std::u16string &s : {many3 + u"e-5", tiny + u"e200000", tiny + u"e5"})
         ASSERT_TRUE(strtodAgrees(strtodU16, s, refStrtod(s.c_str()))) << s.size();
 }
 
-// glibc's ecvt scales the value in floating point and misses exact digits now
-// and then, so Linux compares with the C library's exact "%.*e" text (ties to
-// even), zero's position being 0.
+// glibc's ecvt scales the value in floating point and misses exact digits now and then, so Linux compares with the C
+// library's exact "%.*e" text (ties to even), zero's position being 0.
 std::string peerEcvt(double value, int count, int &position, int &negative) {
     if (windowsRuntime) return ecvt(value, count, &position, &negative);
     char text[512];

@@ -20,8 +20,7 @@ namespace {
 using qoru_test::errnoAfter;
 using qoru_test::utf8Of;
 
-// Stands in for the C runtime's fwrite: records every block and takes as many
-// bytes as accept(block index, bytes offered) allows.
+// Stands in for the C runtime's fwrite: records every block and takes as many bytes as accept(block, bytes) allows.
 struct BlockRecorder {
     explicit BlockRecorder(std::function<size_t(size_t, size_t)> take = [](size_t, size_t n) { return n; }) {
         accept = std::move(take);
@@ -75,8 +74,7 @@ TEST(RunWriter, RandomRunsAndRefusalsMatchReference) {
     }
 }
 
-// A pair split over two calls is two lone halves; a refused text is not followed by the line feed; and the
-// arguments' checks.
+// A pair split over two calls is two lone halves; a refused text is not followed by the line feed; argument checks.
 TEST(StreamOutput, CallsOnTheRecorderAndArguments) {
     BlockRecorder rec;
     EXPECT_EQ(fputsU16(u"\xD83D", stdout) + fputsU16(u"\xDE00", stdout), 2);
@@ -106,6 +104,7 @@ qoru_test::Child writersChild("writers", [](const std::vector<std::string> &) {
     bad |= fwriteU16(u"ab\u4E00\xD800" u"c", 2, 2, stdout) != 2;  // whole elements only
     // fputcU16 encodes its unit alone (a surrogate too); only the low 16 bits count.
     for (int c : {0x41, 0x20AC, 0xD800, 0x1004E}) bad |= fputcU16(c, stdout) != c;
+    bad |= printfU16(u"\u00e9%s", u"\u20ac") != 2;
     for (const charU16 *text : {u"caf\u00E9 \xD83D\xDE00 \xDC00", u"", static_cast<const charU16 *>(nullptr)})
         errno = ENOENT, perrorU16(text);
     return bad ? 100 : putsU16(u"ab\u00E9");
@@ -114,7 +113,8 @@ qoru_test::Child writersChild("writers", [](const std::vector<std::string> &) {
 TEST(StreamOutput, StandardStreamsGetTheBytes) {
     const auto result = qoru_test::runChild("writers");
     EXPECT_EQ(result.exitCode, 5);
-    const std::string tail = "ab\xE4\xB8\x80#A\xE2\x82\xAC\xED\xA0\x80N" "ab\xC3\xA9\n", e = strerror(ENOENT);
+    const std::string tail = "ab\xE4\xB8\x80#A\xE2\x82\xAC\xED\xA0\x80N" "\xC3\xA9\xE2\x82\xAC" "ab\xC3\xA9\n";
+    const std::string e = strerror(ENOENT);
     EXPECT_EQ(qoru_test::withoutCarriageReturns(result.standardOutput), utf8Of(big) + tail);
     // perrorU16: text, ": ", the error text and a line feed; for no text, the error text alone.
     const std::string errors = "caf\xC3\xA9 \xF0\x9F\x98\x80 #: " + e + "\n: " + e + "\n" + e + "\n";

@@ -1,6 +1,5 @@
-// The scanf family: a table of the behaviours a random test would not meet
-// (the stream's push-back rules among them), run from strings and from
-// streams; random formats and inputs against the C library's narrow sscanf.
+// The scanf family: a table of the behaviours a random test would not meet (the stream's push-back rules among them),
+// run from strings and from streams; random formats and inputs against the C library's narrow sscanf.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -25,8 +24,7 @@ constexpr int slots = 8;
 constexpr int slotBytes = 512;  // a word can run over several fields' texts
 constexpr unsigned char fill = 0x7F;
 
-// Targets for any field of the tests, prefilled so that untouched and
-// unterminated targets show.
+// Targets for any field of the tests, prefilled so that untouched and unterminated targets show.
 struct Targets {
     alignas(8) unsigned char bytes[slots][slotBytes];
     Targets() { memset(bytes, fill, sizeof bytes); }
@@ -35,8 +33,7 @@ struct Targets {
         return call(bytes[0], bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6], bytes[7]);
     }
 
-    // One slot read as kind: d int32, q int64, x the 8 bytes in hex, f float,
-    // g double, s units to the terminator, c units to the fill.
+    // One slot read as kind: d int32, q int64, x 8 bytes in hex, f float, g double, s units to the 0, c to the fill.
     std::string show(int i, char kind) const {
         const unsigned char *b = bytes[i];
         if (std::all_of(b, b + 8, [](unsigned char c) { return c == fill; })) return "-";
@@ -275,8 +272,7 @@ TEST(Scan, RandomAgainstNarrowSscanfFromStringsAndStreams) {
         const int32_t r = ours.scan([&](auto... p) { return sscanfU16(input16.c_str(), format16.c_str(), p...); });
         const int expected = peer.scan([&](auto... p) { return sscanf(input.c_str(), libcFormat.c_str(), p...); });
         const std::string what = "'" + input + "' with " + oursFormat;
-        // A first field that fails where the input ends ("+") gives -1 here
-        // (the input ended) and 0 in the C library.
+        // A first field that fails where the input ends ("+") gives -1 here (the input ended) and 0 in the C library.
         ASSERT_TRUE(r == expected || (r == -1 && expected == 0)) << what << ": " << r << " and " << expected;
         for (int i = 0; i <= count; ++i) ASSERT_TRUE(sameStore(fields[i], ours.bytes[i], peer.bytes[i])) << what << " field " << i;
         if (round % 10 != 0) continue;

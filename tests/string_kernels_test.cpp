@@ -56,9 +56,7 @@ TEST(CpuLevel, ChosenOncePerProcessFromTheCpuAndTheSetting) {
     const std::pair<std::optional<std::string>, CpuLevel> cases[] = {{"sse2", CpuLevel::sse2},
                                                                       {std::nullopt, qoru::detectedCpuLevel()}};
     for (const auto &[setting, level] : cases) {
-        qoru_test::ChildOptions options;
-        options.env = {{"NLSUI_CPU", setting}};
-        EXPECT_EQ(qoru_test::runChild("chosen-level", options).exitCode, static_cast<int>(level));
+        EXPECT_EQ(qoru_test::runChild("chosen-level", {.env = {{"NLSUI_CPU", setting}}}).exitCode, int(level));
     }
 }
 

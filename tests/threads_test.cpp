@@ -110,8 +110,7 @@ int conversion(int t) {
     int wrong = 0;
     for (int i = 0; i < rounds; ++i) {
         const std::vector<char16_t> units = source.string(source.below(60));
-        std::string expected;
-        for (size_t k = 0; units[k] != 0; ++k) expected += qoru_test::encodeUtf8(units[k]);
+        const std::string expected = qoru_test::unitsUtf8(units.data(), units.size() - 1);
         char bytes[256];
         charU16 back[128];
         const size_t n = U2sToUtf8s(bytes, units.data(), sizeof bytes);
@@ -150,8 +149,7 @@ TEST(Threads, SeparateBuffers) {
     EXPECT_EQ(onThreads(numbers), 0);
 }
 
-// Each thread reads a stream of its own: lines, scanned fields, numbers, and an invalid sequence that is reported
-// on the trace channel.
+// Each thread reads its own stream: lines, scanned fields, numbers, an invalid sequence reported on the trace channel.
 TEST(Threads, ReadersOnTheirOwnStreams) {
     std::string blocks;
     for (int i = 0; i < 40; ++i) blocks += "-77\n12 word 2.5\nline \xC3(x\n";

@@ -147,8 +147,7 @@ const Child processChild("trace-process", [](const std::vector<std::string> &arg
     return 0;
 });
 
-// The stored command line shows in the first message only; the default sink writes each call's bytes and one line
-// feed on standard error.
+// Only the first message shows the command line; the default sink writes each call's bytes and a line feed on stderr.
 TEST(TraceOncePerProcess, CommandLineInTheFirstMessageOnlyOnStandardError) {
     std::vector<std::tuple<std::string, bool, bool>> runs{{"late", false, false}, {"2", true, true}, {"2", true, false}};
     for (size_t i = 0; i < cmdlineCases.size(); ++i) runs.emplace_back(std::to_string(i), false, true);

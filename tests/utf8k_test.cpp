@@ -70,8 +70,7 @@ const qoru_test::Child wholeString("utf8-whole-string", [](const std::vector<std
 });
 
 TEST_P(Utf8Kernels, WholeStringAtThisLevel) {
-    qoru_test::ChildOptions options;
-    options.env.push_back({"NLSUI_CPU", levelNames[static_cast<int>(GetParam())]});
+    const qoru_test::ChildOptions options{.env = {{"NLSUI_CPU", levelNames[static_cast<int>(GetParam())]}}};
     EXPECT_EQ(qoru_test::runChild("utf8-whole-string", options).exitCode, 0);
 }
 

@@ -41,8 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         if (u == 0) break;
         // Each directive takes at most three arguments (two '*' and a value).
         if (u == u'%' && ++percents > 10) break;
-        // Widths and precisions of millions of units are valid but only
-        // slow the search down.
+        // Widths and precisions of millions of units are valid but only slow the search down.
         digitRun = (u >= u'0' && u <= u'9') ? digitRun + 1 : 0;
         if (digitRun > 6) break;
         format.push_back(u);

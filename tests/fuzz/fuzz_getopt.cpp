@@ -1,6 +1,5 @@
-// getoptU on arbitrary vectors and option strings against the tests'
-// reference parser. The input is the option string and the arguments,
-// separated by zero bytes, after one byte that shifts argc and the start.
+// getoptU on arbitrary vectors and option strings against the tests' reference parser. The input is the option string
+// and the arguments, separated by zero bytes, after one byte that shifts argc and the start.
 #include <algorithm>
 #include <cstdint>
 #include <string>

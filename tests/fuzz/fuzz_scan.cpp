@@ -1,7 +1,6 @@
-// The scan engine on formats built from the fuzz data and arbitrary input, through sscanfU16 and through fscanfU16
-// on a memory stream of the same bytes. Every text directive has a width, so its target's size is known: each
-// target is a slot followed by canaries, and every unit past the field's width (and terminator) must still be a
-// canary afterwards.
+// The scan engine on formats built from the fuzz data and arbitrary input, through sscanfU16 and through fscanfU16 on a
+// memory stream of the same bytes. Every text directive has a width, so its target's size is known: each target is a
+// slot followed by canaries, and every unit past the field's width (and terminator) must still be a canary afterwards.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>

@@ -1,5 +1,4 @@
-// Failing streams on glibc: /dev/full, and fopencookie streams that fail with EIO once their bytes
-// are used up.
+// Failing streams on glibc: /dev/full, and fopencookie streams that fail with EIO once their bytes are used up.
 #include <cerrno>
 #include <cstring>
 #include <utility>

@@ -1,5 +1,4 @@
-// A plain option parser over indices, the reference getoptU is checked
-// against by its tests and its fuzzer.
+// A plain option parser over indices, the reference getoptU is checked against by its tests and its fuzzer.
 #ifndef QORU_TEST_GETOPT_REFERENCE_H
 #define QORU_TEST_GETOPT_REFERENCE_H
 
@@ -24,8 +23,7 @@ struct Argv {
     int32_t argc() const { return static_cast<int32_t>(args.size()); }
 };
 
-// offset is the place of the option last examined in argv[index], 0 between
-// arguments.
+// offset is the place of the option last examined in argv[index], 0 between arguments.
 struct GetoptReference {
     int32_t index = 1;
     size_t offset = 0;

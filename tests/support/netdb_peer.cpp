@@ -1,6 +1,5 @@
-// The narrow peer: the C library's netdb calls, or Windows sockets, which the
-// peer starts when first asked, never before (a child process checks that the
-// library starts them itself).
+// The narrow peer: the C library's netdb calls, or Windows sockets, which the peer starts when first asked, never
+// before (a child process checks that the library starts them itself).
 #ifdef _WIN32
 #include <winsock2.h>
 #else

@@ -1,6 +1,5 @@
-// Host and service records described as one text, so that the system's narrow
-// records and the UTF-16 ones compare field by field; and the system's narrow
-// look-ups, described.
+// Host and service records described as one text, so that the system's narrow records and the UTF-16 ones compare field
+// by field; and the system's narrow look-ups, described.
 #ifndef QORU_TEST_NETDB_PEER_H
 #define QORU_TEST_NETDB_PEER_H
 

@@ -1,5 +1,4 @@
-// Plain readings of the number parsers' rules, which the tests and the fuzzer
-// check the library against.
+// Plain readings of the number parsers' rules, which the tests and the fuzzer check the library against.
 #ifndef QORU_TEST_NUMBER_REFERENCE_H
 #define QORU_TEST_NUMBER_REFERENCE_H
 
@@ -56,10 +55,8 @@ inline RefNumber refStrtol(const char16_t *s, int base, int width, bool isSigned
     return {static_cast<uint64_t>((negative ? 0 - magnitude : magnitude) & mask), 0, end, 0};
 }
 
-// strtodU16: the spellings, or the number cut to its first `digits`
-// significant digits (the rest dropped, not rounded) and handed to the C
-// library's strtod as 0.DIGITS e EXPONENT. Only an overflow to infinity or an
-// underflow to zero is an error.
+// strtodU16: the spellings, or the number cut (not rounded) to its first `digits` significant digits and handed to
+// the C library's strtod as 0.DIGITS e EXPONENT. Only an overflow to infinity or underflow to zero is an error.
 inline RefNumber refStrtod(const char16_t *s, size_t digits = 24) {
     const auto isDigit = [](char16_t u) { return u >= '0' && u <= '9'; };
     size_t i = 0;
