@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     constexpr size_t header = 6;
     if (size < header) return 0;
     std::vector<char16_t> a((size - header) / sizeof(char16_t));
-    memcpy(a.data(), data + header, a.size() * sizeof(char16_t));
+    if (!a.empty()) memcpy(a.data(), data + header, a.size() * sizeof(char16_t));  // no null pointer to memcpy
     a.resize(static_cast<size_t>(std::find(a.begin(), a.end(), 0) - a.begin()));
     a.push_back(0);
     const size_t offA = data[0] % 160u, offB = data[1] % 160u, at = (data[2] | data[3] << 8) % a.size();
