@@ -598,6 +598,20 @@ block64Across(Cursor &c) {
 // all it reads lies before the end, and with one unit of room to spare, so
 // that a pair's low surrogate is never left out.
 
+// Every level ends the same way: blocks of sixteen while there is room,
+// then the rest of the last character; the cursor goes back to the caller.
+template <bool store, bool bounded>
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline void
+sixteensAndFinish(Cursor &c, size_t &count, const uint8_t *&p, size_t limit, size_t spare, const uint8_t *end) {
+    while ((!store || c.n + 16 + spare <= limit) &&
+           (bounded ? c.q + 16 + blockReach <= end && block16<store>(c)
+                    : staysInPage(c.q, 16 + blockReach) ? block16<store>(c) : block16Across<store>(c))) {
+    }
+    finish<store>(c, limit);
+    count = c.n;
+    p = c.q;
+}
+
 template <bool store>
 [[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("ssse3,sse4.1"))) void blocksSsse3(char16_t *dst, size_t &count,
                                                                                      const uint8_t *&p, size_t limit) {
@@ -606,12 +620,7 @@ template <bool store>
         if (limit < 16) return;
         if (c.n >= 8) c.tail = loadUnits(dst + c.n - 8);
     }
-    while ((!store || c.n + 16 <= limit) &&
-           (staysInPage(c.q, 16 + blockReach) ? block16<store>(c) : block16Across<store>(c))) {
-    }
-    finish<store>(c, limit);
-    count = c.n;
-    p = c.q;
+    sixteensAndFinish<store, false>(c, count, p, limit, 0, nullptr);
 }
 
 template <bool store>
@@ -625,12 +634,7 @@ template <bool store>
     while ((!store || c.n + 32 <= limit) &&
            (staysInPage(c.q, 32 + blockReach) ? block32<store>(c) : block32Across<store>(c))) {
     }
-    while ((!store || c.n + 16 <= limit) &&
-           (staysInPage(c.q, 16 + blockReach) ? block16<store>(c) : block16Across<store>(c))) {
-    }
-    finish<store>(c, limit);
-    count = c.n;
-    p = c.q;
+    sixteensAndFinish<store, false>(c, count, p, limit, 0, nullptr);
 }
 
 template <bool store, bool bounded>
@@ -644,13 +648,7 @@ template <bool store, bool bounded>
                     : staysInPage(c.q, 64 + blockReach) ? block64<store>(c) : block64Across<store>(c))) {
     }
     if (store && c.n >= 8) c.tail = loadUnits(dst + c.n - 8);
-    while ((!store || c.n + 16 + spare <= limit) &&
-           (bounded ? c.q + 16 + blockReach <= end && block16<store>(c)
-                    : staysInPage(c.q, 16 + blockReach) ? block16<store>(c) : block16Across<store>(c))) {
-    }
-    finish<store>(c, limit);
-    count = c.n;
-    p = c.q;
+    sixteensAndFinish<store, bounded>(c, count, p, limit, spare, end);
 }
 
 __attribute__((target("ssse3,sse4.1"))) void convertSsse3(char16_t *dst, size_t &count, const uint8_t *&p,
