@@ -11,15 +11,15 @@ install(TARGETS qorucum EXPORT qorucumTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(FILES ${CMAKE_SOURCE_DIR}/include/qorucum.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/include/qorucum DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/include/qorucum.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/qorucum DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 install(EXPORT qorucumTargets NAMESPACE qorucum:: DESTINATION ${QORU_CMAKE_PACKAGE_DIR})
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/qorucumConfig.cmake.in
-  ${CMAKE_BINARY_DIR}/package/qorucumConfig.cmake INSTALL_DESTINATION ${QORU_CMAKE_PACKAGE_DIR})
-write_basic_package_version_file(${CMAKE_BINARY_DIR}/package/qorucumConfigVersion.cmake
+  ${PROJECT_BINARY_DIR}/package/qorucumConfig.cmake INSTALL_DESTINATION ${QORU_CMAKE_PACKAGE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/package/qorucumConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
-install(FILES ${CMAKE_BINARY_DIR}/package/qorucumConfig.cmake ${CMAKE_BINARY_DIR}/package/qorucumConfigVersion.cmake
+install(FILES ${PROJECT_BINARY_DIR}/package/qorucumConfig.cmake ${PROJECT_BINARY_DIR}/package/qorucumConfigVersion.cmake
   DESTINATION ${QORU_CMAKE_PACKAGE_DIR})
 
 # pkg-config: the prefix is found from the file's own place, so an unpacked
@@ -35,17 +35,17 @@ if(NOT BUILD_SHARED_LIBS)
     string(APPEND QORU_PC_LIBS_PRIVATE " -l${lib}")
   endforeach()
 endif()
-configure_file(${CMAKE_CURRENT_LIST_DIR}/qorucum.pc.in ${CMAKE_BINARY_DIR}/package/qorucum.pc @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/package/qorucum.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/qorucum.pc.in ${PROJECT_BINARY_DIR}/package/qorucum.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/package/qorucum.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
 # Windows: beside the GNU import library, the DLL's export list as a .def file
 # (written by the linker) and an import library in Microsoft's format made
 # from it, for Microsoft's linker.
 if(WIN32 AND BUILD_SHARED_LIBS)
   find_program(QORU_DLLTOOL NAMES llvm-dlltool ${QORU_MINGW_PREFIX}-dlltool x86_64-w64-mingw32-dlltool REQUIRED)
-  set(QORU_LINKER_DEF_FILE ${CMAKE_BINARY_DIR}/lib/qorucum-exports.def)
-  set(QORU_DEF_FILE ${CMAKE_BINARY_DIR}/lib/qorucum.def)
-  set(QORU_MSVC_IMPORT_LIB ${CMAKE_BINARY_DIR}/lib/qorucum.lib)
+  set(QORU_LINKER_DEF_FILE ${PROJECT_BINARY_DIR}/lib/qorucum-exports.def)
+  set(QORU_DEF_FILE ${PROJECT_BINARY_DIR}/lib/qorucum.def)
+  set(QORU_MSVC_IMPORT_LIB ${PROJECT_BINARY_DIR}/lib/qorucum.lib)
   target_link_options(qorucum PRIVATE -Wl,--output-def,${QORU_LINKER_DEF_FILE})
   set(QORU_DLLTOOL_MACHINE)
   if(QORU_DLLTOOL MATCHES "llvm-dlltool")
@@ -61,12 +61,17 @@ if(WIN32 AND BUILD_SHARED_LIBS)
   install(FILES ${QORU_DEF_FILE} ${QORU_MSVC_IMPORT_LIB} DESTINATION ${CMAKE_INSTALL_LIBDIR})
 endif()
 
+# Packages are made only when qorucum is the project being built: a parent
+# project keeps its own CPack settings.
+if(NOT PROJECT_IS_TOP_LEVEL)
+  return()
+endif()
 set(CPACK_PACKAGE_NAME qorucum)
 set(CPACK_PACKAGE_VENDOR qorucum)
 set(CPACK_PACKAGE_CONTACT "qorucum developers <qorucum@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "C runtime for UTF-16 text (charU16): library, headers, CMake and pkg-config files")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win64)

@@ -37,7 +37,7 @@ endif()
 # A copy of the specs with msvcrt replaced by ucrt makes the driver link
 # libucrt.a.
 string(REPLACE "-lmsvcrt" "-lucrt" qoru_specs "${qoru_specs}")
-set(QORU_UCRT_SPECS ${CMAKE_BINARY_DIR}/generated/ucrt.specs)
+set(QORU_UCRT_SPECS ${PROJECT_BINARY_DIR}/generated/ucrt.specs)
 file(WRITE ${QORU_UCRT_SPECS}.new "${qoru_specs}")
 # Rewritten only when it changes, so a new configure does not relink everything.
 configure_file(${QORU_UCRT_SPECS}.new ${QORU_UCRT_SPECS} COPYONLY)

@@ -4,6 +4,8 @@
 #   Linux shared: the installed tree through find_package and through
 #                 pkg-config, and the unpacked .deb both ways;
 #   Linux static: the installed tree through find_package and pkg-config --static;
+#   Linux subproject: the source tree taken in with add_subdirectory (static)
+#                 and with FetchContent (shared);
 #   Windows:      the installed tree through find_package, and the unpacked
 #                 .zip linked through qorucum.lib (Microsoft's format), under Wine;
 #                 its .def lists exactly tests/exports.txt.
@@ -112,6 +114,16 @@ if library "$build/pkg-linux-static" "$build/install-linux-static" -DBUILD_SHARE
 else
   fail "Linux static library install"
 fi
+
+echo "==== Linux, subproject: add_subdirectory and FetchContent of the source tree"
+for fetch in OFF ON; do
+  name="subproject (FetchContent $fetch)"
+  dir=$build/consumer-subproject-$fetch
+  if cmake_consumer "$name" "$dir" -DCONSUMER_SOURCE="$root" -DCONSUMER_FETCH=$fetch -DBUILD_SHARED_LIBS=$fetch; then
+    check "$name C" "$expected_c" "$dir/hello_c"
+    check "$name C++" "$expected_cpp" "$dir/hello_cpp"
+  fi
+done
 
 echo "==== Windows: install, .zip, consumers under Wine"
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
