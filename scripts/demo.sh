@@ -7,7 +7,7 @@
 #                               then the 7-bit emergency mode
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" demo
 build() {
   cmake -S "$root" -B "$1" -DCMAKE_BUILD_TYPE=Release -DQORU_BUILD_TESTS=OFF "${@:2}" >/dev/null
   cmake --build "$1" -j"${QORU_JOBS:-2}" --target qorucum_demo >/dev/null
@@ -29,8 +29,29 @@ if [ "${1:-}" = "--no-icu" ]; then
   exit 0
 fi
 
+# The demo runs in its own folder, where its samples lie, so a FILE named
+# relative to where the user stands is made absolute first. Its options are
+# -h, -u and -t LEVEL (also -tLEVEL, and grouped: -ut LEVEL); "--" ends them.
+args=()
+value=no
+operands=no
+for arg in "$@"; do
+  if [ "$value" = yes ]; then
+    value=no
+  elif [ "$operands" = no ] && [ "$arg" = -- ]; then
+    operands=yes
+  elif [ "$operands" = no ] && [ "${arg:0:1}" = - ] && [ "${#arg}" -gt 1 ]; then
+    # The option group's value is the next argument when its first t ends the group.
+    group=${arg:1}
+    [ "${group%%t*}t" = "$group" ] && value=yes
+  elif [ "${arg:0:1}" != / ]; then
+    arg=$PWD/$arg
+  fi
+  args+=("$arg")
+done
+
 # A build directory of its own: the test command's builds set other options.
 dir="$root/build/demo"
 build "$dir"
 cd "$dir/bin"
-exec ./qorucum_demo "$@"
+exec ./qorucum_demo "${args[@]}"

@@ -1,9 +1,41 @@
 #!/usr/bin/env bash
-# Installs what the build and tests need on a fresh Debian machine when run
-# as root; otherwise says exactly what is missing.
+# Installs the Debian packages one command needs when run as root; otherwise
+# prints the apt-get line for those that are missing and fails.
+#   scripts/setup.sh demo    scripts/demo.sh: build the library, run the demo
+#   scripts/setup.sh test    scripts/test-all.sh (the default)
+#   scripts/setup.sh bench   scripts/bench.sh
+# Every command needs the demo's packages too.
 set -euo pipefail
 
-packages=(cmake g++ pkg-config libgtest-dev libbenchmark-dev libicu-dev g++-mingw-w64-x86-64 wine64 clang libclang-rt-14-dev libfast-float-dev dpkg-dev)
+# One list per command, one package per line.
+demo=(
+  cmake
+  g++
+  pkg-config
+  libicu-dev
+  libfast-float-dev
+)
+test=(
+  libgtest-dev
+  g++-mingw-w64-x86-64
+  wine64
+  clang
+  libclang-rt-14-dev
+  lld
+  dpkg-dev
+)
+bench=(
+  libbenchmark-dev
+)
+
+command=${1:-test}
+case $command in
+  demo) packages=("${demo[@]}") ;;
+  test) packages=("${demo[@]}" "${test[@]}") ;;
+  bench) packages=("${demo[@]}" "${bench[@]}") ;;
+  *) echo "usage: $0 [demo|test|bench]" >&2; exit 2 ;;
+esac
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -11,12 +43,12 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -eq 0 ]; then
-  echo "Installing: ${missing[*]}"
+  echo "Installing for $command: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq "${missing[@]}" >/dev/null
 else
-  echo "Missing packages. Install them with:" >&2
+  echo "Missing packages for $command. Install them with:" >&2
   echo "  sudo apt-get install ${missing[*]}" >&2
   exit 1
 fi

@@ -8,7 +8,7 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QORU_JOBS:-2}
-"$root/scripts/setup.sh" || exit 1
+"$root/scripts/setup.sh" test || exit 1
 
 failed=()
 counts=()
