@@ -2,7 +2,9 @@
 # the three library file names and the entry-point suffix that the binder uses.
 if(WIN32)
   set(QORU_ICU_VERSION_DEFAULT 50)
-  set(QORU_ICU_DIR_DEFAULT "\\\\\\\\qorucum\\\\icu\\\\bin")
+  # A local folder only administrators can write to; a network share only when
+  # the build names one.
+  set(QORU_ICU_DIR_DEFAULT "C:\\Program Files\\qorucum\\icu\\bin")
 else()
   set(QORU_ICU_VERSION_DEFAULT "")
   find_package(PkgConfig QUIET)
@@ -20,6 +22,19 @@ endif()
 
 set(QORU_ICU_VERSION "${QORU_ICU_VERSION_DEFAULT}" CACHE STRING "ICU major version the binder looks for")
 set(QORU_ICU_DIR "${QORU_ICU_DIR_DEFAULT}" CACHE STRING "Fixed directory searched for ICU after the bare names")
+# A cache from before the local default held the old network share, written
+# as C escapes: it gives way to the local default.
+if(QORU_ICU_DIR STREQUAL "\\\\\\\\qorucum\\\\icu\\\\bin")
+  set(QORU_ICU_DIR "${QORU_ICU_DIR_DEFAULT}" CACHE STRING "Fixed directory searched for ICU after the bare names" FORCE)
+endif()
+
+# qoru_icu_dir_literal() sets QORU_ICU_DIR_LITERAL, in the caller's scope, to
+# QORU_ICU_DIR written as the inside of a C string literal.
+function(qoru_icu_dir_literal)
+  string(REPLACE "\\" "\\\\" literal "${QORU_ICU_DIR}")
+  string(REPLACE "\"" "\\\"" literal "${literal}")
+  set(QORU_ICU_DIR_LITERAL "${literal}" PARENT_SCOPE)
+endfunction()
 
 # qoru_icu_names(VERSION) sets, in the caller's scope, the three file names,
 # the entry-point suffix and the version text ("major.minor", also the name
@@ -44,3 +59,4 @@ function(qoru_icu_names version)
 endfunction()
 
 qoru_icu_names(${QORU_ICU_VERSION})
+qoru_icu_dir_literal()

@@ -30,6 +30,9 @@ using Texts = std::vector<std::string>;
 using qoru::config::icuCommonFile, qoru::config::icuDataFile, qoru::config::icuI18nFile;
 
 bool onWindows() { return plat::pathSeparator() == '\\'; }
+// The variable of the loader's search by bare name, and the reports' name for that search.
+const char *searchVar() { return onWindows() ? "PATH" : "LD_LIBRARY_PATH"; }
+const std::string searchName = onWindows() ? "environment path PATH" : "LD_LIBRARY_PATH and the loader cache";
 
 // Prints "name=v1 v2 ..."; a braced list is evaluated in order, so the calls' reports come in that order too.
 void show(const char *name, std::initializer_list<int64_t> values) {
@@ -124,13 +127,12 @@ std::optional<std::string> orUnset(const char *value) { return value ? std::opti
 // A child that finds the doubles of testCase (null: none) through the library search path, and the fixed
 // directory only when asked; extra variables are set (a value) or removed (nullopt) on top.
 ChildOptions icuOptions(const char *testCase, decltype(ChildOptions::env) extra = {}, bool fixedDirectory = false) {
-    const char *searchVar = onWindows() ? "PATH" : "LD_LIBRARY_PATH";
     std::string search = testCase ? std::string(QORU_TEST_DOUBLES_DIR) + "/" + testCase : "";
-    if (const char *old = getenv(searchVar)) search = search.empty() ? old : search + (onWindows() ? ";" : ":") + old;
+    if (const char *old = getenv(searchVar())) search = search.empty() ? old : search + (onWindows() ? ";" : ":") + old;
     ChildOptions o;
     o.env = {{"NLSUI_INIT_TRACE_LEVEL", std::nullopt}, {"NLSUI_TRACE_LEVEL", std::nullopt},
              {"NLSUI_7BIT_FALLBACK", std::nullopt},    {"NO_QOR_ICU_PATH", orUnset(fixedDirectory ? nullptr : "1")},
-             {searchVar, orUnset(search.empty() ? nullptr : search.c_str())}};
+             {searchVar(), orUnset(search.empty() ? nullptr : search.c_str())}};
     o.env.insert(o.env.end(), extra.begin(), extra.end());
     return o;
 }
@@ -187,11 +189,14 @@ const std::string badData = "ICU data shared lib does not behave correctly.";
 const Texts fallback = {"Environment variable NLSUI_7BIT_FALLBACK is set.", notLoaded};
 
 Texts notFoundReports() {
-    const char *path = getenv("PATH");
-    return {std::string("Could not open the ICU common library.\n   The following files must be in the path described "
-                        "by\n   the environment variable \"PATH\":\n   ") +
+    const char *path = getenv(searchVar());
+    const std::string place =
+        onWindows() ? "the path described by\n   the environment variable \"PATH\""
+                    : "a directory named by\n   the environment variable \"LD_LIBRARY_PATH\" or in the loader cache"
+                      " (ldconfig)";
+    return {"Could not open the ICU common library.\n   The following files must be in " + place + ":\n   " +
                 icuCommonFile + ", " + icuDataFile + ", " + icuI18nFile,
-            std::string("PATH is currently set to ") + (path ? path : "<not set>") + " ",
+            searchVar() + std::string(" is currently set to ") + (path ? path : "<not set>") + " ",
             "Set the environment variable NLSUI_INIT_TRACE_LEVEL to 'high' to see more details.",
             std::string("See the qorucum README, section \"ICU at run time\", for where ICU ") +
                 qoru::config::icuVersionText + " is looked for."};
@@ -239,10 +244,10 @@ TEST(IcuBinder, MediumLevelReportsTheSearchAndVersions) {
     const std::string compiled = std::string("Compiled with ICU version ") + qoru::config::icuVersionText;
     const Outcome r = run(icuOptions(nullptr, {{"NLSUI_INIT_TRACE_LEVEL", "medium"}}, true), {"threads", "init"});
     EXPECT_EQ(r.out, "threads=8\ninit=0\n");
-    const Texts expected = {"Searching for libicuuc in environment path PATH", "Searching for libicuuc in " + fixed,
+    const Texts expected = {"Searching for libicuuc in " + searchName, "Searching for libicuuc in " + fixed,
                             "Loaded ICU data lib: " + dir + icuDataFile, "Loaded ICU common lib: " + dir + icuCommonFile,
                             compiled, "Running with ICU version 50.1.2", "ICU uses Unicode version 6.2",
-                            "Searching for libicui18n in environment path PATH", "Searching for libicui18n in " + fixed,
+                            "Searching for libicui18n in " + searchName, "Searching for libicui18n in " + fixed,
                             "Loaded ICU i18n lib: " + dir + icuI18nFile};
     EXPECT_EQ(r.texts, expected) << r.reportText;
     EXPECT_NE(r.reportText.find(compiled + std::string(79 - compiled.size(), ' ') + " [nlsui0_search.cpp "),

@@ -10,8 +10,9 @@ namespace {
 
 constexpr char notSet[] = "<not set>";
 
-const char *pathVariable() {
-    const char *value = plat::getEnv("PATH");
+// The value of the variable the platform's library search reads.
+const char *searchVariable() {
+    const char *value = plat::getEnv(plat::librarySearch().variable);
     return value != nullptr ? value : notSet;
 }
 
@@ -44,8 +45,9 @@ void *openIcuCommonLib() {
                   config::icuI18nFile);
         initTraceLineFeed();
     }
-    initTrace(4, "Searching for libicuuc in environment path PATH");
-    initTrace(16, "PATH is set to %s ", pathVariable());
+    const plat::LibrarySearch &search = plat::librarySearch();
+    initTrace(4, "Searching for libicuuc in %s", search.search);
+    initTrace(16, "%s is set to %s ", search.variable, searchVariable());
     if (void *handle = nlsui_dlopen(config::icuCommonFile)) {
         initTrace(4, "Loaded ICU common lib: %s", config::icuCommonFile);
         return handle;
@@ -66,11 +68,10 @@ void *openIcuCommonLib() {
     }
     initTrace(1,
               "Could not open the ICU common library.\n"
-              "   The following files must be in the path described by\n"
-              "   the environment variable \"PATH\":\n"
+              "   The following files must be in %s:\n"
               "   %s, %s, %s",
-              config::icuCommonFile, config::icuDataFile, config::icuI18nFile);
-    initTrace(1, "PATH is currently set to %s ", pathVariable());
+              search.place, config::icuCommonFile, config::icuDataFile, config::icuI18nFile);
+    initTrace(1, "%s is currently set to %s ", search.variable, searchVariable());
     if (gInitTraceLevel < 16)
         initTrace(1, "Set the environment variable NLSUI_INIT_TRACE_LEVEL to 'high' to see more details.");
     initTrace(1, "See the qorucum README, section \"ICU at run time\", for where ICU %s is looked for.",
@@ -80,10 +81,11 @@ void *openIcuCommonLib() {
 
 void *openIcuI18nLib() {
     if (gInitTraceLevel >= 16) initTraceLineFeed();
-    initTrace(4, "Searching for libicui18n in environment path PATH");
-    initTrace(16, "PATH is set to %s ", pathVariable());
+    const plat::LibrarySearch &search = plat::librarySearch();
+    initTrace(4, "Searching for libicui18n in %s", search.search);
+    initTrace(16, "%s is set to %s ", search.variable, searchVariable());
     if (void *handle = nlsui_dlopen(config::icuI18nFile)) {
-        initTrace(4, "Loaded ICU i18n lib: %s from environment path", config::icuI18nFile);
+        initTrace(4, "Loaded ICU i18n lib: %s from %s", config::icuI18nFile, search.source);
         return handle;
     }
     if (fixedDirectoryUsable()) {

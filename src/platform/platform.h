@@ -110,6 +110,15 @@ void *loadLibrary(const char *nameOrPath);
 void *findSymbol(void *library, const char *name);
 // Unloads a library; false when the platform refuses.
 bool unloadLibrary(void *library);
+// How the binder's reports name the platform's search for a library by bare
+// name: Windows searches PATH, the POSIX loader LD_LIBRARY_PATH and its cache.
+struct LibrarySearch {
+    const char *variable;  // the environment variable the search reads
+    const char *search;    // "Searching for ... in <search>"
+    const char *source;    // "Loaded ... lib: <name> from <source>"
+    const char *place;     // "The following files must be in <place>:", may span lines
+};
+const LibrarySearch &librarySearch();
 // The last error code of the calls above (Windows: GetLastError).
 int32_t lastErrorCode();
 // The character that joins a directory and a file name in a path.

@@ -39,6 +39,13 @@ bool unloadLibrary(void *library) {
     return false;
 }
 
+const LibrarySearch &librarySearch() {
+    static constexpr LibrarySearch search = {
+        "LD_LIBRARY_PATH", "LD_LIBRARY_PATH and the loader cache", "LD_LIBRARY_PATH or the loader cache",
+        "a directory named by\n   the environment variable \"LD_LIBRARY_PATH\" or in the loader cache (ldconfig)"};
+    return search;
+}
+
 int32_t lastErrorCode() { return tLastError; }
 
 char pathSeparator() { return '/'; }

@@ -26,6 +26,12 @@ void *findSymbol(void *library, const char *name) {
 
 bool unloadLibrary(void *library) { return FreeLibrary(static_cast<HMODULE>(library)) != 0; }
 
+const LibrarySearch &librarySearch() {
+    static constexpr LibrarySearch search = {"PATH", "environment path PATH", "environment path",
+                                             "the path described by\n   the environment variable \"PATH\""};
+    return search;
+}
+
 int32_t lastErrorCode() { return static_cast<int32_t>(GetLastError()); }
 
 char pathSeparator() { return '\\'; }
