@@ -8,7 +8,10 @@
 #                 and with FetchContent (shared);
 #   Windows:      the installed tree through find_package, and the unpacked
 #                 .zip linked through qorucum.lib (Microsoft's format), under Wine;
-#                 its .def lists exactly tests/exports.txt.
+#                 its .def lists exactly tests/exports.txt;
+#   Microsoft's toolchain: a C and a C++ program compiled by clang-cl for the
+#                 MSVC target, linked by lld-link against the installed
+#                 qorucum.lib and the UCRT, under Wine.
 # Builds under build/pkg-*, installs into build/install-*. Fails on any failure.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,6 +20,14 @@ build=$root/build
 consumer=$root/tests/consumer
 expected_c="héllo has 5 code units"
 expected_cpp="grüße has 5 code units, OK"
+expected_msvc_c="args 2 arg1; vsnprintfU16 77: -42 4000000000 -9000000000000 123456789abc 3.142 1e-300 5.000000e-01 grüße Z|
+printf, printfU16 2.50 1099511627776 été, printf
+errno ERANGE
+strdupU16 copy
+getoptU n vé 4, toupperU K, isalphaU 1"
+expected_msvc_cpp="static initializer: 5 units
+main: C++ 0.2
+static destructor: bye"
 failures=0
 
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
@@ -83,10 +94,39 @@ linux_consumers() {
   fi
 }
 
-# wine_run DIR PROGRAM: runs a Windows program in its folder (ICU 50 is not
-# there: the character functions fall back to 7 bits).
+# wine_run DIR PROGRAM ARGS...: runs a Windows program in its folder (ICU 50
+# is not there: the character functions fall back to 7 bits).
 wine_run() {
-  (cd "$1" && NLSUI_7BIT_FALLBACK=1 "$root/scripts/wine-run.sh" "./$2" && rm -f nlsui_init_trc_file_*.trc)
+  (cd "$1" && NLSUI_7BIT_FALLBACK=1 "$root/scripts/wine-run.sh" "./$2" "${@:3}" && rm -f nlsui_init_trc_file_*.trc)
+}
+
+# msvc_consumers PREFIX: the C and C++ programs of tests/consumer/msvc_*,
+# compiled by clang-cl for the MSVC target against mingw-w64's headers
+# (which need a GNU C version to place their attributes), and linked by
+# lld-link with their own start-up against PREFIX's qorucum.lib and mingw-w64's
+# UCRT import library, as Microsoft's start-up objects are not at hand.
+msvc_consumers() {
+  local prefix=$1 dir=$build/consumer-msvc mingw=/usr/x86_64-w64-mingw32 clang_cl
+  clang_cl=$(command -v clang-cl || command -v clang-cl-14) || { fail "msvc: no clang-cl"; return; }
+  rm -rf "$dir" && mkdir -p "$dir" && cp "$prefix/bin/libqorucum.dll" "$dir/"
+  # clang-cl takes /Fo without a colon, and a -- before absolute source paths.
+  local compile=("$clang_cl" --target=x86_64-pc-windows-msvc -fgnuc-version=4.2.1 /nologo /O2 /GS- /GR- /W3 /WX
+                 -D_UCRT /imsvc "$mingw/include" /I "$prefix/include" /c)
+  quiet "${compile[@]}" "/Fo$dir/entry.obj" -- "$consumer/msvc_entry.c" || { fail "msvc: start-up build"; return; }
+  local language expected standard
+  for language in c cpp; do
+    expected=expected_msvc_$language
+    standard=/std:c11
+    [ "$language" = cpp ] && standard=/std:c++20
+    if quiet "${compile[@]}" "$standard" "/Fo$dir/hello_$language.obj" -- "$consumer/msvc_hello.$language" &&
+        quiet lld-link /nologo /subsystem:console /entry:start /nodefaultlib "/out:$dir/hello_$language.exe" \
+          "$dir/entry.obj" "$dir/hello_$language.obj" "$prefix/lib/qorucum.lib" "$mingw/lib/libucrt.a" \
+          "$mingw/lib/libkernel32.a"; then
+      check "msvc $language" "${!expected}" wine_run "$dir" "hello_$language.exe" arg1
+    else
+      fail "msvc $language: build"
+    fi
+  done
 }
 
 mkdir -p "$build"
@@ -146,6 +186,7 @@ if library "$build/pkg-windows" "$win" -DBUILD_SHARED_LIBS=ON -DCMAKE_TOOLCHAIN_
     check "windows find_package C" "$expected_c" wine_run "$dir-cmake" hello_c.exe
     check "windows find_package C++" "$expected_cpp" wine_run "$dir-cmake" hello_cpp.exe
   fi
+  msvc_consumers "$win"
   rm -rf "$build/pkg-windows/packages" "$build/zip-root"
   if quiet cmake --build "$build/pkg-windows" --target package; then
     mkdir -p "$build/zip-root"
