@@ -4,7 +4,8 @@
 #   scripts/setup.sh demo    scripts/demo.sh: build the library, run the demo
 #   scripts/setup.sh test    scripts/test-all.sh (the default)
 #   scripts/setup.sh bench   scripts/bench.sh
-# Every command needs the demo's packages too.
+# Every command needs the demo's packages too. Further arguments name more
+# packages; when the first names no command, the command is test.
 set -euo pipefail
 
 # One list per command, one package per line.
@@ -28,13 +29,16 @@ bench=(
   libbenchmark-dev
 )
 
-command=${1:-test}
+command=test
+case ${1:-} in
+  demo | test | bench) command=$1; shift ;;
+esac
 case $command in
   demo) packages=("${demo[@]}") ;;
   test) packages=("${demo[@]}" "${test[@]}") ;;
   bench) packages=("${demo[@]}" "${bench[@]}") ;;
-  *) echo "usage: $0 [demo|test|bench]" >&2; exit 2 ;;
 esac
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do
