@@ -12,7 +12,8 @@
 #   Microsoft's toolchain: a C and a C++ program compiled by clang-cl for the
 #                 MSVC target, linked by lld-link against the installed
 #                 qorucum.lib and the UCRT, under Wine.
-# Builds under build/pkg-*, installs into build/install-*. Fails on any failure.
+# Builds under build/pkg-* (or reuses the test command's builds, see library),
+# installs into build/install-*. Fails on any failure.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QORU_JOBS:-2}
@@ -49,11 +50,20 @@ check() {
   echo "ok: $name"
 }
 
-# library DIR PREFIX OPTIONS...: configures, builds and installs the library alone.
+# library DIR SUITE PREFIX OPTIONS...: configures, builds and installs the
+# library alone in DIR, and names the build folder used in $libdir. With
+# QORU_CONSUMER_REUSE=1 (the test command, whose suite SUITE has just built
+# the same configuration) the suite's build/SUITE is installed instead.
 library() {
-  local dir=$1 prefix=$2
-  shift 2
+  local dir=$1 suite=$2 prefix=$3
+  shift 3
   rm -rf "$prefix"
+  libdir=$dir
+  if [ "${QORU_CONSUMER_REUSE:-0}" = 1 ] && [ -f "$build/$suite/CMakeCache.txt" ]; then
+    libdir=$build/$suite
+    quiet cmake --build "$libdir" -j"$jobs" --target qorucum && quiet cmake --install "$libdir" --prefix "$prefix"
+    return
+  fi
   quiet cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DQORU_BUILD_TESTS=OFF -DQORU_BUILD_EXAMPLES=OFF \
       -DQORU_BUILD_BENCH=OFF -DQORU_FUZZ=OFF -DQORU_SANITIZE=OFF -DCMAKE_INSTALL_PREFIX="$prefix" "$@" &&
     quiet cmake --build "$dir" -j"$jobs" --target qorucum &&
@@ -132,12 +142,12 @@ msvc_consumers() {
 mkdir -p "$build"
 
 echo "==== Linux, shared: install, .deb, consumers"
-if library "$build/pkg-linux" "$build/install-linux" -DBUILD_SHARED_LIBS=ON; then
+if library "$build/pkg-linux" native "$build/install-linux" -DBUILD_SHARED_LIBS=ON; then
   [ -L "$build/install-linux/lib/libqorucum.so.0" ] || fail "libqorucum.so.0 not installed"
   linux_consumers linux "$build/install-linux"
-  rm -rf "$build/pkg-linux/packages" "$build/deb-root"
-  if quiet cmake --build "$build/pkg-linux" --target package; then
-    deb=$(ls "$build"/pkg-linux/packages/*.deb)
+  rm -rf "$libdir/packages" "$build/deb-root"
+  if quiet cmake --build "$libdir" --target package; then
+    deb=$(ls "$libdir"/packages/*.deb)
     dpkg-deb -f "$deb" Recommends | grep -q '^libicu' || fail ".deb does not recommend ICU"
     dpkg-deb -x "$deb" "$build/deb-root"
     linux_consumers deb "$build/deb-root/usr"
@@ -149,7 +159,7 @@ else
 fi
 
 echo "==== Linux, static: install, consumers"
-if library "$build/pkg-linux-static" "$build/install-linux-static" -DBUILD_SHARED_LIBS=OFF; then
+if library "$build/pkg-linux-static" static "$build/install-linux-static" -DBUILD_SHARED_LIBS=OFF; then
   linux_consumers static "$build/install-linux-static" --static
 else
   fail "Linux static library install"
@@ -168,12 +178,12 @@ done
 echo "==== Windows: install, .zip, consumers under Wine"
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
 win=$build/install-windows
-# The consumers are UCRT hosts like the library: a FILE* and errno are shared
-# only within one C runtime. The flags are those the README gives UCRT hosts.
-ucrt=(-DCMAKE_C_FLAGS=-D_UCRT -DCMAKE_CXX_FLAGS=-D_UCRT
-      "-DCMAKE_EXE_LINKER_FLAGS=-specs=$build/pkg-windows/generated/ucrt.specs -Wl,--defsym,_setjmp=__intrinsic_setjmp")
-if library "$build/pkg-windows" "$win" -DBUILD_SHARED_LIBS=ON -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+if library "$build/pkg-windows" windows "$win" -DBUILD_SHARED_LIBS=ON -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DQORU_WINDOWS_CRT=ucrt; then
+  # The consumers are UCRT hosts like the library: a FILE* and errno are shared
+  # only within one C runtime. The flags are those the README gives UCRT hosts.
+  ucrt=(-DCMAKE_C_FLAGS=-D_UCRT -DCMAKE_CXX_FLAGS=-D_UCRT
+        "-DCMAKE_EXE_LINKER_FLAGS=-specs=$libdir/generated/ucrt.specs -Wl,--defsym,_setjmp=__intrinsic_setjmp")
   if diff <(awk '/^EXPORTS/ {on = 1; next} on {print $1}' "$win/lib/qorucum.def" | sort) \
           <(grep -E '^[A-Za-z_]' "$root/tests/exports.txt" | sort); then
     echo "ok: qorucum.def lists exactly tests/exports.txt"
@@ -187,10 +197,10 @@ if library "$build/pkg-windows" "$win" -DBUILD_SHARED_LIBS=ON -DCMAKE_TOOLCHAIN_
     check "windows find_package C++" "$expected_cpp" wine_run "$dir-cmake" hello_cpp.exe
   fi
   msvc_consumers "$win"
-  rm -rf "$build/pkg-windows/packages" "$build/zip-root"
-  if quiet cmake --build "$build/pkg-windows" --target package; then
+  rm -rf "$libdir/packages" "$build/zip-root"
+  if quiet cmake --build "$libdir" --target package; then
     mkdir -p "$build/zip-root"
-    (cd "$build/zip-root" && quiet cmake -E tar xf "$(ls "$build"/pkg-windows/packages/*.zip)")
+    (cd "$build/zip-root" && quiet cmake -E tar xf "$(ls "$libdir"/packages/*.zip)")
     zip=$(ls -d "$build"/zip-root/*/)
     zip=${zip%/}
     if cmake_consumer "windows zip (qorucum.lib)" "$dir-lib" -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${ucrt[@]}" \
