@@ -132,6 +132,15 @@ TEST(MemoryRandom, BoundedCopiesMatchTheReferenceAndKeepTheCanaries) {
         EXPECT_EQ(errno, 0);
         EXPECT_EQ(ours.units, ref.units) << it % 6;
     }
+    // A size above SIZE_MAX / 2 is no array's: every bounded copy (and gets_sU16) refuses it, writing nothing.
+    charU16 dst[4] = {u'q', u'q', u'q', u'q'};
+    for (size_t size : {SIZE_MAX / 2 + 1, SIZE_MAX}) {
+        for (int32_t r : {strcpy_sU16(dst, size, u"ab"), strcat_sU16(dst, size, u"ab"), strncpy_sU16(dst, size, u"ab", 2),
+                          strncat_sU16(dst, size, u"ab", 2), memcpy_sU16(dst, size, u"ab", 2), memmove_sU16(dst, size, u"ab", 2)})
+            EXPECT_EQ(r, EINVAL) << size;
+        EXPECT_EQ(qoru_test::errnoAfter([&] { EXPECT_EQ(gets_sU16(dst, size), nullptr); }), EINVAL);
+    }
+    EXPECT_EQ(std::u16string(dst, 4), u"qqqq");
 }
 
 std::string randomPath(UnitSource &rnd, size_t length) {
