@@ -63,10 +63,9 @@ TEST(RunWriter, RandomRunsAndRefusalsMatchReference) {
         for (size_t i = 0; i < rec.blocks.size(); ++i) {
             ASSERT_EQ(rec.blocks[i], blocks[i].first) << "round " << round << ", block " << i;
             const size_t took = i == failing ? std::min(taken, blocks[i].first.size() - 1) : blocks[i].first.size();
-            // A short write counts the units whose bytes all went out.
-            size_t whole = 0;
-            for (size_t k = 0, out = 0, take; i == failing && k < blocks[i].second && out <= took; k += take)
-                if ((out += qoru_test::charUtf8(&units[done], k, blocks[i].second, take).size()) <= took) whole = k + take;
+            size_t whole = 0;  // a short write counts the units whose bytes all went out
+            for (size_t k = 0, out = 0, take; i == failing && k < blocks[i].second; k += take)
+                whole = (out += qoru_test::charUtf8(&units[done], k, blocks[i].second, take).size()) <= took ? k + take : whole;
             if (i == failing) wantElements = took == 0 && failOnEmpty ? SIZE_MAX : (done + whole) / size;
             done += blocks[i].second;
             sent += took;
