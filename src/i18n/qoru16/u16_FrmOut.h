@@ -58,7 +58,7 @@ struct OutSpec {
     const charU16 *text;  // inlineText, a heap block (heapText) or the caller's string
     charU16 *heapText;    // a block to release after the directive, or null
     bool outOfMemory;     // the directive's text could not be allocated: the call fails
-    size_t textLength;    // a caller's string may pass any 32-bit count
+    size_t textLength;    // a caller's string may be longer than an int counts
     bool nonFinite;       // an infinity or NaN text: padded with blanks, never zeros
     int negative;
     charU16 signChar;
