@@ -132,6 +132,13 @@ TEST(MemoryRandom, BoundedCopiesMatchTheReferenceAndKeepTheCanaries) {
         EXPECT_EQ(errno, 0);
         EXPECT_EQ(ours.units, ref.units) << it % 6;
     }
+    // A size above SIZE_MAX / 2 is no array's: every bounded copy (and gets_sU16) refuses it, writing nothing.
+    charU16 d[4] = {u'q', u'q', u'q', u'q'};
+    for (size_t n : {SIZE_MAX / 2 + 1, SIZE_MAX})
+        EXPECT_EQ(std::vector<int32_t>({strcpy_sU16(d, n, u"ab"), strcat_sU16(d, n, u"ab"), strncpy_sU16(d, n, u"ab", 2), strncat_sU16(d, n, u"ab", 2),
+                                        memcpy_sU16(d, n, u"ab", 2), memmove_sU16(d, n, u"ab", 2), (errno = 0, gets_sU16(d, n)) ? 0 : errno}),
+                  std::vector<int32_t>(7, EINVAL));
+    EXPECT_EQ(std::u16string(d, 4), u"qqqq");
 }
 
 std::string randomPath(UnitSource &rnd, size_t length) {

@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "errno_after.h"
+#include "huge_string.h"
 #include "i18n/qoru16/u16_heap.h"
+#include "platform/platform.h"
 #include "qorucum.h"
 #include "temp_path.h"
 #include "trace_capture.h"
@@ -81,11 +83,15 @@ double randomFinite(std::mt19937_64 &rng) {
     }
 }
 
-// The C library's text of one floating-point directive. glibc drops the zeros "%#g" keeps when the rounding
-// carries into the next exponent ("1.e+03" for 999.9 at precision 3); the C standard asks for "1.00e+03", as
-// mingw-w64 and the library write, so the zeros are put back here (the layout asks for a magnitude).
+// On POSIX the library reads an "L" argument as the caller's long double, on Windows as a double.
+const bool longDoubleArguments = plat::pathSeparator() == '/';
+
+// The C library's text of one floating-point directive (a negative precision: none). glibc drops the zeros
+// "%#g" keeps when the rounding carries into the next exponent ("1.e+03" for 999.9 at precision 3); the C
+// standard asks for "1.00e+03", as mingw-w64 and the library write, so the zeros are put back here (the layout
+// asks for a magnitude).
 std::u16string formatterText(char conversion, bool alternate, int precision, double v) {
-    std::vector<char> buf(static_cast<size_t>(precision) + 800);
+    std::vector<char> buf(static_cast<size_t>(std::max(precision, 0)) + 800);
     const std::string directive = std::string(alternate ? "%#.*" : "%.*") + conversion;
     snprintf(buf.data(), buf.size(), directive.c_str(), precision, v);
     std::u16string text = utf16Of(buf.data());
@@ -99,14 +105,32 @@ std::u16string formatterText(char conversion, bool alternate, int precision, dou
 TEST(PrintfLayout, LongFieldsAndAlternateCarry) {
     EXPECT_EQ(format(u"%#.3g|%#.1G", 999.9, 9.9), u"1.00e+03|1.E+01");
     EXPECT_EQ(format(u"[%s]", std::u16string(1500, u'x').c_str()), u"[" + std::u16string(1500, u'x') + u"]");
+    EXPECT_EQ(format(u"%3c|%-2c|", 0, 0), std::u16string(u"  \0|\0 |", 7)) << "a zero unit is one unit wide";
     EXPECT_EQ(format(u"%.2000d", 42), std::u16string(1998, u'0') + u"42");
     EXPECT_EQ(format(u"%.1000e", 1.0 / 3.0), formatterText('e', false, 1000, 1.0 / 3.0));
     EXPECT_EQ(format(u"%.400f", -1e300), formatterText('f', false, 400, -1e300));
 }
 
+// "%a" without a precision is exact: the text reads back as the same double, subnormals and extremes too.
+TEST(PrintfLayout, HexFloatsReadBackExactly) {
+    std::mt19937_64 rng(std::random_device{}());
+    for (int i = 0; i < 200000; ++i) {
+        const double v = (rng() % 2 ? -1 : 1) * std::ldexp(static_cast<double>(rng() >> (11 + rng() % 53)), static_cast<int>(rng() % 2200) - 1100);
+        const std::string text = utf8Of(format(i % 3 ? u"%a" : u"%#A", v));
+        ASSERT_EQ(std::bit_cast<uint64_t>(strtod(text.c_str(), nullptr)), std::bit_cast<uint64_t>(v)) << text;
+    }
+}
+
+// "L" takes the caller's long double, rounded to a double, and the arguments after it stay in place.
+TEST(PrintfLayout, LongDoubleArguments) {
+    if (!longDoubleArguments) GTEST_SKIP() << "a long double is a double to the Windows runtime's callers";
+    EXPECT_EQ(format(u"%Lf|%d|%La|%.20Lg|%s", 1.5L, 7, 0.1L, 1.0L + 0x1p-60L, u"z"),
+              u"1.500000|7|0x1.999999999999ap-4|1|z");
+}
+
 // ---- Random differential test ----
 
-using Value = std::variant<int, unsigned, long long, unsigned long long, double, const char16_t *, void *>;
+using Value = std::variant<int, unsigned, long long, unsigned long long, double, long double, const char16_t *, void *>;
 
 struct Case {
     std::string flags;  // the flag characters present
@@ -130,7 +154,7 @@ std::u16string referenceLayout(const Case &d) {
         using T = decltype(v);
         if constexpr (std::is_same_v<T, const char16_t *>) str = v;
         else if constexpr (std::is_same_v<T, void *>) mag = reinterpret_cast<uintptr_t>(v);
-        else if constexpr (std::is_same_v<T, double>) real = v, negative = std::signbit(v);
+        else if constexpr (std::is_floating_point_v<T>) real = static_cast<double>(v), negative = std::signbit(v);
         else negative = v < 0, mag = negative ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
     }, d.value);
     std::u16string text;
@@ -148,15 +172,17 @@ std::u16string referenceLayout(const Case &d) {
         if (text.empty() && (d.precision != 0 || octalHash)) text = u"0";
         text.insert(0, static_cast<size_t>(std::max(0, d.precision - static_cast<int>(text.size()) - octalHash)), u'0');
     } else {
-        text = formatterText(c, has('#'), d.precision < 0 ? 6 : d.precision, std::fabs(real));
+        // Without a precision "%a" is exact, the others take 6.
+        text = formatterText(c, has('#'), d.precision >= 0 || (c | 0x20) == 'a' ? d.precision : 6, std::fabs(real));
     }
     const bool numeric = strchr("AEFGXadefgioux", c) != nullptr;
-    const size_t length = text == std::u16string(1, 0) ? 0 : text.size();
+    const size_t length = text.size();  // a zero unit from "%c" too
     std::u16string lead;  // sign, then the "#" prefix
     if (numeric && !strchr("ouxX", c)) lead = negative ? u"-" : has('+') ? u"+" : has(' ') ? u" " : u"";
     if (has('#') && length != 0 && text != u"0") lead += c == 'x' ? u"0x" : c == 'X' ? u"0X" : c == 'o' ? u"0" : u"";
     const size_t pad = static_cast<size_t>(std::max<long long>(0, d.width == -1 ? 0 : d.width - static_cast<long long>(lead.size() + length)));
-    const bool zeros = has('0') && !has('-') && !(d.precision != -1 && d.width != -1 && d.precision < d.width);
+    const bool zeros = has('0') && !has('-') && !(d.precision != -1 && d.width != -1 && d.precision < d.width) &&
+                       std::isfinite(real);  // an infinity or NaN takes blanks
     if (has('-')) return lead + text + std::u16string(pad, u' ');
     return zeros ? lead + std::u16string(pad, u'0') + text : std::u16string(pad, u' ') + lead + text;
 }
@@ -203,6 +229,7 @@ Case randomCase(std::mt19937_64 &rng) {
     case 's': k.value = strings[below(7)]; break;
     case '%': k.value = 0; break;
     default: k.value = (below(2) ? -1 : 1) * (below(4) == 0 ? specials[below(9)] : randomFinite(rng));
+        if (length == "L" && longDoubleArguments) k.value = static_cast<long double>(std::get<double>(k.value));
     }
     static const char16_t *const literals[] = {u"", u"", u"ab", u" = ", u"\u00e9\u20ac", u"x\xD83D\xDE00y", u"<", u"\n"};
     const std::u16string before = literals[below(8)], after = literals[below(8)];
@@ -252,23 +279,28 @@ TEST(PrintfRandom, MatchesTheReferenceLayoutOnEveryEntryAndSize) {
 }
 
 TEST(PrintfBounded, ArgumentChecksAndCuts) {
-    char16_t b[8] = {u'q', 0};
+    qoru_test::TraceCapture quiet(0);
+    char16_t b[8] = {u'q', 0}, d[8] = {};
     for (int e = 0; e < 8; ++e) {
         EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(callEntry(e, nullptr, 3, u"x"), -1); }), EBADF) << e;
         EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(callEntry(e, b, 3, nullptr), -1); }), EINVAL) << e;
     }
+    // A size above SIZE_MAX / 2 is no buffer's: the "_s" forms refuse it before storing anything anywhere.
+    for (int e : {2, 3, 6, 7})
+        for (size_t size : {SIZE_MAX / 2 + 1, SIZE_MAX})
+            EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(callEntry(e, d + 4, size, u"ab%y"), -1); }), EINVAL) << e;
+    EXPECT_EQ(std::u16string(d, 8), std::u16string(8, 0));
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(snprintfU16(b, 0, nullptr) + sprintf_sU16(b, 0, u"x"), -1); }), 0);
-    b[2] = u'q';
+    b[0] = b[2] = u'q';
     EXPECT_EQ(snprintf_sU16(b, 3, nullptr), -1);
-    EXPECT_EQ(b[2], 0) << "the last unit terminated";
+    EXPECT_EQ(std::u16string(b, 3), std::u16string(u"\0\0q", 3)) << "an empty string, the last unit untouched";
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(printfU16(nullptr), -1); }), EINVAL);
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fprintfU16(stdout, nullptr), -1); }), EINVAL);
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fprintfU16(nullptr, u"x"), -1); }), EBADF);  // not a silent success
-    // An invalid format after some text: the text stays, terminated, and snprintf_sU16 also terminates the last unit.
+    // An invalid format after some text: the text stays, terminated there and nowhere else.
     char16_t c[4] = {u'q', u'q', u'q', u'q'};
-    qoru_test::TraceCapture quiet(0);
     EXPECT_EQ(snprintf_sU16(c, 4, u"ab%y"), -1);
-    EXPECT_EQ(std::u16string(c) + c[3], std::u16string(u"ab\0", 3));
+    EXPECT_EQ(std::u16string(c, 4), std::u16string(u"ab\0q", 4));
 }
 
 // ---- Reports ----
@@ -318,6 +350,19 @@ TEST(PrintfStream, Utf8OnStreams) {
     }
     fclose(t);
     EXPECT_EQ(path.contents(), want);
+}
+
+// Counts past an int, on a string of 2^31 + 1 units mapped lazily: no count wraps, nothing is read outside it.
+TEST(PrintfStream, CountsPastAnIntFailWithEoverflow) {
+    const qoru_test::HugeString huge((size_t{1} << 31) + 1);
+    if (huge.units == nullptr) GTEST_SKIP() << huge.unavailable;
+    FILE *sink = fopen(longDoubleArguments ? "/dev/null" : "NUL", "wb");
+    const char16_t *half = huge.units + (size_t{1} << 30);  // 2^30 + 1 units: twice that passes INT_MAX
+    for (auto [fmt, first] : {std::pair{u"%5s", huge.units}, {u"%s", huge.units}, {u"%-5s|", huge.units}, {u"%s%s", half}})
+        EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fprintfU16(sink, fmt, first, half), -1); }), EOVERFLOW) << utf8Of(fmt);
+    fclose(sink);
+    char16_t b[4];
+    EXPECT_EQ(snprintfU16(b, 4, u"%5s", huge.units) + std::u16string(b).size(), 7u) << "only the units stored count";
 }
 
 }  // namespace

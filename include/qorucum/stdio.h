@@ -58,8 +58,24 @@ QORUCUM_API int fputsU16(const charU16 *s, FILE *stream);
 /* Writes s and a line feed to the standard output; returns the bytes of
  * both, or -1 when either write wrote nothing. */
 QORUCUM_API int putsU16(const charU16 *s);
-/* fwrite for code units: size counts units; returns the whole elements
- * written (null stream: 0 with EBADF). */
+/**
+ * @brief Writes size x count code units to a stream as UTF-8.
+ *
+ * The units go out in blocks of at most 510 bytes. When the stream takes
+ * only part of a block, the writing stops there.
+ *
+ * @param units  The units to write; must not be null when size and count are not 0.
+ * @param size   Units per element (not bytes).
+ * @param count  Number of elements.
+ * @param stream Target stream; must not be null.
+ * @return The number of whole elements whose UTF-8 bytes all went out; 0 when
+ *         size or count is 0 or on an argument error. Never -1.
+ * @par Errors
+ * EBADF when stream is null; EINVAL when units is null, or when size x count
+ * units would not fit in memory. A refused write leaves the C runtime's errno.
+ * @par Differs from C
+ * size counts UTF-16 code units, and the bytes written are their UTF-8 form.
+ */
 QORUCUM_API size_t fwriteU16(const charU16 *units, size_t size, size_t count, FILE *stream);
 /* Writes s, ": ", the error text of errno and a line feed to the standard
  * error stream; a null s writes the error text alone. */
@@ -88,10 +104,22 @@ QORUCUM_API charU16 *fgetsU16(charU16 *buf, int32_t n, FILE *stream);
  * bound, like the C runtime's gets: prefer gets_sU16. At end of file with
  * nothing read, returns null and leaves buf untouched. */
 QORUCUM_API charU16 *getsU16(charU16 *buf);
-/* Reads at most size - 1 units of a line from the standard input (the line
- * feed is consumed, not stored); the rest of a longer line stays for the
- * next call. Returns buf, or null (size 0; end of file before any unit or a
- * read error, with buf emptied). */
+/**
+ * @brief Reads at most size - 1 units of a line from the standard input.
+ *
+ * The line feed is consumed, not stored; the rest of a longer line stays for
+ * the next call.
+ *
+ * @param buf    Destination array, in code units; must not be null.
+ * @param size   Capacity of buf in code units, terminator included; at most SIZE_MAX / 2.
+ * @return buf; null for size 0, for a refused size or buffer, and at end of file
+ *         before any unit or on a read error (buf then emptied).
+ * @par Errors
+ * EBADF when buf is null; EINVAL when size is above SIZE_MAX / 2 (nothing is
+ * read or stored).
+ * @par Differs from C
+ * A line longer than the room is cut, not discarded, and calls no handler.
+ */
 QORUCUM_API charU16 *gets_sU16(charU16 *buf, size_t size);
 /* Reads up to size x count units; returns the whole elements of size units
  * stored (a trailing partial element is stored but not counted). */
@@ -123,23 +151,205 @@ QORUCUM_API int32_t fscanfU16(FILE *stream, const charU16 *format, ...);
 QORUCUM_API int32_t sscanfU16(const charU16 *string, const charU16 *format, ...);
 
 /* ---- The printf family ---- */
-/* Formats a UTF-16 format string. Sizes and results count UTF-16 code units;
- * stream targets receive UTF-8. Results are the units output, or -1 with
- * errno EBADF (null stream or buffer), EINVAL (null format), ENOMEM (a
- * directive whose text could not be allocated; what came before it stays,
- * terminated) or after a format error. snprintfU16 returns size when it had to cut the text,
- * sprintf_sU16 -1, snprintf_sU16 size (-1 on a format error). */
+/* Each function formats a UTF-16 format string. Widths, precisions, sizes and
+ * results count UTF-16 code units; stream targets receive UTF-8. Directives:
+ * flags - + space # 0, a width and precision (digits or *), the lengths hh h l
+ * ll j z t L I64, and the conversions d i u o x X p c s % a A e E f F g G. There
+ * is no %n. h, hh, j, z and t read an int, l 32 bits, ll and I64 64 bits. L
+ * reads the caller's long double (a double on Windows) and formats its value
+ * rounded to a double. %a and %A without a precision are exact (shortest
+ * hexadecimal digits). An infinity or NaN is padded with blanks, never zeros.
+ * %c of a zero unit outputs that unit and is one unit wide. A format error
+ * ends the call with -1 and leaves errno as it was; what came before it stays,
+ * terminated for a buffer. EOVERFLOW: the text would exceed INT32_MAX units
+ * (nothing more is output). */
+/**
+ * @brief Formats to the standard output as UTF-8.
+ *
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @param ...    The arguments.
+ * @return The code units output, or -1 on a format error, a write failure or an error below.
+ * @par Errors
+ * EINVAL when format is null; EOVERFLOW when the output would exceed INT32_MAX
+ * units; ENOMEM when a long text could not be allocated.
+ * @par Differs from C
+ * Results count UTF-16 code units, not bytes; see the family comment for the
+ * conversions and lengths that differ.
+ */
 QORUCUM_API int32_t printfU16(const charU16 *format, ...);
+/**
+ * @brief Formats to the standard output as UTF-8. The va_list form of printfU16.
+ *
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @param args   The arguments, as a va_list.
+ * @return The code units output, or -1 on a format error, a write failure or an error below.
+ * @par Errors
+ * EINVAL when format is null; EOVERFLOW when the output would exceed INT32_MAX
+ * units; ENOMEM when a long text could not be allocated.
+ * @par Differs from C
+ * Results count UTF-16 code units, not bytes; see the family comment for the
+ * conversions and lengths that differ.
+ */
 QORUCUM_API int32_t vprintfU16(const charU16 *format, va_list args);
+/**
+ * @brief Formats to a stream as UTF-8.
+ *
+ * @param stream Target stream; must not be null.
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @param ...    The arguments.
+ * @return The code units output, or -1 on a format error, a write failure or an error below.
+ * @par Errors
+ * EBADF when stream is null; EINVAL when format is null; EOVERFLOW when the
+ * output would exceed INT32_MAX units; ENOMEM when a long text could not be
+ * allocated.
+ * @par Differs from C
+ * Results count UTF-16 code units, not bytes; see the family comment for the
+ * conversions and lengths that differ.
+ */
 QORUCUM_API int32_t fprintfU16(FILE *stream, const charU16 *format, ...);
+/**
+ * @brief Formats to a stream as UTF-8. The va_list form of fprintfU16.
+ *
+ * @param stream Target stream; must not be null.
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @param args   The arguments, as a va_list.
+ * @return The code units output, or -1 on a format error, a write failure or an error below.
+ * @par Errors
+ * EBADF when stream is null; EINVAL when format is null; EOVERFLOW when the
+ * output would exceed INT32_MAX units; ENOMEM when a long text could not be
+ * allocated.
+ * @par Differs from C
+ * Results count UTF-16 code units, not bytes; see the family comment for the
+ * conversions and lengths that differ.
+ */
 QORUCUM_API int32_t vfprintfU16(FILE *stream, const charU16 *format, va_list args);
+/**
+ * @brief Formats into a buffer without a bound.
+ *
+ * @param buffer Destination array, in code units; must not be null.
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @param ...    The arguments.
+ * @return The length of the string stored, or -1.
+ * @par Errors
+ * EBADF when buffer is null; EINVAL when format is null; EOVERFLOW when the
+ * output would exceed INT32_MAX units; ENOMEM when a long text could not be allocated.
+ * @par Differs from C
+ * Results count UTF-16 code units.
+ */
 QORUCUM_API int32_t sprintfU16(charU16 *buffer, const charU16 *format, ...);
+/**
+ * @brief Formats into a buffer without a bound. The va_list form of sprintfU16.
+ *
+ * @param buffer Destination array, in code units; must not be null.
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @param args   The arguments, as a va_list.
+ * @return The length of the string stored, or -1.
+ * @par Errors
+ * EBADF when buffer is null; EINVAL when format is null; EOVERFLOW when the
+ * output would exceed INT32_MAX units; ENOMEM when a long text could not be allocated.
+ * @par Differs from C
+ * Results count UTF-16 code units.
+ */
 QORUCUM_API int32_t vsprintfU16(charU16 *buffer, const charU16 *format, va_list args);
+/**
+ * @brief Formats into a buffer of size units, cutting the text to fit.
+ *
+ * @param buffer Destination array, in code units; must not be null unless size is 0.
+ * @param size   Capacity of buffer in code units, terminator included.
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @param ...    The arguments.
+ * @return The length of the string stored when it fits in size - 1 units; size when
+ *         the text was cut (the last unit is then the terminator); 0 for a non-null buffer
+ *         of size 0 (the format is not examined); -1 on an error.
+ * @par Errors
+ * EBADF when buffer is null and size is not 0; EINVAL when format is null;
+ * EOVERFLOW when the units stored would exceed INT32_MAX; ENOMEM as for sprintfU16.
+ * @par Differs from C
+ * A cut text returns size, not the length the whole text would have had.
+ */
 QORUCUM_API int32_t snprintfU16(charU16 *buffer, size_t size, const charU16 *format, ...);
+/**
+ * @brief Formats into a buffer of size units, cutting the text to fit. The va_list form of snprintfU16.
+ *
+ * @param buffer Destination array, in code units; must not be null unless size is 0.
+ * @param size   Capacity of buffer in code units, terminator included.
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @param args   The arguments, as a va_list.
+ * @return The length of the string stored when it fits in size - 1 units; size when
+ *         the text was cut (the last unit is then the terminator); 0 for a non-null buffer
+ *         of size 0 (the format is not examined); -1 on an error.
+ * @par Errors
+ * EBADF when buffer is null and size is not 0; EINVAL when format is null;
+ * EOVERFLOW when the units stored would exceed INT32_MAX; ENOMEM as for sprintfU16.
+ * @par Differs from C
+ * A cut text returns size, not the length the whole text would have had.
+ */
 QORUCUM_API int32_t vsnprintfU16(charU16 *buffer, size_t size, const charU16 *format, va_list args);
+/**
+ * @brief Formats into a buffer of size units; a text that does not fit is an error.
+ *
+ * @param buffer Destination array, in code units; must not be null.
+ * @param size   Capacity of buffer in code units, terminator included (at most SIZE_MAX / 2).
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @param ...    The arguments.
+ * @return The length of the string stored, or -1 when the text was cut (the buffer then
+ *         holds its first size - 1 units, terminated), for size 0 and on an error.
+ * @par Errors
+ * EINVAL when size is above SIZE_MAX / 2 (nothing is stored) or format is null;
+ * EBADF when buffer is null; size 0 leaves errno as it was; ENOMEM as for sprintfU16.
+ * @par Differs from C
+ * No constraint handler is called and a cut buffer is not cleared.
+ */
 QORUCUM_API int32_t sprintf_sU16(charU16 *buffer, size_t size, const charU16 *format, ...);
+/**
+ * @brief Formats into a buffer of size units; a text that does not fit is an error. The va_list form of sprintf_sU16.
+ *
+ * @param buffer Destination array, in code units; must not be null.
+ * @param size   Capacity of buffer in code units, terminator included (at most SIZE_MAX / 2).
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @param args   The arguments, as a va_list.
+ * @return The length of the string stored, or -1 when the text was cut (the buffer then
+ *         holds its first size - 1 units, terminated), for size 0 and on an error.
+ * @par Errors
+ * EINVAL when size is above SIZE_MAX / 2 (nothing is stored) or format is null;
+ * EBADF when buffer is null; size 0 leaves errno as it was; ENOMEM as for sprintfU16.
+ * @par Differs from C
+ * No constraint handler is called and a cut buffer is not cleared.
+ */
 QORUCUM_API int32_t vsprintf_sU16(charU16 *buffer, size_t size, const charU16 *format, va_list args);
+/**
+ * @brief Formats into a buffer of size units, cutting the text to fit.
+ *
+ * @param buffer Destination array, in code units; must not be null.
+ * @param size   Capacity of buffer in code units, terminator included (at most SIZE_MAX / 2).
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @param ...    The arguments.
+ * @return The length of the string stored; size when the text was cut (the last unit
+ *         is then the terminator); 0 for size 0; -1 on an error (what was output
+ *         before it stays, terminated right after it; a null format leaves an empty string).
+ * @par Errors
+ * EINVAL when size is above SIZE_MAX / 2 (nothing is stored) or format is null;
+ * EBADF when buffer is null; ENOMEM as for sprintfU16.
+ * @par Differs from C
+ * A cut text returns size; no constraint handler is called.
+ */
 QORUCUM_API int32_t snprintf_sU16(charU16 *buffer, size_t size, const charU16 *format, ...);
+/**
+ * @brief Formats into a buffer of size units, cutting the text to fit. The va_list form of snprintf_sU16.
+ *
+ * @param buffer Destination array, in code units; must not be null.
+ * @param size   Capacity of buffer in code units, terminator included (at most SIZE_MAX / 2).
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @param args   The arguments, as a va_list.
+ * @return The length of the string stored; size when the text was cut (the last unit
+ *         is then the terminator); 0 for size 0; -1 on an error (what was output
+ *         before it stays, terminated right after it; a null format leaves an empty string).
+ * @par Errors
+ * EINVAL when size is above SIZE_MAX / 2 (nothing is stored) or format is null;
+ * EBADF when buffer is null; ENOMEM as for sprintfU16.
+ * @par Differs from C
+ * A cut text returns size; no constraint handler is called.
+ */
 QORUCUM_API int32_t vsnprintf_sU16(charU16 *buffer, size_t size, const charU16 *format, va_list args);
 
 QORUCUM_EXTERN_C_END

@@ -85,6 +85,10 @@ void consumeBuffered(FILE *stream, size_t count);
 // Returns the length, or -1 when the text was cut (stored terminated).
 int32_t formatDoubleMagnitude(char *buf, size_t size, double value, char conversion, int32_t precision,
                               bool alternate);
+// The next variadic argument of a printf "L" directive, as a double: the
+// caller's long double where the platform's C runtime has one wider than a
+// double (POSIX), else a double (the Windows runtime's long double is one).
+double longDoubleArgument(va_list &args);
 // The first byte of the decimal point the narrow formatter writes (the
 // C runtime's current locale).
 char decimalPoint();

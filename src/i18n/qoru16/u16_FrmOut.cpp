@@ -1,6 +1,7 @@
 // The printf engine and the stream side of its sinks.
 #include "i18n/qoru16/u16_FrmOut.h"
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "i18n/qoru16/u16_digits.h"
@@ -71,6 +72,7 @@ void resetOutSpec(OutSpec &spec) {
     spec.heapText = nullptr;
     spec.outOfMemory = false;
     spec.textLength = 0;
+    spec.nonFinite = false;
     spec.negative = 0;
     spec.signChar = 0;
     spec.signLength = 0;
@@ -147,6 +149,7 @@ int32_t vvfprintfU16(OutContext &ctx) {
     ctx.stage = stage;
     ctx.staged = 0;
     ctx.streamFailed = false;
+    ctx.overflowed = false;
 
     OutSpec spec;
     ptrdiff_t result = 0;
@@ -198,8 +201,9 @@ int32_t vvfprintfU16(OutContext &ctx) {
         ctx.buffer[ctx.count < ctx.limit ? ctx.count : ctx.limit - 1] = 0;
     }
     ctx.stage = nullptr;
-    if (result < 0) return -1;
-    return static_cast<int32_t>(static_cast<uint32_t>(ctx.count));
+    if (ctx.overflowed) errno = EOVERFLOW;
+    if (result < 0 || ctx.overflowed) return -1;
+    return static_cast<int32_t>(ctx.count);
 }
 
 }  // namespace qoru

@@ -20,6 +20,8 @@
 namespace qoru {
 
 inline constexpr size_t unboundedLimit = SIZE_MAX;
+// The most units one call may output: its result is an int.
+inline constexpr size_t maxOutputUnits = INT32_MAX;
 // Units a stream target stages before one write through the stream writer.
 inline constexpr size_t streamStageUnits = 512;
 
@@ -35,6 +37,9 @@ struct OutContext {
     charU16 *stage;
     size_t staged;
     bool streamFailed;
+    // The output would pass maxOutputUnits: nothing more goes out and the
+    // call fails with EOVERFLOW, so no count wraps.
+    bool overflowed;
 };
 
 inline constexpr int32_t inlineTextUnits = 1024;
@@ -53,7 +58,8 @@ struct OutSpec {
     const charU16 *text;  // inlineText, a heap block (heapText) or the caller's string
     charU16 *heapText;    // a block to release after the directive, or null
     bool outOfMemory;     // the directive's text could not be allocated: the call fails
-    int32_t textLength;
+    size_t textLength;    // a caller's string may be longer than an int counts
+    bool nonFinite;       // an infinity or NaN text: padded with blanks, never zeros
     int negative;
     charU16 signChar;
     int32_t signLength;
@@ -64,13 +70,23 @@ struct OutSpec {
 void resetOutSpec(OutSpec &spec);
 void releaseOutText(OutSpec &spec);
 
-// Runs the whole format; returns the units output (low 32 bits) or -1.
+// Runs the whole format; returns the units output, or -1 (errno EOVERFLOW
+// when they would be more than maxOutputUnits).
 int32_t vvfprintfU16(OutContext &ctx);
 
 // ---- Sinks ----------------------------------------------------------------
 // Each returns the units output (counted in ctx.count) or -1 on a stream
 // failure. A full bounded buffer is no failure: the sink outputs what fits
 // (possibly nothing) and the engine stops once count reaches the limit.
+// Every sink takes its n units through fitsCount first.
+
+// False, marking the context overflowed, when n more units would take the
+// count past maxOutputUnits.
+inline bool fitsCount(OutContext &ctx, size_t n) {
+    if (!ctx.overflowed && n <= maxOutputUnits - ctx.count) return true;
+    ctx.overflowed = true;
+    return false;
+}
 
 // Stream side of the sinks, out of line.
 ptrdiff_t stageRun(OutContext &ctx, const charU16 *text, size_t n);
@@ -91,9 +107,10 @@ inline void copyUnits(charU16 *to, const charU16 *from, size_t n) {
 }
 
 inline ptrdiff_t outRun(OutContext &ctx, const charU16 *text, size_t n) {
-    if (ctx.stream != nullptr) return stageRun(ctx, text, n);
+    if (ctx.stream != nullptr) return fitsCount(ctx, n) ? stageRun(ctx, text, n) : -1;
     const size_t room = bufferRoom(ctx);
     if (n > room) n = room;
+    if (!fitsCount(ctx, n)) return -1;
     copyUnits(ctx.buffer + ctx.count, text, n);
     ctx.count += n;
     return static_cast<ptrdiff_t>(n);
@@ -104,9 +121,10 @@ inline ptrdiff_t outUnit(OutContext &ctx, charU16 u) { return outRun(ctx, &u, 1)
 inline ptrdiff_t outRepeat(OutContext &ctx, charU16 u, ptrdiff_t n) {
     if (n <= 0) return 0;
     size_t todo = static_cast<size_t>(n);
-    if (ctx.stream != nullptr) return stageRepeat(ctx, u, todo);
+    if (ctx.stream != nullptr) return fitsCount(ctx, todo) ? stageRepeat(ctx, u, todo) : 0;
     const size_t room = bufferRoom(ctx);
     if (todo > room) todo = room;
+    if (!fitsCount(ctx, todo)) return 0;
     charU16 *out = ctx.buffer + ctx.count;
     for (size_t i = 0; i < todo; ++i) out[i] = u;
     ctx.count += todo;
@@ -143,6 +161,10 @@ void convertOutFloat(OutSpec &spec, double value, bool longDouble, bool alternat
 // "%f" text of a finite magnitude with precision up to 17, exact, into out
 // (room for 40 units); its length, or -1 when the value needs the formatter.
 int32_t writeFixedExact(charU16 *out, double magnitude, int32_t precision, bool alternate, charU16 point);
+// "%a" ("%A" with upperCase) text of a finite magnitude without a precision:
+// the shortest hexadecimal digits that hold it exactly, into out (room for 40
+// units); its length.
+int32_t writeHexExact(charU16 *out, double magnitude, bool alternate, bool upperCase, charU16 point);
 // "%e" ("%E" with upperCase) and "%g" ("%G") texts of a finite magnitude with
 // up to 17 significant digits, exact, into out (room for 40 units); the
 // length, or -1 when the value needs the formatter.

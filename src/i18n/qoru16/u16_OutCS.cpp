@@ -46,7 +46,7 @@ charU16 *textStorage(OutSpec &spec, size_t units) {
 void setFixedText(OutSpec &spec, const char16_t *text, int32_t length) {
     memcpy(spec.inlineText, text, static_cast<size_t>(length + 1) * sizeof(charU16));
     spec.text = spec.inlineText;
-    spec.textLength = length;
+    spec.textLength = static_cast<size_t>(length);
 }
 
 bool isWideInteger(uint32_t lengthFlags) { return (lengthFlags & (lengthLL | lengthI64)) != 0; }
@@ -81,21 +81,26 @@ void convertOutInteger(OutSpec &spec, uint64_t value, unsigned base, bool upperC
     if (digits != 0) writeDigitsBackward(out + total, value, base, upperCase);
     out[total] = 0;
     spec.text = out;
-    spec.textLength = static_cast<int32_t>(total);
+    spec.textLength = total;
 }
 
-// "L" changes nothing: the argument is a double and is formatted as one, so
-// the narrow formatter never sees a long-double directive.
+// An "L" argument has been read as the caller passes it and arrives here as
+// a double: the narrow formatter never sees a long-double directive.
 void convertOutFloat(OutSpec &spec, double value, bool longDouble, bool alternate, int32_t precision) {
     (void)longDouble;
     const int32_t p = precision < 0 ? 6 : precision;
     const charU16 conversion = spec.conversion;
-    const bool upperCase = conversion == u'E' || conversion == u'G';
+    const bool upperCase = conversion == u'E' || conversion == u'G' || conversion == u'A';
+    const bool finite = std::isfinite(value);
+    spec.nonFinite = !finite;
     int32_t exact = -1;
-    // "%a" stays with the formatter: glibc rounds a cut hexadecimal fraction
-    // to even on a tie, mingw-w64 away from zero.
-    if (conversion != u'a' && conversion != u'A') {
-        const charU16 point = static_cast<unsigned char>(plat::decimalPoint());
+    const charU16 point = static_cast<unsigned char>(plat::decimalPoint());
+    if (conversion == u'a' || conversion == u'A') {
+        // Without a precision the text is exact; a cut hexadecimal fraction
+        // stays with the formatter: glibc rounds a tie to even, mingw-w64
+        // away from zero.
+        if (precision < 0 && finite) exact = writeHexExact(spec.inlineText, value, alternate, upperCase, point);
+    } else {
         if (conversion == u'f' || conversion == u'F') {
             exact = writeFixedExact(spec.inlineText, value, p, alternate, point);
         } else if (conversion == u'e' || conversion == u'E') {
@@ -106,7 +111,7 @@ void convertOutFloat(OutSpec &spec, double value, bool longDouble, bool alternat
     }
     if (exact >= 0) {
         spec.text = spec.inlineText;
-        spec.textLength = exact;
+        spec.textLength = static_cast<size_t>(exact);
         return;
     }
     const size_t workBytes = floatWorkBytes(spec.conversion, p, std::fabs(value));
@@ -132,7 +137,7 @@ void convertOutFloat(OutSpec &spec, double value, bool longDouble, bool alternat
         for (int32_t i = 0; i < n; ++i) out[i] = static_cast<unsigned char>(work[i]);
         out[n] = 0;
         spec.text = out;
-        spec.textLength = n;
+        spec.textLength = static_cast<size_t>(n);
     }
     if (work != stackWork) release(work);
 }
@@ -180,14 +185,15 @@ void convertOutArgument(OutSpec &spec, va_list &args) {
         if (s == nullptr) s = u"(null)";
         const size_t length = spec.precision < 0 ? strlenU16(s) : strnlenU16(s, static_cast<size_t>(spec.precision));
         spec.text = s;
-        spec.textLength = static_cast<int32_t>(length);
+        spec.textLength = length;
         return;
     }
     case u'%':
         setFixedText(spec, u"%", 1);
         return;
     default: {  // a A e E f F g G
-        const double value = va_arg(args, double);
+        const double value =
+            spec.lengthFlags == lengthLongDouble ? plat::longDoubleArgument(args) : va_arg(args, double);
         // A negative zero and a NaN with its sign bit set are negative too:
         // the layout writes the sign, the formatter gets the magnitude.
         spec.negative = std::signbit(value);

@@ -5,13 +5,13 @@
 namespace qoru {
 namespace {
 
-// Units of text that count for the field: a lone zero unit (the text of
-// '%c' of 0) counts for nothing.
-int32_t fieldTextLength(const OutSpec &spec) {
-    return spec.textLength == 1 && spec.text[0] == 0 ? 0 : spec.textLength;
+// Units of text that count for the field: a lone zero unit counts for
+// nothing, except as the text of '%c', which is one unit wide whatever it is.
+size_t fieldTextLength(const OutSpec &spec) {
+    return spec.conversion != u'c' && spec.textLength == 1 && spec.text[0] == 0 ? 0 : spec.textLength;
 }
 
-bool takesPrefix(const OutSpec &spec, int32_t length) {
+bool takesPrefix(const OutSpec &spec, size_t length) {
     if (!spec.alternate || spec.text == nullptr || !isNumericConversion(spec.conversion)) return false;
     return length != 0 && !(length == 1 && spec.text[0] == u'0');
 }
@@ -23,22 +23,23 @@ bool isUnsignedConversion(charU16 c) { return c == u'o' || c == u'u' || c == u'x
 void prepareOutField(OutSpec &spec, va_list &args) {
     convertOutArgument(spec, args);
     if (spec.text == nullptr) return;
-    const int32_t length = fieldTextLength(spec);
+    const size_t length = fieldTextLength(spec);
     const charU16 c = spec.conversion;
     if (isNumericConversion(c) && !isUnsignedConversion(c)) {
         spec.signChar = spec.negative ? u'-' : spec.plusSign ? u'+' : spec.spaceSign ? u' ' : 0;
         spec.signLength = spec.signChar != 0 ? 1 : 0;
     }
     if (spec.width == -1) return;
-    int64_t pad = int64_t{spec.width} - spec.signLength - length;
+    int64_t pad = int64_t{spec.width} - spec.signLength - static_cast<int64_t>(length);
     if (takesPrefix(spec, length)) pad -= c == u'o' ? 1 : (c == u'x' || c == u'X') ? 2 : 0;
     spec.padCount = pad > 0 ? static_cast<int32_t>(pad) : 0;
 }
 
 ptrdiff_t emitOutField(const OutSpec &spec, OutContext &ctx) {
-    // A precision below the width switches zero padding off, for every letter.
+    // A precision below the width switches zero padding off, for every letter;
+    // zeros before an infinity or NaN would make a text no number reader takes.
     const bool belowWidth = spec.precision != -1 && spec.width != -1 && spec.precision < spec.width;
-    const bool zeros = spec.zeroPad && !spec.leftJustify && !belowWidth;
+    const bool zeros = spec.zeroPad && !spec.leftJustify && !belowWidth && !spec.nonFinite;
     ptrdiff_t total = 0;
     if (!spec.leftJustify && !zeros) total += outRepeat(ctx, u' ', spec.padCount);
     if (spec.signLength != 0) {
@@ -59,7 +60,7 @@ ptrdiff_t emitOutField(const OutSpec &spec, OutContext &ctx) {
     if (zeros) total += outRepeat(ctx, u'0', spec.padCount);
     if (spec.text == nullptr) return total;
     const ptrdiff_t r = spec.conversion == u'c' ? outUnit(ctx, spec.text[0])
-                                               : outRun(ctx, spec.text, static_cast<size_t>(spec.textLength));
+                                               : outRun(ctx, spec.text, spec.textLength);
     if (r < 0) return r;
     total += r;
     if (spec.leftJustify) total += outRepeat(ctx, u' ', spec.padCount);

@@ -6,6 +6,7 @@
 
 #include "i18n/qoru16/u16_aux.h"
 #include "i18n/qoru16/u16_get.h"
+#include "i18n/qoru16/u16_rsize.h"
 #include "platform/platform.h"
 #include "qorucum/stdio.h"
 
@@ -53,6 +54,10 @@ extern "C" QORUCUM_API charU16 *getsU16(charU16 *buf) {
 }
 
 extern "C" QORUCUM_API charU16 *gets_sU16(charU16 *buf, size_t size) {
+    if (size > qoru::rsizeMax) {
+        errno = EINVAL;
+        return nullptr;
+    }
     if (size == 0) return nullptr;
     if (buf == nullptr) {
         errno = EBADF;

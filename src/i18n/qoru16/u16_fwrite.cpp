@@ -1,6 +1,7 @@
 // fwriteU16: fwrite for code units; size counts units, the result whole
 // elements written.
 #include <cerrno>
+#include <cstdint>
 
 #include "i18n/qoru16/u16_put.h"
 #include "qorucum/stdio.h"
@@ -12,6 +13,11 @@ extern "C" QORUCUM_API size_t fwriteU16(const charU16 *units, size_t size, size_
         return 0;
     }
     if (units == nullptr) {
+        errno = EINVAL;
+        return 0;
+    }
+    // No caller's array can hold more units than fit in memory.
+    if (count > SIZE_MAX / sizeof(charU16) / size) {
         errno = EINVAL;
         return 0;
     }

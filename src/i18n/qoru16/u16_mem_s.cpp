@@ -1,10 +1,12 @@
-// Bounds-checked copies. They return 0 or ERANGE, never set errno and never
-// test their pointers. The UTF-16 copies and the narrow path operations share
+// Bounds-checked copies. They return 0, ERANGE, or EINVAL for a size no
+// buffer has (then writing nothing); they never set errno and never test
+// their pointers. The UTF-16 copies and the narrow path operations share
 // one implementation of each rule.
 #include <cerrno>
 #include <cstring>
 
 #include "i18n/qoru16/u16_path.h"
+#include "i18n/qoru16/u16_rsize.h"
 #include "qorucum/memory.h"
 #include "qorucum/string.h"
 
@@ -70,16 +72,19 @@ int32_t pathAppend(char *dst, const char *src) { return boundedAppend(dst, pathC
 extern "C" {
 
 QORUCUM_API int32_t strcpy_sU16(charU16 *dst, size_t size, const charU16 *src) {
+    if (size > qoru::rsizeMax) return EINVAL;
     if (size == 0) return 0;
     return boundedCopy(dst, size, src);
 }
 
 QORUCUM_API int32_t strcat_sU16(charU16 *dst, size_t size, const charU16 *src) {
+    if (size > qoru::rsizeMax) return EINVAL;
     if (size == 0) return ERANGE;
     return boundedAppend(dst, size, src);
 }
 
 QORUCUM_API int32_t strncpy_sU16(charU16 *dst, size_t size, const charU16 *src, size_t count) {
+    if (size > qoru::rsizeMax) return EINVAL;
     // The first min(count, size - 1, length) units and a terminator; the
     // all-ones count (the truncation request) copies as much as fits.
     if (size == 0) return 0;
@@ -91,6 +96,7 @@ QORUCUM_API int32_t strncpy_sU16(charU16 *dst, size_t size, const charU16 *src, 
 }
 
 QORUCUM_API int32_t strncat_sU16(charU16 *dst, size_t size, const charU16 *src, size_t count) {
+    if (size > qoru::rsizeMax) return EINVAL;
     if (size == 0) return ERANGE;
     const size_t used = strnlenU16(dst, size);
     if (used == size) return ERANGE;
@@ -106,12 +112,14 @@ QORUCUM_API int32_t strncat_sU16(charU16 *dst, size_t size, const charU16 *src, 
 }
 
 QORUCUM_API int32_t memcpy_sU16(charU16 *dst, size_t size, const charU16 *src, size_t count) {
+    if (size > qoru::rsizeMax) return EINVAL;
     if (!countFits(dst, size, count)) return ERANGE;
     memcpy(dst, src, count * sizeof(charU16));
     return 0;
 }
 
 QORUCUM_API int32_t memmove_sU16(charU16 *dst, size_t size, const charU16 *src, size_t count) {
+    if (size > qoru::rsizeMax) return EINVAL;
     if (!countFits(dst, size, count)) return ERANGE;
     memmove(dst, src, count * sizeof(charU16));
     return 0;

@@ -4,6 +4,7 @@
 
 #include "i18n/qoru16/u16_FrmOut.h"
 #include "i18n/qoru16/u16_put.h"
+#include "i18n/qoru16/u16_rsize.h"
 #include "platform/platform.h"
 #include "qorucum/stdio.h"
 
@@ -57,6 +58,7 @@ QORUCUM_API int32_t vsnprintfU16(charU16 *buffer, size_t size, const charU16 *fo
 }
 
 QORUCUM_API int32_t vsprintf_sU16(charU16 *buffer, size_t size, const charU16 *format, va_list args) {
+    if (size > qoru::rsizeMax) return failWith(EINVAL);
     if (size == 0) return -1;
     if (buffer == nullptr) return failWith(EBADF);
     if (format == nullptr) return failWith(EINVAL);
@@ -65,16 +67,16 @@ QORUCUM_API int32_t vsprintf_sU16(charU16 *buffer, size_t size, const charU16 *f
 }
 
 QORUCUM_API int32_t vsnprintf_sU16(charU16 *buffer, size_t size, const charU16 *format, va_list args) {
+    if (size > qoru::rsizeMax) return failWith(EINVAL);
     if (size == 0) return 0;
     if (buffer == nullptr) return failWith(EBADF);
     if (format == nullptr) {
-        buffer[size - 1] = 0;
+        buffer[0] = 0;  // an empty string: nothing was produced
         return failWith(EINVAL);
     }
-    const int32_t r = runEngine(nullptr, buffer, size, format, args);
-    if (r >= 0 && static_cast<size_t>(r) < size) return r;
-    buffer[size - 1] = 0;
-    return r;
+    // The engine terminates the buffer after the units it stored, or at its
+    // last unit when it cut.
+    return runEngine(nullptr, buffer, size, format, args);
 }
 
 QORUCUM_API int32_t printfU16(const charU16 *format, ...) {

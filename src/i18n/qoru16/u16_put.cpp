@@ -15,6 +15,22 @@ namespace {
 // block is at most 506 + 4 bytes; the kernels may store a little past that.
 constexpr size_t bufferSize = utf8BlockThreshold + utf8BlockSlack;
 
+// The units at the start of a block of n units whose bytes lie wholly within
+// its first bytes bytes, by the writer's own rule.
+size_t unitsWithin(const charU16 *units, size_t n, size_t bytes) {
+    uint8_t scratch[4];
+    size_t done = 0;
+    size_t encoded = 0;
+    while (done < n) {
+        size_t length = 0;
+        const size_t step = encodeWriterUnit(units + done, n - done, scratch, length);
+        if (encoded + length > bytes) break;
+        encoded += length;
+        done += step;
+    }
+    return done;
+}
+
 }  // namespace
 
 size_t writeBlock(const void *bytes, size_t count, FILE *stream) { return fwrite(bytes, 1, count, stream); }
@@ -31,7 +47,6 @@ size_t fwriteUtf8U16(const charU16 *units, size_t size, size_t count, FILE *stre
     uint8_t buf[bufferSize];
     size_t used = 0;
     size_t remaining = total;
-    size_t chunkStart = total;
     size_t written = 0;
     const charU16 *p = units;
     const Kernels &k = kernels();
@@ -40,21 +55,17 @@ size_t fwriteUtf8U16(const charU16 *units, size_t size, size_t count, FILE *stre
         // once the block holds more than the threshold, or at the end of the
         // run, and either way the block goes out.
         const size_t consumed = k.fillUtf8Block(p, remaining, buf, used);
-        p += consumed;
-        remaining -= consumed;
         const size_t got = gBlockWrite(buf, used, stream);
         if (failOnEmptyWrite && got == 0) return static_cast<size_t>(-1);
         written += got;
         if (got < used) {
-            // A unit gives at most three bytes, so a third of the bytes
-            // written never claims more units than went out.
-            const size_t claimed = got / 3;
-            remaining = chunkStart - claimed;
-            if (remaining == 0) remaining = 1;
+            // Only the units whose bytes all went out count as written.
+            remaining -= unitsWithin(p, consumed, got);
             break;
         }
+        p += consumed;
+        remaining -= consumed;
         used = 0;
-        chunkStart = remaining;
     }
     if (bytesWritten) *bytesWritten = written;
     return (total - remaining) / size;

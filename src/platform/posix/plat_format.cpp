@@ -27,3 +27,13 @@ char decimalPoint() {
 }
 
 }  // namespace plat
+
+namespace plat {
+
+// A long double is wider than a double here (80 bits on x86-64): it is read
+// whole and rounded to the nearest double.
+double longDoubleArgument(va_list &args) {
+    return static_cast<double>(va_arg(args, long double));
+}
+
+}  // namespace plat

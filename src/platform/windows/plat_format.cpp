@@ -29,3 +29,13 @@ char decimalPoint() {
 }
 
 }  // namespace plat
+
+namespace plat {
+
+// The Microsoft compilers' long double is a double, and callers of the DLL
+// pass it as one.
+double longDoubleArgument(va_list &args) {
+    return va_arg(args, double);
+}
+
+}  // namespace plat
