@@ -89,7 +89,7 @@ bool scanSet(ScanInput &in, const ScanDirective &directive, int32_t first, charU
 }
 
 void storeConsumed(const ScanInput &in, const ScanDirective &directive, void *target) {
-    storeInteger(target, lengthSizeClass(directive), static_cast<uint64_t>(static_cast<int64_t>(consumedUnits(in))));
+    storeInteger(target, lengthSizeClass(directive), static_cast<uint64_t>(consumedUnits(in)));
 }
 
 }  // namespace qoru
