@@ -140,8 +140,9 @@ QORUCUM_API int32_t scanfU16(const charU16 *format, ...);
  * A supplementary character arrives as its surrogate pair, as from a string
  * (%c of width 1 takes the high surrogate, and the next field the low one).
  * At most one unit is pushed back: an ASCII unit goes back to the stream,
- * but a non-ASCII unit read past the last field (a low surrogate included)
- * is consumed. The stream is locked for the whole call.
+ * but a non-ASCII unit read past the last field is consumed, and so is the
+ * low surrogate of a pair whose high one the last field took. The stream is
+ * locked for the whole call.
  *
  * @param stream The input stream; null fails with EBADF.
  * @param format Null-terminated UTF-16 format; null fails with EINVAL.
