@@ -126,7 +126,6 @@ const Case cases[] = {
     // Every unit of a field counts toward its width: a sign, a prefix, an infinity or NaN spelling.
     {u"-1", u"%1g", 0, "f", "-", 0, false, '1'},
     {u"0x34 0x34 0x34", u"%2i%n%s %2x%s %2p%s", 6, "ddsdsqs", "0|2|34|0|34|0|34"},
-    {u"-0x34", u"%3x%s", 2, "ds", "0|34"},
     {u"-inf", u"%3lf", 0, "g", "-", 0, false, 'f'},
     {u"infinity -nan", u"%3lf%s %3lf", 2, "gsg", "inf|inity|-", ERANGE, false, 'n'},
     {u"infinity", u"%5lf", 0, "g", "-", 0, false, 'i'},
