@@ -141,13 +141,63 @@ QORUCUM_API int32_t fget_longU16(int32_t *out, FILE *stream);
 QORUCUM_API int32_t fget_intU16(int32_t *out, FILE *stream);
 
 /* ---- The scanf family ---- */
-/* Reads by a UTF-16 format. Text targets (%c, %s, %[) receive UTF-16 units
- * whatever the length modifier; %ld stores 32 bits, %lld, %zd and %p 64.
- * Returns the conversions stored, 0 when the first one failed, or -1 when
- * the input ended before the first (null stream or string: -1 with EBADF).
- * From a stream, a non-ASCII unit read past the last field is consumed. */
+/* Reading by a UTF-16 format. Text targets (%c, %s, %[) receive UTF-16 units
+ * whatever the length modifier; %ld stores 32 bits, %lld, %zd and %p 64. A
+ * field never takes more units than its width: a sign, the "0x" prefix and
+ * the infinity and NaN spellings count toward it as digits do. */
+
+/**
+ * @brief Reads from the standard input by a UTF-16 format.
+ *
+ * As fscanfU16() on the standard input.
+ *
+ * @param format Null-terminated UTF-16 format; null fails with EINVAL.
+ * @param ...    A pointer to the target of each conversion that is not
+ *               suppressed, and an int before it for each "*" width.
+ * @return The conversions stored, 0 when the first one failed, or -1 when
+ *         the input ended before the first.
+ * @par Errors
+ * EBADF without a standard input; EINVAL for a null format; EILSEQ after
+ * invalid UTF-8; ERANGE for a clamped number or an infinity.
+ */
 QORUCUM_API int32_t scanfU16(const charU16 *format, ...);
+
+/**
+ * @brief Reads from a UTF-8 stream by a UTF-16 format.
+ *
+ * A supplementary character arrives as its surrogate pair, as from a string
+ * (%c of width 1 takes the high surrogate, and the next field the low one).
+ * At most one unit is pushed back: an ASCII unit goes back to the stream,
+ * but a non-ASCII unit read past the last field is consumed, and so is the
+ * low surrogate of a pair whose high one the last field took. The stream is
+ * locked for the whole call.
+ *
+ * @param stream The input stream; null fails with EBADF.
+ * @param format Null-terminated UTF-16 format; null fails with EINVAL.
+ * @param ...    The targets, as for scanfU16().
+ * @return The conversions stored, 0 when the first one failed, or -1 when
+ *         the input ended before the first.
+ * @par Errors
+ * EBADF for a null stream; EINVAL for a null format; EILSEQ after invalid
+ * UTF-8; ERANGE for a clamped number or an infinity.
+ */
 QORUCUM_API int32_t fscanfU16(FILE *stream, const charU16 *format, ...);
+
+/**
+ * @brief Reads from a UTF-16 string by a UTF-16 format.
+ *
+ * The terminator ends the input; a surrogate pair is matched and stored unit
+ * by unit. A field may be longer than INT32_MAX units; %lln counts them all.
+ *
+ * @param string Null-terminated UTF-16 input; null fails with EBADF.
+ * @param format Null-terminated UTF-16 format; null fails with EINVAL.
+ * @param ...    The targets, as for scanfU16().
+ * @return The conversions stored, 0 when the first one failed, or -1 when
+ *         the input ended before the first.
+ * @par Errors
+ * EBADF for a null string; EINVAL for a null format; ERANGE for a clamped
+ * number or an infinity.
+ */
 QORUCUM_API int32_t sscanfU16(const charU16 *string, const charU16 *format, ...);
 
 /* ---- The printf family ---- */

@@ -3,12 +3,14 @@
 // conversions.
 //
 // String input is read in place: the read primitive is inline and its string
-// branch is a load and a compare. Stream input goes through fgetcU16, one
-// code unit per UTF-8 sequence, with one unit of push-back of its own.
+// branch is a load and a compare. Stream input goes through the stream
+// decoder, one character per UTF-8 sequence (a supplementary one as its two
+// units), with one unit of push-back of its own.
 #ifndef QORU_U16_FRMIN_H
 #define QORU_U16_FRMIN_H
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -25,7 +27,10 @@ struct ScanInput {
     const charU16 *position;   // next unit of the input string
     const charU16 *start;      // the input string's first unit
     int32_t pushBack;          // emptyPushBack, or one unit the next read returns
-    int32_t consumed;          // stream input: units taken so far, less those pushed back
+    // Stream input: the low surrogate of a supplementary character whose high
+    // one was read last; read after the push-back slot.
+    int32_t pendingLow = emptyPushBack;
+    int64_t consumed;          // stream input: units taken so far, less those pushed back
     bool ended;                // a read met the end of the input or a read error
     bool gaveBack;             // the decoder's last read left a byte given back in the stream
     // Stream input: the bytes the stream has buffered (the call holds its
@@ -62,8 +67,9 @@ inline int32_t readUnit(ScanInput &in) {
     }
     if (in.ended) return endOfInput;
     int32_t unit;
-    if (in.pushBack == emptyPushBack && in.bufferedNext != in.bufferedEnd && *in.bufferedNext < 0x80) {
-        // An ASCII byte is the unit fgetcU16 would give for it.
+    if (in.pushBack == emptyPushBack && in.pendingLow == emptyPushBack && in.bufferedNext != in.bufferedEnd &&
+        *in.bufferedNext < 0x80) {
+        // An ASCII byte is the unit the decoder would give for it.
         unit = *in.bufferedNext++;
         in.gaveBack = false;  // a byte given back earlier has been read now
     } else {
@@ -90,8 +96,8 @@ inline void pushBackUnit(ScanInput &in, int32_t unit) {
 
 // Units taken from the input so far, less those pushed back: for a string
 // the distance its position has moved.
-inline int32_t consumedUnits(const ScanInput &in) {
-    return in.stream == nullptr ? static_cast<int32_t>(in.position - in.start) : in.consumed;
+inline int64_t consumedUnits(const ScanInput &in) {
+    return in.stream == nullptr ? in.position - in.start : in.consumed;
 }
 
 // ---- Directives ------------------------------------------------------------
@@ -132,6 +138,35 @@ int32_t parseScanDirective(ScanDirective &directive, const charU16 *text, va_lis
 
 // Runs the whole format; returns the call's result.
 int32_t scanFormatted(ScanInput &in);
+
+// The units of one field: the first one is taken already; next() reads
+// another only while the width allows, so every unit of the field (a sign, a
+// prefix, a spelling) counts toward it. A width of 0 or below takes one unit.
+class FieldReader {
+public:
+    FieldReader(ScanInput &in, int32_t width)
+        : in_(in), limit_(width == noWidth ? SIZE_MAX : static_cast<size_t>(width < 1 ? 1 : width)) {}
+    // The next unit, or endOfInput when the width is reached or the input ended.
+    int32_t next() {
+        if (taken_ >= limit_) return endOfInput;
+        const int32_t unit = readUnit(in_);
+        if (unit != endOfInput) ++taken_;
+        return unit;
+    }
+    // Gives back the unit just read.
+    void giveBack(int32_t unit) {
+        pushBackUnit(in_, unit);
+        --taken_;
+    }
+    size_t taken() const { return taken_; }
+    // Whether the width leaves room for more units.
+    bool fits(size_t more) const { return limit_ - taken_ >= more; }
+
+private:
+    ScanInput &in_;
+    size_t limit_;
+    size_t taken_ = 1;
+};
 
 // ---- Conversions ---------------------------------------------------------------
 // Each takes the field's first unit (already read, not endOfInput) and the

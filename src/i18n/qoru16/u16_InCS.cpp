@@ -7,10 +7,6 @@
 namespace qoru {
 namespace {
 
-bool widthReached(const ScanDirective &directive, int32_t taken) {
-    return directive.width != noWidth && taken >= directive.width;
-}
-
 // The units of a scan set between its start and its closing "]".
 struct ScanSetText {
     const charU16 *begin;
@@ -52,61 +48,48 @@ bool parseSetText(const charU16 *text, ScanSetText &set, const charU16 **after) 
 
 }  // namespace
 
+// The counts are of size_t: a word may be longer than any int (a string of
+// 2^31 units or more).
 bool scanCharacters(ScanInput &in, const ScanDirective &directive, int32_t first, charU16 *target) {
-    int32_t unit = first;
-    int32_t taken = 0;
-    for (;;) {
-        if (target != nullptr) target[taken] = static_cast<charU16>(unit);
-        ++taken;
-        // Without a width the field is one unit.
-        if (directive.width == noWidth || taken >= directive.width) break;
-        unit = readUnit(in);
-        if (unit == endOfInput) break;
+    // Without a width the field is one unit.
+    FieldReader field(in, directive.width == noWidth ? 1 : directive.width);
+    for (int32_t unit = first; unit != endOfInput; unit = field.next()) {
+        if (target != nullptr) target[field.taken() - 1] = static_cast<charU16>(unit);
     }
     return true;
 }
 
 bool scanWord(ScanInput &in, const ScanDirective &directive, int32_t first, charU16 *target) {
-    int32_t unit = first;
-    int32_t taken = 0;
-    for (;;) {
-        if (target != nullptr) target[taken] = static_cast<charU16>(unit);
-        ++taken;
-        if (widthReached(directive, taken)) break;
-        unit = readUnit(in);
-        if (unit == endOfInput) break;
+    FieldReader field(in, directive.width);
+    for (int32_t unit = first; unit != endOfInput; unit = field.next()) {
         if (isWhiteSpaceU16(static_cast<uint32_t>(unit))) {
-            pushBackUnit(in, unit);
+            field.giveBack(unit);
             break;
         }
+        if (target != nullptr) target[field.taken() - 1] = static_cast<charU16>(unit);
     }
-    if (target != nullptr) target[taken] = 0;
+    if (target != nullptr) target[field.taken()] = 0;
     return true;
 }
 
 bool scanSet(ScanInput &in, const ScanDirective &directive, int32_t first, charU16 *target) {
     ScanSetText set;
     if (!parseSetText(in.formatPosition, set, &in.formatPosition)) return false;
-    int32_t unit = first;
-    int32_t taken = 0;
-    for (;;) {
+    FieldReader field(in, directive.width);
+    for (int32_t unit = first; unit != endOfInput; unit = field.next()) {
         if (set.contains(unit) == set.negated) {
-            pushBackUnit(in, unit);
+            field.giveBack(unit);
             break;
         }
-        if (target != nullptr) target[taken] = static_cast<charU16>(unit);
-        ++taken;
-        if (widthReached(directive, taken)) break;
-        unit = readUnit(in);
-        if (unit == endOfInput) break;
+        if (target != nullptr) target[field.taken() - 1] = static_cast<charU16>(unit);
     }
-    if (taken == 0) return false;
-    if (target != nullptr) target[taken] = 0;
+    if (field.taken() == 0) return false;
+    if (target != nullptr) target[field.taken()] = 0;
     return true;
 }
 
 void storeConsumed(const ScanInput &in, const ScanDirective &directive, void *target) {
-    storeInteger(target, lengthSizeClass(directive), static_cast<uint64_t>(static_cast<int64_t>(consumedUnits(in))));
+    storeInteger(target, lengthSizeClass(directive), static_cast<uint64_t>(consumedUnits(in)));
 }
 
 }  // namespace qoru

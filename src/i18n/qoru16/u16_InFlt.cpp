@@ -7,7 +7,6 @@
 
 #include "i18n/qoru16/u16_FrmIn.h"
 #include "i18n/qoru16/u16_InBuf.h"
-#include "i18n/qoru16/u16_space.h"
 #include "i18n/qoru16/u16_tod.h"
 
 namespace qoru {
@@ -18,26 +17,28 @@ enum class Special { none, infinity, notANumber, failed };
 bool isLetter(int32_t unit, char upper) { return unit == upper || unit == upper + ('a' - 'A'); }
 
 // Reads the letters of spelling (upper case) after the unit already matched;
-// false at a wrong letter or the end of the input (all read stay consumed).
-bool readLetters(ScanInput &in, const char *spelling) {
+// false at a wrong letter, the end of the input or of the width (all read
+// stay consumed).
+bool readLetters(FieldReader &field, const char *spelling) {
     for (; *spelling != '\0'; ++spelling) {
-        if (!isLetter(readUnit(in), *spelling)) return false;
+        if (!isLetter(field.next(), *spelling)) return false;
     }
     return true;
 }
 
-// "nan", "inf" and "infinity" in any case, starting at unit.
-Special recognizeSpecial(ScanInput &in, int32_t unit) {
-    if (isLetter(unit, 'N')) return readLetters(in, "AN") ? Special::notANumber : Special::failed;
+// "nan", "inf" and "infinity" in any case, starting at unit; the letters
+// count toward the width, and "inf" is whole where the width ends after it.
+Special recognizeSpecial(FieldReader &field, int32_t unit) {
+    if (isLetter(unit, 'N')) return readLetters(field, "AN") ? Special::notANumber : Special::failed;
     if (!isLetter(unit, 'I')) return Special::none;
-    if (!readLetters(in, "NF")) return Special::failed;
-    const int32_t next = readUnit(in);
+    if (!readLetters(field, "NF")) return Special::failed;
+    const int32_t next = field.next();
     if (next == endOfInput) return Special::infinity;
     if (!isLetter(next, 'I')) {
-        pushBackUnit(in, next);
+        field.giveBack(next);
         return Special::infinity;
     }
-    return readLetters(in, "NITY") ? Special::infinity : Special::failed;
+    return readLetters(field, "NITY") ? Special::infinity : Special::failed;
 }
 
 // What the number text takes next: digits always, one exponent letter, a
@@ -79,21 +80,20 @@ void storeFloat(void *target, uint32_t sizeClass, double value) {
 }  // namespace
 
 bool scanFloatField(ScanInput &in, const ScanDirective &directive, int32_t first, void *target) {
-    const bool hasWidth = directive.width != noWidth;
+    // Every unit of the field, the sign too, counts toward the width.
+    FieldReader field(in, directive.width);
     int32_t unit = first;
     bool negative = false;
-    int32_t signUnits = 0;
     if (unit == u'+' || unit == u'-') {
         negative = unit == u'-';
-        signUnits = 1;
-        unit = readUnit(in);
+        unit = field.next();
         if (unit == endOfInput) return false;
     }
 
     char localBytes[numberLocalBytes];
     NumberBuffer buffer(localBytes);
     double value;
-    const Special special = recognizeSpecial(in, unit);
+    const Special special = recognizeSpecial(field, unit);
     if (special == Special::failed) return false;
     if (special == Special::infinity) {
         value = std::numeric_limits<double>::infinity();
@@ -110,17 +110,12 @@ bool scanFloatField(ScanInput &in, const ScanDirective &directive, int32_t first
             for (;;) {
                 const char byte = syntax.take(unit);
                 if (byte == 0) {
-                    pushBackUnit(in, unit);
+                    field.giveBack(unit);
                     break;
                 }
                 if (!buffer.push(byte)) return false;
-                if (hasWidth && buffer.count() + signUnits >= directive.width) break;
-                unit = readUnit(in);
+                unit = field.next();
                 if (unit == endOfInput) break;
-                if (isWhiteSpaceU16(static_cast<uint32_t>(unit))) {
-                    pushBackUnit(in, unit);
-                    break;
-                }
             }
             if (syntax.point >= 0) point = static_cast<char>(syntax.point);
         }

@@ -19,15 +19,17 @@ bool isDigitOfBase(int32_t unit, int32_t base) {
 
 bool isNilLetter(int32_t unit, char lower) { return unit == lower || unit == lower - ('a' - 'A'); }
 
+constexpr char nilSpelling[] = "(nil)";
+constexpr size_t nilUnits = sizeof nilSpelling - 1;
+
 // After a field without digits, "p" accepts "(nil)". Returns true when the
 // spelling is complete; otherwise the unit read last goes back (the units
 // before it stay consumed).
 bool readNil(ScanInput &in) {
-    static constexpr char spelling[] = "(nil)";
-    for (int32_t i = 0; spelling[i] != '\0'; ++i) {
+    for (size_t i = 0; i < nilUnits; ++i) {
         const int32_t unit = readUnit(in);
         if (unit == endOfInput) return false;
-        const char want = spelling[i];
+        const char want = nilSpelling[i];
         const bool ok = (want == '(' || want == ')') ? unit == want : isNilLetter(unit, want);
         if (!ok) {
             pushBackUnit(in, unit);
@@ -56,42 +58,38 @@ bool scanIntegerField(ScanInput &in, const ScanDirective &directive, int32_t fir
     const bool isSigned = conversion == u'd' || conversion == u'i';
     const bool isPointer = conversion == u'p';
     int32_t base = conversion == u'i' ? 0 : conversion == u'o' ? 8 : (conversion == u'd' || conversion == u'u') ? 10 : 16;
-    const bool hasWidth = directive.width != noWidth;
     char localBytes[numberLocalBytes];
     NumberBuffer buffer(localBytes);
+    // Every unit of the field, a sign and an "0x" prefix too, counts toward the width.
+    FieldReader field(in, directive.width);
     int32_t unit = first;
     bool digitStored = false;
-    int32_t prefixUnits = 0;  // the "x" of a "0x" prefix counts toward the width
 
-    if (isPointer) {
-        // "0x" before a pointer is neither stored nor counted.
-        if (unit == u'0') {
-            const int32_t next = readUnit(in);
-            if (next == u'x' || next == u'X') {
-                unit = readUnit(in);
-                if (unit == endOfInput) unit = u'0';
-            } else if (next != endOfInput) {
-                pushBackUnit(in, next);
-            }
+    if (isPointer && unit == u'0') {
+        // "0x" before a pointer is not stored; a "0x" that ends the field reads as 0.
+        const int32_t next = field.next();
+        if (next == u'x' || next == u'X') {
+            unit = field.next();
+            if (unit == endOfInput) unit = u'0';
+        } else if (next != endOfInput) {
+            field.giveBack(next);
         }
     }
 
     // A sign only as the field's very first unit, and never before a pointer.
     if (!isPointer && (unit == u'+' || unit == u'-')) {
         if (!buffer.push(static_cast<char>(unit))) return false;
-        unit = (hasWidth && buffer.count() >= directive.width) ? endOfInput : readUnit(in);
+        unit = field.next();
     }
-    // A number prefix: "0x" (the "x" not stored, but counted toward the
-    // width) or, for base 0, a "0" that makes it octal. No width test
-    // follows the "0".
+    // A number prefix: "0x" (the "x" not stored) or, for base 0, a "0" that
+    // makes it octal.
     if (unit == u'0' && (base == 0 || base == 16)) {
         if (!buffer.push('0')) return false;
         digitStored = true;
-        unit = readUnit(in);
+        unit = field.next();
         if (unit == u'x' || unit == u'X') {
-            prefixUnits = 1;
             base = 16;
-            unit = readUnit(in);
+            unit = field.next();
         } else if (base == 0) {
             base = 8;
         }
@@ -99,21 +97,19 @@ bool scanIntegerField(ScanInput &in, const ScanDirective &directive, int32_t fir
     if (base == 0) base = 10;
     // Digits of the base; any other unit (white space, a sign) ends the
     // field and goes back.
-    const int32_t limit = hasWidth ? directive.width - prefixUnits : INT32_MAX;
-    while (unit != endOfInput) {
+    for (; unit != endOfInput; unit = field.next()) {
         if (!isDigitOfBase(unit, base)) {
-            pushBackUnit(in, unit);
+            field.giveBack(unit);
             break;
         }
         if (!buffer.push(static_cast<char>(unit))) return false;
         digitStored = true;
-        if (buffer.count() >= limit) break;
-        unit = readUnit(in);
     }
 
     if (!digitStored) {
-        // No number: only "p" may still find "(nil)", and only while input is left.
-        if (!isPointer || in.ended || !readNil(in)) return false;
+        // No number: only "p" may still find "(nil)", while input is left and
+        // the width holds all of it (the first unit went back).
+        if (!isPointer || in.ended || !field.fits(nilUnits) || !readNil(in)) return false;
         if (!buffer.push('0')) return false;
     }
     if (base == 0) base = 10;

@@ -1,6 +1,7 @@
 // The stream side of the scan input's read and push-back primitives.
 #include "i18n/qoru16/u16_FrmIn.h"
 #include "i18n/qoru16/u16_get.h"
+#include "i18n/qoru16/u16_utf8.h"
 #include "platform/platform.h"
 
 namespace qoru {
@@ -19,18 +20,29 @@ void settleStream(ScanInput &in) {
     }
 }
 
-// The slot first; otherwise (a byte that is not ASCII, an empty view, a
-// platform that shows no buffer) fgetcU16 on the stream brought up to date.
-int32_t readStreamUnit(ScanInput &in) {
-    if (in.pushBack != emptyPushBack) {
-        const int32_t unit = in.pushBack;
-        in.pushBack = emptyPushBack;
-        return unit;
-    }
-    settleStream(in);
-    const int32_t unit = fgetcU16Tracked(in.stream, &in.gaveBack);
-    viewStream(in);
+namespace {
+
+int32_t takeSlot(int32_t &slot) {
+    const int32_t unit = slot;
+    slot = emptyPushBack;
     return unit;
+}
+
+}  // namespace
+
+// The slot first, then the low half of a pair; otherwise (a byte that is not
+// ASCII, an empty view, a platform that shows no buffer) the stream decoder on
+// the stream brought up to date. A supplementary character gives its high
+// surrogate now and its low one at the next read.
+int32_t readStreamUnit(ScanInput &in) {
+    if (in.pushBack != emptyPushBack) return takeSlot(in.pushBack);
+    if (in.pendingLow != emptyPushBack) return takeSlot(in.pendingLow);
+    settleStream(in);
+    const int32_t value = readStreamCharacter(in.stream, &in.gaveBack, true);
+    viewStream(in);
+    if (value <= 0xFFFF) return value;
+    in.pendingLow = lowSurrogate(static_cast<char32_t>(value));
+    return highSurrogate(static_cast<char32_t>(value));
 }
 
 // An ASCII unit is one byte, so it can go back to the stream itself and is

@@ -1,5 +1,5 @@
-// fgetcU16: one code unit per UTF-8 sequence, with the process-wide rate
-// limit on its reports of invalid input.
+// fgetcU16 (one code unit per UTF-8 sequence) and the scan engine's read of a
+// whole character, with the process-wide rate limit on invalid-input reports.
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -81,7 +81,7 @@ void reportInvalid(FILE *stream, const BadSequence &bad, bool supplementary) {
 
 }  // namespace
 
-int32_t fgetcU16Tracked(FILE *stream, bool *gaveBack) {
+int32_t readStreamCharacter(FILE *stream, bool *gaveBack, bool wholeCharacter) {
     *gaveBack = false;
     if (stream == nullptr) {
         errno = EBADF;
@@ -95,7 +95,7 @@ int32_t fgetcU16Tracked(FILE *stream, bool *gaveBack) {
         BadSequence bad;
         const int32_t value = readUtf8CharU16(stream, c, &bad, &errorState);
         *gaveBack = bad.gaveBack;
-        if (value > 0xFFFF) {
+        if (value > 0xFFFF && !wholeCharacter) {
             result = replacementUnit;
             reportInvalid(stream, bad, true);
         } else {
@@ -111,5 +111,5 @@ int32_t fgetcU16Tracked(FILE *stream, bool *gaveBack) {
 
 extern "C" QORUCUM_API int32_t fgetcU16(FILE *stream) {
     bool gaveBack;
-    return qoru::fgetcU16Tracked(stream, &gaveBack);
+    return qoru::readStreamCharacter(stream, &gaveBack, false);
 }

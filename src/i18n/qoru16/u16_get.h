@@ -1,5 +1,5 @@
-// The stream decoder shared by the stream readers, the field readers and,
-// through fgetcU16, the scan engine.
+// The stream decoder shared by the stream readers, the field readers,
+// fgetcU16 and (through readStreamCharacter) the scan engine.
 #ifndef QORU_U16_GET_H
 #define QORU_U16_GET_H
 
@@ -32,8 +32,10 @@ int32_t readUtf8CharU16(FILE *stream, int firstByte, BadSequence *bad, int32_t *
 // fgetcU16 that also tells whether the decoder gave a byte back to the
 // stream in this call. Only one give-back per stream is guaranteed, so a
 // caller that would push a unit back right after such a read keeps it
-// itself instead of calling ungetc again.
-int32_t fgetcU16Tracked(FILE *stream, bool *gaveBack);
+// itself instead of calling ungetc again. With wholeCharacter a
+// supplementary character is its scalar value (above 0xFFFF), unreported;
+// without it, fgetcU16's U+FFFD and its report.
+int32_t readStreamCharacter(FILE *stream, bool *gaveBack, bool wholeCharacter);
 
 // What the line, block and field readers stop at.
 enum class LineEnd {
