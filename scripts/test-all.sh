@@ -8,7 +8,7 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QORU_JOBS:-2}
-"$root/scripts/setup.sh" || exit 1
+"$root/scripts/setup.sh" doxygen || exit 1
 
 failed=()
 counts=()
@@ -47,6 +47,12 @@ run_suite() {
 
 mkdir -p "$root/build"
 run_suite native "$root/build/native"
+# The reference: Doxygen over the public headers; an undocumented export or
+# any other warning fails it.
+echo "==== docs: the reference documentation"
+if ! cmake --build "$root/build/native" --target docs >"$root/build/docs.log" 2>&1; then
+  cat "$root/build/docs.log"; failed+=("docs")
+fi
 run_suite sanitize "$root/build/sanitize" -DQORU_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The race detector: the concurrency tests and the suites that run in seconds
 # under it; its one suppression is tests/tsan.supp (CTest sets TSAN_OPTIONS).
@@ -68,9 +74,9 @@ echo "==== consumers: install, packages and programs built against them"
 "$root/scripts/consumer-check.sh" || failed+=("consumers")
 
 echo "tests run per suite: ${counts[*]}"
-# The last line counts the suites: native, sanitize, tsan, static, windows,
-# windows-msvcrt, fuzz, consumers.
-summary="suites: $((8 - ${#failed[@]})) passed, ${#failed[@]} failed"
+# The last line counts the suites: native, docs, sanitize, tsan, static,
+# windows, windows-msvcrt, fuzz, consumers.
+summary="suites: $((9 - ${#failed[@]})) passed, ${#failed[@]} failed"
 if [ ${#failed[@]} -ne 0 ]; then
   echo "FAILED: ${failed[*]}"
   echo "$summary"
