@@ -6,7 +6,8 @@
 # Doxygen links some names (the exported data) to the page of their header,
 # which lists them without their documentation: those links are sent to the
 # family page that documents the name, and the header pages (string.h.3 and
-# the like, which would also shadow the system's names) are dropped. Record
+# the like, which would also shadow the system's names) are dropped unless a
+# name declared outside every family still needs one. Record
 # fields (h_name, s_port, ...) and unnamed enums (@0) get no page of their own.
 file(GLOB families ${MAN_DIR}/qorucum_*.3)
 file(GLOB pages ${MAN_DIR}/*.3)
@@ -30,14 +31,19 @@ foreach(page ${pages})
           break()
         endif()
       endforeach()
-      if(NOT found)
-        message(FATAL_ERROR "man page ${name}: no family page documents it")
+      if(found)
+        file(WRITE ${page} ".so man3/${found}\n")
+      else()
+        # Declared outside every family: its header page documents it, and stays.
+        list(APPEND kept_headers ${MAN_DIR}/${target})
       endif()
-      file(WRITE ${page} ".so man3/${found}\n")
     endif()
   endif()
 endforeach()
 file(GLOB headers ${MAN_DIR}/*.h.3)
+if(kept_headers)
+  list(REMOVE_ITEM headers ${kept_headers})
+endif()
 if(headers)
   file(REMOVE ${headers})
 endif()

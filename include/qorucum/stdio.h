@@ -413,13 +413,14 @@ QORUCUM_API int32_t fget_intU16(int32_t *out, FILE *stream);
  * A field never takes more units than its width: signs, the "0x" prefix and
  * the infinity and NaN spellings count toward it as digits do. Integers that
  * overflow their converter (32 or 64 bits) are clamped, stored and counted,
- * with errno ERANGE; %f of an infinity spelling stores infinity and sets
+ * with errno ERANGE; h and hh store the 32-bit value cut to 16 or 8 bits
+ * (\%hhd of 300 stores 44); \%f of an infinity spelling stores infinity and sets
  * ERANGE. A scan set "[...]" takes ranges in either order (z-a is a-z); "]"
  * or "-" first, or "-" last, is a member; there are no classes and no case
  * folding. p reads hexadecimal with or without "0x", and "(nil)" as 0.
  *
  * From a stream, a supplementary character arrives as its surrogate pair
- * (%c of width 1 takes the high surrogate; the low one is read next); invalid
+ * (\%c of width 1 takes the high surrogate; the low one is read next); invalid
  * UTF-8 reads as '#' with errno EILSEQ. At most one unit is pushed back: an
  * ASCII unit goes back to the stream, but a non-ASCII unit read past the
  * last field is consumed.
@@ -434,9 +435,9 @@ QORUCUM_API int32_t fget_intU16(int32_t *out, FILE *stream);
  * far, reported at trace level 4; errno is left as it was.
  *
  * @par Differs from C
- * %ld stores 32 bits (as on 64-bit Windows), %zd 64, and %jd and %td 32.
- * %Lf stores a double. %ls and %lc store UTF-16, as %s and %c do. No
- * hexadecimal floating point is read. Reading an infinity sets ERANGE. %lf
+ * \%ld stores 32 bits (as on 64-bit Windows), \%zd 64, and \%jd and \%td 32.
+ * \%Lf stores a double. \%ls and \%lc store UTF-16, as \%s and \%c do. No
+ * hexadecimal floating point is read. Reading an infinity sets ERANGE. \%lf
  * converts every digit, while strtodU16() keeps 24, so a text of more than 24
  * significant digits can give two neighbouring doubles.
  * @{
@@ -508,20 +509,20 @@ QORUCUM_API int32_t sscanfU16(const charU16 *string, const charU16 *format, ...)
  *   more than five flags, makes the directive invalid.
  * - The zero flag is off when a precision below the width is given, for every
  *   conversion: %08.3f of 3.14159 gives "   3.142". It pads every other
- *   conversion, %s and %% included ("%05s" of "ab" gives "000ab"), but never
+ *   conversion, \%s and "%%" included ("%05s" of "ab" gives "000ab"), but never
  *   an infinity or a NaN ("%08f" of infinity gives "     inf").
  * - Width and precision may be "*", read as an int before the argument. A
  *   negative "*" width gives no padding (it does not set left alignment); a
- *   negative "*" precision counts as none. %s precision counts units and may
+ *   negative "*" precision counts as none. \%s precision counts units and may
  *   cut a pair.
  * - Length modifiers: ll and I64 read a 64-bit integer. h, hh, j, z and t read
- *   an int and change nothing (%hd of 70000 gives 70000), and l is 32 bits: a
- *   size_t above 4 GiB needs %llu or %I64u. L: on Linux the argument is a long
+ *   an int and change nothing (\%hd of 70000 gives 70000), and l is 32 bits: a
+ *   size_t above 4 GiB needs \%llu or \%I64u. L: on Linux the argument is a long
  *   double, formatted after conversion to double; on Windows long double is a
  *   double. No modifier changes c, s or p.
- * - %e, %f and %g are exactly rounded (ties to even), with the same digits on
- *   every platform up to 17 significant digits (for %f, 17 after the point);
- *   longer precisions come from the C runtime's formatter. %a without a
+ * - \%e, \%f and \%g are exactly rounded (ties to even), with the same digits on
+ *   every platform up to 17 significant digits (for \%f, 17 after the point);
+ *   longer precisions come from the C runtime's formatter. \%a without a
  *   precision is exact, with as many hexadecimal digits as the value needs;
  *   with a precision it is rounded. Infinity and NaN print as the C runtime
  *   spells them ("inf", "nan").
@@ -537,7 +538,7 @@ QORUCUM_API int32_t sscanfU16(const charU16 *string, const charU16 *format, ...)
  * output, and a buffer is terminated after it.
  *
  * @par Differs from C
- * No %n (it is a format error), no positional arguments, no %S, %C or %ls for
+ * No \%n (it is a format error), no positional arguments, no \%S, \%C or \%ls for
  * narrow or wide text: strings and characters are UTF-16. h, hh, j, z and t
  * do not change the argument's type, and l is 32 bits. The zero flag yields to
  * any precision below the width, not only for integers. A cut snprintfU16()

@@ -127,7 +127,7 @@ QORUCUM_API uint64_t strtoullU16(const charU16 *text, charU16 **end, int32_t bas
  * @par Differs from C
  * Correctly rounded from the first 24 significant digits, which C allows
  * beyond DECIMAL_DIG: a text of more digits can give the neighbouring double
- * of the exact value's (sscanfU16()'s %lf converts every digit). No
+ * of the exact value's (sscanfU16()'s \%lf converts every digit). No
  * hexadecimal form ("0x1p3" reads as 0), no "NAN(...)", and infinity only in
  * the spellings above (an "I" followed by "nF" is no number). glibc also sets
  * ERANGE for a subnormal result; C leaves that open.
