@@ -1,6 +1,27 @@
 /**
  * @file qorucum/base.h
  * @brief Basic types and the export macro shared by every public header.
+ *
+ * @mainpage qorucum reference
+ *
+ * libqorucum gives programs whose text type is UTF-16 (charU16) the C
+ * runtime they know. Include qorucum.h, which includes every header below.
+ * Each family's page says what its members share (the units of their counts,
+ * how they report errors); each function says what it returns in every case,
+ * the errno values it sets, and how it differs from the C runtime function
+ * it stands for.
+ *
+ * - @ref qorucum_base "Basic types": charU16, counts in code units, errors.
+ * - @ref qorucum_string "Strings", @ref qorucum_memory "memory",
+ *   @ref qorucum_alloc "allocation", @ref qorucum_bounded "bounds-checked copies".
+ * - @ref qorucum_convert "Conversion" between UTF-16 and UTF-8.
+ * - @ref qorucum_files "Files and error texts", @ref qorucum_output "stream output",
+ *   @ref qorucum_input "stream input", @ref qorucum_fields "field readers".
+ * - @ref qorucum_printf "The printf family", @ref qorucum_scanf "the scanf family".
+ * - @ref qorucum_strtol "Integers from text", @ref qorucum_strtod "floating point and digits".
+ * - @ref qorucum_ctype "Character functions" (ICU loaded at run time).
+ * - @ref qorucum_netdb "Host and service look-ups", @ref qorucum_getopt "options",
+ *   @ref qorucum_trace "the trace channel".
  */
 #ifndef QORUCUM_BASE_H
 #define QORUCUM_BASE_H
