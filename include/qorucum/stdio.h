@@ -426,13 +426,14 @@ QORUCUM_API int32_t fget_intU16(int32_t *out, FILE *stream);
  * last field is consumed.
  *
  * Results: the number of conversions stored (suppressed ones and n are not
- * counted). When a conversion fails or an ordinary character does not match,
- * the scan stops and returns that count if anything matched before (an
- * ordinary character or a stored conversion), else 0. When the input ends (or
- * a read fails) before a conversion or ordinary character, the result is the
- * count if anything matched, else -1: so a scan that ends after a matched
- * literal returns 0, not -1. A format error stops the scan with the count so
- * far, reported at trace level 4; errno is left as it was.
+ * counted). The scan stops at the first conversion that fails or ordinary
+ * character that does not match; if anything matched before (an ordinary
+ * character or a stored conversion) it returns the count, else 0, or -1 when
+ * the input ended in that field. When the input ends (or a read fails) before
+ * a conversion or ordinary character, the result is likewise the count if
+ * anything matched, else -1: so a scan that ends after a matched literal
+ * returns 0, not -1. A format error stops the scan with the count so far,
+ * reported at trace level 4; errno is left as it was.
  *
  * @par Differs from C
  * \%ld stores 32 bits (as on 64-bit Windows), \%zd 64, and \%jd and \%td 32.
@@ -538,8 +539,9 @@ QORUCUM_API int32_t sscanfU16(const charU16 *string, const charU16 *format, ...)
  * output, and a buffer is terminated after it.
  *
  * @par Differs from C
- * No \%n (it is a format error), no positional arguments, no \%S, \%C or \%ls for
- * narrow or wide text: strings and characters are UTF-16. h, hh, j, z and t
+ * No \%n (it is a format error) and no positional arguments. Strings and
+ * characters are UTF-16 whatever the modifier (\%ls and \%hs as \%s); \%S and
+ * \%C are format errors. h, hh, j, z and t
  * do not change the argument's type, and l is 32 bits. The zero flag yields to
  * any precision below the width, not only for integers. A cut snprintfU16()
  * returns the size, not the length the whole text needs.
