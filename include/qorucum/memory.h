@@ -148,10 +148,12 @@ QORUCUM_API void *callocU(size_t count, size_t n);
  * @brief Copies that never write past a destination of size units.
  *
  * size is the capacity of dst in code units, count a number of units. The
- * result is the error code itself: 0 on success, ERANGE on every failure.
- * These functions never set errno, never test their pointers for null and
- * call no constraint handler. A failing copy leaves dst empty (dst[0] set to
- * 0) unless a function says otherwise.
+ * result is the error code itself: 0 on success, ERANGE when the text does
+ * not fit, EINVAL for a size above RSIZE_MAX (SIZE_MAX / 2), which no array
+ * has (nothing is written then). These functions never set errno, never test
+ * their pointers for null and call no constraint handler. A copy that does
+ * not fit leaves dst empty (dst[0] set to 0) unless a function says
+ * otherwise.
  * @{
  */
 
@@ -159,11 +161,13 @@ QORUCUM_API void *callocU(size_t count, size_t n);
  * @brief Copies a string with its terminator into size units.
  *
  * @param dst    Destination array of size units; must not be null unless size is 0.
- * @param size   Capacity of dst, in code units; 0 writes nothing.
+ * @param size   Capacity of dst, in code units; 0 writes nothing; at most
+ *               RSIZE_MAX.
  * @param src    Null-terminated UTF-16 text; must not be null unless size is 0.
  * @return 0 when src and its terminator fit (also for a size of 0); ERANGE
  *         when they do not: then dst[0] is 0 (the units written before the
- *         overflow was found stay behind it).
+ *         overflow was found stay behind it); EINVAL for a size above
+ *         RSIZE_MAX (nothing written).
  * @par Errors
  * None in errno: errno is left as it was.
  * @par Differs from C
@@ -176,15 +180,17 @@ QORUCUM_API int32_t strcpy_sU16(charU16 *dst, size_t size, const charU16 *src);
  * @brief Appends a string after the text in an array of size units.
  *
  * @param dst    Null-terminated UTF-16 text in an array of size units.
- * @param size   Capacity of dst, in code units.
+ * @param size   Capacity of dst, in code units; at most RSIZE_MAX.
  * @param src    Null-terminated UTF-16 text; must not be null.
  * @return 0 when appended with its terminator; ERANGE when size is 0 or dst
  *         holds no terminator within size units (dst unchanged), or when the
- *         result would not fit (dst[0] set to 0).
+ *         result would not fit (dst[0] set to 0); EINVAL for a size above
+ *         RSIZE_MAX (nothing written).
  * @par Errors
  * None in errno: errno is left as it was.
  * @par Differs from C
- * No constraint handler runs; the result is ERANGE for every failure.
+ * No constraint handler runs, and dst is left as it was when it holds no
+ * terminator.
  */
 QORUCUM_API int32_t strcat_sU16(charU16 *dst, size_t size, const charU16 *src);
 
@@ -195,10 +201,12 @@ QORUCUM_API int32_t strcat_sU16(charU16 *dst, size_t size, const charU16 *src);
  * terminator. The all-ones count copies as much as fits.
  *
  * @param dst    Destination array of size units.
- * @param size   Capacity of dst, in code units; 0 writes nothing.
+ * @param size   Capacity of dst, in code units; 0 writes nothing; at most
+ *               RSIZE_MAX.
  * @param src    UTF-16 text, read up to its terminator or count units.
  * @param count  The most units to copy.
- * @return 0, always: this copy never fails.
+ * @return 0: a text that does not fit is cut, never refused; EINVAL only for
+ *         a size above RSIZE_MAX (nothing written).
  * @par Errors
  * None in errno: errno is left as it was.
  * @par Differs from C
@@ -211,16 +219,18 @@ QORUCUM_API int32_t strncpy_sU16(charU16 *dst, size_t size, const charU16 *src, 
  * @brief Appends at most count units of a string, then a terminator.
  *
  * @param dst    Null-terminated UTF-16 text in an array of size units.
- * @param size   Capacity of dst, in code units.
+ * @param size   Capacity of dst, in code units; at most RSIZE_MAX.
  * @param src    UTF-16 text, read up to its terminator or count units.
  * @param count  The most units to append.
  * @return 0 when appended; ERANGE when size is 0 or dst holds no terminator
  *         within size units (dst unchanged), or when the units to append and
- *         the terminator do not fit (dst[0] set to 0, nothing appended).
+ *         the terminator do not fit (dst[0] set to 0, nothing appended);
+ *         EINVAL for a size above RSIZE_MAX (nothing written).
  * @par Errors
  * None in errno: errno is left as it was.
  * @par Differs from C
- * No constraint handler runs; the result is ERANGE for every failure.
+ * No constraint handler runs, and dst is left as it was when it holds no
+ * terminator.
  */
 QORUCUM_API int32_t strncat_sU16(charU16 *dst, size_t size, const charU16 *src, size_t count);
 
@@ -228,11 +238,12 @@ QORUCUM_API int32_t strncat_sU16(charU16 *dst, size_t size, const charU16 *src, 
  * @brief Copies count units into an array of size units.
  *
  * @param dst    Destination array of size units.
- * @param size   Capacity of dst, in code units.
+ * @param size   Capacity of dst, in code units; at most RSIZE_MAX.
  * @param src    Source of count units; must not overlap dst.
  * @param count  Code units to copy.
  * @return 0 when count <= size (the units copied); ERANGE otherwise: all size
- *         units of dst are set to 0 (nothing is written when size is 0).
+ *         units of dst are set to 0 (nothing is written when size is 0);
+ *         EINVAL for a size above RSIZE_MAX (nothing written).
  * @par Errors
  * None in errno: errno is left as it was.
  * @par Differs from C
@@ -244,11 +255,12 @@ QORUCUM_API int32_t memcpy_sU16(charU16 *dst, size_t size, const charU16 *src, s
  * @brief Moves count units into an array of size units; they may overlap.
  *
  * @param dst    Destination array of size units.
- * @param size   Capacity of dst, in code units.
+ * @param size   Capacity of dst, in code units; at most RSIZE_MAX.
  * @param src    Source of count units.
  * @param count  Code units to move.
  * @return 0 when count <= size; ERANGE otherwise: all size units of dst are set
- *         to 0 (nothing is written when size is 0).
+ *         to 0 (nothing is written when size is 0); EINVAL for a size above
+ *         RSIZE_MAX (nothing written).
  * @par Errors
  * None in errno: errno is left as it was.
  * @par Differs from C

@@ -154,7 +154,7 @@ QORUCUM_API int putsU16(const charU16 *s);
 /**
  * @brief Writes count elements of size code units each, as UTF-8.
  *
- * @param units  The code units, size x count of them.
+ * @param units  The code units, size x count of them; null fails with EINVAL.
  * @param size   Code units per element (not bytes).
  * @param count  Elements.
  * @param stream The output stream; null fails with EBADF.
@@ -162,8 +162,8 @@ QORUCUM_API int putsU16(const charU16 *s);
  *         write, exactly the elements written completely; 0 when size or count
  *         is 0, or on an error.
  * @par Errors
- * EBADF for a null stream; EINVAL when size x count overflows; otherwise
- * what the C runtime's fwrite sets.
+ * EBADF for a null stream; EINVAL for null units or when size x count units
+ * would not fit in memory; otherwise what the C runtime's fwrite sets.
  * @par Differs from C
  * size counts 16-bit code units; each unit becomes one to three bytes on the
  * stream (four for a pair).
@@ -270,11 +270,14 @@ QORUCUM_API charU16 *getsU16(charU16 *buf);
  * the next call.
  *
  * @param buf    Destination array of size units; null fails with EBADF.
- * @param size   Capacity of buf in code units, terminator included.
- * @return buf, terminated; null for a size of 0 (buf untouched), at end of
- *         file before any unit or on a read error (buf emptied).
+ * @param size   Capacity of buf in code units, terminator included; at most
+ *               RSIZE_MAX (SIZE_MAX / 2).
+ * @return buf, terminated; null for a size of 0 or above RSIZE_MAX (buf
+ *         untouched, nothing read), at end of file before any unit or on a
+ *         read error (buf emptied).
  * @par Errors
- * EBADF for a null buf; EILSEQ after an invalid sequence.
+ * EINVAL for a size above RSIZE_MAX; EBADF for a null buf; EILSEQ after an
+ * invalid sequence.
  * @par Differs from C
  * A line longer than the array is no error (C11 Annex K's gets_s discards it
  * and calls the constraint handler): the rest is read by the next call.
@@ -452,8 +455,8 @@ QORUCUM_API int32_t fget_intU16(int32_t *out, FILE *stream);
  *               suppressed, and an int before it for each "*" width.
  * @return The conversions stored, 0 or -1, as the family says.
  * @par Errors
- * EINVAL for a null format; EILSEQ after invalid UTF-8; ERANGE for a clamped
- * number or an infinity.
+ * EBADF when the C runtime has no standard input; EINVAL for a null format;
+ * EILSEQ after invalid UTF-8; ERANGE for a clamped number or an infinity.
  */
 QORUCUM_API int32_t scanfU16(const charU16 *format, ...);
 
@@ -712,20 +715,20 @@ QORUCUM_API int32_t vsprintf_sU16(charU16 *buffer, size_t size, const charU16 *f
  * @param size   Capacity of buffer in code units, terminator included; at
  *               most RSIZE_MAX (SIZE_MAX / 2).
  * @param format Null-terminated UTF-16 format; null fails with EINVAL (the
- *               last unit of buffer is then set to 0).
+ *               buffer then holds an empty string).
  * @param ...    The arguments of the directives.
  * @return The length of the stored string when it fits; size when the text
  *         was cut (the first size - 1 units and a terminator); 0 for a size of
  *         0; -1 for a size above RSIZE_MAX (nothing written) or on an error,
- *         with a terminator at the end of what was written and in the last
- *         unit of buffer.
+ *         what came before the error staying in buffer, terminated right
+ *         after it.
  * @par Errors
  * EINVAL for a size above RSIZE_MAX or a null format; EBADF for a null
  * buffer; EOVERFLOW or ENOMEM as the family says; a format error leaves errno
  * as it was.
  * @par Differs from C
  * C11 Annex K's snprintf_s returns the length the whole text needs when it
- * cuts; this one returns size.
+ * cuts; this one returns size. No constraint handler runs.
  */
 QORUCUM_API int32_t snprintf_sU16(charU16 *buffer, size_t size, const charU16 *format, ...);
 
