@@ -426,7 +426,7 @@ QORUCUM_API int32_t fget_intU16(int32_t *out, FILE *stream);
  * (\%c of width 1 takes the high surrogate; the low one is read next); invalid
  * UTF-8 reads as '#' with errno EILSEQ. At most one unit is pushed back: an
  * ASCII unit goes back to the stream, but a non-ASCII unit read past the
- * last field is consumed.
+ * last field (a low surrogate included) is consumed.
  *
  * Results: the number of conversions stored (suppressed ones and n are not
  * counted). The scan stops at the first conversion that fails or ordinary
@@ -479,7 +479,7 @@ QORUCUM_API int32_t fscanfU16(FILE *stream, const charU16 *format, ...);
  * @brief Reads from a UTF-16 string by a UTF-16 format.
  *
  * The terminator ends the input; a surrogate pair is matched and stored unit
- * by unit.
+ * by unit. A field may be longer than INT32_MAX units; \%lln counts them all.
  *
  * @param string Null-terminated UTF-16 input; null fails with EBADF.
  * @param format Null-terminated UTF-16 format; null fails with EINVAL.
