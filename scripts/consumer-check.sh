@@ -2,7 +2,8 @@
 # Installs and packs the library as its users get it, then builds the consumer
 # in tests/consumer against each form and checks what it prints:
 #   Linux shared: the installed tree through find_package and through
-#                 pkg-config, and the unpacked .deb both ways;
+#                 pkg-config, and the unpacked .deb both ways; both carry a
+#                 man page for every export (the docs target, Doxygen);
 #   Linux static: the installed tree through find_package and pkg-config --static;
 #   Linux subproject: the source tree taken in with add_subdirectory (static)
 #                 and with FetchContent (shared);
@@ -104,6 +105,20 @@ linux_consumers() {
   fi
 }
 
+# man_pages PREFIX NAME: PREFIX/share/man/man3 holds a page for every name in
+# tests/exports.txt.
+man_pages() {
+  local missing=() n
+  for n in $(grep -E '^[A-Za-z_]' "$root/tests/exports.txt"); do
+    [ -f "$1/share/man/man3/$n.3" ] || [ -f "$1/share/man/man3/$n.3.gz" ] || missing+=("$n")
+  done
+  if [ ${#missing[@]} -ne 0 ]; then
+    fail "$2: no man page for ${missing[*]}"
+  else
+    echo "ok: $2 has a man page for every export"
+  fi
+}
+
 # wine_run DIR PROGRAM ARGS...: runs a Windows program in its folder (ICU 50
 # is not there: the character functions fall back to 7 bits).
 wine_run() {
@@ -144,12 +159,20 @@ mkdir -p "$build"
 echo "==== Linux, shared: install, .deb, consumers"
 if library "$build/pkg-linux" native "$build/install-linux" -DBUILD_SHARED_LIBS=ON; then
   [ -L "$build/install-linux/lib/libqorucum.so.0" ] || fail "libqorucum.so.0 not installed"
+  # With the reference built, the install and the .deb carry it.
+  if quiet cmake --build "$libdir" --target docs && quiet cmake --install "$libdir" --prefix "$build/install-linux"; then
+    man_pages "$build/install-linux" "installed tree"
+    [ -f "$build/install-linux/share/doc/qorucum/html/index.html" ] || fail "installed tree: no HTML reference"
+  else
+    fail "docs target"
+  fi
   linux_consumers linux "$build/install-linux"
   rm -rf "$libdir/packages" "$build/deb-root"
   if quiet cmake --build "$libdir" --target package; then
     deb=$(ls "$libdir"/packages/*.deb)
     dpkg-deb -f "$deb" Recommends | grep -q '^libicu' || fail ".deb does not recommend ICU"
     dpkg-deb -x "$deb" "$build/deb-root"
+    man_pages "$build/deb-root/usr" ".deb"
     linux_consumers deb "$build/deb-root/usr"
   else
     fail "cpack .deb"

@@ -24,6 +24,7 @@ test=(
   libclang-rt-14-dev
   lld
   dpkg-dev
+  doxygen
 )
 bench=(
   libbenchmark-dev

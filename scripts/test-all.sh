@@ -47,6 +47,21 @@ run_suite() {
 
 mkdir -p "$root/build"
 run_suite native "$root/build/native"
+# The reference: Doxygen over the public headers; an undocumented export or
+# any other warning fails it, and so does an export without its man page (one
+# declared where Doxygen looks for no documentation).
+echo "==== docs: the reference documentation"
+if ! cmake --build "$root/build/native" --target docs >"$root/build/docs.log" 2>&1; then
+  cat "$root/build/docs.log"; failed+=("docs")
+else
+  undocumented=()
+  for name in $(grep -E '^[A-Za-z_]' "$root/tests/exports.txt"); do
+    [ -f "$root/build/native/docs/man/man3/$name.3" ] || undocumented+=("$name")
+  done
+  if [ ${#undocumented[@]} -ne 0 ]; then
+    echo "no reference page for: ${undocumented[*]}"; failed+=("docs")
+  fi
+fi
 run_suite sanitize "$root/build/sanitize" -DQORU_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The race detector: the concurrency tests and the suites that run in seconds
 # under it; its one suppression is tests/tsan.supp (CTest sets TSAN_OPTIONS).
@@ -70,9 +85,9 @@ echo "==== consumers: install, packages and programs built against them"
 QORU_CONSUMER_REUSE=1 "$root/scripts/consumer-check.sh" || failed+=("consumers")
 
 echo "tests run per suite: ${counts[*]}"
-# The last line counts the suites: native, sanitize, tsan, static, windows,
-# windows-msvcrt, fuzz, consumers.
-summary="suites: $((8 - ${#failed[@]})) passed, ${#failed[@]} failed"
+# The last line counts the suites: native, docs, sanitize, tsan, static,
+# windows, windows-msvcrt, fuzz, consumers.
+summary="suites: $((9 - ${#failed[@]})) passed, ${#failed[@]} failed"
 if [ ${#failed[@]} -ne 0 ]; then
   echo "FAILED: ${failed[*]}"
   echo "$summary"

@@ -1,4 +1,7 @@
-/* Whole-string conversion from UTF-16 to UTF-8. */
+/**
+ * @file qorucum/convert.h
+ * @brief Whole-string conversion between UTF-16 and UTF-8.
+ */
 #ifndef QORUCUM_CONVERT_H
 #define QORUCUM_CONVERT_H
 
@@ -6,10 +9,46 @@
 
 QORUCUM_EXTERN_C_BEGIN
 
-/* Encodes every code unit by itself (surrogates too) in one to three bytes.
- * dst null: counts the bytes needed. Returns the bytes stored without the
- * terminator; a result equal to limit means no terminator was stored. */
+/**
+ * @defgroup qorucum_convert Conversion
+ * @brief Zero-terminated strings converted into a caller's fixed array.
+ *
+ * Each converter has a counting mode: with a null destination it stores
+ * nothing, ignores the limit and returns the size a complete conversion
+ * needs, without the terminator. Otherwise limit is the capacity of the
+ * destination (in bytes for UTF-8, in code units for UTF-16) and a limit of 0
+ * returns 0 with nothing stored. A result equal to limit means the array was
+ * filled and holds no terminator: a text of k units or bytes needs an array of
+ * k + 1. The converters use only their arguments and are safe in several
+ * threads on arrays of their own.
+ * @{
+ */
+
+/**
+ * @brief Converts UTF-16 to UTF-8 one code unit at a time, surrogates included.
+ *
+ * Each unit becomes one to three bytes by itself: a surrogate pair becomes
+ * two three-byte forms (U+1F600 gives ED A0 BD ED B8 80), which is what names
+ * handed to the system take and what the library's UTF-8 reader reads back
+ * unchanged, but not UTF-8 that other programs accept. A two- or three-byte
+ * sequence that does not fit in the room left is not written: the output is
+ * cut before it and terminated.
+ *
+ * @param dst    Destination array of limit bytes; may be null (counting mode).
+ * @param src    Null-terminated UTF-16 text; must not be null.
+ * @param limit  Capacity of dst, in bytes; ignored in counting mode.
+ * @return The bytes stored, not counting the terminator; limit when the bytes
+ *         filled the array (no terminator stored); 0 for a limit of 0. In
+ *         counting mode the bytes needed: 1, 2 or 3 per unit (6 for a pair).
+ * @par Errors
+ * None: it never fails, and errno is left as it was.
+ * @par Differs from C
+ * No C function stands for it (wcstombs comes closest). For UTF-8 that other
+ * programs read, with a pair as one four-byte sequence, use U16sToUtf8s().
+ */
 QORUCUM_API size_t U2sToUtf8s(char *dst, const charU16 *src, size_t limit);
+
+/** @} */
 
 QORUCUM_EXTERN_C_END
 
