@@ -81,26 +81,19 @@ size_t countBytes(const Kernels &k, const char16_t *p, size_t rest) {
 extern "C" QORUCUM_API size_t U16sToUtf8s(char *dst, const charU16 *src, size_t limit) {
     using namespace qoru;
     const Kernels &k = kernels();
+    if (dst != nullptr && limit == 0) return 0;
     const char16_t *p = src;
     size_t rest = static_cast<size_t>(k.findZero(src) - src);
     if (dst == nullptr) return countBytes(k, p, rest);
-    if (limit == 0) return 0;
     auto *out = reinterpret_cast<uint8_t *>(dst);
+    // Each block goes through scratch storage, since the kernel may store past
+    // the bytes it reports; dst receives exactly the bytes of the result.
     uint8_t scratch[blockBytes];
     size_t n = 0;
     while (rest != 0) {
+        // No more units than the room could take (each gives a byte at
+        // least), a pair kept whole.
         const size_t room = limit - n;
-        if (room >= blockBytes) {
-            // Room for anything the kernel stores: straight into dst.
-            const Block b = encodeBlock(k, p, rest, out + n);
-            n += b.bytes;
-            if (b.invalid) return failInvalid();
-            p += b.consumed;
-            rest -= b.consumed;
-            continue;
-        }
-        // Near the end of dst: through the scratch block, no more units than
-        // the room could take (each gives a byte at least), a pair kept whole.
         size_t count = rest < room ? rest : room;
         if (count < rest && isHighSurrogate(p[count - 1])) ++count;
         const Block b = encodeBlock(k, p, count, scratch);
