@@ -1,7 +1,13 @@
 // UTF-16 to real UTF-8: a surrogate pair becomes one four-byte sequence and an
-// unpaired surrogate fails the conversion. The bytes are the stream writer's:
-// its block kernel encodes, and since it writes an unpaired surrogate as '#',
-// only a block whose bytes hold a '#' needs its units looked at again.
+// unpaired surrogate fails the conversion. The bytes are the stream writer's.
+//
+// Two encoders share the work. Text without surrogates is the same in both
+// forms, so it goes through U2sToUtf8s's kernel, the fastest, a window at a
+// time; a surrogate shows in its output as ED A0-BF, which ends the window
+// there. From that point the stream writer's block kernel takes over for a
+// run of blocks (pairs joined, any other surrogate written as '#', so only a
+// block whose bytes hold a '#' needs its units looked at again) before the
+// fast kernel is tried again.
 #include <cerrno>
 #include <cstring>
 
@@ -15,9 +21,24 @@ namespace {
 
 // A block kernel call stores at most this many bytes from where it starts.
 constexpr size_t blockBytes = utf8BlockThreshold + utf8BlockSlack;
+// The fast kernel runs window by window (bytes of output), for it converts
+// the whole window before its bytes are searched: the first window is
+// firstWindow, each window without a surrogate doubles the next (when
+// counting, up to the size of its scratch storage), and one with a surrogate
+// hands over to the block path for a run of blocks that doubles from
+// firstBlockRun to maxBlockRun at each such window; the window after the run
+// is retryWindow. Each window ends with a stretch of unit-by-unit work in the
+// kernel, so windows stay large where surrogates are rare. Below minFastRoom
+// bytes of room the block path finishes the text. Text with a surrogate
+// among its first peekUnits units starts on the block path.
+constexpr size_t firstWindow = 4096;
+constexpr size_t retryWindow = 512;
+constexpr size_t minFastRoom = 256;
+constexpr uint32_t firstBlockRun = 16;
+constexpr uint32_t maxBlockRun = 256;
+constexpr size_t peekUnits = 32;
 
-// What one kernel call made of the units at p (rest of them before the
-// terminator, count of them given to the kernel).
+// What one block kernel call made of the units at p.
 struct Block {
     size_t consumed;  // units encoded
     size_t bytes;     // their bytes; with invalid set, the bytes before the bad unit
@@ -57,63 +78,112 @@ Block encodeBlock(const Kernels &k, const char16_t *p, size_t count, uint8_t *ou
     return b;
 }
 
+// The first surrogate the per-unit kernel wrote in [p, end) (its lead ED and
+// a second byte from A0 on; ED 80-9F are U+D000-D7FF), or end. The kernel
+// writes whole sequences, so a lead's second byte is before end.
+const uint8_t *findEncodedSurrogate(const uint8_t *p, const uint8_t *end) {
+    for (;; ++p) {
+        p = static_cast<const uint8_t *>(memchr(p, 0xED, static_cast<size_t>(end - p)));
+        if (p == nullptr) return end;
+        if (p[1] >= 0xA0) return p;
+    }
+}
+
+// The units (none of them a surrogate) whose bytes are [p, end): one lead
+// byte each, so the bytes less the trail bytes (10xxxxxx). Eight bytes at a
+// time: bit 7 set and bit 6 clear marks a trail byte in the low bit of each
+// byte of the mask.
+size_t unitsOfBytes(const uint8_t *p, const uint8_t *end) {
+    constexpr uint64_t lowBits = 0x0101010101010101;
+    const auto bytes = static_cast<size_t>(end - p);
+    size_t trails = 0;
+    for (; end - p >= 8; p += 8) {
+        uint64_t w;
+        memcpy(&w, p, sizeof w);
+        trails += static_cast<size_t>(__builtin_popcountll((w >> 7) & ~(w >> 6) & lowBits));
+    }
+    for (; p != end; ++p) trails += isTrail(*p);
+    return bytes - trails;
+}
+
 size_t failInvalid() {
     errno = EILSEQ;
     return utf8Invalid;
 }
 
-size_t countBytes(const Kernels &k, const char16_t *p, size_t rest) {
-    uint8_t scratch[blockBytes];
-    size_t total = 0;
-    while (rest != 0) {
-        const Block b = encodeBlock(k, p, rest, scratch);
-        if (b.invalid) return failInvalid();
-        total += b.bytes;
-        p += b.consumed;
-        rest -= b.consumed;
+// The conversion; out null counts only (limit is then ignored).
+size_t convertToUtf8(const Kernels &k, uint8_t *out, const char16_t *s, size_t limit) {
+    const bool counting = (out == nullptr);
+    uint8_t fastScratch[firstWindow];  // the fast kernel's output when counting
+    uint8_t blockScratch[blockBytes];
+    size_t n = 0;
+    const char16_t *end = nullptr;  // the terminator, found when the block path first needs it
+    size_t window = firstWindow;
+    uint32_t blocksLeft = 0, blockRun = firstBlockRun;
+    for (size_t i = 0; i < peekUnits && s[i] != 0; ++i) {
+        if (isSurrogateUnit(s[i])) {
+            blocksLeft = blockRun;
+            break;
+        }
     }
-    return total;
+    for (;;) {
+        if (blocksLeft == 0 && (counting || limit - n >= minFastRoom)) {
+            const size_t room = counting ? SIZE_MAX : limit - n;
+            uint8_t *base = counting ? fastScratch : out + n;
+            const char16_t *at = s;
+            const size_t bytes = k.encodeUtf8(base, 0, window < room ? window : room, at);
+            const uint8_t *surrogate = findEncodedSurrogate(base, base + bytes);
+            if (surrogate == base + bytes) {
+                n += bytes;
+                s = at;
+                if (*s == 0) break;
+                if (!counting || window < firstWindow) window *= 2;
+                blockRun = firstBlockRun;
+                continue;
+            }
+            // Keep what came before the surrogate; the blocks go on from it.
+            s += unitsOfBytes(base, surrogate);
+            n += static_cast<size_t>(surrogate - base);
+            window = retryWindow;
+            blocksLeft = blockRun;
+            if (blockRun < maxBlockRun) blockRun *= 2;
+        } else if (blocksLeft != 0) {
+            --blocksLeft;
+        }
+
+        const size_t room = counting ? SIZE_MAX : limit - n;
+        if (end == nullptr) end = k.findZero(s);
+        const size_t rest = static_cast<size_t>(end - s);
+        if (rest == 0) break;
+        // No more units than the room could take (each gives a byte at
+        // least), a pair kept whole; through scratch storage, since the
+        // kernel may store past the bytes it reports.
+        size_t count = rest < room ? rest : room;
+        if (count < rest && isHighSurrogate(s[count - 1])) ++count;
+        const Block b = encodeBlock(k, s, count, blockScratch);
+        if (b.bytes > room) {
+            // The sequence that crosses the limit is cut before; the result
+            // is limit only when the bytes end exactly there.
+            size_t fit = room;
+            while (fit > 0 && isTrail(blockScratch[fit])) --fit;
+            memcpy(out + n, blockScratch, fit);
+            n += fit;
+            break;
+        }
+        if (!counting) memcpy(out + n, blockScratch, b.bytes);
+        n += b.bytes;
+        if (!counting && n == limit) return n;
+        if (b.invalid) return failInvalid();
+        s += b.consumed;
+    }
+    if (!counting && n < limit) out[n] = 0;
+    return n;
 }
 
 }  // namespace
 }  // namespace qoru
 
 extern "C" QORUCUM_API size_t U16sToUtf8s(char *dst, const charU16 *src, size_t limit) {
-    using namespace qoru;
-    const Kernels &k = kernels();
     if (dst != nullptr && limit == 0) return 0;
-    const char16_t *p = src;
-    size_t rest = static_cast<size_t>(k.findZero(src) - src);
-    if (dst == nullptr) return countBytes(k, p, rest);
-    auto *out = reinterpret_cast<uint8_t *>(dst);
-    // Each block goes through scratch storage, since the kernel may store past
-    // the bytes it reports; dst receives exactly the bytes of the result.
-    uint8_t scratch[blockBytes];
-    size_t n = 0;
-    while (rest != 0) {
-        // No more units than the room could take (each gives a byte at
-        // least), a pair kept whole.
-        const size_t room = limit - n;
-        size_t count = rest < room ? rest : room;
-        if (count < rest && isHighSurrogate(p[count - 1])) ++count;
-        const Block b = encodeBlock(k, p, count, scratch);
-        if (b.bytes > room) {
-            // The sequence that crosses the limit is cut before; the result
-            // is limit only when the bytes end exactly there.
-            size_t fit = room;
-            while (fit > 0 && isTrail(scratch[fit])) --fit;
-            memcpy(out + n, scratch, fit);
-            n += fit;
-            if (n < limit) out[n] = 0;
-            return n;
-        }
-        memcpy(out + n, scratch, b.bytes);
-        n += b.bytes;
-        if (n == limit) return n;
-        if (b.invalid) return failInvalid();
-        p += b.consumed;
-        rest -= b.consumed;
-    }
-    out[n] = 0;
-    return n;
+    return qoru::convertToUtf8(qoru::kernels(), reinterpret_cast<uint8_t *>(dst), src, limit);
 }
