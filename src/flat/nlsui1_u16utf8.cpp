@@ -1,10 +1,10 @@
 // UTF-16 to real UTF-8: a surrogate pair becomes one four-byte sequence and an
 // unpaired surrogate fails the conversion. The bytes are the stream writer's.
 //
-// Two encoders share the work. Text without surrogates is the same in both
-// forms, so it goes through U2sToUtf8s's kernel, the fastest, a window at a
-// time; a surrogate shows in its output as ED A0-BF, which ends the window
-// there. From that point the stream writer's block kernel takes over for a
+// Two encoders share the work. Outside surrogates both forms are the same, so
+// text goes through U2sToUtf8s's kernel, the fastest, a window at a time; a
+// surrogate shows in its output as ED A0-BF, where pairs are joined in place.
+// Where pairs are dense the stream writer's block kernel takes over for a
 // run of blocks (pairs joined, any other surrogate written as '#', so only a
 // block whose bytes hold a '#' needs its units looked at again) before the
 // fast kernel is tried again.
@@ -23,20 +23,25 @@ namespace {
 constexpr size_t blockBytes = utf8BlockThreshold + utf8BlockSlack;
 // The fast kernel runs window by window (bytes of output), for it converts
 // the whole window before its bytes are searched: the first window is
-// firstWindow, each window without a surrogate doubles the next (when
-// counting, up to the size of its scratch storage), and one with a surrogate
-// hands over to the block path for a run of blocks that doubles from
-// firstBlockRun to maxBlockRun at each such window; the window after the run
-// is retryWindow. Each window ends with a stretch of unit-by-unit work in the
-// kernel, so windows stay large where surrogates are rare. Below minFastRoom
-// bytes of room the block path finishes the text. Text with a surrogate
-// among its first peekUnits units starts on the block path.
+// firstWindow, each window that ends well doubles the next (when counting,
+// up to the size of its scratch storage). A pair in a window is joined in
+// place (its six bytes become four, the bytes after it move up); a window
+// dense in pairs (from densePairCount pairs on, one in fewer than
+// densePairBytes bytes of it so far) hands over to the block path for a run
+// of blocks that doubles from firstBlockRun to maxBlockRun each time, and
+// the window after the run is retryWindow. Each window ends with a stretch
+// of unit-by-unit work in the kernel, so windows stay large where pairs are
+// rare. Below minFastRoom bytes of room the block path finishes the text.
+// Text with a surrogate among its first peekUnits units starts on the block
+// path.
 constexpr size_t firstWindow = 4096;
 constexpr size_t retryWindow = 512;
 constexpr size_t minFastRoom = 256;
 constexpr uint32_t firstBlockRun = 16;
 constexpr uint32_t maxBlockRun = 256;
 constexpr size_t peekUnits = 32;
+constexpr size_t densePairBytes = 64;
+constexpr size_t densePairCount = 4;
 
 // What one block kernel call made of the units at p.
 struct Block {
@@ -106,6 +111,40 @@ size_t unitsOfBytes(const uint8_t *p, const uint8_t *end) {
     return bytes - trails;
 }
 
+// How a window of the fast kernel ended.
+enum class WindowEnd { clean, dense, invalid };
+
+// Joins the pairs in the per-unit bytes [base, stop) in place, from the
+// first surrogate at r on; w receives the end of the bytes kept and r the
+// start of the bytes not yet taken (stop when all were). textEnds: the
+// terminator follows the window.
+WindowEnd joinPairs(const uint8_t *base, uint8_t *&w, uint8_t *&r, uint8_t *stop, bool textEnds) {
+    size_t pairs = 0;
+    for (;;) {
+        // r is at a surrogate's ED: a high one (ED A0-AF) whose low one (ED
+        // B0-BF) follows is a pair; a high one that ends the window may have
+        // its low one in the next, unless the text ends there; anything else
+        // is unpaired.
+        if (r[1] < 0xB0 && stop - r == 3 && !textEnds) return WindowEnd::clean;
+        if (r[1] >= 0xB0 || stop - r < 6 || r[3] != 0xED || r[4] < 0xB0) return WindowEnd::invalid;
+        const char32_t cp = 0x10000 + ((threeByteValue(r[0], r[1], r[2]) - 0xD800) << 10) +
+                            (threeByteValue(r[3], r[4], r[5]) - 0xDC00);
+        w[0] = static_cast<uint8_t>(0xF0 | (cp >> 18));
+        w[1] = static_cast<uint8_t>(0x80 | ((cp >> 12) & 0x3F));
+        w[2] = static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F));
+        w[3] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+        w += 4;
+        r += 6;
+        if (++pairs >= densePairCount && static_cast<size_t>(r - base) < pairs * densePairBytes) return WindowEnd::dense;
+        const uint8_t *next = findEncodedSurrogate(r, stop);
+        const auto stretch = static_cast<size_t>(next - r);
+        memmove(w, r, stretch);
+        w += stretch;
+        r += stretch;
+        if (r == stop) return WindowEnd::clean;
+    }
+}
+
 size_t failInvalid() {
     errno = EILSEQ;
     return utf8Invalid;
@@ -132,18 +171,21 @@ size_t convertToUtf8(const Kernels &k, uint8_t *out, const char16_t *s, size_t l
             uint8_t *base = counting ? fastScratch : out + n;
             const char16_t *at = s;
             const size_t bytes = k.encodeUtf8(base, 0, window < room ? window : room, at);
-            const uint8_t *surrogate = findEncodedSurrogate(base, base + bytes);
-            if (surrogate == base + bytes) {
-                n += bytes;
-                s = at;
+            uint8_t *const stop = base + bytes;
+            uint8_t *r = const_cast<uint8_t *>(findEncodedSurrogate(base, stop));
+            uint8_t *w = r;
+            const WindowEnd how = r == stop ? WindowEnd::clean : joinPairs(base, w, r, stop, *at == 0);
+            // The units of the bytes not taken (each its own sequence) are
+            // not done: the text goes on from the first of them.
+            s = at - unitsOfBytes(r, stop);
+            n += static_cast<size_t>(w - base);
+            if (how == WindowEnd::invalid) return failInvalid();
+            if (how == WindowEnd::clean) {
                 if (*s == 0) break;
                 if (!counting || window < firstWindow) window *= 2;
                 blockRun = firstBlockRun;
                 continue;
             }
-            // Keep what came before the surrogate; the blocks go on from it.
-            s += unitsOfBytes(base, surrogate);
-            n += static_cast<size_t>(surrogate - base);
             window = retryWindow;
             blocksLeft = blockRun;
             if (blockRun < maxBlockRun) blockRun *= 2;
