@@ -2,7 +2,8 @@
 // of the same bytes as the physical limit: ASCII, the multilingual text, and
 // each script alone, at 4096 and 65536 units; and the same texts written to a
 // stream (to the null device, through a large buffer): fputsU16 against ICU's
-// u_file_write and the C library's fputs of the UTF-8 bytes.
+// u_file_write and the C library's fputs of the UTF-8 bytes. Real UTF-8 out
+// (U16sToUtf8s) against U2sToUtf8s and the stream writer.
 #include <benchmark/benchmark.h>
 #include <unicode/ustdio.h>
 #include <unicode/ustring.h>
@@ -105,6 +106,17 @@ void memcpyToUtf8(benchmark::State &state, Text *t) {
     timed(state, [&] { return memcpy(opaque(t->out.data()), opaque(t->units.data()), t->units.size() * 2); });
 }
 
+// Real UTF-8 (U16sToUtf8s): the bytes ICU writes, timed against U2sToUtf8s
+// (the same bytes on text without supplementary characters) and the stream
+// writer (fputsU16, below), which writes the same bytes.
+void oursRealUtf8(benchmark::State &state, Text *t) {
+    const size_t cap = t->outUtf8.size();
+    require(U16sToUtf8s(t->outUtf8.data(), t->units.c_str(), cap) == t->utf8.size() &&
+                memcmp(t->outUtf8.data(), t->utf8.c_str(), t->utf8.size() + 1) == 0,
+            "U16sToUtf8s");
+    timed(state, [&] { return U16sToUtf8s(opaque(t->outUtf8.data()), opaque(t->units.c_str()), cap); });
+}
+
 // The null device with a buffer that holds a whole text, so that the
 // stream's own cost stays small beside the conversion.
 struct NullStream {
@@ -150,7 +162,10 @@ int main(int argc, char **argv) {
             benchmark::RegisterBenchmark(("ours/toUtf8" + rest).c_str(), oursToUtf8, t);
             benchmark::RegisterBenchmark(("icu/toUtf8" + rest).c_str(), icuToUtf8, t);
             benchmark::RegisterBenchmark(("memcpy/toUtf8" + rest).c_str(), memcpyToUtf8, t);
+            benchmark::RegisterBenchmark(("ours/realUtf8" + rest).c_str(), oursRealUtf8, t);
+            benchmark::RegisterBenchmark(("u2s/realUtf8" + rest).c_str(), oursToUtf8, t);
             if (n != 4096) continue;
+            benchmark::RegisterBenchmark(("writer/realUtf8" + rest).c_str(), oursFputs, t);
             benchmark::RegisterBenchmark(("ours/fputs" + rest).c_str(), oursFputs, t);
             benchmark::RegisterBenchmark(("icu/fputs" + rest).c_str(), icuFputs, t);
             benchmark::RegisterBenchmark(("libc/fputs" + rest).c_str(), libcFputs, t);

@@ -1,5 +1,6 @@
 // The printf family against the C library's narrow snprintf/fprintf and ICU's
-// u_snprintf_u/u_fprintf_u, producing the same text from the same arguments:
+// u_snprintf_u/u_fprintf_u, producing the same text from the same arguments
+// (and scprintfU16's count against snprintfU16 writing the text):
 // (a) a mixed line, (b) integers only, (c) strings only, (d) 100 000 lines of
 // the mixed format written to a file, (e) to (g) one double with "%e", "%g"
 // and "%.17g" (ICU has no exact "%e": the C library is the peer).
@@ -151,6 +152,21 @@ void BM_ours(benchmark::State &state, Case c) { formatRows<char16_t, ours>(state
 void BM_libc(benchmark::State &state, Case c) { formatRows<char, libc>(state, c); }
 void BM_icu(benchmark::State &state, Case c) { formatRows<char16_t, icuFormat>(state, c); }
 
+// Counting alone (scprintfU16; the buffer is not used), against snprintfU16
+// writing the same rows into a buffer large enough for them.
+int32_t oursCount(char16_t *, size_t, Case c, const Row &r) {
+    switch (c) {
+    case Case::mixed: return scprintfU16(oursMixed, r.id, r.name16.c_str(), r.value, r.hex, r.pct);
+    case Case::ints: return scprintfU16(oursInts, r.i, r.u, r.x, r.o);
+    default: return scprintfU16(oursStrings, r.w1.c_str(), r.w2.c_str(), r.w3.c_str());
+    }
+}
+void BM_count(benchmark::State &state, Case c) {
+    char16_t buf[256];
+    for (const Row &r : rows()) require(oursCount(nullptr, 0, c, r) == ours(buf, 256, c, r), "scprintfU16 and snprintfU16 differ");
+    formatRows<char16_t, oursCount>(state, c);
+}
+
 // ---- (d) 100 000 lines to a file -------------------------------------------------------------
 
 constexpr int linesPerFile = 100000;
@@ -299,6 +315,12 @@ BENCHMARK_CAPTURE(BM_icu, "snprintf/b_ints", Case::ints)->Name("icu/snprintf/b_i
 BENCHMARK_CAPTURE(BM_ours, "snprintf/c_strings", Case::strings)->Name("ours/snprintf/c_strings");
 BENCHMARK_CAPTURE(BM_libc, "snprintf/c_strings", Case::strings)->Name("libc/snprintf/c_strings");
 BENCHMARK_CAPTURE(BM_icu, "snprintf/c_strings", Case::strings)->Name("icu/snprintf/c_strings");
+BENCHMARK_CAPTURE(BM_count, "scprintf/a_mixed", Case::mixed)->Name("ours/scprintf/a_mixed");
+BENCHMARK_CAPTURE(BM_ours, "scprintf/a_mixed", Case::mixed)->Name("snprintf/scprintf/a_mixed");
+BENCHMARK_CAPTURE(BM_count, "scprintf/b_ints", Case::ints)->Name("ours/scprintf/b_ints");
+BENCHMARK_CAPTURE(BM_ours, "scprintf/b_ints", Case::ints)->Name("snprintf/scprintf/b_ints");
+BENCHMARK_CAPTURE(BM_count, "scprintf/c_strings", Case::strings)->Name("ours/scprintf/c_strings");
+BENCHMARK_CAPTURE(BM_ours, "scprintf/c_strings", Case::strings)->Name("snprintf/scprintf/c_strings");
 BENCHMARK_CAPTURE(BM_lines, "fprintf/d_lines100k", "ours")->Name("ours/fprintf/d_lines100k")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_lines, "fprintf/d_lines100k", "libc")->Name("libc/fprintf/d_lines100k")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_lines, "fprintf/d_lines100k", "icu")->Name("icu/fprintf/d_lines100k")->Unit(benchmark::kMillisecond);

@@ -3,7 +3,7 @@
 // fgetsU16, and shows, on UTF-16 text:
 //   1. a table of its lines printed with printfU16 (widths count code units);
 //   2. its words, split with strtok_rU16, sorted with strcmpU16 and written
-//      back as UTF-8 with U2sToUtf8s;
+//      back as UTF-8 with U16sToUtf8s;
 //   3. its lines upper-cased through the exported character pointers (ICU);
 //   4. a price list read with fscanfU16, one line of it not UTF-8;
 //   5. one message of the trace channel in its fixed frame.
@@ -111,7 +111,7 @@ int compareWords(const void *a, const void *b) {
 }
 
 void showSortedWords(const std::vector<Text> &lines) {
-    section(u"Words sorted by code unit (strtok_rU16, strcmpU16, U2sToUtf8s)");
+    section(u"Words sorted by code unit (strtok_rU16, strcmpU16, U16sToUtf8s)");
     std::vector<Text> storage(lines);
     std::vector<const charU16 *> words;
     for (Text &line : storage) {
@@ -121,17 +121,16 @@ void showSortedWords(const std::vector<Text> &lines) {
             words.push_back(w);
     }
     qsort(words.data(), words.size(), sizeof words[0], compareWords);
+    // U16sToUtf8s writes UTF-8 any program reads: an emoji's surrogate pair
+    // becomes one four-byte sequence. (U2sToUtf8s would write each half by
+    // itself, six bytes only this library reads back.)
     std::string out;
-    bool supplementary = false;
     for (const charU16 *w : words) {
-        for (const charU16 *u = w; *u; ++u) supplementary |= (*u >= 0xD800 && *u < 0xE000);
         char utf8[256];
-        if (U2sToUtf8s(utf8, w, sizeof utf8) < sizeof utf8) out += std::string(utf8) + " ";
+        const size_t n = U16sToUtf8s(utf8, w, sizeof utf8);
+        if (n < sizeof utf8) out += std::string(utf8) + " ";
     }
     printf("%zu words: %s\n", words.size(), out.c_str());
-    if (supplementary)
-        printf("(U2sToUtf8s writes each surrogate as its own three-byte sequence, so the emoji above\n"
-               " are six bytes each that only the library's own reader reads back; printfU16 joins pairs.)\n");
     fflush(stdout);
 }
 

@@ -22,6 +22,14 @@ int main(void) {
     CHECK(strcmpU16(copy, hello) == 0);
     CHECK(strcpy_sU16(copy, 3, hello) == 34); /* too small */
     CHECK(U2sToUtf8s(utf8, hello, sizeof utf8) == 5 && strcmp(utf8, "hello") == 0);
+    /* A pair as one four-byte sequence and back, six bytes in the per-unit form; a lone half fails. */
+    const charU16 smile[] = {0xD83D, 0xDE00, 0};
+    CHECK(U16sToUtf8s(utf8, smile, sizeof utf8) == 4 && strcmp(utf8, "\xF0\x9F\x98\x80") == 0);
+    CHECK(Utf8sToU2s(copy, utf8, 8) == 2 && copy[0] == 0xD83D && copy[1] == 0xDE00 && copy[2] == 0);
+    CHECK(U2sToUtf8s(NULL, smile, 0) == 6);
+    errno = 0;
+    CHECK(U16sToUtf8s(NULL, smile + 1, 0) == (size_t)-1 && errno == EILSEQ);
+    CHECK(scprintfU16(u"%d-%s", 42, hello) == 8);
     nlsui_set_trace_func(NULL);
     /* The exported data: the character pointers are writable, and calls go through them. */
     const nlsui_case_func saved = toupperU;

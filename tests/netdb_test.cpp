@@ -228,8 +228,8 @@ TEST(System, LocalhostAndHostNameMatchTheNarrowLookups) {
     EXPECT_EQ(text(name), qoru_test::peerHostName());
     EXPECT_NE(gethostbynameU16(nullptr), nullptr);
     char16_t wide[4];
-    EXPECT_EQ(plat::ansiToUtf16("abc", wide, 4), 4u);
-    EXPECT_EQ(plat::ansiToUtf16("abcd", wide, 4), 0u);
+    EXPECT_EQ(qoru::systemNameToUtf16("abc", wide, 4), 4u);
+    EXPECT_EQ(qoru::systemNameToUtf16("abcd", wide, 4), 0u);
 }
 
 TEST(System, ServicesMatchTheNarrowLookups) {

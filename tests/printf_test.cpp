@@ -29,12 +29,13 @@ using qoru_test::errnoAfter;
 using qoru_test::utf16Of;
 using qoru_test::utf8Of;
 
-// Entry e: e % 4 is sprintf, snprintf, sprintf_s, snprintf_s; e >= 4 the va_list form.
+// Entry e: e % 4 is sprintf, snprintf, sprintf_s, snprintf_s; e >= 4 the va_list form; 8 vscprintf.
 int32_t withList(int e, charU16 *b, size_t size, const charU16 *fmt, ...) {
     va_list args;
     va_start(args, fmt);
     const int32_t r = e == 0 ? vsprintfU16(b, fmt, args) : e == 1 ? vsnprintfU16(b, size, fmt, args)
-                    : e == 2 ? vsprintf_sU16(b, size, fmt, args) : vsnprintf_sU16(b, size, fmt, args);
+                    : e == 2 ? vsprintf_sU16(b, size, fmt, args) : e == 3 ? vsnprintf_sU16(b, size, fmt, args)
+                    : vscprintfU16(fmt, args);
     va_end(args);
     return r;
 }
@@ -259,6 +260,11 @@ TEST(PrintfRandom, MatchesTheReferenceLayoutOnEveryEntryAndSize) {
         const Case k = randomCase(rng);
         const std::u16string got = applyArguments(k, [&](auto... a) { return format(k.fmt.c_str(), a...); });
         if (got != k.want) ADD_FAILURE() << ++failures << ": '" << utf8Of(k.fmt) << "' gave '" << utf8Of(got) << "' expected '" << utf8Of(k.want) << "'";
+        // Counting alone, variadic and by va_list, gives the length snprintfU16 wrote.
+        const int32_t counts[] = {applyArguments(k, [&](auto... a) { return scprintfU16(k.fmt.c_str(), a...); }),
+                                  applyArguments(k, [&](auto... a) { return callEntry(8, nullptr, 0, k.fmt.c_str(), a...); })};
+        if (counts[0] != static_cast<int32_t>(got.size()) || counts[1] != counts[0])
+            ADD_FAILURE() << ++failures << ": '" << utf8Of(k.fmt) << "' counted " << counts[0] << " and " << counts[1];
         if (i % 150 != 0) continue;
         const size_t full = k.want.size();
         for (int e = 0; e < 8; ++e) {
@@ -295,6 +301,10 @@ TEST(PrintfBounded, ArgumentChecksAndCuts) {
     EXPECT_EQ(snprintf_sU16(b, 3, nullptr), -1);
     EXPECT_EQ(std::u16string(b, 3), std::u16string(u"\0\0q", 3)) << "an empty string, the last unit untouched";
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(printfU16(nullptr), -1); }), EINVAL);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(scprintfU16(nullptr), -1); }), EINVAL);
+    // A count is whole or refused: INT32_MAX units are counted, one more is an overflow, never a wrapped length.
+    EXPECT_EQ(scprintfU16(u"%2147483647d", 1), INT32_MAX);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(scprintfU16(u"%2147483647d%d", 1, 2), -1); }), EOVERFLOW);
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fprintfU16(stdout, nullptr), -1); }), EINVAL);
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fprintfU16(nullptr, u"x"), -1); }), EBADF);  // not a silent success
     // An invalid format after some text: the text stays, terminated there and nowhere else.
@@ -311,7 +321,7 @@ TEST(PrintfReports, FormatErrorAndOutOfMemory) {
     char16_t b[64];
     for (int level : {4, 1, 0}) {
         qoru_test::TraceCapture cap(level);
-        EXPECT_EQ(snprintfU16(b, 64, u"abc%") + snprintfU16(b, 64, u"%-5y tail"), -2);
+        EXPECT_EQ(snprintfU16(b, 64, u"abc%") + scprintfU16(u"%-5y tail"), -2);
         qoru::gFailingAllocation = 1;
         EXPECT_EQ(snprintfU16(b, 64, u"a%.2000db", 7), -1);
         qoru::gFailingAllocation = 0;

@@ -4,16 +4,19 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
 #include <string_view>
 
+#include "child.h"
 #include "errno_after.h"
 #include "guard_page.h"
 #include "qorucum/stdio.h"
 #include "stream_reads.h"
+#include "temp_path.h"
 #include "trace_capture.h"
 #include "utf8_text.h"
 
@@ -24,6 +27,17 @@ using qoru_test::errnoAfter;
 constexpr int slots = 8;
 constexpr int slotBytes = 512;  // a word can run over several fields' texts
 constexpr unsigned char fill = 0x7F;
+
+// The va_list entry points through a wrapper, as a program writes one: from the string when there is one,
+// else from the stream, else from the standard input.
+int32_t scanWithList(FILE *stream, const charU16 *string, const charU16 *format, ...) {
+    va_list args;
+    va_start(args, format);
+    const int32_t r = string != nullptr ? vsscanfU16(string, format, args)
+                      : stream != nullptr ? vfscanfU16(stream, format, args) : vscanfU16(format, args);
+    va_end(args);
+    return r;
+}
 
 // Targets for any field of the tests, prefilled so that untouched and unterminated targets show.
 struct Targets {
@@ -164,6 +178,7 @@ TEST(Scan, ArgumentsAndFormatErrorReport) {
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(sscanfU16(nullptr, u"%d", &v), -1); }), EBADF);
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(sscanfU16(u"1", nullptr, &v), -1); }), EINVAL);
     EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(fscanfU16(nullptr, u"%d", &v), -1); }), EBADF);
+    EXPECT_EQ(errnoAfter([&] { EXPECT_EQ(scanWithList(nullptr, u"1", nullptr, &v), -1); }), EINVAL);
     // "%**d": suppressed, the width 3 from the argument; then the rest.
     EXPECT_EQ(sscanfU16(u"12345", u"%**d%d", 3, &v), 1);
     EXPECT_EQ(v, 45);
@@ -288,7 +303,11 @@ TEST(Scan, RandomAgainstNarrowSscanfFromStringsAndStreams) {
         const std::u16string format16 = qoru_test::utf16Of(oursFormat);
         const std::u16string input16 = qoru_test::utf16Of(input);
         Targets ours, peer, fromStream;
-        const int32_t r = ours.scan([&](auto... p) { return sscanfU16(input16.c_str(), format16.c_str(), p...); });
+        // Every other round by the va_list form.
+        const int32_t r = ours.scan([&](auto... p) {
+            return round % 2 ? sscanfU16(input16.c_str(), format16.c_str(), p...)
+                             : scanWithList(nullptr, input16.c_str(), format16.c_str(), p...);
+        });
         const int expected = peer.scan([&](auto... p) { return sscanf(input.c_str(), libcFormat.c_str(), p...); });
         const std::string what = "'" + input + "' with " + oursFormat;
         // A first field that fails where the input ends ("+") gives -1 here (the input ended) and 0 in the C library.
@@ -296,7 +315,10 @@ TEST(Scan, RandomAgainstNarrowSscanfFromStringsAndStreams) {
         for (int i = 0; i <= count; ++i) ASSERT_TRUE(sameStore(fields[i], ours.bytes[i], peer.bytes[i])) << what << " field " << i;
         if (round % 10 != 0) continue;
         qoru_test::ByteStream in(input);
-        EXPECT_EQ(fromStream.scan([&](auto... p) { return fscanfU16(in.stream, format16.c_str(), p...); }), r) << what;
+        EXPECT_EQ(fromStream.scan([&](auto... p) {
+            return round % 20 ? fscanfU16(in.stream, format16.c_str(), p...)
+                              : scanWithList(in.stream, nullptr, format16.c_str(), p...);
+        }), r) << what;
         EXPECT_EQ(memcmp(ours.bytes, fromStream.bytes, sizeof ours.bytes), 0) << what;
         // What the scan did not take is still in the stream.
         int32_t used = 0;
@@ -304,6 +326,17 @@ TEST(Scan, RandomAgainstNarrowSscanfFromStringsAndStreams) {
         if (used == fill * 0x1010101) continue;
         EXPECT_EQ(fgetc(in.stream), used < int32_t(input.size()) ? input[used] : EOF) << what;
     }
+}
+
+const qoru_test::Child listFromStandardInput("scan-standard-input", [](const std::vector<std::string> &) {
+    int32_t a = 0, b = 0;
+    return scanWithList(nullptr, nullptr, u"%d %d", &a, &b) == 2 && a == 12 && b == -34 ? 0 : 1;
+});
+
+TEST(Scan, StandardInputByList) {
+    qoru_test::TempPath file;
+    ASSERT_TRUE(file.write("12 -34\n"));
+    EXPECT_EQ(qoru_test::runChild("scan-standard-input", {.standardInput = file.narrow()}).exitCode, 0);
 }
 
 }  // namespace

@@ -1,12 +1,16 @@
 // The UTF-16 to UTF-8 kernels of every CPU level against plain references on random text of every class mix,
-// at random alignments, cuts and limits, ending right before an unreadable page; U2sToUtf8s at each level.
+// at random alignments, cuts and limits, ending right before an unreadable page; U2sToUtf8s and U16sToUtf8s at
+// each level.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <string>
 #include <vector>
 
 #include "child.h"
 #include "i18n/qoru16/u16_cpu.h"
+#include "i18n/qoru16/u16_put.h"
 #include "i18n/qoru16/u16_utf8k.h"
 #include "qorucum.h"
 #include "random_units.h"
@@ -69,9 +73,49 @@ const qoru_test::Child wholeString("utf8-whole-string", [](const std::vector<std
     return 0;
 });
 
+// U16sToUtf8s at the same level: text with pairs only gives the stream writer's bytes, which Utf8sToU2s reads
+// back; then a lone surrogate put anywhere, and any limit, as the plain rule says.
+const qoru_test::Child realUtf8("utf8-real-whole-string", [](const std::vector<std::string> &) {
+    static std::string written;
+    qoru::gBlockWrite = [](const void *bytes, size_t n, FILE *) { return written.append(static_cast<const char *>(bytes), n), n; };
+    UnitSource rnd(79);
+    for (int it = 0; it < 3000; ++it) {
+        std::vector<char16_t> text = rnd.classMix(rnd.chance(10) ? rnd.below(12000) : rnd.below(400));
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (i + 1 < text.size() && (text[i] & 0xFC00) == 0xD800 && (text[i + 1] & 0xFC00) == 0xDC00) ++i;
+            else if ((text[i] & 0xF800) == 0xD800) text[i] = u'x';
+        }
+        written.clear();
+        qoru::fwriteUtf8U16(text.data(), 1, text.size(), stdout, nullptr, false);
+        text.push_back(0);
+        std::vector<char16_t> back(text.size(), 0x5A5A);
+        if (U16sToUtf8s(nullptr, text.data(), 0) != written.size() ||
+            Utf8sToU2s(back.data(), written.c_str(), back.size()) != text.size() - 1 || back != text)
+            return 1;
+        if (rnd.chance(50)) {  // a lone half, not inside a pair
+            size_t at = rnd.below(text.size());
+            if ((text[at] & 0xFC00) == 0xDC00) ++at;
+            text.insert(text.begin() + static_cast<ptrdiff_t>(at), static_cast<char16_t>(0xD800 + rnd.below(0x800)));
+        }
+        const size_t all = written.size();
+        const size_t limit = rnd.chance(30) ? rnd.below(all + 2) : all - rnd.below(std::min<size_t>(all, 8)) + rnd.below(3);
+        std::vector<unsigned char> out(limit + 16, 0xFF), want(limit + 16, 0xFF);  // 0xFF: never in UTF-8
+        errno = 0;
+        const size_t n = U16sToUtf8s(reinterpret_cast<char *>(out.data()), text.data(), limit);
+        if (n != qoru_test::refToRealUtf8(want.data(), text.data(), limit) || errno != (n == SIZE_MAX ? EILSEQ : 0)) return 2;
+        const bool surrogates = std::any_of(text.begin(), text.end(), [](char16_t u) { return (u & 0xF800) == 0xD800; });
+        for (size_t i = 0; i < out.size(); ++i)  // with surrogates, bytes after the result may change, never past limit
+            if (out[i] != want[i] && (!surrogates || i >= limit || want[i] != 0xFF)) return 3;
+        if (U16sToUtf8s(nullptr, text.data(), limit) != qoru_test::refToRealUtf8(nullptr, text.data(), 0))
+            return 2;
+    }
+    return 0;
+});
+
 TEST_P(Utf8Kernels, WholeStringAtThisLevel) {
     const qoru_test::ChildOptions options{.env = {{"NLSUI_CPU", levelNames[static_cast<int>(GetParam())]}}};
     EXPECT_EQ(qoru_test::runChild("utf8-whole-string", options).exitCode, 0);
+    EXPECT_EQ(qoru_test::runChild("utf8-real-whole-string", options).exitCode, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, Utf8Kernels,

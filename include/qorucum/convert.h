@@ -48,6 +48,46 @@ QORUCUM_EXTERN_C_BEGIN
  */
 QORUCUM_API size_t U2sToUtf8s(char *dst, const charU16 *src, size_t limit);
 
+/**
+ * @brief Converts a UTF-8 string into UTF-16, a four-byte sequence into a surrogate pair.
+ *
+ * Only the shortest form of each value up to U+10FFFF is valid; encoded surrogates (ED A0 80 and the like,
+ * as U2sToUtf8s writes them) are accepted as the unit they encode. When a pair's low surrogate does not fit
+ * before the limit, the high surrogate alone ends the output.
+ *
+ * @param dst    Destination array, in code units; may be null (counting mode: limit is ignored).
+ * @param src    Null-terminated UTF-8 text; must not be null.
+ * @param limit  Size of dst in code units, terminator included.
+ * @return The units stored without the terminator (in counting mode, the units a whole conversion needs);
+ *         limit when the units filled dst and no terminator was stored; 0 for a limit of 0;
+ *         (size_t)-1 for invalid input, with the units before it left in dst unterminated.
+ * @par Errors
+ * EILSEQ when src holds an invalid or overlong sequence or a value above U+10FFFF.
+ */
+QORUCUM_API size_t Utf8sToU2s(charU16 *dst, const char *src, size_t limit);
+
+/**
+ * @brief Converts a UTF-16 string into UTF-8 that other programs read: a surrogate pair becomes one
+ *        four-byte sequence.
+ *
+ * Use it for text that leaves the program as UTF-8 (files, pipes, other libraries); U2sToUtf8s keeps the
+ * per-unit form, which only this library's readers take back. For valid text the bytes are those the
+ * stream output functions write. A sequence that does not fit before the limit is cut before and the output
+ * terminated.
+ *
+ * @param dst    Destination array, in bytes; may be null (counting mode: limit is ignored).
+ * @param src    Null-terminated UTF-16 text; must not be null.
+ * @param limit  Size of dst in bytes, terminator included.
+ * @return The bytes stored without the terminator (in counting mode, the bytes a whole conversion needs);
+ *         limit when the bytes filled dst and no terminator was stored; 0 for a limit of 0;
+ *         (size_t)-1 for an unpaired surrogate met before dst filled, with the bytes before it left in dst
+ *         unterminated. When src holds surrogates, bytes of dst after the result (never at or past limit)
+ *         may have been written too.
+ * @par Errors
+ * EILSEQ when src holds an unpaired surrogate (in counting mode: anywhere in src).
+ */
+QORUCUM_API size_t U16sToUtf8s(char *dst, const charU16 *src, size_t limit);
+
 /** @} */
 
 QORUCUM_EXTERN_C_END

@@ -491,6 +491,41 @@ QORUCUM_API int32_t fscanfU16(FILE *stream, const charU16 *format, ...);
  */
 QORUCUM_API int32_t sscanfU16(const charU16 *string, const charU16 *format, ...);
 
+/**
+ * @brief Reads the standard input by a UTF-16 format, the arguments given as a va_list.
+ *
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @param args   The targets, as scanfU16 takes them.
+ * @return What scanfU16 returns for the same input and targets.
+ * @par Errors
+ * As scanfU16.
+ */
+QORUCUM_API int32_t vscanfU16(const charU16 *format, va_list args);
+
+/**
+ * @brief Reads a UTF-8 stream by a UTF-16 format, the arguments given as a va_list.
+ *
+ * @param stream The stream to read; must not be null.
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @param args   The targets, as fscanfU16 takes them.
+ * @return What fscanfU16 returns for the same input and targets.
+ * @par Errors
+ * As fscanfU16: EBADF for a null stream, EINVAL for a null format.
+ */
+QORUCUM_API int32_t vfscanfU16(FILE *stream, const charU16 *format, va_list args);
+
+/**
+ * @brief Reads a UTF-16 string by a UTF-16 format, the arguments given as a va_list.
+ *
+ * @param string Null-terminated UTF-16 input; must not be null.
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @param args   The targets, as sscanfU16 takes them.
+ * @return What sscanfU16 returns for the same input and targets.
+ * @par Errors
+ * As sscanfU16: EBADF for a null string, EINVAL for a null format.
+ */
+QORUCUM_API int32_t vsscanfU16(const charU16 *string, const charU16 *format, va_list args);
+
 /** @} */
 
 /**
@@ -746,6 +781,36 @@ QORUCUM_API int32_t snprintf_sU16(charU16 *buffer, size_t size, const charU16 *f
  * As snprintf_sU16().
  */
 QORUCUM_API int32_t vsnprintf_sU16(charU16 *buffer, size_t size, const charU16 *format, va_list args);
+
+/**
+ * @brief Counts the code units a formatted text needs, writing nothing.
+ *
+ * Allocate count + 1 units for the terminator. Counting costs no memory in proportion to the text.
+ *
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @return The units the whole text needs, without the terminator; -1 after a format error, for a null
+ *         format, when a directive's text could not be allocated, or when the count passes INT32_MAX.
+ * @par Errors
+ * EINVAL for a null format; ENOMEM when a directive's text could not be allocated; EOVERFLOW when the
+ * count passes INT32_MAX. A format error is reported on the trace channel, as by printfU16.
+ * @par Differs from C
+ * The Windows C runtime's _scwprintf; standard C asks snprintf with a null buffer and size 0, for which
+ * snprintfU16 returns 0.
+ */
+QORUCUM_API int32_t scprintfU16(const charU16 *format, ...);
+
+/**
+ * @brief Counts the code units a formatted text needs, the arguments given as a va_list.
+ *
+ * @param format Null-terminated UTF-16 format; must not be null.
+ * @param args   The arguments of the format.
+ * @return As scprintfU16.
+ * @par Errors
+ * As scprintfU16.
+ * @par Differs from C
+ * The Windows C runtime's _vscwprintf.
+ */
+QORUCUM_API int32_t vscprintfU16(const charU16 *format, va_list args);
 
 /** @} */
 

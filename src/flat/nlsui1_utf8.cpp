@@ -70,10 +70,6 @@ size_t convertUtf8(charU16 *dst, const char *src, size_t limit, Utf8Failure *fai
 
 }  // namespace
 
-size_t Utf8sToU2s(charU16 *dst, const char *src, size_t limit) {
-    return convertUtf8(dst, src, limit, nullptr);
-}
-
 void traceInvalidUtf8U16(charU16 *dst, const char *src, size_t limit, const char *sourceName,
                          int32_t line, const char *funcName) {
     if (traceLevel() == traceNone) return;
@@ -104,6 +100,10 @@ void traceInvalidUtf8U16(charU16 *dst, const char *src, size_t limit, const char
 }
 
 }  // namespace qoru
+
+extern "C" QORUCUM_API size_t Utf8sToU2s(charU16 *dst, const char *src, size_t limit) {
+    return qoru::convertUtf8(dst, src, limit, nullptr);
+}
 
 extern "C" QORUCUM_API size_t U2sToUtf8s(char *dst, const charU16 *src, size_t limit) {
     const qoru::Kernels &k = qoru::kernels();

@@ -10,10 +10,9 @@ namespace qoru {
 // Result of Utf8sToU2s for invalid input.
 inline constexpr size_t utf8Invalid = static_cast<size_t>(-1);
 
-// Converts src into dst (null: count only, unlimited). Returns the units
-// stored without the terminator, utf8Invalid with errno EILSEQ, or limit when
-// the array was filled without room for the terminator.
-size_t Utf8sToU2s(charU16 *dst, const char *src, size_t limit);
+// The exported converter (qorucum/convert.h), under the name the library's
+// own callers use.
+using ::Utf8sToU2s;
 
 // Describes on the trace channel where src failed to convert, given the same
 // arguments the failed Utf8sToU2s call had.

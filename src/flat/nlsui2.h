@@ -22,8 +22,13 @@ struct NetLookups {
     bool (*serviceByPort)(int32_t port, const char *proto, plat::ServiceRecord &record);
     size_t (*ansiToUtf16)(const char *src, char16_t *dst, size_t capacity);
 };
+// The system's host name in UTF-16, terminator included, into dst: the
+// system's code-page conversion where it has one, else the name decoded as
+// UTF-8 with each invalid sequence replaced by U+FFFD, as Windows does.
+// Returns the units stored with the terminator, or 0 when they do not fit.
+size_t systemNameToUtf16(const char *src, char16_t *dst, size_t capacity);
 inline constexpr NetLookups systemNetLookups{plat::hostName,      plat::hostByName,    plat::hostByAddr,
-                                             plat::serviceByName, plat::serviceByPort, plat::ansiToUtf16};
+                                             plat::serviceByName, plat::serviceByPort, systemNameToUtf16};
 extern NetLookups gNetLookups;
 
 // A service record with its own buffers; each service operation has one.

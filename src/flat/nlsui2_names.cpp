@@ -1,12 +1,41 @@
 // The name checks of the name services: input names narrowed for the system,
-// system names widened into the records, each with its report.
+// system names widened into the records, each with its report; and the host
+// name's conversion.
 #include <cerrno>
 
 #include "flat/nlsui1_utf8.h"
 #include "flat/nlsui2.h"
 #include "i18n/qoru16/u16_aux.h"
+#include "i18n/qoru16/u16_utf8.h"
 
 namespace qoru {
+
+size_t systemNameToUtf16(const char *src, char16_t *dst, size_t capacity) {
+    if (const plat::AnsiToUtf16 convert = plat::ansiToUtf16()) return convert(src, dst, capacity);
+    const auto *p = reinterpret_cast<const uint8_t *>(src);
+    size_t n = 0;
+    for (;;) {
+        const Utf8Step step = decodeUtf8(p[0], [p](uint32_t i) { return p[i]; });
+        char32_t value = step.value;
+        uint32_t taken = step.length;
+        if (!step.valid) {
+            // The bad byte may begin the next sequence: only what came
+            // before it is replaced.
+            value = 0xFFFD;
+            if (taken > 1) --taken;
+        }
+        const size_t units = value >= 0x10000 ? 2 : 1;
+        if (capacity - n < units) return 0;
+        if (units == 2) {
+            dst[n++] = highSurrogate(value);
+            dst[n++] = lowSurrogate(value);
+        } else {
+            dst[n++] = static_cast<char16_t>(value);
+        }
+        if (value == 0) return n;
+        p += taken;
+    }
+}
 
 bool narrowInputName(const char *&narrow, char *buf, const charU16 *name, size_t size, const ArrayNames &names) {
     narrow = nullptr;

@@ -205,10 +205,12 @@ bool serviceByPort(int32_t port, const char *proto, ServiceRecord &record);
 // Converts a zero-terminated name from the system's ANSI code page, its
 // terminator included, into dst (capacity units). Returns the units stored
 // with the terminator, or 0 when they do not fit or the text cannot be
-// converted. Windows: MultiByteToWideChar with CP_ACP. POSIX has no code page
-// of its own: names are UTF-8 there, decoded with the library's decoder, and
-// an invalid sequence becomes U+FFFD, as MultiByteToWideChar does.
-size_t ansiToUtf16(const char *src, char16_t *dst, size_t capacity);
+// converted.
+using AnsiToUtf16 = size_t (*)(const char *src, char16_t *dst, size_t capacity);
+// The system's conversion: on Windows MultiByteToWideChar with CP_ACP. Null
+// on POSIX, which has no code page of its own: names are UTF-8 there, and the
+// name services decode them with the library's decoder.
+AnsiToUtf16 ansiToUtf16();
 
 // ---- Once-only initialization ---------------------------------------------------
 // Zero-initialised storage for the platform's once primitive (a

@@ -179,6 +179,22 @@ inline size_t refToUtf8(unsigned char *dst, const char16_t *src, size_t limit) {
     return 0;
 }
 
+// U16sToUtf8s by the plain rules: charUtf8's characters, cut as refToUtf8 cuts; an unpaired surrogate that
+// comes before the limit gives SIZE_MAX, the bytes before it left unterminated. dst null: counting.
+inline size_t refToRealUtf8(unsigned char *dst, const char16_t *src, size_t limit) {
+    const size_t length = std::char_traits<char16_t>::length(src);
+    size_t n = 0;
+    for (size_t i = 0, take = 0; i < length && (dst == nullptr || n < limit); i += take) {
+        const std::string bytes = charUtf8(src, i, length, take);
+        if (dst != nullptr && n + bytes.size() > limit) break;
+        if (bytes == "#" && src[i] != u'#') return SIZE_MAX;
+        if (dst != nullptr) std::copy(bytes.begin(), bytes.end(), dst + n);
+        n += bytes.size();
+    }
+    if (dst != nullptr && n < limit) dst[n] = 0;
+    return n;
+}
+
 // The writer's plain rule, charUtf8's a character at a time: units go in until the block, used bytes full
 // already, passes threshold bytes; consumed tells how many went in.
 inline std::string writerBlock(const char16_t *units, size_t remaining, size_t used, size_t threshold,

@@ -28,7 +28,7 @@ inline constexpr size_t streamStageUnits = 512;
 // One per call, on the calling entry point's stack.
 struct OutContext {
     FILE *stream;        // stream target; null for a buffer target
-    charU16 *buffer;     // buffer target (may be null with limit 0)
+    charU16 *buffer;     // buffer target; null with limit 0, or to count only (unboundedLimit)
     size_t count;        // units output so far
     size_t limit;        // buffer capacity, terminator included; unboundedLimit when none
     const charU16 *format;
@@ -77,8 +77,9 @@ int32_t vvfprintfU16(OutContext &ctx);
 // ---- Sinks ----------------------------------------------------------------
 // Each returns the units output (counted in ctx.count) or -1 on a stream
 // failure. A full bounded buffer is no failure: the sink outputs what fits
-// (possibly nothing) and the engine stops once count reaches the limit.
-// Every sink takes its n units through fitsCount first.
+// (possibly nothing) and the engine stops once count reaches the limit. A
+// buffer target without a buffer only counts. Every sink takes its n units
+// through fitsCount first.
 
 // False, marking the context overflowed, when n more units would take the
 // count past maxOutputUnits.
@@ -111,7 +112,7 @@ inline ptrdiff_t outRun(OutContext &ctx, const charU16 *text, size_t n) {
     const size_t room = bufferRoom(ctx);
     if (n > room) n = room;
     if (!fitsCount(ctx, n)) return -1;
-    copyUnits(ctx.buffer + ctx.count, text, n);
+    if (ctx.buffer != nullptr) copyUnits(ctx.buffer + ctx.count, text, n);
     ctx.count += n;
     return static_cast<ptrdiff_t>(n);
 }
@@ -125,8 +126,10 @@ inline ptrdiff_t outRepeat(OutContext &ctx, charU16 u, ptrdiff_t n) {
     const size_t room = bufferRoom(ctx);
     if (todo > room) todo = room;
     if (!fitsCount(ctx, todo)) return 0;
-    charU16 *out = ctx.buffer + ctx.count;
-    for (size_t i = 0; i < todo; ++i) out[i] = u;
+    if (ctx.buffer != nullptr) {
+        charU16 *out = ctx.buffer + ctx.count;
+        for (size_t i = 0; i < todo; ++i) out[i] = u;
+    }
     ctx.count += todo;
     return static_cast<ptrdiff_t>(todo);
 }

@@ -1,4 +1,5 @@
 // The scanf family: argument checks, then one input record for the engine.
+// Each variadic form forwards to its va_list twin.
 // A stream is locked once for the whole call; the stream readers inside take
 // the same (recursive) lock again.
 #include <cerrno>
@@ -63,14 +64,30 @@ QORUCUM_API int32_t fscanfU16(FILE *stream, const charU16 *format, ...) {
     return r;
 }
 
-QORUCUM_API int32_t sscanfU16(const charU16 *string, const charU16 *format, ...) {
+QORUCUM_API int32_t vscanfU16(const charU16 *format, va_list args) {
+    return scanStream(plat::standardInput(), format, args);
+}
+
+QORUCUM_API int32_t vfscanfU16(FILE *stream, const charU16 *format, va_list args) {
+    return scanStream(stream, format, args);
+}
+
+QORUCUM_API int32_t vsscanfU16(const charU16 *string, const charU16 *format, va_list args) {
     if (string == nullptr) return failWith(EBADF);
     if (format == nullptr) return failWith(EINVAL);
     qoru::ScanInput in;
     setUpInput(in, nullptr, string, format);
-    va_start(in.argumentPosition, format);
+    va_copy(in.argumentPosition, args);
     const int32_t r = qoru::scanFormatted(in);
     va_end(in.argumentPosition);
+    return r;
+}
+
+QORUCUM_API int32_t sscanfU16(const charU16 *string, const charU16 *format, ...) {
+    va_list args;
+    va_start(args, format);
+    const int32_t r = vsscanfU16(string, format, args);
+    va_end(args);
     return r;
 }
 

@@ -1,11 +1,10 @@
 // Host and service look-ups on POSIX: the C library's non-reentrant netdb
 // calls, whose records the look-ups copy field by field into the neutral
-// view. Names are UTF-8 here, so the ANSI conversion decodes UTF-8.
+// view. Names are UTF-8 here: there is no ANSI code page to convert from.
 #include <netdb.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "i18n/qoru16/u16_utf8.h"
 #include "platform/platform.h"
 
 namespace plat {
@@ -70,30 +69,6 @@ bool serviceByPort(int32_t port, const char *proto, ServiceRecord &record) {
     return copyService(getservbyport(port, proto), record);
 }
 
-size_t ansiToUtf16(const char *src, char16_t *dst, size_t capacity) {
-    const auto *p = reinterpret_cast<const uint8_t *>(src);
-    size_t n = 0;
-    for (;;) {
-        const qoru::Utf8Step step = qoru::decodeUtf8(p[0], [p](uint32_t i) { return p[i]; });
-        char32_t value = step.value;
-        uint32_t taken = step.length;
-        if (!step.valid) {
-            // The bad byte may begin the next sequence: only what came
-            // before it is replaced.
-            value = 0xFFFD;
-            if (taken > 1) --taken;
-        }
-        const size_t units = value >= 0x10000 ? 2 : 1;
-        if (capacity - n < units) return 0;
-        if (units == 2) {
-            dst[n++] = qoru::highSurrogate(value);
-            dst[n++] = qoru::lowSurrogate(value);
-        } else {
-            dst[n++] = static_cast<char16_t>(value);
-        }
-        if (value == 0) return n;
-        p += taken;
-    }
-}
+AnsiToUtf16 ansiToUtf16() { return nullptr; }
 
 }  // namespace plat

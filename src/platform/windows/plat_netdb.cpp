@@ -73,10 +73,16 @@ bool serviceByPort(int32_t port, const char *proto, ServiceRecord &record) {
     return copyService(getservbyport(port, proto), record);
 }
 
-size_t ansiToUtf16(const char *src, char16_t *dst, size_t capacity) {
+namespace {
+
+size_t convertAnsi(const char *src, char16_t *dst, size_t capacity) {
     const int room = capacity > INT32_MAX ? INT32_MAX : static_cast<int>(capacity);
     const int stored = MultiByteToWideChar(CP_ACP, 0, src, -1, reinterpret_cast<wchar_t *>(dst), room);
     return stored > 0 ? static_cast<size_t>(stored) : 0;
 }
+
+}  // namespace
+
+AnsiToUtf16 ansiToUtf16() { return convertAnsi; }
 
 }  // namespace plat
