@@ -13,7 +13,7 @@
 
 #include "child.h"
 #include "errno_after.h"
-#include "guard_page.h"
+#include "huge_string.h"
 #include "qorucum/stdio.h"
 #include "stream_reads.h"
 #include "temp_path.h"
@@ -191,11 +191,12 @@ TEST(Scan, ArgumentsAndFormatErrorReport) {
 }
 
 TEST(Scan, WordOfMoreUnitsThanAnIntCounts) {
-    const qoru_test::RepeatedText word((size_t{1} << 31) + 1, u'a');
-    if (word.text == nullptr) GTEST_SKIP() << word.unavailable;
+    const size_t length = (size_t{1} << 31) + 1;
+    const qoru_test::HugeString word(length);
+    if (word.units == nullptr) GTEST_SKIP() << word.unavailable;
     int64_t used = 0;
-    EXPECT_EQ(sscanfU16(word.text, u"%*s%lln", &used), 0);
-    EXPECT_EQ(used, static_cast<int64_t>(word.units()));
+    EXPECT_EQ(sscanfU16(word.units, u"%*s%lln", &used), 0);
+    EXPECT_EQ(used, static_cast<int64_t>(length));
 }
 
 // ---- Random formats and inputs against the C library ------------------------

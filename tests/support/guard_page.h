@@ -27,21 +27,6 @@ private:
     size_t size_ = 0;
 };
 
-// At least count copies of unit, then zeros, read-only: one block mapped again and again at consecutive
-// addresses, so that a text of gigabytes takes the block's memory only. text is null where the address
-// space is short, with the reason in unavailable.
-struct RepeatedText {
-    static constexpr size_t blockBytes = size_t{64} << 20;
-    RepeatedText(size_t count, char16_t unit);
-    ~RepeatedText();
-    RepeatedText(const RepeatedText &) = delete;
-    size_t units() const { return blocks * blockBytes / 2; }
-    size_t blocks;
-    char *base = nullptr;
-    const char16_t *text = nullptr;
-    const char *unavailable = "no room in the address space";
-};
-
 }  // namespace qoru_test
 
 #endif
