@@ -291,7 +291,8 @@ TEST(Scan, RandomAgainstNarrowSscanfFromStringsAndStreams) {
             fields[i] = randomField(rng, input, i == count - 1, floats);
             oursFormat += fields[i].format;
             std::string libc = fields[i].format;
-            libcFormat += fields[i].kind == 'F' ? libc.insert(libc.size() - 1, "l") : libc;
+            if (fields[i].kind == 'F') libc.insert(libc.end() - 1, 'l');
+            libcFormat += libc;
         }
         // A stray unit in a text now and then (joining two texts, or blanking
         // one, would let a field read ahead; a float's end would differ by design).
