@@ -5,7 +5,7 @@
 # benchmark filter regex.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" bench
 dir="$root/build/bench"
 cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DQORU_BUILD_TESTS=OFF -DQORU_BUILD_BENCH=ON >/dev/null
 cmake --build "$dir" -j"${QORU_JOBS:-2}" >/dev/null

@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Installs what the build and tests need on a fresh Debian machine when run
-# as root; otherwise says exactly what is missing.
+# as root; otherwise says exactly what is missing. Argument "bench": what the
+# benchmarks need as well.
 set -euo pipefail
 
 packages=(cmake g++ pkg-config libgtest-dev libbenchmark-dev libicu-dev g++-mingw-w64-x86-64 wine64 clang libclang-rt-14-dev libfast-float-dev dpkg-dev)
+# "bench": also the benchmarks' peers that the build does not need.
+if [ "${1:-}" = bench ]; then
+  packages+=(libfmt-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
