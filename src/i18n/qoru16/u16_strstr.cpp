@@ -6,8 +6,8 @@
 // is linear in the haystack's length whatever the texts: a naive search of
 // a million "a" for "a...ab" would take about a billion steps.
 //
-// Between windows with nothing remembered, the vector strchrU16 jumps to the
-// next unit equal to the needle's first. strstrU16 itself searches plainly
+// Between windows with nothing remembered, the search jumps to the next unit
+// equal to the needle's first. strstrU16 itself searches plainly
 // first and hands over to the two-way search only once that does too much.
 #include <cstring>
 
@@ -16,6 +16,18 @@
 
 namespace qoru {
 namespace {
+
+// The next unit equal to c (not zero) from p on, or null at the terminator:
+// a few units one by one first, since a frequent unit is near and a call to
+// the vector search costs more than those, then the vector search.
+inline const charU16 *nextUnit(const charU16 *p, charU16 c) {
+    constexpr int nearUnits = 8;
+    for (int i = 0; i < nearUnits; ++i, ++p) {
+        if (*p == c) return p;
+        if (*p == 0) return nullptr;
+    }
+    return strchrU16(p, c);
+}
 
 // A maximal suffix of the needle under one order of the units: where it
 // starts, and its period.
@@ -74,7 +86,7 @@ const charU16 *twoWaySearch(const charU16 *s, const charU16 *sub, size_t j, size
     for (;;) {
         // (A window that starts on a unit already read and equal needs no call.)
         if (remembered == 0 && !(j < checked && s[j] == sub[0])) {
-            const charU16 *next = strchrU16(s + j, sub[0]);
+            const charU16 *next = nextUnit(s + j, sub[0]);
             if (next == nullptr) return nullptr;
             j = static_cast<size_t>(next - s);
             if (checked <= j) checked = j + 1;
@@ -117,7 +129,7 @@ const charU16 *twoWaySearch(const charU16 *s, const charU16 *sub, size_t j, size
 extern "C" QORUCUM_API charU16 *strstrU16(const charU16 *s, const charU16 *sub) {
     if (sub[0] == 0) return const_cast<charU16 *>(s);
     size_t compared = 0;
-    for (const charU16 *p = strchrU16(s, sub[0]); p != nullptr; p = strchrU16(p + 1, sub[0])) {
+    for (const charU16 *p = qoru::nextUnit(s, sub[0]); p != nullptr; p = qoru::nextUnit(p + 1, sub[0])) {
         size_t x = 1;
         while (sub[x] != 0 && p[x] == sub[x]) ++x;
         if (sub[x] == 0) return const_cast<charU16 *>(p);
