@@ -9,6 +9,8 @@
 // our '%08.3f' gives the zero flag way to the precision, which the C library's
 // '%8.3f' matches; ICU takes a UTF-16 string with '%S'.
 #include <benchmark/benchmark.h>
+#include <fmt/format.h>
+#include <fmt/xchar.h>
 #include <unicode/ustdio.h>
 
 #include <cmath>
@@ -87,12 +89,14 @@ const char16_t oursStrings[] = u"%-10s|%10s|%.3s\n";
 const char libcStrings[] = "%-10s|%10s|%.3s\n";
 const char16_t icuStrings[] = u"%-10S|%10S|%.3S\n";
 
-enum class Case { mixed, ints, strings };
+enum class Case { mixed, ints, strings, oneInt, oneString };
 
 int32_t ours(char16_t *buf, size_t size, Case c, const Row &r) {
     switch (c) {
     case Case::mixed: return snprintfU16(buf, size, oursMixed, r.id, r.name16.c_str(), r.value, r.hex, r.pct);
     case Case::ints: return snprintfU16(buf, size, oursInts, r.i, r.u, r.x, r.o);
+    case Case::oneInt: return snprintfU16(buf, size, u"%d", r.i);
+    case Case::oneString: return snprintfU16(buf, size, u"%s", r.w1.c_str());
     default: return snprintfU16(buf, size, oursStrings, r.w1.c_str(), r.w2.c_str(), r.w3.c_str());
     }
 }
@@ -101,6 +105,8 @@ int32_t libc(char *buf, size_t size, Case c, const Row &r) {
     switch (c) {
     case Case::mixed: return snprintf(buf, size, libcMixed, r.id, r.name.c_str(), r.value, r.hex, r.pct);
     case Case::ints: return snprintf(buf, size, libcInts, r.i, r.u, r.x, r.o);
+    case Case::oneInt: return snprintf(buf, size, "%d", r.i);
+    case Case::oneString: return snprintf(buf, size, "%s", r.s1.c_str());
     default: return snprintf(buf, size, libcStrings, r.s1.c_str(), r.s2.c_str(), r.s3.c_str());
     }
 }
@@ -111,12 +117,23 @@ int32_t icuFormat(char16_t *buf, size_t size, Case c, const Row &r) {
     switch (c) {
     case Case::mixed: return u_snprintf_u(out, n, icu(icuMixed), r.id, icu(r.name16.c_str()), r.value, r.hex, r.pct);
     case Case::ints: return u_snprintf_u(out, n, icu(oursInts), r.i, r.u, r.x, r.o);
+    case Case::oneInt: return u_snprintf_u(out, n, icu(u"%d"), r.i);
+    case Case::oneString: return u_snprintf_u(out, n, icu(u"%S"), icu(r.w1.c_str()));
     default:
         return u_snprintf_u(out, n, icu(icuStrings), icu(r.w1.c_str()), icu(r.w2.c_str()), icu(r.w3.c_str()));
     }
 }
 
-// Every row gives the same text from all three before anything is timed.
+// {fmt} writes UTF-16 as ours does, and the terminator is stored as
+// snprintf stores it. Only the one-directive cases have a {fmt} form.
+int32_t fmtFormat(char16_t *buf, size_t size, Case c, const Row &r) {
+    const auto out = c == Case::oneInt ? fmt::format_to_n(buf, size - 1, u"{}", r.i)
+                                       : fmt::format_to_n(buf, size - 1, u"{}", std::u16string_view(r.w1));
+    *out.out = 0;
+    return static_cast<int32_t>(out.size);
+}
+
+// Every row gives the same text from all three (four) before anything is timed.
 void checkSameText(Case c) {
     for (const Row &r : rows()) {
         char16_t a[256];
@@ -129,6 +146,11 @@ void checkSameText(Case c) {
                 "ours and the C library differ");
         require(ni == na && std::u16string(i, static_cast<size_t>(ni)) == std::u16string(a, static_cast<size_t>(na)),
                 "ours and ICU differ");
+        if (c == Case::oneInt || c == Case::oneString) {
+            const int32_t nf = fmtFormat(i, 256, c, r);
+            require(nf == na && std::u16string(i) == std::u16string(a, static_cast<size_t>(na)),
+                    "ours and {fmt} differ");
+        }
     }
 }
 
@@ -151,6 +173,7 @@ void formatRows(benchmark::State &state, Case c) {
 void BM_ours(benchmark::State &state, Case c) { formatRows<char16_t, ours>(state, c); }
 void BM_libc(benchmark::State &state, Case c) { formatRows<char, libc>(state, c); }
 void BM_icu(benchmark::State &state, Case c) { formatRows<char16_t, icuFormat>(state, c); }
+void BM_fmt(benchmark::State &state, Case c) { formatRows<char16_t, fmtFormat>(state, c); }
 
 // Counting alone (scprintfU16; the buffer is not used), against snprintfU16
 // writing the same rows into a buffer large enough for them.
@@ -315,6 +338,14 @@ BENCHMARK_CAPTURE(BM_icu, "snprintf/b_ints", Case::ints)->Name("icu/snprintf/b_i
 BENCHMARK_CAPTURE(BM_ours, "snprintf/c_strings", Case::strings)->Name("ours/snprintf/c_strings");
 BENCHMARK_CAPTURE(BM_libc, "snprintf/c_strings", Case::strings)->Name("libc/snprintf/c_strings");
 BENCHMARK_CAPTURE(BM_icu, "snprintf/c_strings", Case::strings)->Name("icu/snprintf/c_strings");
+BENCHMARK_CAPTURE(BM_ours, "snprintf/h_one_d", Case::oneInt)->Name("ours/snprintf/h_one_d");
+BENCHMARK_CAPTURE(BM_fmt, "snprintf/h_one_d", Case::oneInt)->Name("fmt/snprintf/h_one_d");
+BENCHMARK_CAPTURE(BM_libc, "snprintf/h_one_d", Case::oneInt)->Name("libc/snprintf/h_one_d");
+BENCHMARK_CAPTURE(BM_icu, "snprintf/h_one_d", Case::oneInt)->Name("icu/snprintf/h_one_d");
+BENCHMARK_CAPTURE(BM_ours, "snprintf/i_one_s", Case::oneString)->Name("ours/snprintf/i_one_s");
+BENCHMARK_CAPTURE(BM_fmt, "snprintf/i_one_s", Case::oneString)->Name("fmt/snprintf/i_one_s");
+BENCHMARK_CAPTURE(BM_libc, "snprintf/i_one_s", Case::oneString)->Name("libc/snprintf/i_one_s");
+BENCHMARK_CAPTURE(BM_icu, "snprintf/i_one_s", Case::oneString)->Name("icu/snprintf/i_one_s");
 BENCHMARK_CAPTURE(BM_count, "scprintf/a_mixed", Case::mixed)->Name("ours/scprintf/a_mixed");
 BENCHMARK_CAPTURE(BM_ours, "scprintf/a_mixed", Case::mixed)->Name("snprintf/scprintf/a_mixed");
 BENCHMARK_CAPTURE(BM_count, "scprintf/b_ints", Case::ints)->Name("ours/scprintf/b_ints");

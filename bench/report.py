@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
 """Prints median times and ours/peer ratios from Google Benchmark JSON files and,
-with --svg PATH, draws the ratios against ICU and the C library as one chart.
+with --svg PATH, draws the ratios against ICU, the C library and {fmt} as one chart.
 
 CPU time per call. Benchmarks are named IMPL/OPERATION/CASE, IMPL being "ours" or a peer
-("icu", "libc", "memcpy", ...). For every OPERATION/CASE the table shows each
+("icu", "libc", "fmt", "memcpy", ...). For every OPERATION/CASE the table shows each
 implementation's median time and the ratio ours/peer (below 1: ours is faster).
+
+Arguments: [--svg PATH] FILES..., or [--svg PATH] --level NAME FILES... --level NAME FILES...
+for runs of the same programs at several CPU levels: a table per level, and the chart
+shows each level's ratios side by side (the first level in full colour).
 """
 import json
 import re
@@ -34,7 +38,13 @@ def load(paths):
     return times
 
 
-CHART_PEERS = (("icu", "ICU", "#3b6fb6"), ("libc", "glibc", "#e08a1e"))
+CHART_PEERS = (("icu", "ICU", "#3b6fb6"), ("libc", "glibc", "#e08a1e"), ("fmt", "{fmt}", "#3a9a4a"))
+
+
+def lighter(colour):
+    """The colour halfway to white: the bars of the levels after the first."""
+    rgb = [int(colour[i:i + 2], 16) for i in (1, 3, 5)]
+    return "#" + "".join(f"{(c + 255) // 2:02x}" for c in rgb)
 
 
 def main_cases(times):
@@ -66,13 +76,18 @@ def cpu_name():
     return "unknown CPU"
 
 
-def write_svg(times, path):
-    """Horizontal bars of ours/peer on a log scale, a line at 1.0."""
+def write_svg(levels, path):
+    """Horizontal bars of ours/peer on a log scale, a line at 1.0: for each peer one bar per level."""
     rows = []
-    for case in main_cases(times):
-        ours = times[case].get("ours")
-        bars = [(label, colour, ours / times[case][peer]) for peer, label, colour in CHART_PEERS
-                if ours and times[case].get(peer)]
+    first = levels[0][1]
+    for case in main_cases(first):
+        bars = []
+        for peer, label, colour in CHART_PEERS:
+            for k, (level, times) in enumerate(levels):
+                ours = times.get(case, {}).get("ours")
+                if ours and times[case].get(peer):
+                    name = f"{label} ({level})" if level else label
+                    bars.append((name, colour if k == 0 else lighter(colour), ours / times[case][peer]))
         if bars:
             rows.append((case, bars))
     ratios = [r for _, bars in rows for _, _, r in bars] or [1.0]
@@ -80,7 +95,7 @@ def write_svg(times, path):
     lo = max([t for t in ticks if t < min(ratios)] or [ticks[0]])
     hi = min([t for t in ticks if t >= max(max(ratios), 1.5)] or [ticks[-1]])
     left, plot_w, bar_h, top = 250, 560, 9, 70
-    row_h = bar_h * 2 + 8
+    row_h = bar_h * max([len(bars) for _, bars in rows] or [1]) + 8
     height = top + row_h * len(rows) + 60
 
     def x(r):
@@ -98,7 +113,11 @@ def write_svg(times, path):
     for _, label, colour in CHART_PEERS:
         out.append(f'<rect x="{legend_x}" y="48" width="12" height="10" fill="{colour}"/>'
                    f'<text x="{legend_x + 16}" y="57">against {label}</text>')
-        legend_x += 120
+        legend_x += 110
+    if len(levels) > 1:
+        names = ", ".join(f"{level}" for level, _ in levels[1:])
+        out.append(f'<text x="{legend_x}" y="57">full colour: {escape(levels[0][0])} CPU level; '
+                   f'light: {escape(names)}</text>')
     bottom = top + row_h * len(rows)
     for t in ticks:
         if lo <= t <= hi:
@@ -111,7 +130,7 @@ def write_svg(times, path):
         for j, (label, colour, r) in enumerate(bars):
             by = y + j * bar_h
             out.append(f'<rect x="{left}" y="{by}" width="{x(r) - left:.1f}" height="{bar_h - 1}" fill="{colour}">'
-                       f'<title>{escape(case)} against {label}: {r:.2f}</title></rect>'
+                       f'<title>{escape(case)} against {escape(label)}: {r:.2f}</title></rect>'
                        f'<text x="{x(r) + 3:.1f}" y="{by + bar_h - 1}" font-size="9">{r:.2f}</text>')
     out.append(f'<text x="{x(1):.1f}" y="{bottom + 28}" text-anchor="middle" fill="#c00000">1.0: as fast as the peer</text>')
     out.append("</svg>")
@@ -119,14 +138,7 @@ def write_svg(times, path):
         f.write("\n".join(out) + "\n")
 
 
-def main():
-    args = sys.argv[1:]
-    svg = None
-    if len(args) >= 2 and args[0] == "--svg":
-        svg, args = args[1], args[2:]
-    times = load(args)
-    if svg:
-        write_svg(times, svg)
+def print_table(times):
     peers = sorted({i for v in times.values() for i in v if i != "ours"})
     header = f"{'operation/case':44} {'ours ns':>12}" + "".join(f" {p + ' ns':>12} {'ours/' + p:>10}" for p in peers)
     print(header)
@@ -143,6 +155,30 @@ def main():
                 ratio = f"{ours / t:10.2f}" if ours else f"{'':>10}"
                 line += f" {t:12.1f} {ratio}"
         print(line)
+
+
+def main():
+    args = sys.argv[1:]
+    svg = None
+    if len(args) >= 2 and args[0] == "--svg":
+        svg, args = args[1], args[2:]
+    groups = [["", []]]  # files before any --level form one unnamed level
+    while args:
+        arg = args.pop(0)
+        if arg == "--level" and args:
+            groups.append([args.pop(0), []])
+        else:
+            groups[-1][1].append(arg)
+    levels = [(name, load(paths)) for name, paths in groups if paths or name]
+    levels = [(name, times) for name, times in levels if times]
+    if not levels:
+        sys.exit("no benchmark results")
+    if svg:
+        write_svg(levels, svg)
+    for k, (name, times) in enumerate(levels):
+        if name:
+            print(("\n" if k else "") + f"== CPU level: {name} ==")
+        print_table(times)
 
 
 if __name__ == "__main__":

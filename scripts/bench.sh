@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the benchmark programs (Linux), runs each with 5 repetitions, prints
-# medians and ours/peer ratios and draws them as a chart: docs/speed.svg for
-# a whole run, build/bench/speed.svg for a run with a filter. Arguments: a
-# benchmark filter regex.
+# Builds the benchmark programs (Linux), runs each with 5 repetitions at two
+# CPU levels (the best this machine has, or the one NLSUI_CPU caps it at, then
+# avx2: the level most machines run), prints medians and ours/peer ratios for
+# each level and draws both as one chart: docs/speed.svg for a whole run, build/bench/speed.svg for
+# a run with a filter. Arguments: a benchmark filter regex.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh" bench
@@ -10,18 +11,36 @@ dir="$root/build/bench"
 cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DQORU_BUILD_TESTS=OFF -DQORU_BUILD_BENCH=ON >/dev/null
 cmake --build "$dir" -j"${QORU_JOBS:-2}" >/dev/null
 filter=${1:-.}
-results=()
+# The first level is the best this machine has, or the cap NLSUI_CPU sets; the
+# second is avx2, unless that was the first.
+levels=("${NLSUI_CPU:-best}")
+[ "${levels[0]}" = avx2 ] || levels+=(avx2)
+results=([0]="" [1]="")
 for prog in "$dir"/bin/bench_*; do
-  out="$dir/$(basename "$prog").json"
-  "$prog" --benchmark_filter="$filter" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-    --benchmark_out="$out" --benchmark_out_format=json >/dev/null 2>"$dir/$(basename "$prog").log"
-  # A program with no benchmark matching the filter writes nothing.
-  [ -s "$out" ] && results+=("$out")
+  # One program at both levels before the next, so that both meet the same load.
+  for i in "${!levels[@]}"; do
+    level=${levels[$i]}
+    mkdir -p "$dir/$level"
+    out="$dir/$level/$(basename "$prog").json"
+    rm -f "$out"
+    cap=()
+    [ "$level" = best ] || cap=(NLSUI_CPU="$level")
+    env -u NLSUI_CPU "${cap[@]}" "$prog" --benchmark_filter="$filter" --benchmark_repetitions=5 \
+      --benchmark_report_aggregates_only=true --benchmark_out="$out" --benchmark_out_format=json \
+      >/dev/null 2>"$dir/$level/$(basename "$prog").log"
+    # A program with no benchmark matching the filter writes nothing.
+    if [ -s "$out" ]; then results[i]+=" $out"; fi
+  done
+done
+args=()
+for i in "${!levels[@]}"; do
+  # shellcheck disable=SC2206  # the paths are build paths without blanks
+  args+=(--level "${levels[$i]}" ${results[$i]})
 done
 chart=$dir/speed.svg
 if [ "$filter" = . ]; then
   mkdir -p "$root/docs"
   chart=$root/docs/speed.svg
 fi
-python3 "$root/bench/report.py" --svg "$chart" "${results[@]}"
+python3 "$root/bench/report.py" --svg "$chart" "${args[@]}"
 echo "chart: $chart"

@@ -28,6 +28,7 @@ test=(
 )
 bench=(
   libbenchmark-dev
+  libfmt-dev
 )
 
 command=test

@@ -67,6 +67,7 @@ TEST(PrintfGrammar, InvalidDirectivesAndWideWidths) {
         EXPECT_EQ(format((u"ab%" + text).c_str()), u"<error>") << utf8Of(text);
     // A width beyond 32 bits wraps without failing; a repeated "-" is allowed.
     EXPECT_EQ(format(u"%4294967298d|%--5d|", 7, 7), u" 7|7    |");
+    EXPECT_EQ(format(u"%d%%|%s%d", 5, u"x", 6) + format(u"a%s%%", u"b"), u"5%|x6ab%");  // "%d" and "%s" before more
 }
 
 // ---- Field layout ----
@@ -254,6 +255,7 @@ auto applyArguments(const Case &k, F &&f) {
 TEST(PrintfRandom, MatchesTheReferenceLayoutOnEveryEntryAndSize) {
     const uint64_t seed = std::random_device{}();
     SCOPED_TRACE("seed " + std::to_string(seed));
+    printf("seed %llu\n", static_cast<unsigned long long>(seed));
     std::mt19937_64 rng(seed);
     const char16_t canary = 0xCCCC;
     for (int i = 0, failures = 0; i < 300000 && failures < 10; ++i) {

@@ -11,6 +11,7 @@
 #include "child.h"
 #include "errno_after.h"
 #include "guard_page.h"
+#include "i18n/qoru16/u16_strstr.h"
 #include "qorucum.h"
 #include "random_units.h"
 
@@ -131,6 +132,34 @@ TEST(StringRandom, LengthsComparisonsSearchesTokensAndCopiesMatchTheReference) {
         }
         EXPECT_EQ(ours.units, ref.units);
     }
+}
+
+// Two letters, often repeating a short pattern, make periodic needles and overlapping partial matches; a million
+// "a" searched for "a...ab" takes a naive search about a billion steps (the benchmark times it).
+TEST(StringEdge, SearchesTwoLetterTextsAndAMillionUnits) {
+    UnitSource rnd(18);
+    const auto twoLetters = [&](size_t n, unsigned flips, const Units &pattern) {  // pattern's units, some flipped
+        Units v(n + 1, 0);
+        for (size_t i = 0; i < n; ++i) v[i] = pattern[i % pattern.size()] ^ (rnd.chance(flips) ? 3 : 0);  // a <-> b
+        return v;
+    };
+    for (int it = 0; it < 30000; ++it) {
+        Units pattern = twoLetters(1 + rnd.below(4), 50, {u'a'});
+        pattern.pop_back();
+        if (rnd.chance(50)) pattern = {u'a'};
+        const unsigned flips = rnd.chance(50) ? 50 : 4;
+        const Units h = twoLetters(rnd.below(flips > 4 ? 24 : 300), flips, pattern);
+        const Units n = twoLetters(2 + rnd.below(flips > 4 ? 8 : 30), flips, pattern);
+        const auto found = std::search(h.begin(), h.end() - 1, n.begin(), n.end() - 1);
+        const charU16 *want = found == h.end() - 1 ? nullptr : &*found;
+        EXPECT_EQ(strstrU16(h.data(), n.data()), want) << it;
+        EXPECT_EQ(qoru::twoWaySearch(h.data(), n.data(), 0, 0), want) << it;  // which strstrU16 reaches late
+    }
+    Units big = twoLetters(size_t{1} << 20, 0, {u'a'}), needle = twoLetters(1001, 0, {u'a'});
+    needle[1000] = u'b';
+    EXPECT_EQ(strstrU16(big.data(), needle.data()), nullptr);
+    big[big.size() - 2] = u'b';
+    EXPECT_EQ(strstrU16(big.data(), needle.data()), big.data() + big.size() - 1002);
 }
 
 const qoru_test::Child firstStrtok("strtok-first-null", [](const std::vector<std::string> &) {

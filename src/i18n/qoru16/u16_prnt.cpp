@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "i18n/qoru16/u16_FrmOut.h"
+#include "i18n/qoru16/u16_OutOne.h"
 #include "i18n/qoru16/u16_put.h"
 #include "i18n/qoru16/u16_rsize.h"
 #include "platform/platform.h"
@@ -11,6 +12,13 @@
 namespace {
 
 int32_t runEngine(FILE *stream, charU16 *buffer, size_t limit, const charU16 *format, va_list args) {
+    if (buffer != nullptr) {
+        va_list peek;
+        va_copy(peek, args);
+        const int32_t quick = qoru::formatOneDirective(buffer, limit, format, peek);
+        va_end(peek);
+        if (quick != qoru::oneDirectiveDeclined) return quick;
+    }
     qoru::OutContext ctx;
     ctx.stream = stream;
     ctx.buffer = buffer;
@@ -98,7 +106,11 @@ QORUCUM_API int32_t fprintfU16(FILE *stream, const charU16 *format, ...) {
 QORUCUM_API int32_t sprintfU16(charU16 *buffer, const charU16 *format, ...) {
     va_list args;
     va_start(args, format);
-    const int32_t r = vsprintfU16(buffer, format, args);
+    int32_t r = qoru::formatOneDirective(buffer, qoru::unboundedLimit, format, args);
+    va_end(args);
+    if (r != qoru::oneDirectiveDeclined) return r;
+    va_start(args, format);
+    r = vsprintfU16(buffer, format, args);
     va_end(args);
     return r;
 }
@@ -106,7 +118,11 @@ QORUCUM_API int32_t sprintfU16(charU16 *buffer, const charU16 *format, ...) {
 QORUCUM_API int32_t snprintfU16(charU16 *buffer, size_t size, const charU16 *format, ...) {
     va_list args;
     va_start(args, format);
-    const int32_t r = vsnprintfU16(buffer, size, format, args);
+    int32_t r = qoru::formatOneDirective(buffer, size, format, args);
+    va_end(args);
+    if (r != qoru::oneDirectiveDeclined) return r;
+    va_start(args, format);
+    r = vsnprintfU16(buffer, size, format, args);
     va_end(args);
     return r;
 }

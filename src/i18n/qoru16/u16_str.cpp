@@ -117,15 +117,6 @@ QORUCUM_API charU16 *strrchrU16(const charU16 *s, charU16 c) {
     }
 }
 
-QORUCUM_API charU16 *strstrU16(const charU16 *s, const charU16 *sub) {
-    if (*sub == 0) return const_cast<charU16 *>(s);
-    const size_t subLen = strlenU16(sub);
-    for (const charU16 *p = strchrU16(s, sub[0]); p != nullptr; p = strchrU16(p + 1, sub[0])) {
-        if (strncmpU16(p, sub, subLen) == 0) return const_cast<charU16 *>(p);
-    }
-    return nullptr;
-}
-
 QORUCUM_API charU16 *strpbrkU16(const charU16 *s, const charU16 *set) {
     for (; *s; ++s)
         if (inSet(*s, set)) return const_cast<charU16 *>(s);

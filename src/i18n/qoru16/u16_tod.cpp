@@ -1,8 +1,12 @@
 // strtodU16 and the narrow decimal conversion behind it. strtodU16 scans the
-// UTF-16 text itself and copies a short normalised form of the number (at
-// most 24 significant digits, the decimal point and an exponent it computes)
-// into a stack buffer; fast_float turns that into the correctly rounded
-// double, so every platform gives the same bits.
+// UTF-16 text itself. A plain number of up to 19 significant digits and a
+// short exponent goes as an integer and a power of ten straight to
+// fast_float's conversion steps. Anything else (more digits, far exponents,
+// the special spellings, the rare products that need the digits again) is
+// scanned once more into a short normalised form (at most 24 significant
+// digits, the decimal point and an exponent it computes) in a stack buffer,
+// which fast_float parses. Either way the double is the correctly rounded
+// one, with the same bits on every platform.
 #include "i18n/qoru16/u16_tod.h"
 
 #include <cerrno>
@@ -139,6 +143,66 @@ double readSpecial(const charU16 *text, const charU16 *p, charU16 **end, bool ne
     return 0.0;
 }
 
+// At most this many significant digits fit the integer of the direct path.
+constexpr int32_t directDigitLimit = 19;
+// Exponent texts up to this value take the direct path.
+constexpr int32_t directExponentLimit = 10000;
+
+// The direct path: a sign, digits with at most one point among them, and an
+// optional exponent, read after the white space. True with *value and *end
+// set when it can give the result; false, having changed nothing, when the
+// text needs the full scan.
+bool convertPlainDecimal(const charU16 *p, charU16 point, double *value, charU16 **end) {
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    if (!isDigit(p[0]) && !(p[0] == point && isDigit(p[1]))) return false;
+    uint64_t digits = 0;  // the significant digits as an integer
+    int32_t count = 0;    // significant digits read, leading zeros not counted
+    int64_t exponent = 0;
+    for (; isDigit(*p); ++p) {
+        if (digits == 0 && *p == '0') continue;
+        if (++count > directDigitLimit) return false;
+        digits = digits * 10 + (*p - '0');
+    }
+    if (*p == point) {
+        for (++p; isDigit(*p); ++p) {
+            --exponent;
+            if (digits == 0 && *p == '0') continue;
+            if (++count > directDigitLimit) return false;
+            digits = digits * 10 + (*p - '0');
+        }
+    }
+    if ((*p == 'e' || *p == 'E') && (isDigit(p[1]) || ((p[1] == '-' || p[1] == '+') && isDigit(p[2])))) {
+        const bool negativeExponent = p[1] == '-';
+        p += isDigit(p[1]) ? 1 : 2;
+        int32_t written = 0;
+        for (; isDigit(*p); ++p) {
+            written = written * 10 + (*p - '0');
+            if (written > directExponentLimit) return false;
+        }
+        exponent += negativeExponent ? -written : written;
+    }
+    using Format = fast_float::binary_format<double>;
+    double result;
+    if (digits == 0) {
+        result = 0.0;
+    } else if (exponent >= Format::min_exponent_fast_path() && exponent <= Format::max_exponent_fast_path() &&
+               digits <= Format::max_mantissa_fast_path() && fast_float::detail::rounds_to_nearest()) {
+        // Both factors are exact, so one rounding gives the exact result.
+        result = static_cast<double>(digits);
+        result = exponent < 0 ? result / Format::exact_power_of_ten(-exponent)
+                              : result * Format::exact_power_of_ten(exponent);
+    } else {
+        const fast_float::adjusted_mantissa m = fast_float::compute_float<Format>(exponent, digits);
+        if (m.power2 < 0) return false;  // too close to call from 64 bits: the full digits decide
+        fast_float::to_float(false, m, result);
+        if (result == 0.0 || std::isinf(result)) errno = ERANGE;
+    }
+    *value = negative ? -result : result;
+    if (end != nullptr) *end = const_cast<charU16 *>(p);
+    return true;
+}
+
 }  // namespace
 }  // namespace qoru
 
@@ -148,6 +212,8 @@ extern "C" QORUCUM_API double strtodU16(const charU16 *text, charU16 **end) {
     const charU16 point = static_cast<unsigned char>(decimalPoint);
     const charU16 *p = text;
     while (isWhiteSpaceU16(*p)) ++p;
+    double direct;
+    if (convertPlainDecimal(p, point, &direct, end)) return direct;
     NumberBuffer b;
     bool negative = false;
     if (*p == '-') {
