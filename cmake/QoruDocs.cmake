@@ -8,9 +8,9 @@ if(NOT DOXYGEN_FOUND)
                     COMMAND ${CMAKE_COMMAND} -E false)
   return()
 endif()
-set(QORU_DOCS_DIR ${CMAKE_BINARY_DIR}/docs)
-set(QORU_DOCS_INPUT ${CMAKE_SOURCE_DIR}/include/qorucum)
-configure_file(${CMAKE_SOURCE_DIR}/docs/Doxyfile.in ${QORU_DOCS_DIR}/Doxyfile @ONLY)
+set(QORU_DOCS_DIR ${PROJECT_BINARY_DIR}/docs)
+set(QORU_DOCS_INPUT ${PROJECT_SOURCE_DIR}/include/qorucum)
+configure_file(${PROJECT_SOURCE_DIR}/docs/Doxyfile.in ${QORU_DOCS_DIR}/Doxyfile @ONLY)
 file(GLOB QORU_PUBLIC_HEADERS CONFIGURE_DEPENDS ${QORU_DOCS_INPUT}/*.h)
 add_custom_target(docs
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${QORU_DOCS_DIR}/html ${QORU_DOCS_DIR}/man

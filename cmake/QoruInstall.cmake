@@ -16,8 +16,8 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/qorucum DESTINATION ${CMAKE_INST
 
 # The reference, when the docs target has built it: man pages in section 3,
 # the HTML under the package's documentation folder.
-install(DIRECTORY ${CMAKE_BINARY_DIR}/docs/man/man3 DESTINATION ${CMAKE_INSTALL_MANDIR} OPTIONAL)
-install(DIRECTORY ${CMAKE_BINARY_DIR}/docs/html DESTINATION ${CMAKE_INSTALL_DOCDIR} OPTIONAL)
+install(DIRECTORY ${PROJECT_BINARY_DIR}/docs/man/man3 DESTINATION ${CMAKE_INSTALL_MANDIR} OPTIONAL)
+install(DIRECTORY ${PROJECT_BINARY_DIR}/docs/html DESTINATION ${CMAKE_INSTALL_DOCDIR} OPTIONAL)
 install(EXPORT qorucumTargets NAMESPACE qorucum:: DESTINATION ${QORU_CMAKE_PACKAGE_DIR})
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/qorucumConfig.cmake.in
   ${PROJECT_BINARY_DIR}/package/qorucumConfig.cmake INSTALL_DESTINATION ${QORU_CMAKE_PACKAGE_DIR})
