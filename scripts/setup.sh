@@ -3,7 +3,8 @@
 # as root; otherwise says exactly what is missing.
 set -euo pipefail
 
-packages=(cmake g++ pkg-config libgtest-dev libbenchmark-dev libicu-dev g++-mingw-w64-x86-64 wine64 clang libclang-rt-14-dev libfast-float-dev dpkg-dev)
+packages=(cmake g++ pkg-config libgtest-dev libbenchmark-dev libicu-dev g++-mingw-w64-x86-64 wine64 clang libclang-rt-14-dev
+  libfast-float-dev dpkg-dev valgrind)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

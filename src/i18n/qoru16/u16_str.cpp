@@ -9,8 +9,6 @@
 #include "i18n/qoru16/u16_strk.h"
 #include "i18n/qoru16/u16_words.h"
 
-using qoru::blockUnits;
-
 namespace {
 
 bool isOddAddress(const void *p) { return (reinterpret_cast<uintptr_t>(p) & 1) != 0; }
@@ -36,22 +34,8 @@ QORUCUM_API size_t strlenU16(const charU16 *s) {
 }
 
 QORUCUM_API size_t strnlenU16(const charU16 *s, size_t maxlen) {
-    size_t i = 0;
-    const bool blocks = !isOddAddress(s);
-    while (i < maxlen && !(blocks && qoru::isAligned(s + i, qoru::blockBytes))) {
-        if (s[i] == 0) return i;
-        ++i;
-    }
-    // Each block read holds unit i, which is below maxlen and not past the
-    // terminator; zeros at or after maxlen do not count.
-    for (; i < maxlen; i += blockUnits) {
-        const uint32_t m = qoru::zeroMask(s + i);
-        if (m) {
-            const size_t n = i + qoru::firstMarkedUnit(m);
-            return n < maxlen ? n : maxlen;
-        }
-    }
-    return maxlen;
+    if (isOddAddress(s)) return qoru::plainKernels.findZeroWithin(s, maxlen);
+    return qoru::kernels().findZeroWithin(s, maxlen);
 }
 
 QORUCUM_API charU16 *strcpyU16(charU16 *dst, const charU16 *src) {

@@ -84,6 +84,7 @@ const char16_t *findZeroOrUnitSse2(const char16_t *s, char16_t c);
 size_t findStopSse2(const char16_t *a, const char16_t *b);
 size_t findDifferenceSse2(const char16_t *a, const char16_t *b, size_t n);
 size_t copyStringSse2(char16_t *dst, const char16_t *src);
+size_t findZeroWithinSse2(const char16_t *s, size_t n);
 
 const char16_t *findZeroAvx2(const char16_t *s);
 const char16_t *findZeroOrUnitAvx2(const char16_t *s, char16_t c);

@@ -692,6 +692,7 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi
 void selectUtf16Kernels(Kernels &k, CpuLevel level) {
     switch (level) {
     case CpuLevel::sse2:
+    case CpuLevel::plain:  // not reached: the plain table is whole
         k.utf8ToUtf16 = convertSse2;
         k.utf8ToUtf16Bounded = nullptr;
         break;
