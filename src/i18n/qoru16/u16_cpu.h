@@ -14,12 +14,32 @@
 
 namespace qoru {
 
+// Each level's target, which its kernels are compiled for (one attribute
+// string, since target attributes take only literals), beside the check of
+// exactly those features: a level is chosen only where all of them are there.
+// libgcc's checks include the operating system's support for the wider
+// registers (XGETBV), not only the CPUID bits.
+#define QORU_TARGET_SSSE3 "ssse3,sse4.1"
+inline bool cpuHasSsse3Target() { return __builtin_cpu_supports("ssse3") && __builtin_cpu_supports("sse4.1"); }
+
+#define QORU_TARGET_AVX2 "avx2,bmi,bmi2"
+inline bool cpuHasAvx2Target() {
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
+}
+
+#define QORU_TARGET_AVX512 "avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"
+inline bool cpuHasAvx512Target() {
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi2") &&
+           __builtin_cpu_supports("popcnt") && cpuHasAvx2Target();
+}
+
 // Ordered: each level includes the features of the ones below it.
 // plain is scalar code that reads nothing past a terminator or an end: the
 // reference the others are tested against, and the level under Valgrind.
-// ssse3 also means SSE4.1; avx2 also BMI2; avx512 means AVX-512F, BW, VL
-// and VBMI2 (whose 16-bit compress the UTF-8 decoder needs), as from Ice
-// Lake on: an older AVX-512 CPU runs the avx2 kernels.
+// ssse3 also means SSE4.1; avx2 also BMI and BMI2; avx512 means AVX-512F,
+// BW, VL and VBMI2 (whose 16-bit compress the UTF-8 decoder needs), as from
+// Ice Lake on: an older AVX-512 CPU runs the avx2 kernels.
 enum class CpuLevel : uint8_t { plain = 0, sse2 = 1, ssse3 = 2, avx2 = 3, avx512 = 4 };
 inline constexpr int32_t cpuLevelCount = 5;
 // The levels' names, as "NLSUI_CPU" takes them.

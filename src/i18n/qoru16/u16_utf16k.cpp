@@ -175,7 +175,7 @@ struct Cursor {
 
 // ---- SSSE3/SSE4.1: one block of sixteen bytes.
 
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline __m128i bytesAtLeast(__m128i b, uint8_t floor) {
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_SSSE3), always_inline)) inline __m128i bytesAtLeast(__m128i b, uint8_t floor) {
     return _mm_cmpeq_epi8(_mm_max_epu8(b, _mm_set1_epi8(static_cast<char>(floor))), b);
 }
 
@@ -183,7 +183,7 @@ struct Cursor {
 // one after and two after (low eight bytes used); lows marks the lanes of low
 // surrogates (as bytes); longest is the longest form present (2, 3, or 4
 // with low surrogates).
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline __m128i laneUnits(
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_SSSE3), always_inline)) inline __m128i laneUnits(
     __m128i b8, __m128i n18, __m128i n28, __m128i lows8, int longest) {
     const __m128i b = _mm_cvtepu8_epi16(b8);
     const __m128i c1 = _mm_and_si128(_mm_cvtepu8_epi16(n18), _mm_set1_epi16(0x3F));
@@ -204,7 +204,7 @@ struct Cursor {
 }
 
 // Stores the lanes of units marked in keep (eight bits) after dst[n).
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline void packUnits(Cursor &c, __m128i units, uint32_t keep) {
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_SSSE3), always_inline)) inline void packUnits(Cursor &c, __m128i units, uint32_t keep) {
     const uint32_t kept = packTables.marked[keep];
     const __m128i packed = _mm_shuffle_epi8(units, _mm_load_si128(reinterpret_cast<const __m128i *>(packTables.top[keep])));
     c.tail = _mm_or_si128(_mm_shuffle_epi8(c.tail, _mm_load_si128(reinterpret_cast<const __m128i *>(packTables.down[kept]))),
@@ -216,7 +216,7 @@ struct Cursor {
 // Validates and converts the block at c.q; false, with nothing changed, when
 // it holds the terminator, invalid input, or (storing) n < 8.
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline bool block16(Cursor &c) {
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_SSSE3), always_inline)) inline bool block16(Cursor &c) {
     const uint8_t *q = c.q;
     const __m128i zero = _mm_setzero_si128();
     const __m128i b = loadUnaligned(q);
@@ -329,28 +329,28 @@ template <uint16_t v>
 inline constexpr WordSplat wordSplat = makeWordSplat<v>();
 
 template <uint8_t v>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i splat32() {
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX2), always_inline)) inline __m256i splat32() {
     return _mm256_load_si256(reinterpret_cast<const __m256i *>(byteSplat<v>.bytes));
 }
 
 template <uint16_t v>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i splat16x16() {
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX2), always_inline)) inline __m256i splat16x16() {
     return _mm256_load_si256(reinterpret_cast<const __m256i *>(wordSplat<v>.words));
 }
 
 // ---- AVX2: one block of thirty-two bytes.
 
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i load32(const uint8_t *p) {
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX2), always_inline)) inline __m256i load32(const uint8_t *p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
 }
 
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i bytesAtLeast32(__m256i b,
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX2), always_inline)) inline __m256i bytesAtLeast32(__m256i b,
                                                                                                                  __m256i floor) {
     return _mm256_cmpeq_epi8(_mm256_max_epu8(b, floor), b);
 }
 
 // laneUnits for sixteen lanes; longest as for laneUnits64 below.
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i laneUnits32(
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX2), always_inline)) inline __m256i laneUnits32(
     __m128i b16, __m128i n116, __m128i n216, __m128i lows16, int longest) {
     const __m256i b = _mm256_cvtepu8_epi16(b16);
     const __m256i c1 = _mm256_and_si256(_mm256_cvtepu8_epi16(n116), splat16x16<0x3F>());
@@ -371,7 +371,7 @@ template <uint16_t v>
 }
 
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline bool block32(Cursor &c) {
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX2), always_inline)) inline bool block32(Cursor &c) {
     const uint8_t *q = c.q;
     const __m256i b = load32(q);
     const uint32_t high = static_cast<uint32_t>(_mm256_movemask_epi8(b));
@@ -442,25 +442,25 @@ template <bool store>
 
 // ---- AVX-512: one block of sixty-four bytes.
 
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"), always_inline)) inline __m512i
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX512), always_inline)) inline __m512i
 load64(const uint8_t *p) {
     return _mm512_loadu_si512(p);
 }
 
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"), always_inline)) inline __m256i
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX512), always_inline)) inline __m256i
 halfOf(__m512i v, int h) {
     return h == 0 ? _mm512_castsi512_si256(v) : _mm512_extracti64x4_epi64(v, 1);
 }
 
 template <uint16_t v>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"), always_inline)) inline __m512i
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX512), always_inline)) inline __m512i
 splat16() {
     return _mm512_load_si512(wordSplat<v>.words);
 }
 
 // The units of thirty-two lanes (one half of a block), masks per lane;
 // longest is the longest form present (2, 3, or 4 with low surrogates).
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"), always_inline)) inline __m512i laneUnits64(
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX512), always_inline)) inline __m512i laneUnits64(
     __m256i b32, __m256i n132, __m256i n232, __mmask32 leads, __mmask32 leads3, __mmask32 leads4, __mmask32 lows,
     int longest) {
     const __m512i b = _mm512_cvtepu8_epi16(b32);
@@ -482,7 +482,7 @@ splat16() {
 
 // Stores the units of the thirty-two lanes marked in keep after dst[n),
 // exactly: one compress of 16-bit lanes (VBMI2) and one masked store.
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"), always_inline)) inline void
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX512), always_inline)) inline void
 compressUnits(Cursor &c, __m512i units, uint32_t keep) {
     const __m512i packed = _mm512_maskz_compress_epi16(keep, units);
     const uint32_t kept = static_cast<uint32_t>(__builtin_popcount(keep));
@@ -491,13 +491,13 @@ compressUnits(Cursor &c, __m512i units, uint32_t keep) {
 }
 
 template <uint8_t v>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"), always_inline)) inline __m512i
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX512), always_inline)) inline __m512i
 splat() {
     return _mm512_load_si512(byteSplat<v>.bytes);
 }
 
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"), always_inline)) inline bool
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX512), always_inline)) inline bool
 block64(Cursor &c) {
     const uint8_t *q = c.q;
     const __m512i b = load64(q);
@@ -559,7 +559,7 @@ block64(Cursor &c) {
 // Each block's form for a block that would read across a page's end: the
 // block reads the copy, and the cursor moves on as if it had read the string.
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline bool block16Across(Cursor &c) {
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_SSSE3), always_inline)) inline bool block16Across(Cursor &c) {
     alignas(16) uint8_t bytes[acrossBytes];
     Cursor copy = c;
     copy.q = copyAcrossPage(c.q, bytes);
@@ -570,7 +570,7 @@ template <bool store>
 }
 
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline bool block32Across(Cursor &c) {
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX2), always_inline)) inline bool block32Across(Cursor &c) {
     alignas(16) uint8_t bytes[acrossBytes];
     Cursor copy = c;
     copy.q = copyAcrossPage(c.q, bytes);
@@ -581,7 +581,7 @@ template <bool store>
 }
 
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"), always_inline)) inline bool
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX512), always_inline)) inline bool
 block64Across(Cursor &c) {
     alignas(16) uint8_t bytes[acrossBytes];
     Cursor copy = c;
@@ -601,7 +601,7 @@ block64Across(Cursor &c) {
 // Every level ends the same way: blocks of sixteen while there is room,
 // then the rest of the last character; the cursor goes back to the caller.
 template <bool store, bool bounded>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline void
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_SSSE3), always_inline)) inline void
 sixteensAndFinish(Cursor &c, size_t &count, const uint8_t *&p, size_t limit, size_t spare, const uint8_t *end) {
     while ((!store || c.n + 16 + spare <= limit) &&
            (bounded ? c.q + 16 + blockReach <= end && block16<store>(c)
@@ -613,7 +613,7 @@ sixteensAndFinish(Cursor &c, size_t &count, const uint8_t *&p, size_t limit, siz
 }
 
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("ssse3,sse4.1"))) void blocksSsse3(char16_t *dst, size_t &count,
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_SSSE3))) void blocksSsse3(char16_t *dst, size_t &count,
                                                                                      const uint8_t *&p, size_t limit) {
     Cursor c{dst, count, p, 0, 0, _mm_setzero_si128()};
     if (store) {
@@ -624,7 +624,7 @@ template <bool store>
 }
 
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx2,bmi,bmi2"))) void blocksAvx2(char16_t *dst, size_t &count,
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX2))) void blocksAvx2(char16_t *dst, size_t &count,
                                                                                     const uint8_t *&p, size_t limit) {
     Cursor c{dst, count, p, 0, 0, _mm_setzero_si128()};
     if (store) {
@@ -638,7 +638,7 @@ template <bool store>
 }
 
 template <bool store, bool bounded>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"))) void blocksAvx512(
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target(QORU_TARGET_AVX512))) void blocksAvx512(
     char16_t *dst, size_t &count, const uint8_t *&p, size_t limit, const uint8_t *end) {
     Cursor c{dst, count, p, 0, 0, _mm_setzero_si128()};
     constexpr size_t spare = bounded ? 1 : 0;
@@ -651,7 +651,7 @@ template <bool store, bool bounded>
     sixteensAndFinish<store, bounded>(c, count, p, limit, spare, end);
 }
 
-__attribute__((target("ssse3,sse4.1"))) void convertSsse3(char16_t *dst, size_t &count, const uint8_t *&p,
+__attribute__((target(QORU_TARGET_SSSE3))) void convertSsse3(char16_t *dst, size_t &count, const uint8_t *&p,
                                                          size_t limit) {
     if (dst == nullptr) {
         blocksSsse3<false>(dst, count, p, limit);
@@ -660,7 +660,7 @@ __attribute__((target("ssse3,sse4.1"))) void convertSsse3(char16_t *dst, size_t 
     }
 }
 
-__attribute__((target("avx2,bmi,bmi2"))) void convertAvx2(char16_t *dst, size_t &count, const uint8_t *&p,
+__attribute__((target(QORU_TARGET_AVX2))) void convertAvx2(char16_t *dst, size_t &count, const uint8_t *&p,
                                                          size_t limit) {
     if (dst == nullptr) {
         blocksAvx2<false>(dst, count, p, limit);
@@ -669,7 +669,7 @@ __attribute__((target("avx2,bmi,bmi2"))) void convertAvx2(char16_t *dst, size_t 
     }
 }
 
-__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"))) void convertAvx512(char16_t *dst, size_t &count,
+__attribute__((target(QORU_TARGET_AVX512))) void convertAvx512(char16_t *dst, size_t &count,
                                                                                        const uint8_t *&p,
                                                                                        size_t limit) {
     if (dst == nullptr) {
@@ -682,7 +682,7 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi
 // Only AVX-512 has a kernel for a stream's buffer: a read's units start at
 // the array's start, where the narrower levels' tail has nothing to start
 // from, so theirs measured slower than the caller's own loop.
-__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"))) void convertBoundedAvx512(
+__attribute__((target(QORU_TARGET_AVX512))) void convertBoundedAvx512(
     char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit) {
     blocksAvx512<true, true>(dst, count, p, limit, end);
 }

@@ -24,6 +24,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "i18n/qoru16/u16_cpu.h"
 #include "i18n/qoru16/u16_utf8k.h"
 #include "i18n/qoru16/u16_words.h"
 
@@ -87,15 +88,15 @@ constexpr size_t lookaheadUnits = 16;
 
 // ---- SSSE3/SSE4.1: eight units per register ----
 
-[[gnu::target("ssse3,sse4.1")]] inline __m128i shuffleOf(const uint8_t (*table)[16], uint32_t index) {
+[[gnu::target(QORU_TARGET_SSSE3)]] inline __m128i shuffleOf(const uint8_t (*table)[16], uint32_t index) {
     return _mm_load_si128(reinterpret_cast<const __m128i *>(table[index]));
 }
 
-[[gnu::target("ssse3,sse4.1")]] inline __m128i atLeast(__m128i u, uint16_t bound) {
+[[gnu::target(QORU_TARGET_SSSE3)]] inline __m128i atLeast(__m128i u, uint16_t bound) {
     return _mm_cmpeq_epi16(_mm_max_epu16(u, _mm_set1_epi16(static_cast<short>(bound))), u);
 }
 
-[[gnu::target("ssse3,sse4.1")]] inline void store16(uint8_t *out, __m128i v) {
+[[gnu::target(QORU_TARGET_SSSE3)]] inline void store16(uint8_t *out, __m128i v) {
     _mm_storeu_si128(reinterpret_cast<__m128i *>(out), v);
 }
 
@@ -104,7 +105,7 @@ constexpr size_t lookaheadUnits = 16;
 // With Pairs, the units marked in paired (halves of pairs, in the stream
 // writer) take their two bytes from pairBytes instead.
 template <bool Pairs = false>
-[[gnu::target("ssse3,sse4.1")]] inline size_t encode8(__m128i u, __m128i multi, __m128i three, uint32_t mask,
+[[gnu::target(QORU_TARGET_SSSE3)]] inline size_t encode8(__m128i u, __m128i multi, __m128i three, uint32_t mask,
                                                       uint8_t *out, __m128i paired = __m128i{},
                                                       __m128i pairBytes = __m128i{}) {
     const __m128i low6 = _mm_set1_epi16(0x3F);
@@ -137,7 +138,7 @@ struct Sse {
     static constexpr size_t stepReach = 64;
 
     template <Stop K>
-    [[gnu::target("ssse3,sse4.1"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(const char16_t *s, uint8_t *out) {
+    [[gnu::target(QORU_TARGET_SSSE3), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(const char16_t *s, uint8_t *out) {
         const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
         const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 8));
         if constexpr (K == Stop::zero) {
@@ -181,13 +182,13 @@ struct Sse {
 
     // Extra bytes (beyond one per unit) of the aligned block at p, added to
     // 16-bit counters; false at a block holding the terminator.
-    [[gnu::target("ssse3,sse4.1"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(const char16_t *p, __m128i &extra) {
+    [[gnu::target(QORU_TARGET_SSSE3), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(const char16_t *p, __m128i &extra) {
         const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i *>(p));
         if (_mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())) != 0) return false;
         extra = _mm_sub_epi16(_mm_sub_epi16(extra, atLeast(v, 0x80)), atLeast(v, 0x800));
         return true;
     }
-    [[gnu::target("ssse3,sse4.1")]] static size_t sum(const __m128i &extra) {
+    [[gnu::target(QORU_TARGET_SSSE3)]] static size_t sum(const __m128i &extra) {
         const __m128i pairs = _mm_madd_epi16(extra, _mm_set1_epi16(1));
         alignas(16) uint32_t lanes[4];
         _mm_store_si128(reinterpret_cast<__m128i *>(lanes), pairs);
@@ -209,7 +210,7 @@ struct Narrow {
     // by a low one is one four-byte sequence, split as two bytes per half so
     // that the two-byte shuffles serve; any other surrogate is '#'. A high
     // half in the last place may pair with a unit after the run: noStep.
-    [[gnu::target("ssse3,sse4.1")]] static size_t writerRunWithSurrogates(__m128i v, uint8_t *out) {
+    [[gnu::target(QORU_TARGET_SSSE3)]] static size_t writerRunWithSurrogates(__m128i v, uint8_t *out) {
         const __m128i halfKind = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFC00)));
         const __m128i high = _mm_cmpeq_epi16(halfKind, _mm_set1_epi16(static_cast<short>(0xD800)));
         const __m128i low = _mm_cmpeq_epi16(halfKind, _mm_set1_epi16(static_cast<short>(0xDC00)));
@@ -245,7 +246,7 @@ struct Narrow {
     }
 
     template <Stop K>
-    [[gnu::target("ssse3,sse4.1"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(const char16_t *s, uint8_t *out) {
+    [[gnu::target(QORU_TARGET_SSSE3), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(const char16_t *s, uint8_t *out) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
         if constexpr (K == Stop::zero) {
             const __m128i least = _mm_min_epu16(v, _mm_min_epu16(loadUnaligned(s + 8), loadUnaligned(s + 16)));
@@ -268,18 +269,18 @@ struct Narrow {
 
 // ---- AVX2: sixteen units per register, two lanes of eight ----
 
-[[gnu::target("avx2,bmi,bmi2")]] inline __m256i atLeast(__m256i u, uint16_t bound) {
+[[gnu::target(QORU_TARGET_AVX2)]] inline __m256i atLeast(__m256i u, uint16_t bound) {
     return _mm256_cmpeq_epi16(_mm256_max_epu16(u, _mm256_set1_epi16(static_cast<short>(bound))), u);
 }
 
-[[gnu::target("avx2,bmi,bmi2")]] inline __m256i shufflesOf(const uint8_t (*table)[16], uint32_t low,
+[[gnu::target(QORU_TARGET_AVX2)]] inline __m256i shufflesOf(const uint8_t (*table)[16], uint32_t low,
                                                            uint32_t high) {
     const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i *>(table[low]));
     const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i *>(table[high]));
     return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
 }
 
-[[gnu::target("avx2,bmi,bmi2")]] inline void storeLanes(uint8_t *out, __m256i v, size_t lowLength) {
+[[gnu::target(QORU_TARGET_AVX2)]] inline void storeLanes(uint8_t *out, __m256i v, size_t lowLength) {
     _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm256_castsi256_si128(v));
     _mm_storeu_si128(reinterpret_cast<__m128i *>(out + lowLength), _mm256_extracti128_si256(v, 1));
 }
@@ -287,7 +288,7 @@ struct Narrow {
 // Sixteen units; mask is movemask(packs(multi, three)): per lane, bits 0-7
 // (16-23) units of two bytes or more, bits 8-15 (24-31) units of three.
 // Stores at most 52 bytes.
-[[gnu::target("avx2,bmi,bmi2")]] inline size_t encode16(__m256i u, __m256i multi, __m256i three, uint32_t mask,
+[[gnu::target(QORU_TARGET_AVX2)]] inline size_t encode16(__m256i u, __m256i multi, __m256i three, uint32_t mask,
                                                         uint8_t *out) {
     if (mask == 0) {
         const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(u, u), 0x08);
@@ -326,7 +327,7 @@ struct Narrow {
     return n + tables.threeLength[i3];
 }
 
-[[gnu::target("avx2,bmi,bmi2")]] inline size_t encode16(__m256i u, uint8_t *out) {
+[[gnu::target(QORU_TARGET_AVX2)]] inline size_t encode16(__m256i u, uint8_t *out) {
     const __m256i multi = atLeast(u, 0x80), three = atLeast(u, 0x800);
     const auto mask = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_packs_epi16(multi, three)));
     return encode16(u, multi, three, mask, out);
@@ -338,7 +339,7 @@ struct Avx2 {
     static constexpr size_t stepReach = 112;
 
     template <Stop K>
-    [[gnu::target("avx2,bmi,bmi2"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(const char16_t *s, uint8_t *out) {
+    [[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(const char16_t *s, uint8_t *out) {
         const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s));
         const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 16));
         if constexpr (K == Stop::zero) {
@@ -371,14 +372,14 @@ struct Avx2 {
         return n + encode16(v1, out + n);
     }
 
-    [[gnu::target("avx2,bmi,bmi2"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(const char16_t *p, __m256i &extra) {
+    [[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(const char16_t *p, __m256i &extra) {
         const __m256i v = _mm256_load_si256(reinterpret_cast<const __m256i *>(p));
         const __m256i zeros = _mm256_cmpeq_epi16(v, _mm256_setzero_si256());
         if (!_mm256_testz_si256(zeros, zeros)) return false;
         extra = _mm256_sub_epi16(_mm256_sub_epi16(extra, atLeast(v, 0x80)), atLeast(v, 0x800));
         return true;
     }
-    [[gnu::target("avx2,bmi,bmi2")]] static size_t sum(const __m256i &extra) {
+    [[gnu::target(QORU_TARGET_AVX2)]] static size_t sum(const __m256i &extra) {
         const __m256i pairs = _mm256_madd_epi16(extra, _mm256_set1_epi16(1));
         alignas(32) uint32_t lanes[8];
         _mm256_store_si256(reinterpret_cast<__m256i *>(lanes), pairs);
@@ -398,7 +399,7 @@ struct Avx512 {
     static constexpr size_t stepReach = 112;
 
     template <Stop K>
-    [[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(
+    [[gnu::target(QORU_TARGET_AVX512), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(
         const char16_t *s, uint8_t *out) {
         const __m512i v = _mm512_loadu_si512(s);
         if constexpr (K == Stop::zero) {
@@ -424,7 +425,7 @@ struct Avx512 {
         return n + encode16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 16)), out + n);
     }
 
-    [[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(const char16_t *p,
+    [[gnu::target(QORU_TARGET_AVX512), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(const char16_t *p,
                                                                                     __m512i &extra) {
         const __m512i v = _mm512_load_si512(p);
         if (_mm512_cmpeq_epi16_mask(v, _mm512_setzero_si512()) != 0) return false;
@@ -433,7 +434,7 @@ struct Avx512 {
         extra = _mm512_mask_add_epi16(extra, _mm512_cmpge_epu16_mask(v, _mm512_set1_epi16(0x800)), extra, one);
         return true;
     }
-    [[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2")]] static size_t sum(const __m512i &extra) {
+    [[gnu::target(QORU_TARGET_AVX512)]] static size_t sum(const __m512i &extra) {
         alignas(64) uint32_t lanes[16];
         _mm512_store_si512(lanes, _mm512_madd_epi16(extra, _mm512_set1_epi16(1)));
         size_t total = 0;
@@ -558,39 +559,39 @@ static_assert(Sse::stepReach <= utf8BlockSlack && Avx2::stepReach <= utf8BlockSl
 
 }  // namespace
 
-[[gnu::target("ssse3,sse4.1"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t encodeUtf8Ssse3(
+[[gnu::target(QORU_TARGET_SSSE3), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t encodeUtf8Ssse3(
     uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
     return encodeLoop<Sse>(out, n, limit, src);
 }
-[[gnu::target("ssse3,sse4.1"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t countUtf8Ssse3(const char16_t *src) {
+[[gnu::target(QORU_TARGET_SSSE3), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t countUtf8Ssse3(const char16_t *src) {
     return countLoop<Sse>(src);
 }
-[[gnu::target("ssse3,sse4.1"), gnu::flatten]] size_t fillUtf8BlockSsse3(const char16_t *units, size_t remaining,
+[[gnu::target(QORU_TARGET_SSSE3), gnu::flatten]] size_t fillUtf8BlockSsse3(const char16_t *units, size_t remaining,
                                                                        uint8_t *buf, size_t &used) {
     return fillBlockLoop<Sse>(units, remaining, buf, used);
 }
 
-[[gnu::target("avx2,bmi,bmi2"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t encodeUtf8Avx2(
+[[gnu::target(QORU_TARGET_AVX2), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t encodeUtf8Avx2(
     uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
     return encodeLoop<Avx2>(out, n, limit, src);
 }
-[[gnu::target("avx2,bmi,bmi2"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t countUtf8Avx2(const char16_t *src) {
+[[gnu::target(QORU_TARGET_AVX2), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t countUtf8Avx2(const char16_t *src) {
     return countLoop<Avx2>(src);
 }
-[[gnu::target("avx2,bmi,bmi2"), gnu::flatten]] size_t fillUtf8BlockAvx2(const char16_t *units, size_t remaining,
+[[gnu::target(QORU_TARGET_AVX2), gnu::flatten]] size_t fillUtf8BlockAvx2(const char16_t *units, size_t remaining,
                                                                         uint8_t *buf, size_t &used) {
     return fillBlockLoop<Avx2>(units, remaining, buf, used);
 }
 
-[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t
+[[gnu::target(QORU_TARGET_AVX512), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t
 encodeUtf8Avx512(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
     return encodeLoop<Avx512>(out, n, limit, src);
 }
-[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t
+[[gnu::target(QORU_TARGET_AVX512), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t
 countUtf8Avx512(const char16_t *src) {
     return countLoop<Avx512>(src);
 }
-[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::flatten]] size_t fillUtf8BlockAvx512(
+[[gnu::target(QORU_TARGET_AVX512), gnu::flatten]] size_t fillUtf8BlockAvx512(
     const char16_t *units, size_t remaining, uint8_t *buf, size_t &used) {
     return fillBlockLoop<Avx512>(units, remaining, buf, used);
 }
