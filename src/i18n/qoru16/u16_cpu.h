@@ -52,12 +52,12 @@ struct Kernels {
 
     // String scans: filled by selectStringKernels.
     // Strings at even addresses; see u16_strk.h.
-    const char16_t *(*findZero)(const char16_t *s);                    // the terminator
-    const char16_t *(*findZeroOrUnit)(const char16_t *s, char16_t c);  // the terminator or c, the first
-    size_t (*findStop)(const char16_t *a, const char16_t *b);          // first i: a[i] == 0 or a[i] != b[i]
+    const char16_t *(*findZero)(const char16_t *s);                            // the terminator
+    const char16_t *(*findZeroOrUnit)(const char16_t *s, char16_t c);          // the terminator or c, the first
+    size_t (*findStop)(const char16_t *a, const char16_t *b);                  // first i: a[i] == 0 or a[i] != b[i]
     size_t (*findDifference)(const char16_t *a, const char16_t *b, size_t n);  // first i < n: a[i] != b[i]; n
-    size_t (*copyString)(char16_t *dst, const char16_t *src);         // with the terminator; the length
-    size_t (*findZeroWithin)(const char16_t *s, size_t n);             // first i < n: s[i] == 0; n
+    size_t (*copyString)(char16_t *dst, const char16_t *src);                  // with the terminator; the length
+    size_t (*findZeroWithin)(const char16_t *s, size_t n);                     // first i < n: s[i] == 0; n
 
     // UTF-8 to UTF-16: filled by selectUtf16Kernels.
     // Converts the valid UTF-8 at p into dst from dst[count] on while there is

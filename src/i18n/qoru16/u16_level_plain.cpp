@@ -49,8 +49,7 @@ uint32_t sequenceLength(uint8_t lead) { return lead < 0xE0 ? (lead < 0x80 ? 1 : 
 // Valid characters from p on, each decoded by the one decoder core, while
 // the room rule holds (count + reserve <= limit; always when only counting)
 // and, with an end, while the whole sequence lies before it.
-void convertPlain(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit, const uint8_t *end,
-                  size_t reserve) {
+void convertPlain(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit, const uint8_t *end, size_t reserve) {
     size_t n = count;
     const uint8_t *q = p;
     while (dst == nullptr || n + reserve <= limit) {

@@ -106,8 +106,8 @@ constexpr size_t lookaheadUnits = 16;
 // writer) take their two bytes from pairBytes instead.
 template <bool Pairs = false>
 [[gnu::target(QORU_TARGET_SSSE3)]] inline size_t encode8(__m128i u, __m128i multi, __m128i three, uint32_t mask,
-                                                      uint8_t *out, __m128i paired = __m128i{},
-                                                      __m128i pairBytes = __m128i{}) {
+                                                         uint8_t *out, __m128i paired = __m128i{},
+                                                         __m128i pairBytes = __m128i{}) {
     const __m128i low6 = _mm_set1_epi16(0x3F);
     const __m128i trailTag = _mm_set1_epi16(0x80);
     const __m128i last = _mm_or_si128(_mm_and_si128(u, low6), trailTag);
@@ -138,7 +138,8 @@ struct Sse {
     static constexpr size_t stepReach = 64;
 
     template <Stop K>
-    [[gnu::target(QORU_TARGET_SSSE3), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(const char16_t *s, uint8_t *out) {
+    [[gnu::target(QORU_TARGET_SSSE3), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(
+        const char16_t *s, uint8_t *out) {
         const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
         const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 8));
         if constexpr (K == Stop::zero) {
@@ -148,8 +149,8 @@ struct Sse {
             const __m128i top = _mm_set1_epi16(static_cast<short>(0xF800));
             const __m128i surrogate = _mm_set1_epi16(static_cast<short>(0xD800));
             if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(_mm_and_si128(v0, top), surrogate),
-                                               _mm_cmpeq_epi16(_mm_and_si128(v1, top), surrogate))) != 0)
-                [[unlikely]] return noStep;
+                                               _mm_cmpeq_epi16(_mm_and_si128(v1, top), surrogate))) != 0) [[unlikely]]
+                return noStep;
         }
         const __m128i multi0 = atLeast(v0, 0x80), three0 = atLeast(v0, 0x800);
         const __m128i multi1 = atLeast(v1, 0x80), three1 = atLeast(v1, 0x800);
@@ -182,7 +183,8 @@ struct Sse {
 
     // Extra bytes (beyond one per unit) of the aligned block at p, added to
     // 16-bit counters; false at a block holding the terminator.
-    [[gnu::target(QORU_TARGET_SSSE3), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(const char16_t *p, __m128i &extra) {
+    [[gnu::target(QORU_TARGET_SSSE3), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(
+        const char16_t *p, __m128i &extra) {
         const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i *>(p));
         if (_mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())) != 0) return false;
         extra = _mm_sub_epi16(_mm_sub_epi16(extra, atLeast(v, 0x80)), atLeast(v, 0x800));
@@ -225,14 +227,15 @@ struct Narrow {
         // and 80 | low & 3F.
         const __m128i low6 = _mm_set1_epi16(0x3F);
         const __m128i h = _mm_add_epi16(_mm_and_si128(v, _mm_set1_epi16(0x3FF)), _mm_set1_epi16(0x40));
-        const __m128i highBytes = _mm_or_si128(_mm_or_si128(_mm_srli_epi16(h, 8), _mm_set1_epi16(0xF0)),
-                                               _mm_slli_epi16(_mm_or_si128(_mm_and_si128(_mm_srli_epi16(h, 2), low6),
-                                                                           _mm_set1_epi16(0x80)), 8));
+        const __m128i highBytes = _mm_or_si128(
+            _mm_or_si128(_mm_srli_epi16(h, 8), _mm_set1_epi16(0xF0)),
+            _mm_slli_epi16(_mm_or_si128(_mm_and_si128(_mm_srli_epi16(h, 2), low6), _mm_set1_epi16(0x80)), 8));
         const __m128i previous = _mm_slli_si128(v, 2);
         const __m128i lowLead = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(_mm_and_si128(previous, _mm_set1_epi16(3)), 4),
                                                           _mm_and_si128(_mm_srli_epi16(v, 6), _mm_set1_epi16(0xF))),
                                              _mm_set1_epi16(0x80));
-        const __m128i lowBytes = _mm_or_si128(lowLead, _mm_slli_epi16(_mm_or_si128(_mm_and_si128(v, low6), _mm_set1_epi16(0x80)), 8));
+        const __m128i lowBytes =
+            _mm_or_si128(lowLead, _mm_slli_epi16(_mm_or_si128(_mm_and_si128(v, low6), _mm_set1_epi16(0x80)), 8));
         const __m128i pairBytes = _mm_blendv_epi8(lowBytes, highBytes, high);
         const __m128i u = _mm_blendv_epi8(v, _mm_set1_epi16(unpairedSurrogate), lone);
         const __m128i multi = atLeast(u, 0x80);
@@ -246,7 +249,8 @@ struct Narrow {
     }
 
     template <Stop K>
-    [[gnu::target(QORU_TARGET_SSSE3), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(const char16_t *s, uint8_t *out) {
+    [[gnu::target(QORU_TARGET_SSSE3), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(
+        const char16_t *s, uint8_t *out) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
         if constexpr (K == Stop::zero) {
             const __m128i least = _mm_min_epu16(v, _mm_min_epu16(loadUnaligned(s + 8), loadUnaligned(s + 16)));
@@ -273,8 +277,7 @@ struct Narrow {
     return _mm256_cmpeq_epi16(_mm256_max_epu16(u, _mm256_set1_epi16(static_cast<short>(bound))), u);
 }
 
-[[gnu::target(QORU_TARGET_AVX2)]] inline __m256i shufflesOf(const uint8_t (*table)[16], uint32_t low,
-                                                           uint32_t high) {
+[[gnu::target(QORU_TARGET_AVX2)]] inline __m256i shufflesOf(const uint8_t (*table)[16], uint32_t low, uint32_t high) {
     const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i *>(table[low]));
     const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i *>(table[high]));
     return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
@@ -289,7 +292,7 @@ struct Narrow {
 // (16-23) units of two bytes or more, bits 8-15 (24-31) units of three.
 // Stores at most 52 bytes.
 [[gnu::target(QORU_TARGET_AVX2)]] inline size_t encode16(__m256i u, __m256i multi, __m256i three, uint32_t mask,
-                                                        uint8_t *out) {
+                                                         uint8_t *out) {
     if (mask == 0) {
         const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(u, u), 0x08);
         _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm256_castsi256_si128(bytes));
@@ -339,7 +342,8 @@ struct Avx2 {
     static constexpr size_t stepReach = 112;
 
     template <Stop K>
-    [[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(const char16_t *s, uint8_t *out) {
+    [[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(
+        const char16_t *s, uint8_t *out) {
         const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s));
         const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 16));
         if constexpr (K == Stop::zero) {
@@ -351,8 +355,8 @@ struct Avx2 {
             const __m256i surrogate = _mm256_set1_epi16(static_cast<short>(0xD800));
             if (!_mm256_testz_si256(_mm256_or_si256(_mm256_cmpeq_epi16(_mm256_and_si256(v0, top), surrogate),
                                                     _mm256_cmpeq_epi16(_mm256_and_si256(v1, top), surrogate)),
-                                    _mm256_set1_epi8(-1)))
-                [[unlikely]] return noStep;
+                                    _mm256_set1_epi8(-1))) [[unlikely]]
+                return noStep;
         }
         const __m256i high = _mm256_set1_epi16(static_cast<short>(0xFF80));
         if (_mm256_testz_si256(_mm256_or_si256(v0, v1), high)) {
@@ -372,7 +376,8 @@ struct Avx2 {
         return n + encode16(v1, out + n);
     }
 
-    [[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(const char16_t *p, __m256i &extra) {
+    [[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(
+        const char16_t *p, __m256i &extra) {
         const __m256i v = _mm256_load_si256(reinterpret_cast<const __m256i *>(p));
         const __m256i zeros = _mm256_cmpeq_epi16(v, _mm256_setzero_si256());
         if (!_mm256_testz_si256(zeros, zeros)) return false;
@@ -408,7 +413,8 @@ struct Avx512 {
         } else {
             const __m512i top = _mm512_set1_epi16(static_cast<short>(0xF800));
             if (_mm512_cmpeq_epi16_mask(_mm512_and_si512(v, top), _mm512_set1_epi16(static_cast<short>(0xD800))) != 0)
-                [[unlikely]] return noStep;
+                [[unlikely]]
+                return noStep;
         }
         if (_mm512_cmpge_epu16_mask(v, _mm512_set1_epi16(0x80)) == 0) {
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, v));
@@ -425,8 +431,8 @@ struct Avx512 {
         return n + encode16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 16)), out + n);
     }
 
-    [[gnu::target(QORU_TARGET_AVX512), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(const char16_t *p,
-                                                                                    __m512i &extra) {
+    [[gnu::target(QORU_TARGET_AVX512), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(
+        const char16_t *p, __m512i &extra) {
         const __m512i v = _mm512_load_si512(p);
         if (_mm512_cmpeq_epi16_mask(v, _mm512_setzero_si512()) != 0) return false;
         const __m512i one = _mm512_set1_epi16(1);
@@ -524,8 +530,7 @@ inline size_t countLoop(const char16_t *src) {
 // unit rule; so is the rest of the block once a step would pass the
 // threshold.
 template <class S>
-inline bool blockStep(const char16_t *units, size_t remaining, uint8_t *buf, size_t &i, size_t &k,
-                      size_t &scalarEnd) {
+inline bool blockStep(const char16_t *units, size_t remaining, uint8_t *buf, size_t &i, size_t &k, size_t &scalarEnd) {
     if (i < scalarEnd || remaining - i < S::units) return false;
     const size_t bytes = S::template step<Stop::surrogate>(units + i, buf + k);
     if (bytes == noStep) {
@@ -546,7 +551,8 @@ inline size_t fillBlockLoop(const char16_t *units, size_t remaining, uint8_t *bu
     size_t k = used;
     size_t wideEnd = 0, narrowEnd = 0;
     while (i < remaining && k <= utf8BlockThreshold) {
-        if (blockStep<V>(units, remaining, buf, i, k, wideEnd) || blockStep<Narrow>(units, remaining, buf, i, k, narrowEnd))
+        if (blockStep<V>(units, remaining, buf, i, k, wideEnd) ||
+            blockStep<Narrow>(units, remaining, buf, i, k, narrowEnd))
             continue;
         i += encodeWriterUnit(units + i, remaining - i, buf, k);
     }
@@ -559,27 +565,29 @@ static_assert(Sse::stepReach <= utf8BlockSlack && Avx2::stepReach <= utf8BlockSl
 
 }  // namespace
 
-[[gnu::target(QORU_TARGET_SSSE3), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t encodeUtf8Ssse3(
-    uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
+[[gnu::target(QORU_TARGET_SSSE3), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t
+encodeUtf8Ssse3(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
     return encodeLoop<Sse>(out, n, limit, src);
 }
-[[gnu::target(QORU_TARGET_SSSE3), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t countUtf8Ssse3(const char16_t *src) {
+[[gnu::target(QORU_TARGET_SSSE3), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t
+countUtf8Ssse3(const char16_t *src) {
     return countLoop<Sse>(src);
 }
 [[gnu::target(QORU_TARGET_SSSE3), gnu::flatten]] size_t fillUtf8BlockSsse3(const char16_t *units, size_t remaining,
-                                                                       uint8_t *buf, size_t &used) {
+                                                                           uint8_t *buf, size_t &used) {
     return fillBlockLoop<Sse>(units, remaining, buf, used);
 }
 
-[[gnu::target(QORU_TARGET_AVX2), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t encodeUtf8Avx2(
-    uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
+[[gnu::target(QORU_TARGET_AVX2), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t
+encodeUtf8Avx2(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
     return encodeLoop<Avx2>(out, n, limit, src);
 }
-[[gnu::target(QORU_TARGET_AVX2), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t countUtf8Avx2(const char16_t *src) {
+[[gnu::target(QORU_TARGET_AVX2), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t countUtf8Avx2(
+    const char16_t *src) {
     return countLoop<Avx2>(src);
 }
 [[gnu::target(QORU_TARGET_AVX2), gnu::flatten]] size_t fillUtf8BlockAvx2(const char16_t *units, size_t remaining,
-                                                                        uint8_t *buf, size_t &used) {
+                                                                         uint8_t *buf, size_t &used) {
     return fillBlockLoop<Avx2>(units, remaining, buf, used);
 }
 
@@ -591,8 +599,8 @@ encodeUtf8Avx512(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
 countUtf8Avx512(const char16_t *src) {
     return countLoop<Avx512>(src);
 }
-[[gnu::target(QORU_TARGET_AVX512), gnu::flatten]] size_t fillUtf8BlockAvx512(
-    const char16_t *units, size_t remaining, uint8_t *buf, size_t &used) {
+[[gnu::target(QORU_TARGET_AVX512), gnu::flatten]] size_t fillUtf8BlockAvx512(const char16_t *units, size_t remaining,
+                                                                             uint8_t *buf, size_t &used) {
     return fillBlockLoop<Avx512>(units, remaining, buf, used);
 }
 

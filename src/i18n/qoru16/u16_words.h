@@ -35,9 +35,7 @@ inline constexpr size_t groupBytes = 64;
 inline constexpr size_t groupUnits = groupBytes / sizeof(char16_t);
 inline constexpr uintptr_t pageSize = 4096;
 
-inline bool isAligned(const void *p, size_t bytes) {
-    return (reinterpret_cast<uintptr_t>(p) & (bytes - 1)) == 0;
-}
+inline bool isAligned(const void *p, size_t bytes) { return (reinterpret_cast<uintptr_t>(p) & (bytes - 1)) == 0; }
 
 // True when a read of `bytes` at p stays within p's page.
 inline bool staysInPage(const void *p, size_t bytes) {
@@ -144,9 +142,7 @@ inline size_t findStop(const char16_t *a, const char16_t *b) {
 }
 
 // Units of the aligned block at p that are 0.
-inline uint32_t zeroMask(const char16_t *p) {
-    return unitMask(_mm_cmpeq_epi16(loadAligned(p), _mm_setzero_si128()));
-}
+inline uint32_t zeroMask(const char16_t *p) { return unitMask(_mm_cmpeq_epi16(loadAligned(p), _mm_setzero_si128())); }
 
 }  // namespace qoru
 
