@@ -27,19 +27,23 @@ inline bool cpuHasAvx2Target() {
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
 }
 
-#define QORU_TARGET_AVX512 "avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"
+#define QORU_TARGET_AVX512 "avx512f,avx512bw,avx512vl,popcnt,avx2,bmi,bmi2"
 inline bool cpuHasAvx512Target() {
     return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-           __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi2") &&
-           __builtin_cpu_supports("popcnt") && cpuHasAvx2Target();
+           __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("popcnt") && cpuHasAvx2Target();
 }
+
+// Within the avx512 level: the UTF-8 decoder's kernels, which pack units
+// with VBMI2's 16-bit compress.
+#define QORU_TARGET_AVX512_VBMI2 QORU_TARGET_AVX512 ",avx512vbmi2"
+inline bool cpuHasAvx512Vbmi2Target() { return cpuHasAvx512Target() && __builtin_cpu_supports("avx512vbmi2"); }
 
 // Ordered: each level includes the features of the ones below it.
 // plain is scalar code that reads nothing past a terminator or an end: the
 // reference the others are tested against, and the level under Valgrind.
 // ssse3 also means SSE4.1; avx2 also BMI and BMI2; avx512 means AVX-512F,
-// BW, VL and VBMI2 (whose 16-bit compress the UTF-8 decoder needs), as from
-// Ice Lake on: an older AVX-512 CPU runs the avx2 kernels.
+// BW and VL (from Skylake-X on). Its UTF-8 decoder needs VBMI2 as well (Ice
+// Lake on); without it, that one operation takes the avx2 kernel.
 enum class CpuLevel : uint8_t { plain = 0, sse2 = 1, ssse3 = 2, avx2 = 3, avx512 = 4 };
 inline constexpr int32_t cpuLevelCount = 5;
 // The levels' names, as "NLSUI_CPU" takes them.

@@ -54,8 +54,8 @@
     [[gnu::target(QORU_TARGET_AVX2), gnu::always_inline, gnu::no_sanitize_address, gnu::no_sanitize_thread]]
 #define QORU_AVX2_BLOCKS [[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]]
 #define QORU_AVX512_PIECE \
-    [[gnu::target(QORU_TARGET_AVX512), gnu::always_inline, gnu::no_sanitize_address, gnu::no_sanitize_thread]]
-#define QORU_AVX512_BLOCKS [[gnu::target(QORU_TARGET_AVX512), gnu::no_sanitize_address, gnu::no_sanitize_thread]]
+    [[gnu::target(QORU_TARGET_AVX512_VBMI2), gnu::always_inline, gnu::no_sanitize_address, gnu::no_sanitize_thread]]
+#define QORU_AVX512_BLOCKS [[gnu::target(QORU_TARGET_AVX512_VBMI2), gnu::no_sanitize_address, gnu::no_sanitize_thread]]
 
 namespace qoru {
 namespace {
@@ -674,7 +674,8 @@ QORU_AVX512_BLOCKS void blocksAvx512(char16_t *dst, size_t &count, const uint8_t
     }
 }
 
-[[gnu::target(QORU_TARGET_AVX512)]] void convertAvx512(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
+[[gnu::target(QORU_TARGET_AVX512_VBMI2)]] void convertAvx512(char16_t *dst, size_t &count, const uint8_t *&p,
+                                                             size_t limit) {
     if (dst == nullptr) {
         blocksAvx512<false, false>(dst, count, p, limit, nullptr);
     } else {
@@ -685,8 +686,8 @@ QORU_AVX512_BLOCKS void blocksAvx512(char16_t *dst, size_t &count, const uint8_t
 // Only AVX-512 has a kernel for a stream's buffer: a read's units start at
 // the array's start, where the narrower levels' tail has nothing to start
 // from, so theirs measured slower than the caller's own loop.
-[[gnu::target(QORU_TARGET_AVX512)]] void convertBoundedAvx512(char16_t *dst, size_t &count, const uint8_t *&p,
-                                                              const uint8_t *end, size_t limit) {
+[[gnu::target(QORU_TARGET_AVX512_VBMI2)]] void convertBoundedAvx512(char16_t *dst, size_t &count, const uint8_t *&p,
+                                                                    const uint8_t *end, size_t limit) {
     blocksAvx512<true, true>(dst, count, p, limit, end);
 }
 
@@ -708,8 +709,9 @@ void selectUtf16Kernels(Kernels &k, CpuLevel level) {
         k.utf8ToUtf16Bounded = nullptr;
         break;
     case CpuLevel::avx512:
-        k.utf8ToUtf16 = convertAvx512;
-        k.utf8ToUtf16Bounded = convertBoundedAvx512;
+        // The 64-byte blocks pack their units with VBMI2's compress.
+        k.utf8ToUtf16 = cpuHasAvx512Vbmi2Target() ? convertAvx512 : convertAvx2;
+        k.utf8ToUtf16Bounded = cpuHasAvx512Vbmi2Target() ? convertBoundedAvx512 : nullptr;
         break;
     }
 }
