@@ -3,15 +3,12 @@
 // writer's output back unchanged).
 #include "flat/nlsui1_utf8.h"
 
-#include <emmintrin.h>
-
 #include <cerrno>
 #include <cstring>
 
 #include "i18n/qoru16/u16_aux.h"
 #include "i18n/qoru16/u16_cpu.h"
 #include "i18n/qoru16/u16_utf8.h"
-#include "i18n/qoru16/u16_words.h"
 
 namespace qoru {
 namespace {
