@@ -45,17 +45,16 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 
 // The pieces of each level's kernels are compiled for its target and forced
-// inline into the loops over blocks; both read under the page rule, which
-// the sanitizers cannot know (u16_words.h), so neither is instrumented.
-#define QORU_SSSE3_PIECE \
-    [[gnu::target(QORU_TARGET_SSSE3), gnu::always_inline, gnu::no_sanitize_address, gnu::no_sanitize_thread]]
-#define QORU_SSSE3_BLOCKS [[gnu::target(QORU_TARGET_SSSE3), gnu::no_sanitize_address, gnu::no_sanitize_thread]]
-#define QORU_AVX2_PIECE \
-    [[gnu::target(QORU_TARGET_AVX2), gnu::always_inline, gnu::no_sanitize_address, gnu::no_sanitize_thread]]
-#define QORU_AVX2_BLOCKS [[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]]
-#define QORU_AVX512_PIECE \
-    [[gnu::target(QORU_TARGET_AVX512_VBMI2), gnu::always_inline, gnu::no_sanitize_address, gnu::no_sanitize_thread]]
-#define QORU_AVX512_BLOCKS [[gnu::target(QORU_TARGET_AVX512_VBMI2), gnu::no_sanitize_address, gnu::no_sanitize_thread]]
+// inline into the loops over blocks. Only the reads under the page rule
+// (loadUnaligned, load32, load64, trailsAfter, copyAcrossPage) are exempt
+// from the sanitizers, which cannot know the rule (u16_words.h): the rest,
+// the stores into the caller's array included, is checked as usual.
+#define QORU_SSSE3_PIECE [[gnu::target(QORU_TARGET_SSSE3), gnu::always_inline]]
+#define QORU_SSSE3_BLOCKS [[gnu::target(QORU_TARGET_SSSE3)]]
+#define QORU_AVX2_PIECE [[gnu::target(QORU_TARGET_AVX2), gnu::always_inline]]
+#define QORU_AVX2_BLOCKS [[gnu::target(QORU_TARGET_AVX2)]]
+#define QORU_AVX512_PIECE [[gnu::target(QORU_TARGET_AVX512_VBMI2), gnu::always_inline]]
+#define QORU_AVX512_BLOCKS [[gnu::target(QORU_TARGET_AVX512_VBMI2)]]
 
 namespace qoru {
 namespace {
@@ -298,8 +297,7 @@ QORU_SSSE3_PIECE inline bool block16(Cursor &c) {
 // Leaves the cursor at a character boundary: the rest of a character the
 // last block began is skipped, its low surrogate stored when it fits.
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((always_inline)) inline void finish(Cursor &c,
-                                                                                                        size_t limit) {
+[[gnu::always_inline]] inline void finish(Cursor &c, size_t limit) {
     if (c.lowCarry != 0) {
         if (!store) {
             ++c.n;
@@ -360,7 +358,10 @@ QORU_AVX2_PIECE inline __m256i splat16x16() {
 
 // ---- AVX2: one block of thirty-two bytes.
 
-QORU_AVX2_PIECE inline __m256i load32(const uint8_t *p) {
+// A read under the page rule: not forced inline, so that it keeps its own
+// exemption from the sanitizers.
+[[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m256i load32(
+    const uint8_t *p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
 }
 
@@ -461,7 +462,11 @@ QORU_AVX2_PIECE inline bool block32(Cursor &c) {
 
 // ---- AVX-512: one block of sixty-four bytes.
 
-QORU_AVX512_PIECE inline __m512i load64(const uint8_t *p) { return _mm512_loadu_si512(p); }
+// A read under the page rule, as load32.
+[[gnu::target(QORU_TARGET_AVX512_VBMI2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m512i load64(
+    const uint8_t *p) {
+    return _mm512_loadu_si512(p);
+}
 
 QORU_AVX512_PIECE inline __m256i halfOf(__m512i v, int h) {
     return h == 0 ? _mm512_castsi512_si256(v) : _mm512_extracti64x4_epi64(v, 1);
