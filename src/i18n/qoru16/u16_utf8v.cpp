@@ -31,6 +31,27 @@
 namespace qoru {
 namespace {
 
+// The reads of source units, which reach past the terminator under the page
+// rule (u16_words.h; loadAligned and loadUnaligned there for sixteen bytes):
+// the only functions here exempt from the sanitizers, and not forced inline,
+// so that they keep that exemption. Everything else is checked as usual.
+[[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m256i loadUnaligned32(
+    const char16_t *p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+}
+[[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m256i loadAligned32(
+    const char16_t *p) {
+    return _mm256_load_si256(reinterpret_cast<const __m256i *>(p));
+}
+[[gnu::target(QORU_TARGET_AVX512), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m512i loadUnaligned64(
+    const char16_t *p) {
+    return _mm512_loadu_si512(p);
+}
+[[gnu::target(QORU_TARGET_AVX512), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m512i loadAligned64(
+    const char16_t *p) {
+    return _mm512_load_si512(p);
+}
+
 // The shuffles that pack the kept bytes, and how many there are.
 struct ShuffleTables {
     // Eight units, each one byte (bit clear) or two (bit set) at bytes 2j, 2j + 1.
@@ -138,10 +159,9 @@ struct Sse {
     static constexpr size_t stepReach = 64;
 
     template <Stop K>
-    [[gnu::target(QORU_TARGET_SSSE3), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(
-        const char16_t *s, uint8_t *out) {
-        const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
-        const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 8));
+    [[gnu::target(QORU_TARGET_SSSE3)]] static size_t step(const char16_t *s, uint8_t *out) {
+        const __m128i v0 = loadUnaligned(s);
+        const __m128i v1 = loadUnaligned(s + 8);
         if constexpr (K == Stop::zero) {
             if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_min_epu16(v0, v1), _mm_setzero_si128())) != 0) [[unlikely]]
                 return noStep;
@@ -183,9 +203,8 @@ struct Sse {
 
     // Extra bytes (beyond one per unit) of the aligned block at p, added to
     // 16-bit counters; false at a block holding the terminator.
-    [[gnu::target(QORU_TARGET_SSSE3), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(
-        const char16_t *p, __m128i &extra) {
-        const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i *>(p));
+    [[gnu::target(QORU_TARGET_SSSE3)]] static bool countBlock(const char16_t *p, __m128i &extra) {
+        const __m128i v = loadAligned(p);
         if (_mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())) != 0) return false;
         extra = _mm_sub_epi16(_mm_sub_epi16(extra, atLeast(v, 0x80)), atLeast(v, 0x800));
         return true;
@@ -249,9 +268,8 @@ struct Narrow {
     }
 
     template <Stop K>
-    [[gnu::target(QORU_TARGET_SSSE3), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(
-        const char16_t *s, uint8_t *out) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
+    [[gnu::target(QORU_TARGET_SSSE3)]] static size_t step(const char16_t *s, uint8_t *out) {
+        const __m128i v = loadUnaligned(s);
         if constexpr (K == Stop::zero) {
             const __m128i least = _mm_min_epu16(v, _mm_min_epu16(loadUnaligned(s + 8), loadUnaligned(s + 16)));
             if (_mm_movemask_epi8(_mm_cmpeq_epi16(least, _mm_setzero_si128())) != 0) [[unlikely]]
@@ -342,10 +360,9 @@ struct Avx2 {
     static constexpr size_t stepReach = 112;
 
     template <Stop K>
-    [[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(
-        const char16_t *s, uint8_t *out) {
-        const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s));
-        const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 16));
+    [[gnu::target(QORU_TARGET_AVX2)]] static size_t step(const char16_t *s, uint8_t *out) {
+        const __m256i v0 = loadUnaligned32(s);
+        const __m256i v1 = loadUnaligned32(s + 16);
         if constexpr (K == Stop::zero) {
             const __m256i zeros = _mm256_cmpeq_epi16(_mm256_min_epu16(v0, v1), _mm256_setzero_si256());
             if (!_mm256_testz_si256(zeros, zeros)) [[unlikely]]
@@ -367,8 +384,7 @@ struct Avx2 {
         if constexpr (K == Stop::zero) {
             // The stores below reach past the run's bytes: the units after it
             // (lookaheadUnits) must hold no terminator.
-            const __m256i after = _mm256_cmpeq_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 32)),
-                                                     _mm256_setzero_si256());
+            const __m256i after = _mm256_cmpeq_epi16(loadUnaligned32(s + 32), _mm256_setzero_si256());
             if (!_mm256_testz_si256(after, after)) [[unlikely]]
                 return noStep;
         }
@@ -376,9 +392,8 @@ struct Avx2 {
         return n + encode16(v1, out + n);
     }
 
-    [[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(
-        const char16_t *p, __m256i &extra) {
-        const __m256i v = _mm256_load_si256(reinterpret_cast<const __m256i *>(p));
+    [[gnu::target(QORU_TARGET_AVX2)]] static bool countBlock(const char16_t *p, __m256i &extra) {
+        const __m256i v = loadAligned32(p);
         const __m256i zeros = _mm256_cmpeq_epi16(v, _mm256_setzero_si256());
         if (!_mm256_testz_si256(zeros, zeros)) return false;
         extra = _mm256_sub_epi16(_mm256_sub_epi16(extra, atLeast(v, 0x80)), atLeast(v, 0x800));
@@ -404,9 +419,8 @@ struct Avx512 {
     static constexpr size_t stepReach = 112;
 
     template <Stop K>
-    [[gnu::target(QORU_TARGET_AVX512), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(
-        const char16_t *s, uint8_t *out) {
-        const __m512i v = _mm512_loadu_si512(s);
+    [[gnu::target(QORU_TARGET_AVX512)]] static size_t step(const char16_t *s, uint8_t *out) {
+        const __m512i v = loadUnaligned64(s);
         if constexpr (K == Stop::zero) {
             if (_mm512_cmpeq_epi16_mask(v, _mm512_setzero_si512()) != 0) [[unlikely]]
                 return noStep;
@@ -422,18 +436,17 @@ struct Avx512 {
         }
         if constexpr (K == Stop::zero) {
             // As in the AVX2 step: the units after the run hold no terminator.
-            const __m256i after = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 32));
+            const __m256i after = loadUnaligned32(s + 32);
             if (_mm256_cmpeq_epi16_mask(after, _mm256_setzero_si256()) != 0) [[unlikely]]
                 return noStep;
         }
         // The halves read again: cheaper than taking them out of the register.
-        const size_t n = encode16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(s)), out);
-        return n + encode16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 16)), out + n);
+        const size_t n = encode16(loadUnaligned32(s), out);
+        return n + encode16(loadUnaligned32(s + 16), out + n);
     }
 
-    [[gnu::target(QORU_TARGET_AVX512), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(
-        const char16_t *p, __m512i &extra) {
-        const __m512i v = _mm512_load_si512(p);
+    [[gnu::target(QORU_TARGET_AVX512)]] static bool countBlock(const char16_t *p, __m512i &extra) {
+        const __m512i v = loadAligned64(p);
         if (_mm512_cmpeq_epi16_mask(v, _mm512_setzero_si512()) != 0) return false;
         const __m512i one = _mm512_set1_epi16(1);
         extra = _mm512_mask_add_epi16(extra, _mm512_cmpge_epu16_mask(v, _mm512_set1_epi16(0x80)), extra, one);
@@ -565,12 +578,11 @@ static_assert(Sse::stepReach <= utf8BlockSlack && Avx2::stepReach <= utf8BlockSl
 
 }  // namespace
 
-[[gnu::target(QORU_TARGET_SSSE3), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t
-encodeUtf8Ssse3(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
+[[gnu::target(QORU_TARGET_SSSE3), gnu::flatten]] size_t encodeUtf8Ssse3(uint8_t *out, size_t n, size_t limit,
+                                                                        const char16_t *&src) {
     return encodeLoop<Sse>(out, n, limit, src);
 }
-[[gnu::target(QORU_TARGET_SSSE3), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t
-countUtf8Ssse3(const char16_t *src) {
+[[gnu::target(QORU_TARGET_SSSE3), gnu::flatten]] size_t countUtf8Ssse3(const char16_t *src) {
     return countLoop<Sse>(src);
 }
 [[gnu::target(QORU_TARGET_SSSE3), gnu::flatten]] size_t fillUtf8BlockSsse3(const char16_t *units, size_t remaining,
@@ -578,12 +590,11 @@ countUtf8Ssse3(const char16_t *src) {
     return fillBlockLoop<Sse>(units, remaining, buf, used);
 }
 
-[[gnu::target(QORU_TARGET_AVX2), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t
-encodeUtf8Avx2(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
+[[gnu::target(QORU_TARGET_AVX2), gnu::flatten]] size_t encodeUtf8Avx2(uint8_t *out, size_t n, size_t limit,
+                                                                      const char16_t *&src) {
     return encodeLoop<Avx2>(out, n, limit, src);
 }
-[[gnu::target(QORU_TARGET_AVX2), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t countUtf8Avx2(
-    const char16_t *src) {
+[[gnu::target(QORU_TARGET_AVX2), gnu::flatten]] size_t countUtf8Avx2(const char16_t *src) {
     return countLoop<Avx2>(src);
 }
 [[gnu::target(QORU_TARGET_AVX2), gnu::flatten]] size_t fillUtf8BlockAvx2(const char16_t *units, size_t remaining,
@@ -591,12 +602,11 @@ encodeUtf8Avx2(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
     return fillBlockLoop<Avx2>(units, remaining, buf, used);
 }
 
-[[gnu::target(QORU_TARGET_AVX512), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t
-encodeUtf8Avx512(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
+[[gnu::target(QORU_TARGET_AVX512), gnu::flatten]] size_t encodeUtf8Avx512(uint8_t *out, size_t n, size_t limit,
+                                                                          const char16_t *&src) {
     return encodeLoop<Avx512>(out, n, limit, src);
 }
-[[gnu::target(QORU_TARGET_AVX512), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t
-countUtf8Avx512(const char16_t *src) {
+[[gnu::target(QORU_TARGET_AVX512), gnu::flatten]] size_t countUtf8Avx512(const char16_t *src) {
     return countLoop<Avx512>(src);
 }
 [[gnu::target(QORU_TARGET_AVX512), gnu::flatten]] size_t fillUtf8BlockAvx512(const char16_t *units, size_t remaining,
