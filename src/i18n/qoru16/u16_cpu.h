@@ -50,7 +50,7 @@ inline constexpr int32_t cpuLevelCount = 5;
 inline constexpr const char *cpuLevelNames[cpuLevelCount] = {"plain", "sse2", "ssse3", "avx2", "avx512"};
 
 // One kernel per operation, for one level. Every kernel gives the same
-// results as the plain level's and keeps the page rule of u16_words.h.
+// results as the plain level's and keeps the page rule of u16_pagerule.h.
 struct Kernels {
     CpuLevel level;
 

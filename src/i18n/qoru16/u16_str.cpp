@@ -29,20 +29,23 @@ QORUCUM_API size_t strlenU16(const charU16 *s) {
         while (*p) ++p;
     } else {
         p = qoru::kernels().findZero(s);
+        qoru::checkReportedRead(s, p + 1);
     }
     return static_cast<size_t>(p - s);
 }
 
 QORUCUM_API size_t strnlenU16(const charU16 *s, size_t maxlen) {
     if (isOddAddress(s)) return qoru::plainKernels.findZeroWithin(s, maxlen);
-    return qoru::kernels().findZeroWithin(s, maxlen);
+    const size_t n = qoru::kernels().findZeroWithin(s, maxlen);
+    qoru::checkReportedRead(s, s + (n < maxlen ? n + 1 : maxlen));
+    return n;
 }
 
 QORUCUM_API charU16 *strcpyU16(charU16 *dst, const charU16 *src) {
     if (isOddAddress(src)) {
         memcpy(dst, src, (strlenU16(src) + 1) * sizeof(charU16));
     } else {
-        qoru::kernels().copyString(dst, src);
+        qoru::checkReportedRead(src, src + qoru::kernels().copyString(dst, src) + 1);
     }
     return dst;
 }
@@ -73,6 +76,8 @@ QORUCUM_API int32_t strcmpU16(const charU16 *a, const charU16 *b) {
         return qoru::unitDifference(*a, *b);
     }
     const size_t i = qoru::kernels().findStop(a, b);
+    qoru::checkReportedRead(a, a + i + 1);
+    qoru::checkReportedRead(b, b + i + 1);
     return qoru::unitDifference(a[i], b[i]);
 }
 

@@ -2,7 +2,7 @@
 // one level's vector operations (u16_strk_avx2.cpp, u16_strk_avx512.cpp):
 // four reads to a group. Terminated strings are read in aligned blocks, and
 // in whole groups only at group-aligned addresses, so no read crosses a page
-// (the page rule of u16_words.h); a comparison or a copy reads its second
+// (the page rule of u16_pagerule.h); a comparison or a copy reads its second
 // string unaligned only where staysInPage keeps the read within one page.
 //
 // The record V gives: Vec and vecBytes; bitsPerUnit, the bits a unit takes

@@ -47,7 +47,7 @@
 // The pieces of each level's kernels are compiled for its target and forced
 // inline into the loops over blocks. Only the reads under the page rule
 // (loadUnaligned, load32, load64, trailsAfter, copyAcrossPage) are exempt
-// from the sanitizers, which cannot know the rule (u16_words.h): the rest,
+// from the sanitizers, which cannot know the rule (u16_pagerule.h): the rest,
 // the stores into the caller's array included, is checked as usual.
 #define QORU_SSSE3_PIECE [[gnu::target(QORU_TARGET_SSSE3), gnu::always_inline]]
 #define QORU_SSSE3_BLOCKS [[gnu::target(QORU_TARGET_SSSE3)]]

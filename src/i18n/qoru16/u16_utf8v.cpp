@@ -13,7 +13,7 @@
 // its start, at most 12 past its own); the callers keep that room, and the
 // whole-string encoder takes a step only where the bytes that follow will
 // cover them. The whole-string encoder reads past the terminator only within
-// the page of a unit of the string (the page rule of u16_words.h): unaligned
+// the page of a unit of the string (the page rule of u16_pagerule.h): unaligned
 // steps are taken only when they stay within the page, and the count reads
 // aligned blocks.
 //
@@ -32,7 +32,7 @@ namespace qoru {
 namespace {
 
 // The reads of source units, which reach past the terminator under the page
-// rule (u16_words.h; loadAligned and loadUnaligned there for sixteen bytes):
+// rule (u16_pagerule.h; u16_words.h has the sixteen-byte loads):
 // the only functions here exempt from the sanitizers, and not forced inline,
 // so that they keep that exemption. Everything else is checked as usual.
 [[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m256i loadUnaligned32(
