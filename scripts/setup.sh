@@ -25,6 +25,7 @@ test=(
   lld
   dpkg-dev
   doxygen
+  valgrind
 )
 bench=(
   libbenchmark-dev

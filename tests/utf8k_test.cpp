@@ -25,13 +25,11 @@ using qoru_test::unitsUtf8;
 using qoru_test::utf8KernelFault;
 using qoru_test::UnitSource;
 
-constexpr const char *levelNames[] = {"sse2", "ssse3", "avx2", "avx512"};
-
 class Utf8Kernels : public testing::TestWithParam<CpuLevel> {
 protected:
     void SetUp() override {
         k_ = qoru::kernelsFor(GetParam());
-        if (k_ == nullptr) GTEST_SKIP() << "this CPU lacks " << levelNames[static_cast<int>(GetParam())];
+        if (k_ == nullptr) GTEST_SKIP() << "this CPU lacks " << qoru::cpuLevelNames[static_cast<int>(GetParam())];
     }
     const qoru::Kernels *k_ = nullptr;
 };
@@ -113,15 +111,16 @@ const qoru_test::Child realUtf8("utf8-real-whole-string", [](const std::vector<s
 });
 
 TEST_P(Utf8Kernels, WholeStringAtThisLevel) {
-    const qoru_test::ChildOptions options{.env = {{"NLSUI_CPU", levelNames[static_cast<int>(GetParam())]}}};
+    const qoru_test::ChildOptions options{.env = {{"NLSUI_CPU", qoru::cpuLevelNames[static_cast<int>(GetParam())]}}};
     EXPECT_EQ(qoru_test::runChild("utf8-whole-string", options).exitCode, 0);
     EXPECT_EQ(qoru_test::runChild("utf8-real-whole-string", options).exitCode, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, Utf8Kernels,
-                         testing::Values(CpuLevel::sse2, CpuLevel::ssse3, CpuLevel::avx2, CpuLevel::avx512),
+                         testing::Values(CpuLevel::plain, CpuLevel::sse2, CpuLevel::ssse3, CpuLevel::avx2,
+                                         CpuLevel::avx512),
                          [](const testing::TestParamInfo<CpuLevel> &level) {
-                             return std::string(levelNames[static_cast<int>(level.param)]);
+                             return std::string(qoru::cpuLevelNames[static_cast<int>(level.param)]);
                          });
 
 }  // namespace

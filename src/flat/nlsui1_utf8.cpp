@@ -3,15 +3,13 @@
 // writer's output back unchanged).
 #include "flat/nlsui1_utf8.h"
 
-#include <emmintrin.h>
-
 #include <cerrno>
 #include <cstring>
 
 #include "i18n/qoru16/u16_aux.h"
 #include "i18n/qoru16/u16_cpu.h"
+#include "i18n/qoru16/u16_pagerule.h"
 #include "i18n/qoru16/u16_utf8.h"
-#include "i18n/qoru16/u16_words.h"
 
 namespace qoru {
 namespace {
@@ -34,7 +32,9 @@ size_t convertUtf8(charU16 *dst, const char *src, size_t limit, Utf8Failure *fai
     size_t count = 0;
     const auto convertValid = kernels().utf8ToUtf16;
     for (;;) {
+        const uint8_t *before = p;
         convertValid(dst, count, p, limit);
+        checkReportedRead(before, p);
         if (!counting && count >= limit) return count;
         // The kernel stopped at what its blocks do not take: the terminator
         // close ahead, the limit, a form it leaves, invalid input. The next
@@ -112,7 +112,9 @@ extern "C" QORUCUM_API size_t U2sToUtf8s(char *dst, const charU16 *src, size_t l
     auto *out = reinterpret_cast<unsigned char *>(dst);
     // The kernel stops before the terminator or where room runs short; the
     // rest goes unit by unit with the limit tested before each sequence.
+    const charU16 *start = src;
     size_t n = k.encodeUtf8(out, 0, limit, src);
+    qoru::checkReportedRead(start, src);
     if (n >= limit) return n;
     for (;; ++src) {
         const charU16 u = *src;

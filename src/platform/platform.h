@@ -23,6 +23,9 @@ int32_t processId();
 int64_t calendarTime();
 // The value of an environment variable, or null when it is not set.
 const char *getEnv(const char *name);
+// True when the process runs under Valgrind, whose memcheck reports every
+// read past a string's end, even one the page rule makes safe.
+bool runningUnderValgrind();
 
 // ---- Narrow formatting --------------------------------------------------------
 // Formats into buf with the "-1 when cut" contract: a size of 0 returns -1 and

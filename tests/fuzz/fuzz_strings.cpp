@@ -1,5 +1,5 @@
-// The string scan kernels of every level the CPU has, on arbitrary units at arbitrary offsets, against plain
-// loops (scanKernelFault): a and b are the input's units (up to the first zero) and a copy with one changed.
+// The string scan kernels of every level the CPU has, on arbitrary units at arbitrary offsets, against the plain
+// level (scanKernelFault): a and b are the input's units (up to the first zero) and a copy with one changed.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

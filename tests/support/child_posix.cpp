@@ -26,8 +26,10 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
         for (const auto &[key, value] : options.env)
             value ? setenv(key.c_str(), value->c_str(), 1) : unsetenv(key.c_str());
         if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) _exit(126);
-        // This program by its own link, which a relative argv[0] stops being after the chdir.
-        std::vector<std::string> args{options.program.empty() ? "/proc/self/exe" : options.program, "--child", name};
+        // This program's path (not argv[0], relative after the chdir, nor /proc/self/exe: Valgrind's under it).
+        char self[4096] = {};
+        if (options.program.empty() && readlink("/proc/self/exe", self, sizeof self - 1) < 0) _exit(127);
+        std::vector<std::string> args{options.program.empty() ? self : options.program, "--child", name};
         args.insert(args.end(), options.args.begin(), options.args.end());
         std::vector<char *> argv;
         for (auto &a : args) argv.push_back(a.data());

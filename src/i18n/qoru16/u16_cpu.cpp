@@ -9,7 +9,7 @@ namespace qoru {
 namespace {
 
 Kernels gTables[cpuLevelCount];
-CpuLevel gDetected = CpuLevel::sse2;
+CpuLevel gDetected = CpuLevel::plain;
 plat::OnceFlag gTablesOnce;
 
 void buildTables() {
@@ -17,13 +17,17 @@ void buildTables() {
     for (int32_t i = 0; i < cpuLevelCount; ++i) {
         const auto level = static_cast<CpuLevel>(i);
         Kernels &k = gTables[i];
-        k.level = level;
         // A level the CPU lacks gets the detected level's kernels, so that no
         // table ever holds a kernel the CPU cannot run.
         const CpuLevel usable = level <= gDetected ? level : gDetected;
-        selectStringKernels(k, usable);
-        selectUtf16Kernels(k, usable);
-        selectUtf8Kernels(k, usable);
+        if (usable == CpuLevel::plain) {
+            k = plainKernels;
+        } else {
+            selectStringKernels(k, usable);
+            selectUtf16Kernels(k, usable);
+            selectUtf8Kernels(k, usable);
+        }
+        k.level = level;
     }
     const CpuLevel cap = cpuLevelCap(plat::getEnv("NLSUI_CPU"));
     const CpuLevel chosen = cap < gDetected ? cap : gDetected;
@@ -42,27 +46,20 @@ const Kernels &chooseKernels() {
 }  // namespace detail
 
 CpuLevel detectedCpuLevel() {
-    // libgcc's checks include the operating system's support for the wider
-    // registers (XGETBV), not only the CPUID bits.
+    // Memcheck cannot tell the page rule's reads past a string's end from a
+    // caller's bug: under Valgrind, only kernels that read nothing past it.
+    if (plat::runningUnderValgrind()) return CpuLevel::plain;
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi2") &&
-        __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2"))
-        return CpuLevel::avx512;
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2")) return CpuLevel::avx2;
-    if (__builtin_cpu_supports("ssse3") && __builtin_cpu_supports("sse4.1")) return CpuLevel::ssse3;
+    if (cpuHasAvx512Target()) return CpuLevel::avx512;
+    if (cpuHasAvx2Target()) return CpuLevel::avx2;
+    if (cpuHasSsse3Target()) return CpuLevel::ssse3;
     return CpuLevel::sse2;
 }
 
 CpuLevel cpuLevelCap(const char *setting) {
     if (setting == nullptr) return CpuLevel::avx512;
-    static constexpr struct {
-        const char *word;
-        CpuLevel level;
-    } words[] = {{"sse2", CpuLevel::sse2}, {"ssse3", CpuLevel::ssse3}, {"avx2", CpuLevel::avx2},
-                 {"avx512", CpuLevel::avx512}};
-    for (const auto &w : words)
-        if (strcmp(setting, w.word) == 0) return w.level;
+    for (int32_t i = 0; i < cpuLevelCount; ++i)
+        if (strcmp(setting, cpuLevelNames[i]) == 0) return static_cast<CpuLevel>(i);
     return CpuLevel::avx512;
 }
 

@@ -9,8 +9,6 @@
 #include "i18n/qoru16/u16_strk.h"
 #include "i18n/qoru16/u16_words.h"
 
-using qoru::blockUnits;
-
 namespace {
 
 bool isOddAddress(const void *p) { return (reinterpret_cast<uintptr_t>(p) & 1) != 0; }
@@ -31,34 +29,23 @@ QORUCUM_API size_t strlenU16(const charU16 *s) {
         while (*p) ++p;
     } else {
         p = qoru::kernels().findZero(s);
+        qoru::checkReportedRead(s, p + 1);
     }
     return static_cast<size_t>(p - s);
 }
 
 QORUCUM_API size_t strnlenU16(const charU16 *s, size_t maxlen) {
-    size_t i = 0;
-    const bool blocks = !isOddAddress(s);
-    while (i < maxlen && !(blocks && qoru::isAligned(s + i, qoru::blockBytes))) {
-        if (s[i] == 0) return i;
-        ++i;
-    }
-    // Each block read holds unit i, which is below maxlen and not past the
-    // terminator; zeros at or after maxlen do not count.
-    for (; i < maxlen; i += blockUnits) {
-        const uint32_t m = qoru::zeroMask(s + i);
-        if (m) {
-            const size_t n = i + qoru::firstMarkedUnit(m);
-            return n < maxlen ? n : maxlen;
-        }
-    }
-    return maxlen;
+    if (isOddAddress(s)) return qoru::plainKernels.findZeroWithin(s, maxlen);
+    const size_t n = qoru::kernels().findZeroWithin(s, maxlen);
+    qoru::checkReportedRead(s, s + (n < maxlen ? n + 1 : maxlen));
+    return n;
 }
 
 QORUCUM_API charU16 *strcpyU16(charU16 *dst, const charU16 *src) {
     if (isOddAddress(src)) {
         memcpy(dst, src, (strlenU16(src) + 1) * sizeof(charU16));
     } else {
-        qoru::kernels().copyString(dst, src);
+        qoru::checkReportedRead(src, src + qoru::kernels().copyString(dst, src) + 1);
     }
     return dst;
 }
@@ -89,6 +76,8 @@ QORUCUM_API int32_t strcmpU16(const charU16 *a, const charU16 *b) {
         return qoru::unitDifference(*a, *b);
     }
     const size_t i = qoru::kernels().findStop(a, b);
+    qoru::checkReportedRead(a, a + i + 1);
+    qoru::checkReportedRead(b, b + i + 1);
     return qoru::unitDifference(a[i], b[i]);
 }
 

@@ -60,6 +60,21 @@ size_t findDifferenceSse2(const char16_t *a, const char16_t *b, size_t n) {
     return n;
 }
 
+size_t findZeroWithinSse2(const char16_t *s, size_t n) {
+    size_t i = 0;
+    for (; i < n && !isAligned(s + i, blockBytes); ++i)
+        if (s[i] == 0) return i;
+    // Each block read holds unit i, which is below n and not past the
+    // terminator; zeros at or after n do not count.
+    for (; i < n; i += blockUnits) {
+        if (const uint32_t m = zeroMask(s + i)) {
+            const size_t at = i + firstMarkedUnit(m);
+            return at < n ? at : n;
+        }
+    }
+    return n;
+}
+
 size_t copyStringSse2(char16_t *dst, const char16_t *src) {
     const size_t length = static_cast<size_t>(findZeroOrUnit(src, 0) - src);
     memcpy(dst, src, (length + 1) * sizeof(char16_t));
@@ -67,29 +82,31 @@ size_t copyStringSse2(char16_t *dst, const char16_t *src) {
 }
 
 void selectStringKernels(Kernels &k, CpuLevel level) {
+    k.findZeroWithin = findZeroWithinSse2;
     switch (level) {
-        case CpuLevel::avx512:
-            k.findZero = findZeroAvx512;
-            k.findZeroOrUnit = findZeroOrUnitAvx512;
-            k.findStop = findStopAvx512;
-            k.findDifference = findDifferenceAvx512;
-            k.copyString = copyStringAvx512;
-            return;
-        case CpuLevel::avx2:
-            k.findZero = findZeroAvx2;
-            k.findZeroOrUnit = findZeroOrUnitAvx2;
-            k.findStop = findStopAvx2;
-            k.findDifference = findDifferenceAvx2;
-            k.copyString = copyStringAvx2;
-            return;
-        case CpuLevel::ssse3:
-        case CpuLevel::sse2:
-            k.findZero = findZeroSse2;
-            k.findZeroOrUnit = findZeroOrUnitSse2;
-            k.findStop = findStopSse2;
-            k.findDifference = findDifferenceSse2;
-            k.copyString = copyStringSse2;
-            return;
+    case CpuLevel::avx512:
+        k.findZero = findZeroAvx512;
+        k.findZeroOrUnit = findZeroOrUnitAvx512;
+        k.findStop = findStopAvx512;
+        k.findDifference = findDifferenceAvx512;
+        k.copyString = copyStringAvx512;
+        return;
+    case CpuLevel::avx2:
+        k.findZero = findZeroAvx2;
+        k.findZeroOrUnit = findZeroOrUnitAvx2;
+        k.findStop = findStopAvx2;
+        k.findDifference = findDifferenceAvx2;
+        k.copyString = copyStringAvx2;
+        return;
+    case CpuLevel::ssse3:
+    case CpuLevel::sse2:
+    case CpuLevel::plain:  // not reached: the plain table is whole
+        k.findZero = findZeroSse2;
+        k.findZeroOrUnit = findZeroOrUnitSse2;
+        k.findStop = findStopSse2;
+        k.findDifference = findDifferenceSse2;
+        k.copyString = copyStringSse2;
+        return;
     }
 }
 

@@ -1,7 +1,7 @@
 // The string scan kernels of each CPU level, which the dispatch table
 // (u16_cpu.h) hands to the string functions. Every kernel takes strings at
 // even addresses (odd ones keep the plain unit loops of their callers) and
-// reads under the page rule of u16_words.h.
+// reads under the page rule of u16_pagerule.h.
 #ifndef QORU_U16_STRK_H
 #define QORU_U16_STRK_H
 
@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "i18n/qoru16/u16_cpu.h"
+#include "i18n/qoru16/u16_pagerule.h"
 
 namespace qoru {
 
@@ -64,7 +65,9 @@ inline const char16_t *findZeroOrUnitAnywhere(const char16_t *s, char16_t c) {
         while (*s != 0 && *s != c) ++s;
         return s;
     }
-    return kernels().findZeroOrUnit(s, c);
+    const char16_t *p = kernels().findZeroOrUnit(s, c);
+    checkReportedRead(s, p + 1);
+    return p;
 }
 
 // The first of `units` positions (a multiple of eight) where a is 0 or
@@ -84,6 +87,7 @@ const char16_t *findZeroOrUnitSse2(const char16_t *s, char16_t c);
 size_t findStopSse2(const char16_t *a, const char16_t *b);
 size_t findDifferenceSse2(const char16_t *a, const char16_t *b, size_t n);
 size_t copyStringSse2(char16_t *dst, const char16_t *src);
+size_t findZeroWithinSse2(const char16_t *s, size_t n);
 
 const char16_t *findZeroAvx2(const char16_t *s);
 const char16_t *findZeroOrUnitAvx2(const char16_t *s, char16_t c);

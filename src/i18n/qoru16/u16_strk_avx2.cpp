@@ -2,7 +2,7 @@
 // group (u16_strk_wide.h), tests through pmovmskb (two bits per unit).
 #include <immintrin.h>
 
-#define QORU_WIDE_TARGET "avx2,bmi,bmi2"
+#define QORU_WIDE_TARGET QORU_TARGET_AVX2
 #include "i18n/qoru16/u16_strk_wide.h"
 
 namespace qoru {

@@ -3,7 +3,7 @@
 // unit), and masked writes for the ends of a copy.
 #include <immintrin.h>
 
-#define QORU_WIDE_TARGET "avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"
+#define QORU_WIDE_TARGET QORU_TARGET_AVX512
 #include "i18n/qoru16/u16_strk_wide.h"
 
 namespace qoru {

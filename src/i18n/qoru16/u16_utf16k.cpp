@@ -44,6 +44,18 @@
 #pragma GCC diagnostic ignored "-Wunknown-warning-option"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 
+// The pieces of each level's kernels are compiled for its target and forced
+// inline into the loops over blocks. Only the reads under the page rule
+// (loadUnaligned, load32, load64, trailsAfter, copyAcrossPage) are exempt
+// from the sanitizers, which cannot know the rule (u16_pagerule.h): the rest,
+// the stores into the caller's array included, is checked as usual.
+#define QORU_SSSE3_PIECE [[gnu::target(QORU_TARGET_SSSE3), gnu::always_inline]]
+#define QORU_SSSE3_BLOCKS [[gnu::target(QORU_TARGET_SSSE3)]]
+#define QORU_AVX2_PIECE [[gnu::target(QORU_TARGET_AVX2), gnu::always_inline]]
+#define QORU_AVX2_BLOCKS [[gnu::target(QORU_TARGET_AVX2)]]
+#define QORU_AVX512_PIECE [[gnu::target(QORU_TARGET_AVX512_VBMI2), gnu::always_inline]]
+#define QORU_AVX512_BLOCKS [[gnu::target(QORU_TARGET_AVX512_VBMI2)]]
+
 namespace qoru {
 namespace {
 
@@ -145,9 +157,11 @@ inline constexpr size_t blockReach = 3;
 // string. Returns where q's copy is.
 inline constexpr size_t acrossBytes = 256;
 
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline const uint8_t *copyAcrossPage(const uint8_t *q, uint8_t *bytes) {
+[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline const uint8_t *copyAcrossPage(const uint8_t *q,
+                                                                                           uint8_t *bytes) {
     constexpr size_t half = acrossBytes / 2;
-    const auto *base = reinterpret_cast<const uint8_t *>(((reinterpret_cast<uintptr_t>(q) | (pageSize - 1)) + 1) - half);
+    const auto *base =
+        reinterpret_cast<const uint8_t *>(((reinterpret_cast<uintptr_t>(q) | (pageSize - 1)) + 1) - half);
     const size_t offset = static_cast<size_t>(q - base);
     const __m128i zero = _mm_setzero_si128();
     bool ends = false;
@@ -175,7 +189,7 @@ struct Cursor {
 
 // ---- SSSE3/SSE4.1: one block of sixteen bytes.
 
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline __m128i bytesAtLeast(__m128i b, uint8_t floor) {
+QORU_SSSE3_PIECE inline __m128i bytesAtLeast(__m128i b, uint8_t floor) {
     return _mm_cmpeq_epi8(_mm_max_epu8(b, _mm_set1_epi8(static_cast<char>(floor))), b);
 }
 
@@ -183,8 +197,7 @@ struct Cursor {
 // one after and two after (low eight bytes used); lows marks the lanes of low
 // surrogates (as bytes); longest is the longest form present (2, 3, or 4
 // with low surrogates).
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline __m128i laneUnits(
-    __m128i b8, __m128i n18, __m128i n28, __m128i lows8, int longest) {
+QORU_SSSE3_PIECE inline __m128i laneUnits(__m128i b8, __m128i n18, __m128i n28, __m128i lows8, int longest) {
     const __m128i b = _mm_cvtepu8_epi16(b8);
     const __m128i c1 = _mm_and_si128(_mm_cvtepu8_epi16(n18), _mm_set1_epi16(0x3F));
     const __m128i two = _mm_and_si128(_mm_or_si128(_mm_slli_epi16(b, 6), c1), _mm_set1_epi16(0x7FF));
@@ -195,20 +208,22 @@ struct Cursor {
     const __m128i three = _mm_or_si128(_mm_slli_epi16(b, 12), t);
     v = _mm_blendv_epi8(v, three, _mm_cmpgt_epi16(b, _mm_set1_epi16(0xDF)));
     if (longest == 3) return v;
-    const __m128i high = _mm_add_epi16(
-        _mm_or_si128(_mm_slli_epi16(_mm_and_si128(b, _mm_set1_epi16(7)), 8), _mm_srli_epi16(t, 4)),
-        _mm_set1_epi16(static_cast<short>(0xD7C0)));
+    const __m128i high =
+        _mm_add_epi16(_mm_or_si128(_mm_slli_epi16(_mm_and_si128(b, _mm_set1_epi16(7)), 8), _mm_srli_epi16(t, 4)),
+                      _mm_set1_epi16(static_cast<short>(0xD7C0)));
     v = _mm_blendv_epi8(v, high, _mm_cmpgt_epi16(b, _mm_set1_epi16(0xEF)));
-    const __m128i low = _mm_or_si128(_mm_and_si128(t, _mm_set1_epi16(0x3FF)), _mm_set1_epi16(static_cast<short>(0xDC00)));
+    const __m128i low =
+        _mm_or_si128(_mm_and_si128(t, _mm_set1_epi16(0x3FF)), _mm_set1_epi16(static_cast<short>(0xDC00)));
     return _mm_blendv_epi8(v, low, _mm_cvtepi8_epi16(lows8));
 }
 
 // Stores the lanes of units marked in keep (eight bits) after dst[n).
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline void packUnits(Cursor &c, __m128i units, uint32_t keep) {
+QORU_SSSE3_PIECE inline void packUnits(Cursor &c, __m128i units, uint32_t keep) {
     const uint32_t kept = packTables.marked[keep];
-    const __m128i packed = _mm_shuffle_epi8(units, _mm_load_si128(reinterpret_cast<const __m128i *>(packTables.top[keep])));
-    c.tail = _mm_or_si128(_mm_shuffle_epi8(c.tail, _mm_load_si128(reinterpret_cast<const __m128i *>(packTables.down[kept]))),
-                          packed);
+    const __m128i packed =
+        _mm_shuffle_epi8(units, _mm_load_si128(reinterpret_cast<const __m128i *>(packTables.top[keep])));
+    c.tail = _mm_or_si128(
+        _mm_shuffle_epi8(c.tail, _mm_load_si128(reinterpret_cast<const __m128i *>(packTables.down[kept]))), packed);
     c.n += kept;
     _mm_storeu_si128(reinterpret_cast<__m128i *>(c.dst + c.n - 8), c.tail);
 }
@@ -216,7 +231,7 @@ struct Cursor {
 // Validates and converts the block at c.q; false, with nothing changed, when
 // it holds the terminator, invalid input, or (storing) n < 8.
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline bool block16(Cursor &c) {
+QORU_SSSE3_PIECE inline bool block16(Cursor &c) {
     const uint8_t *q = c.q;
     const __m128i zero = _mm_setzero_si128();
     const __m128i b = loadUnaligned(q);
@@ -242,7 +257,8 @@ template <bool store>
     __m128i bad = _mm_cmpeq_epi8(_mm_and_si128(b, _mm_set1_epi8(-2)), _mm_set1_epi8(-64));
     // The checks of the longer forms only where they occur.
     if (leads3 != 0) {
-        bad = _mm_or_si128(bad, _mm_and_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(-32)), _mm_cmplt_epi8(n1, _mm_set1_epi8(-96))));
+        bad = _mm_or_si128(
+            bad, _mm_and_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(-32)), _mm_cmplt_epi8(n1, _mm_set1_epi8(-96))));
         if (leads4 != 0) {
             const __m128i overlong4 =
                 _mm_and_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(-16)), _mm_cmplt_epi8(n1, _mm_set1_epi8(-112)));
@@ -262,10 +278,12 @@ template <bool store>
     if constexpr (store) {
         const __m128i n2 = loadUnaligned(q + 2);
         const int longest = (leads4 | lows) != 0 ? 4 : leads3 != 0 ? 3 : 2;
-        const __m128i lowBytes = _mm_or_si128(_mm_slli_si128(lead4, 1), _mm_cvtsi32_si128(static_cast<int>(c.lowCarry * 0xFF)));
+        const __m128i lowBytes =
+            _mm_or_si128(_mm_slli_si128(lead4, 1), _mm_cvtsi32_si128(static_cast<int>(c.lowCarry * 0xFF)));
         packUnits(c, laneUnits(b, n1, n2, lowBytes, longest), keep & 0xFF);
-        packUnits(c, laneUnits(_mm_srli_si128(b, 8), _mm_srli_si128(n1, 8), _mm_srli_si128(n2, 8),
-                               _mm_srli_si128(lowBytes, 8), longest),
+        packUnits(c,
+                  laneUnits(_mm_srli_si128(b, 8), _mm_srli_si128(n1, 8), _mm_srli_si128(n2, 8),
+                            _mm_srli_si128(lowBytes, 8), longest),
                   keep >> 8);
     } else {
         c.n += packTables.marked[keep & 0xFF] + packTables.marked[keep >> 8];
@@ -279,7 +297,7 @@ template <bool store>
 // Leaves the cursor at a character boundary: the rest of a character the
 // last block began is skipped, its low surrogate stored when it fits.
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((always_inline)) inline void finish(Cursor &c, size_t limit) {
+[[gnu::always_inline]] inline void finish(Cursor &c, size_t limit) {
     if (c.lowCarry != 0) {
         if (!store) {
             ++c.n;
@@ -329,29 +347,30 @@ template <uint16_t v>
 inline constexpr WordSplat wordSplat = makeWordSplat<v>();
 
 template <uint8_t v>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i splat32() {
+QORU_AVX2_PIECE inline __m256i splat32() {
     return _mm256_load_si256(reinterpret_cast<const __m256i *>(byteSplat<v>.bytes));
 }
 
 template <uint16_t v>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i splat16x16() {
+QORU_AVX2_PIECE inline __m256i splat16x16() {
     return _mm256_load_si256(reinterpret_cast<const __m256i *>(wordSplat<v>.words));
 }
 
 // ---- AVX2: one block of thirty-two bytes.
 
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i load32(const uint8_t *p) {
+// A read under the page rule: not forced inline, so that it keeps its own
+// exemption from the sanitizers.
+[[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m256i load32(
+    const uint8_t *p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
 }
 
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i bytesAtLeast32(__m256i b,
-                                                                                                                 __m256i floor) {
+QORU_AVX2_PIECE inline __m256i bytesAtLeast32(__m256i b, __m256i floor) {
     return _mm256_cmpeq_epi8(_mm256_max_epu8(b, floor), b);
 }
 
 // laneUnits for sixteen lanes; longest as for laneUnits64 below.
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline __m256i laneUnits32(
-    __m128i b16, __m128i n116, __m128i n216, __m128i lows16, int longest) {
+QORU_AVX2_PIECE inline __m256i laneUnits32(__m128i b16, __m128i n116, __m128i n216, __m128i lows16, int longest) {
     const __m256i b = _mm256_cvtepu8_epi16(b16);
     const __m256i c1 = _mm256_and_si256(_mm256_cvtepu8_epi16(n116), splat16x16<0x3F>());
     const __m256i two = _mm256_and_si256(_mm256_or_si256(_mm256_slli_epi16(b, 6), c1), splat16x16<0x7FF>());
@@ -371,7 +390,7 @@ template <uint16_t v>
 }
 
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline bool block32(Cursor &c) {
+QORU_AVX2_PIECE inline bool block32(Cursor &c) {
     const uint8_t *q = c.q;
     const __m256i b = load32(q);
     const uint32_t high = static_cast<uint32_t>(_mm256_movemask_epi8(b));
@@ -380,7 +399,8 @@ template <bool store>
         if (zeros != 0) return false;
         if constexpr (store) {
             const __m256i w1 = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(b, 1));
-            _mm256_storeu_si256(reinterpret_cast<__m256i *>(c.dst + c.n), _mm256_cvtepu8_epi16(_mm256_castsi256_si128(b)));
+            _mm256_storeu_si256(reinterpret_cast<__m256i *>(c.dst + c.n),
+                                _mm256_cvtepu8_epi16(_mm256_castsi256_si128(b)));
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(c.dst + c.n + 16), w1);
             c.tail = _mm256_extracti128_si256(w1, 1);
         }
@@ -397,8 +417,8 @@ template <bool store>
     __m256i bad = _mm256_cmpeq_epi8(_mm256_and_si256(b, splat32<0xFE>()), splat32<0xC0>());
     // The checks of the longer forms only where they occur.
     if (leads3 != 0) {
-        bad = _mm256_or_si256(bad, _mm256_and_si256(_mm256_cmpeq_epi8(b, splat32<0xE0>()),
-                                                    _mm256_cmpgt_epi8(splat32<0xA0>(), n1)));
+        bad = _mm256_or_si256(
+            bad, _mm256_and_si256(_mm256_cmpeq_epi8(b, splat32<0xE0>()), _mm256_cmpgt_epi8(splat32<0xA0>(), n1)));
         if (leads4 != 0) {
             const __m256i overlong4 =
                 _mm256_and_si256(_mm256_cmpeq_epi8(b, splat32<0xF0>()), _mm256_cmpgt_epi8(splat32<0x90>(), n1));
@@ -425,8 +445,8 @@ template <bool store>
             _mm256_castsi256_si128(b), _mm256_castsi256_si128(n1), _mm256_castsi256_si128(n2),
             _mm_or_si128(_mm_slli_si128(lead4Low, 1), _mm_cvtsi32_si128(static_cast<int>(c.lowCarry * 0xFF))), longest);
         const __m256i units1 =
-            laneUnits32(_mm256_extracti128_si256(b, 1), _mm256_extracti128_si256(n1, 1), _mm256_extracti128_si256(n2, 1),
-                        _mm_alignr_epi8(lead4High, lead4Low, 15), longest);
+            laneUnits32(_mm256_extracti128_si256(b, 1), _mm256_extracti128_si256(n1, 1),
+                        _mm256_extracti128_si256(n2, 1), _mm_alignr_epi8(lead4High, lead4Low, 15), longest);
         packUnits(c, _mm256_castsi256_si128(units0), keep & 0xFF);
         packUnits(c, _mm256_extracti128_si256(units0, 1), (keep >> 8) & 0xFF);
         packUnits(c, _mm256_castsi256_si128(units1), (keep >> 16) & 0xFF);
@@ -442,27 +462,25 @@ template <bool store>
 
 // ---- AVX-512: one block of sixty-four bytes.
 
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"), always_inline)) inline __m512i
-load64(const uint8_t *p) {
+// A read under the page rule, as load32.
+[[gnu::target(QORU_TARGET_AVX512_VBMI2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m512i load64(
+    const uint8_t *p) {
     return _mm512_loadu_si512(p);
 }
 
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"), always_inline)) inline __m256i
-halfOf(__m512i v, int h) {
+QORU_AVX512_PIECE inline __m256i halfOf(__m512i v, int h) {
     return h == 0 ? _mm512_castsi512_si256(v) : _mm512_extracti64x4_epi64(v, 1);
 }
 
 template <uint16_t v>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"), always_inline)) inline __m512i
-splat16() {
+QORU_AVX512_PIECE inline __m512i splat16() {
     return _mm512_load_si512(wordSplat<v>.words);
 }
 
 // The units of thirty-two lanes (one half of a block), masks per lane;
 // longest is the longest form present (2, 3, or 4 with low surrogates).
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"), always_inline)) inline __m512i laneUnits64(
-    __m256i b32, __m256i n132, __m256i n232, __mmask32 leads, __mmask32 leads3, __mmask32 leads4, __mmask32 lows,
-    int longest) {
+QORU_AVX512_PIECE inline __m512i laneUnits64(__m256i b32, __m256i n132, __m256i n232, __mmask32 leads, __mmask32 leads3,
+                                             __mmask32 leads4, __mmask32 lows, int longest) {
     const __m512i b = _mm512_cvtepu8_epi16(b32);
     const __m512i c1 = _mm512_and_si512(_mm512_cvtepu8_epi16(n132), splat16<0x3F>());
     const __m512i two = _mm512_and_si512(_mm512_or_si512(_mm512_slli_epi16(b, 6), c1), splat16<0x7FF>());
@@ -482,8 +500,7 @@ splat16() {
 
 // Stores the units of the thirty-two lanes marked in keep after dst[n),
 // exactly: one compress of 16-bit lanes (VBMI2) and one masked store.
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"), always_inline)) inline void
-compressUnits(Cursor &c, __m512i units, uint32_t keep) {
+QORU_AVX512_PIECE inline void compressUnits(Cursor &c, __m512i units, uint32_t keep) {
     const __m512i packed = _mm512_maskz_compress_epi16(keep, units);
     const uint32_t kept = static_cast<uint32_t>(__builtin_popcount(keep));
     _mm512_mask_storeu_epi16(c.dst + c.n, _bzhi_u32(~0u, kept), packed);
@@ -491,14 +508,12 @@ compressUnits(Cursor &c, __m512i units, uint32_t keep) {
 }
 
 template <uint8_t v>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"), always_inline)) inline __m512i
-splat() {
+QORU_AVX512_PIECE inline __m512i splat() {
     return _mm512_load_si512(byteSplat<v>.bytes);
 }
 
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"), always_inline)) inline bool
-block64(Cursor &c) {
+QORU_AVX512_PIECE inline bool block64(Cursor &c) {
     const uint8_t *q = c.q;
     const __m512i b = load64(q);
     const uint64_t high = _mm512_movepi8_mask(b);
@@ -559,7 +574,7 @@ block64(Cursor &c) {
 // Each block's form for a block that would read across a page's end: the
 // block reads the copy, and the cursor moves on as if it had read the string.
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline bool block16Across(Cursor &c) {
+QORU_SSSE3_PIECE inline bool block16Across(Cursor &c) {
     alignas(16) uint8_t bytes[acrossBytes];
     Cursor copy = c;
     copy.q = copyAcrossPage(c.q, bytes);
@@ -570,7 +585,7 @@ template <bool store>
 }
 
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx2,bmi,bmi2"), always_inline)) inline bool block32Across(Cursor &c) {
+QORU_AVX2_PIECE inline bool block32Across(Cursor &c) {
     alignas(16) uint8_t bytes[acrossBytes];
     Cursor copy = c;
     copy.q = copyAcrossPage(c.q, bytes);
@@ -581,8 +596,7 @@ template <bool store>
 }
 
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"), always_inline)) inline bool
-block64Across(Cursor &c) {
+QORU_AVX512_PIECE inline bool block64Across(Cursor &c) {
     alignas(16) uint8_t bytes[acrossBytes];
     Cursor copy = c;
     copy.q = copyAcrossPage(c.q, bytes);
@@ -601,11 +615,11 @@ block64Across(Cursor &c) {
 // Every level ends the same way: blocks of sixteen while there is room,
 // then the rest of the last character; the cursor goes back to the caller.
 template <bool store, bool bounded>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("ssse3,sse4.1"), always_inline)) inline void
-sixteensAndFinish(Cursor &c, size_t &count, const uint8_t *&p, size_t limit, size_t spare, const uint8_t *end) {
-    while ((!store || c.n + 16 + spare <= limit) &&
-           (bounded ? c.q + 16 + blockReach <= end && block16<store>(c)
-                    : staysInPage(c.q, 16 + blockReach) ? block16<store>(c) : block16Across<store>(c))) {
+QORU_SSSE3_PIECE inline void sixteensAndFinish(Cursor &c, size_t &count, const uint8_t *&p, size_t limit, size_t spare,
+                                               const uint8_t *end) {
+    while ((!store || c.n + 16 + spare <= limit) && (bounded ? c.q + 16 + blockReach <= end && block16<store>(c)
+                                                     : staysInPage(c.q, 16 + blockReach) ? block16<store>(c)
+                                                                                         : block16Across<store>(c))) {
     }
     finish<store>(c, limit);
     count = c.n;
@@ -613,8 +627,7 @@ sixteensAndFinish(Cursor &c, size_t &count, const uint8_t *&p, size_t limit, siz
 }
 
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("ssse3,sse4.1"))) void blocksSsse3(char16_t *dst, size_t &count,
-                                                                                     const uint8_t *&p, size_t limit) {
+QORU_SSSE3_BLOCKS void blocksSsse3(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
     Cursor c{dst, count, p, 0, 0, _mm_setzero_si128()};
     if (store) {
         if (limit < 16) return;
@@ -624,8 +637,7 @@ template <bool store>
 }
 
 template <bool store>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx2,bmi,bmi2"))) void blocksAvx2(char16_t *dst, size_t &count,
-                                                                                    const uint8_t *&p, size_t limit) {
+QORU_AVX2_BLOCKS void blocksAvx2(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
     Cursor c{dst, count, p, 0, 0, _mm_setzero_si128()};
     if (store) {
         if (limit < 16) return;
@@ -638,21 +650,20 @@ template <bool store>
 }
 
 template <bool store, bool bounded>
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"))) void blocksAvx512(
-    char16_t *dst, size_t &count, const uint8_t *&p, size_t limit, const uint8_t *end) {
+QORU_AVX512_BLOCKS void blocksAvx512(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit,
+                                     const uint8_t *end) {
     Cursor c{dst, count, p, 0, 0, _mm_setzero_si128()};
     constexpr size_t spare = bounded ? 1 : 0;
     if (store && limit < 16 + spare) return;
-    while ((!store || c.n + 64 + spare <= limit) &&
-           (bounded ? c.q + 64 + blockReach <= end && block64<store>(c)
-                    : staysInPage(c.q, 64 + blockReach) ? block64<store>(c) : block64Across<store>(c))) {
+    while ((!store || c.n + 64 + spare <= limit) && (bounded ? c.q + 64 + blockReach <= end && block64<store>(c)
+                                                     : staysInPage(c.q, 64 + blockReach) ? block64<store>(c)
+                                                                                         : block64Across<store>(c))) {
     }
     if (store && c.n >= 8) c.tail = loadUnits(dst + c.n - 8);
     sixteensAndFinish<store, bounded>(c, count, p, limit, spare, end);
 }
 
-__attribute__((target("ssse3,sse4.1"))) void convertSsse3(char16_t *dst, size_t &count, const uint8_t *&p,
-                                                         size_t limit) {
+[[gnu::target(QORU_TARGET_SSSE3)]] void convertSsse3(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
     if (dst == nullptr) {
         blocksSsse3<false>(dst, count, p, limit);
     } else {
@@ -660,8 +671,7 @@ __attribute__((target("ssse3,sse4.1"))) void convertSsse3(char16_t *dst, size_t 
     }
 }
 
-__attribute__((target("avx2,bmi,bmi2"))) void convertAvx2(char16_t *dst, size_t &count, const uint8_t *&p,
-                                                         size_t limit) {
+[[gnu::target(QORU_TARGET_AVX2)]] void convertAvx2(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
     if (dst == nullptr) {
         blocksAvx2<false>(dst, count, p, limit);
     } else {
@@ -669,9 +679,8 @@ __attribute__((target("avx2,bmi,bmi2"))) void convertAvx2(char16_t *dst, size_t 
     }
 }
 
-__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"))) void convertAvx512(char16_t *dst, size_t &count,
-                                                                                       const uint8_t *&p,
-                                                                                       size_t limit) {
+[[gnu::target(QORU_TARGET_AVX512_VBMI2)]] void convertAvx512(char16_t *dst, size_t &count, const uint8_t *&p,
+                                                             size_t limit) {
     if (dst == nullptr) {
         blocksAvx512<false, false>(dst, count, p, limit, nullptr);
     } else {
@@ -682,8 +691,8 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi
 // Only AVX-512 has a kernel for a stream's buffer: a read's units start at
 // the array's start, where the narrower levels' tail has nothing to start
 // from, so theirs measured slower than the caller's own loop.
-__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi2"))) void convertBoundedAvx512(
-    char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit) {
+[[gnu::target(QORU_TARGET_AVX512_VBMI2)]] void convertBoundedAvx512(char16_t *dst, size_t &count, const uint8_t *&p,
+                                                                    const uint8_t *end, size_t limit) {
     blocksAvx512<true, true>(dst, count, p, limit, end);
 }
 
@@ -692,6 +701,7 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,popcnt,avx2,bmi,bmi
 void selectUtf16Kernels(Kernels &k, CpuLevel level) {
     switch (level) {
     case CpuLevel::sse2:
+    case CpuLevel::plain:  // not reached: the plain table is whole
         k.utf8ToUtf16 = convertSse2;
         k.utf8ToUtf16Bounded = nullptr;
         break;
@@ -704,8 +714,9 @@ void selectUtf16Kernels(Kernels &k, CpuLevel level) {
         k.utf8ToUtf16Bounded = nullptr;
         break;
     case CpuLevel::avx512:
-        k.utf8ToUtf16 = convertAvx512;
-        k.utf8ToUtf16Bounded = convertBoundedAvx512;
+        // The 64-byte blocks pack their units with VBMI2's compress.
+        k.utf8ToUtf16 = cpuHasAvx512Vbmi2Target() ? convertAvx512 : convertAvx2;
+        k.utf8ToUtf16Bounded = cpuHasAvx512Vbmi2Target() ? convertBoundedAvx512 : nullptr;
         break;
     }
 }

@@ -70,6 +70,7 @@ void selectUtf8Kernels(Kernels &k, CpuLevel level) {
         k.fillUtf8Block = fillUtf8BlockSsse3;
         break;
     case CpuLevel::sse2:
+    case CpuLevel::plain:  // not reached: the plain table is whole
         k.encodeUtf8 = encodeUtf8Sse2;
         k.countUtf8 = countUtf8Sse2;
         k.fillUtf8Block = fillUtf8BlockSse2;

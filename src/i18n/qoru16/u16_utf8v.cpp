@@ -13,7 +13,7 @@
 // its start, at most 12 past its own); the callers keep that room, and the
 // whole-string encoder takes a step only where the bytes that follow will
 // cover them. The whole-string encoder reads past the terminator only within
-// the page of a unit of the string (the page rule of u16_words.h): unaligned
+// the page of a unit of the string (the page rule of u16_pagerule.h): unaligned
 // steps are taken only when they stay within the page, and the count reads
 // aligned blocks.
 //
@@ -24,11 +24,33 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "i18n/qoru16/u16_cpu.h"
 #include "i18n/qoru16/u16_utf8k.h"
 #include "i18n/qoru16/u16_words.h"
 
 namespace qoru {
 namespace {
+
+// The reads of source units, which reach past the terminator under the page
+// rule (u16_pagerule.h; u16_words.h has the sixteen-byte loads):
+// the only functions here exempt from the sanitizers, and not forced inline,
+// so that they keep that exemption. Everything else is checked as usual.
+[[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m256i loadUnaligned32(
+    const char16_t *p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+}
+[[gnu::target(QORU_TARGET_AVX2), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m256i loadAligned32(
+    const char16_t *p) {
+    return _mm256_load_si256(reinterpret_cast<const __m256i *>(p));
+}
+[[gnu::target(QORU_TARGET_AVX512), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m512i loadUnaligned64(
+    const char16_t *p) {
+    return _mm512_loadu_si512(p);
+}
+[[gnu::target(QORU_TARGET_AVX512), gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m512i loadAligned64(
+    const char16_t *p) {
+    return _mm512_load_si512(p);
+}
 
 // The shuffles that pack the kept bytes, and how many there are.
 struct ShuffleTables {
@@ -87,15 +109,15 @@ constexpr size_t lookaheadUnits = 16;
 
 // ---- SSSE3/SSE4.1: eight units per register ----
 
-[[gnu::target("ssse3,sse4.1")]] inline __m128i shuffleOf(const uint8_t (*table)[16], uint32_t index) {
+[[gnu::target(QORU_TARGET_SSSE3)]] inline __m128i shuffleOf(const uint8_t (*table)[16], uint32_t index) {
     return _mm_load_si128(reinterpret_cast<const __m128i *>(table[index]));
 }
 
-[[gnu::target("ssse3,sse4.1")]] inline __m128i atLeast(__m128i u, uint16_t bound) {
+[[gnu::target(QORU_TARGET_SSSE3)]] inline __m128i atLeast(__m128i u, uint16_t bound) {
     return _mm_cmpeq_epi16(_mm_max_epu16(u, _mm_set1_epi16(static_cast<short>(bound))), u);
 }
 
-[[gnu::target("ssse3,sse4.1")]] inline void store16(uint8_t *out, __m128i v) {
+[[gnu::target(QORU_TARGET_SSSE3)]] inline void store16(uint8_t *out, __m128i v) {
     _mm_storeu_si128(reinterpret_cast<__m128i *>(out), v);
 }
 
@@ -104,9 +126,9 @@ constexpr size_t lookaheadUnits = 16;
 // With Pairs, the units marked in paired (halves of pairs, in the stream
 // writer) take their two bytes from pairBytes instead.
 template <bool Pairs = false>
-[[gnu::target("ssse3,sse4.1")]] inline size_t encode8(__m128i u, __m128i multi, __m128i three, uint32_t mask,
-                                                      uint8_t *out, __m128i paired = __m128i{},
-                                                      __m128i pairBytes = __m128i{}) {
+[[gnu::target(QORU_TARGET_SSSE3)]] inline size_t encode8(__m128i u, __m128i multi, __m128i three, uint32_t mask,
+                                                         uint8_t *out, __m128i paired = __m128i{},
+                                                         __m128i pairBytes = __m128i{}) {
     const __m128i low6 = _mm_set1_epi16(0x3F);
     const __m128i trailTag = _mm_set1_epi16(0x80);
     const __m128i last = _mm_or_si128(_mm_and_si128(u, low6), trailTag);
@@ -137,9 +159,9 @@ struct Sse {
     static constexpr size_t stepReach = 64;
 
     template <Stop K>
-    [[gnu::target("ssse3,sse4.1"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(const char16_t *s, uint8_t *out) {
-        const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
-        const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 8));
+    [[gnu::target(QORU_TARGET_SSSE3)]] static size_t step(const char16_t *s, uint8_t *out) {
+        const __m128i v0 = loadUnaligned(s);
+        const __m128i v1 = loadUnaligned(s + 8);
         if constexpr (K == Stop::zero) {
             if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_min_epu16(v0, v1), _mm_setzero_si128())) != 0) [[unlikely]]
                 return noStep;
@@ -147,8 +169,8 @@ struct Sse {
             const __m128i top = _mm_set1_epi16(static_cast<short>(0xF800));
             const __m128i surrogate = _mm_set1_epi16(static_cast<short>(0xD800));
             if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(_mm_and_si128(v0, top), surrogate),
-                                               _mm_cmpeq_epi16(_mm_and_si128(v1, top), surrogate))) != 0)
-                [[unlikely]] return noStep;
+                                               _mm_cmpeq_epi16(_mm_and_si128(v1, top), surrogate))) != 0) [[unlikely]]
+                return noStep;
         }
         const __m128i multi0 = atLeast(v0, 0x80), three0 = atLeast(v0, 0x800);
         const __m128i multi1 = atLeast(v1, 0x80), three1 = atLeast(v1, 0x800);
@@ -181,13 +203,13 @@ struct Sse {
 
     // Extra bytes (beyond one per unit) of the aligned block at p, added to
     // 16-bit counters; false at a block holding the terminator.
-    [[gnu::target("ssse3,sse4.1"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(const char16_t *p, __m128i &extra) {
-        const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i *>(p));
+    [[gnu::target(QORU_TARGET_SSSE3)]] static bool countBlock(const char16_t *p, __m128i &extra) {
+        const __m128i v = loadAligned(p);
         if (_mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())) != 0) return false;
         extra = _mm_sub_epi16(_mm_sub_epi16(extra, atLeast(v, 0x80)), atLeast(v, 0x800));
         return true;
     }
-    [[gnu::target("ssse3,sse4.1")]] static size_t sum(const __m128i &extra) {
+    [[gnu::target(QORU_TARGET_SSSE3)]] static size_t sum(const __m128i &extra) {
         const __m128i pairs = _mm_madd_epi16(extra, _mm_set1_epi16(1));
         alignas(16) uint32_t lanes[4];
         _mm_store_si128(reinterpret_cast<__m128i *>(lanes), pairs);
@@ -209,7 +231,7 @@ struct Narrow {
     // by a low one is one four-byte sequence, split as two bytes per half so
     // that the two-byte shuffles serve; any other surrogate is '#'. A high
     // half in the last place may pair with a unit after the run: noStep.
-    [[gnu::target("ssse3,sse4.1")]] static size_t writerRunWithSurrogates(__m128i v, uint8_t *out) {
+    [[gnu::target(QORU_TARGET_SSSE3)]] static size_t writerRunWithSurrogates(__m128i v, uint8_t *out) {
         const __m128i halfKind = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFC00)));
         const __m128i high = _mm_cmpeq_epi16(halfKind, _mm_set1_epi16(static_cast<short>(0xD800)));
         const __m128i low = _mm_cmpeq_epi16(halfKind, _mm_set1_epi16(static_cast<short>(0xDC00)));
@@ -224,14 +246,15 @@ struct Narrow {
         // and 80 | low & 3F.
         const __m128i low6 = _mm_set1_epi16(0x3F);
         const __m128i h = _mm_add_epi16(_mm_and_si128(v, _mm_set1_epi16(0x3FF)), _mm_set1_epi16(0x40));
-        const __m128i highBytes = _mm_or_si128(_mm_or_si128(_mm_srli_epi16(h, 8), _mm_set1_epi16(0xF0)),
-                                               _mm_slli_epi16(_mm_or_si128(_mm_and_si128(_mm_srli_epi16(h, 2), low6),
-                                                                           _mm_set1_epi16(0x80)), 8));
+        const __m128i highBytes = _mm_or_si128(
+            _mm_or_si128(_mm_srli_epi16(h, 8), _mm_set1_epi16(0xF0)),
+            _mm_slli_epi16(_mm_or_si128(_mm_and_si128(_mm_srli_epi16(h, 2), low6), _mm_set1_epi16(0x80)), 8));
         const __m128i previous = _mm_slli_si128(v, 2);
         const __m128i lowLead = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(_mm_and_si128(previous, _mm_set1_epi16(3)), 4),
                                                           _mm_and_si128(_mm_srli_epi16(v, 6), _mm_set1_epi16(0xF))),
                                              _mm_set1_epi16(0x80));
-        const __m128i lowBytes = _mm_or_si128(lowLead, _mm_slli_epi16(_mm_or_si128(_mm_and_si128(v, low6), _mm_set1_epi16(0x80)), 8));
+        const __m128i lowBytes =
+            _mm_or_si128(lowLead, _mm_slli_epi16(_mm_or_si128(_mm_and_si128(v, low6), _mm_set1_epi16(0x80)), 8));
         const __m128i pairBytes = _mm_blendv_epi8(lowBytes, highBytes, high);
         const __m128i u = _mm_blendv_epi8(v, _mm_set1_epi16(unpairedSurrogate), lone);
         const __m128i multi = atLeast(u, 0x80);
@@ -245,8 +268,8 @@ struct Narrow {
     }
 
     template <Stop K>
-    [[gnu::target("ssse3,sse4.1"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(const char16_t *s, uint8_t *out) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
+    [[gnu::target(QORU_TARGET_SSSE3)]] static size_t step(const char16_t *s, uint8_t *out) {
+        const __m128i v = loadUnaligned(s);
         if constexpr (K == Stop::zero) {
             const __m128i least = _mm_min_epu16(v, _mm_min_epu16(loadUnaligned(s + 8), loadUnaligned(s + 16)));
             if (_mm_movemask_epi8(_mm_cmpeq_epi16(least, _mm_setzero_si128())) != 0) [[unlikely]]
@@ -268,18 +291,17 @@ struct Narrow {
 
 // ---- AVX2: sixteen units per register, two lanes of eight ----
 
-[[gnu::target("avx2,bmi,bmi2")]] inline __m256i atLeast(__m256i u, uint16_t bound) {
+[[gnu::target(QORU_TARGET_AVX2)]] inline __m256i atLeast(__m256i u, uint16_t bound) {
     return _mm256_cmpeq_epi16(_mm256_max_epu16(u, _mm256_set1_epi16(static_cast<short>(bound))), u);
 }
 
-[[gnu::target("avx2,bmi,bmi2")]] inline __m256i shufflesOf(const uint8_t (*table)[16], uint32_t low,
-                                                           uint32_t high) {
+[[gnu::target(QORU_TARGET_AVX2)]] inline __m256i shufflesOf(const uint8_t (*table)[16], uint32_t low, uint32_t high) {
     const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i *>(table[low]));
     const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i *>(table[high]));
     return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
 }
 
-[[gnu::target("avx2,bmi,bmi2")]] inline void storeLanes(uint8_t *out, __m256i v, size_t lowLength) {
+[[gnu::target(QORU_TARGET_AVX2)]] inline void storeLanes(uint8_t *out, __m256i v, size_t lowLength) {
     _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm256_castsi256_si128(v));
     _mm_storeu_si128(reinterpret_cast<__m128i *>(out + lowLength), _mm256_extracti128_si256(v, 1));
 }
@@ -287,8 +309,8 @@ struct Narrow {
 // Sixteen units; mask is movemask(packs(multi, three)): per lane, bits 0-7
 // (16-23) units of two bytes or more, bits 8-15 (24-31) units of three.
 // Stores at most 52 bytes.
-[[gnu::target("avx2,bmi,bmi2")]] inline size_t encode16(__m256i u, __m256i multi, __m256i three, uint32_t mask,
-                                                        uint8_t *out) {
+[[gnu::target(QORU_TARGET_AVX2)]] inline size_t encode16(__m256i u, __m256i multi, __m256i three, uint32_t mask,
+                                                         uint8_t *out) {
     if (mask == 0) {
         const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(u, u), 0x08);
         _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm256_castsi256_si128(bytes));
@@ -326,7 +348,7 @@ struct Narrow {
     return n + tables.threeLength[i3];
 }
 
-[[gnu::target("avx2,bmi,bmi2")]] inline size_t encode16(__m256i u, uint8_t *out) {
+[[gnu::target(QORU_TARGET_AVX2)]] inline size_t encode16(__m256i u, uint8_t *out) {
     const __m256i multi = atLeast(u, 0x80), three = atLeast(u, 0x800);
     const auto mask = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_packs_epi16(multi, three)));
     return encode16(u, multi, three, mask, out);
@@ -338,9 +360,9 @@ struct Avx2 {
     static constexpr size_t stepReach = 112;
 
     template <Stop K>
-    [[gnu::target("avx2,bmi,bmi2"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(const char16_t *s, uint8_t *out) {
-        const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s));
-        const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 16));
+    [[gnu::target(QORU_TARGET_AVX2)]] static size_t step(const char16_t *s, uint8_t *out) {
+        const __m256i v0 = loadUnaligned32(s);
+        const __m256i v1 = loadUnaligned32(s + 16);
         if constexpr (K == Stop::zero) {
             const __m256i zeros = _mm256_cmpeq_epi16(_mm256_min_epu16(v0, v1), _mm256_setzero_si256());
             if (!_mm256_testz_si256(zeros, zeros)) [[unlikely]]
@@ -350,8 +372,8 @@ struct Avx2 {
             const __m256i surrogate = _mm256_set1_epi16(static_cast<short>(0xD800));
             if (!_mm256_testz_si256(_mm256_or_si256(_mm256_cmpeq_epi16(_mm256_and_si256(v0, top), surrogate),
                                                     _mm256_cmpeq_epi16(_mm256_and_si256(v1, top), surrogate)),
-                                    _mm256_set1_epi8(-1)))
-                [[unlikely]] return noStep;
+                                    _mm256_set1_epi8(-1))) [[unlikely]]
+                return noStep;
         }
         const __m256i high = _mm256_set1_epi16(static_cast<short>(0xFF80));
         if (_mm256_testz_si256(_mm256_or_si256(v0, v1), high)) {
@@ -362,8 +384,7 @@ struct Avx2 {
         if constexpr (K == Stop::zero) {
             // The stores below reach past the run's bytes: the units after it
             // (lookaheadUnits) must hold no terminator.
-            const __m256i after = _mm256_cmpeq_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 32)),
-                                                     _mm256_setzero_si256());
+            const __m256i after = _mm256_cmpeq_epi16(loadUnaligned32(s + 32), _mm256_setzero_si256());
             if (!_mm256_testz_si256(after, after)) [[unlikely]]
                 return noStep;
         }
@@ -371,14 +392,14 @@ struct Avx2 {
         return n + encode16(v1, out + n);
     }
 
-    [[gnu::target("avx2,bmi,bmi2"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(const char16_t *p, __m256i &extra) {
-        const __m256i v = _mm256_load_si256(reinterpret_cast<const __m256i *>(p));
+    [[gnu::target(QORU_TARGET_AVX2)]] static bool countBlock(const char16_t *p, __m256i &extra) {
+        const __m256i v = loadAligned32(p);
         const __m256i zeros = _mm256_cmpeq_epi16(v, _mm256_setzero_si256());
         if (!_mm256_testz_si256(zeros, zeros)) return false;
         extra = _mm256_sub_epi16(_mm256_sub_epi16(extra, atLeast(v, 0x80)), atLeast(v, 0x800));
         return true;
     }
-    [[gnu::target("avx2,bmi,bmi2")]] static size_t sum(const __m256i &extra) {
+    [[gnu::target(QORU_TARGET_AVX2)]] static size_t sum(const __m256i &extra) {
         const __m256i pairs = _mm256_madd_epi16(extra, _mm256_set1_epi16(1));
         alignas(32) uint32_t lanes[8];
         _mm256_store_si256(reinterpret_cast<__m256i *>(lanes), pairs);
@@ -398,16 +419,16 @@ struct Avx512 {
     static constexpr size_t stepReach = 112;
 
     template <Stop K>
-    [[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static size_t step(
-        const char16_t *s, uint8_t *out) {
-        const __m512i v = _mm512_loadu_si512(s);
+    [[gnu::target(QORU_TARGET_AVX512)]] static size_t step(const char16_t *s, uint8_t *out) {
+        const __m512i v = loadUnaligned64(s);
         if constexpr (K == Stop::zero) {
             if (_mm512_cmpeq_epi16_mask(v, _mm512_setzero_si512()) != 0) [[unlikely]]
                 return noStep;
         } else {
             const __m512i top = _mm512_set1_epi16(static_cast<short>(0xF800));
             if (_mm512_cmpeq_epi16_mask(_mm512_and_si512(v, top), _mm512_set1_epi16(static_cast<short>(0xD800))) != 0)
-                [[unlikely]] return noStep;
+                [[unlikely]]
+                return noStep;
         }
         if (_mm512_cmpge_epu16_mask(v, _mm512_set1_epi16(0x80)) == 0) {
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, v));
@@ -415,25 +436,24 @@ struct Avx512 {
         }
         if constexpr (K == Stop::zero) {
             // As in the AVX2 step: the units after the run hold no terminator.
-            const __m256i after = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 32));
+            const __m256i after = loadUnaligned32(s + 32);
             if (_mm256_cmpeq_epi16_mask(after, _mm256_setzero_si256()) != 0) [[unlikely]]
                 return noStep;
         }
         // The halves read again: cheaper than taking them out of the register.
-        const size_t n = encode16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(s)), out);
-        return n + encode16(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + 16)), out + n);
+        const size_t n = encode16(loadUnaligned32(s), out);
+        return n + encode16(loadUnaligned32(s + 16), out + n);
     }
 
-    [[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::no_sanitize_address, gnu::no_sanitize_thread]] static bool countBlock(const char16_t *p,
-                                                                                    __m512i &extra) {
-        const __m512i v = _mm512_load_si512(p);
+    [[gnu::target(QORU_TARGET_AVX512)]] static bool countBlock(const char16_t *p, __m512i &extra) {
+        const __m512i v = loadAligned64(p);
         if (_mm512_cmpeq_epi16_mask(v, _mm512_setzero_si512()) != 0) return false;
         const __m512i one = _mm512_set1_epi16(1);
         extra = _mm512_mask_add_epi16(extra, _mm512_cmpge_epu16_mask(v, _mm512_set1_epi16(0x80)), extra, one);
         extra = _mm512_mask_add_epi16(extra, _mm512_cmpge_epu16_mask(v, _mm512_set1_epi16(0x800)), extra, one);
         return true;
     }
-    [[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2")]] static size_t sum(const __m512i &extra) {
+    [[gnu::target(QORU_TARGET_AVX512)]] static size_t sum(const __m512i &extra) {
         alignas(64) uint32_t lanes[16];
         _mm512_store_si512(lanes, _mm512_madd_epi16(extra, _mm512_set1_epi16(1)));
         size_t total = 0;
@@ -523,8 +543,7 @@ inline size_t countLoop(const char16_t *src) {
 // unit rule; so is the rest of the block once a step would pass the
 // threshold.
 template <class S>
-inline bool blockStep(const char16_t *units, size_t remaining, uint8_t *buf, size_t &i, size_t &k,
-                      size_t &scalarEnd) {
+inline bool blockStep(const char16_t *units, size_t remaining, uint8_t *buf, size_t &i, size_t &k, size_t &scalarEnd) {
     if (i < scalarEnd || remaining - i < S::units) return false;
     const size_t bytes = S::template step<Stop::surrogate>(units + i, buf + k);
     if (bytes == noStep) {
@@ -545,7 +564,8 @@ inline size_t fillBlockLoop(const char16_t *units, size_t remaining, uint8_t *bu
     size_t k = used;
     size_t wideEnd = 0, narrowEnd = 0;
     while (i < remaining && k <= utf8BlockThreshold) {
-        if (blockStep<V>(units, remaining, buf, i, k, wideEnd) || blockStep<Narrow>(units, remaining, buf, i, k, narrowEnd))
+        if (blockStep<V>(units, remaining, buf, i, k, wideEnd) ||
+            blockStep<Narrow>(units, remaining, buf, i, k, narrowEnd))
             continue;
         i += encodeWriterUnit(units + i, remaining - i, buf, k);
     }
@@ -558,40 +578,39 @@ static_assert(Sse::stepReach <= utf8BlockSlack && Avx2::stepReach <= utf8BlockSl
 
 }  // namespace
 
-[[gnu::target("ssse3,sse4.1"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t encodeUtf8Ssse3(
-    uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
+[[gnu::target(QORU_TARGET_SSSE3), gnu::flatten]] size_t encodeUtf8Ssse3(uint8_t *out, size_t n, size_t limit,
+                                                                        const char16_t *&src) {
     return encodeLoop<Sse>(out, n, limit, src);
 }
-[[gnu::target("ssse3,sse4.1"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t countUtf8Ssse3(const char16_t *src) {
+[[gnu::target(QORU_TARGET_SSSE3), gnu::flatten]] size_t countUtf8Ssse3(const char16_t *src) {
     return countLoop<Sse>(src);
 }
-[[gnu::target("ssse3,sse4.1"), gnu::flatten]] size_t fillUtf8BlockSsse3(const char16_t *units, size_t remaining,
-                                                                       uint8_t *buf, size_t &used) {
+[[gnu::target(QORU_TARGET_SSSE3), gnu::flatten]] size_t fillUtf8BlockSsse3(const char16_t *units, size_t remaining,
+                                                                           uint8_t *buf, size_t &used) {
     return fillBlockLoop<Sse>(units, remaining, buf, used);
 }
 
-[[gnu::target("avx2,bmi,bmi2"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t encodeUtf8Avx2(
-    uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
+[[gnu::target(QORU_TARGET_AVX2), gnu::flatten]] size_t encodeUtf8Avx2(uint8_t *out, size_t n, size_t limit,
+                                                                      const char16_t *&src) {
     return encodeLoop<Avx2>(out, n, limit, src);
 }
-[[gnu::target("avx2,bmi,bmi2"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t countUtf8Avx2(const char16_t *src) {
+[[gnu::target(QORU_TARGET_AVX2), gnu::flatten]] size_t countUtf8Avx2(const char16_t *src) {
     return countLoop<Avx2>(src);
 }
-[[gnu::target("avx2,bmi,bmi2"), gnu::flatten]] size_t fillUtf8BlockAvx2(const char16_t *units, size_t remaining,
-                                                                        uint8_t *buf, size_t &used) {
+[[gnu::target(QORU_TARGET_AVX2), gnu::flatten]] size_t fillUtf8BlockAvx2(const char16_t *units, size_t remaining,
+                                                                         uint8_t *buf, size_t &used) {
     return fillBlockLoop<Avx2>(units, remaining, buf, used);
 }
 
-[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t
-encodeUtf8Avx512(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
+[[gnu::target(QORU_TARGET_AVX512), gnu::flatten]] size_t encodeUtf8Avx512(uint8_t *out, size_t n, size_t limit,
+                                                                          const char16_t *&src) {
     return encodeLoop<Avx512>(out, n, limit, src);
 }
-[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::flatten, gnu::no_sanitize_address, gnu::no_sanitize_thread]] size_t
-countUtf8Avx512(const char16_t *src) {
+[[gnu::target(QORU_TARGET_AVX512), gnu::flatten]] size_t countUtf8Avx512(const char16_t *src) {
     return countLoop<Avx512>(src);
 }
-[[gnu::target("avx512f,avx512bw,avx512vl,avx2,bmi,bmi2"), gnu::flatten]] size_t fillUtf8BlockAvx512(
-    const char16_t *units, size_t remaining, uint8_t *buf, size_t &used) {
+[[gnu::target(QORU_TARGET_AVX512), gnu::flatten]] size_t fillUtf8BlockAvx512(const char16_t *units, size_t remaining,
+                                                                             uint8_t *buf, size_t &used) {
     return fillBlockLoop<Avx512>(units, remaining, buf, used);
 }
 

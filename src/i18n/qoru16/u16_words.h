@@ -1,19 +1,5 @@
-// Block-at-a-time scanning for the string functions, in one place.
-//
-// Why over-reading is safe (the page rule, for every kernel of the library,
-// whatever its width): every read here is a block of 16, 32 or 64 bytes at
-// an address aligned to its size, so it never crosses a page boundary; and it
-// holds the unit the scan has reached, which is a unit of the string (no
-// earlier unit was the terminator), so its page is mapped. Units before the
-// string's start or after its terminator in the same block are read but
-// never used.
-// Unaligned reads (of a second string, of a copy's source, of UTF-8 or
-// UTF-16 text being converted) are made only when staysInPage says the whole
-// read lies within the page of the first unit or byte it needs, which is
-// mapped by the same argument. AddressSanitizer cannot know this, so the
-// helpers that read blocks are not instrumented (nor, for the same reason,
-// watched by ThreadSanitizer: the bytes past the end may be another
-// thread's).
+// Block-at-a-time scanning for the string functions, in one place, under the
+// page rule (u16_pagerule.h).
 //
 // The design's floor is one aligned 8-byte word tested with
 // ((w + 0x7ffefffefffeffff) ^ ~w) & 0x8001000100010000; SSE2 (always present
@@ -27,22 +13,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "i18n/qoru16/u16_pagerule.h"
+
 namespace qoru {
 
 inline constexpr size_t blockBytes = 16;
 inline constexpr size_t blockUnits = blockBytes / sizeof(char16_t);
 inline constexpr size_t groupBytes = 64;
 inline constexpr size_t groupUnits = groupBytes / sizeof(char16_t);
-inline constexpr uintptr_t pageSize = 4096;
-
-inline bool isAligned(const void *p, size_t bytes) {
-    return (reinterpret_cast<uintptr_t>(p) & (bytes - 1)) == 0;
-}
-
-// True when a read of `bytes` at p stays within p's page.
-inline bool staysInPage(const void *p, size_t bytes) {
-    return (reinterpret_cast<uintptr_t>(p) & (pageSize - 1)) <= pageSize - bytes;
-}
 
 // pmovmskb gives two bits per unit; the even one marks the unit.
 inline uint32_t unitMask(__m128i flags) { return static_cast<uint32_t>(_mm_movemask_epi8(flags)) & 0x5555u; }
@@ -144,9 +122,7 @@ inline size_t findStop(const char16_t *a, const char16_t *b) {
 }
 
 // Units of the aligned block at p that are 0.
-inline uint32_t zeroMask(const char16_t *p) {
-    return unitMask(_mm_cmpeq_epi16(loadAligned(p), _mm_setzero_si128()));
-}
+inline uint32_t zeroMask(const char16_t *p) { return unitMask(_mm_cmpeq_epi16(loadAligned(p), _mm_setzero_si128())); }
 
 }  // namespace qoru
 

@@ -11,4 +11,7 @@ int32_t processId() { return static_cast<int32_t>(_getpid()); }
 
 int64_t calendarTime() { return static_cast<int64_t>(_time64(nullptr)); }
 
+// Valgrind does not run Windows programs.
+bool runningUnderValgrind() { return false; }
+
 }  // namespace plat

@@ -1,0 +1,122 @@
+// The plain level: scalar kernels that read only the units and bytes they
+// need, nothing past a terminator or an end. They are the reference every
+// other level is tested against, and the level chosen under Valgrind, whose
+// memcheck would report the wider levels' reads past a string's end.
+#include "i18n/qoru16/u16_cpu.h"
+#include "i18n/qoru16/u16_utf8.h"
+#include "i18n/qoru16/u16_utf8k.h"
+
+namespace qoru {
+namespace {
+
+const char16_t *findZeroPlain(const char16_t *s) {
+    while (*s != 0) ++s;
+    return s;
+}
+
+const char16_t *findZeroOrUnitPlain(const char16_t *s, char16_t c) {
+    while (*s != 0 && *s != c) ++s;
+    return s;
+}
+
+size_t findStopPlain(const char16_t *a, const char16_t *b) {
+    size_t i = 0;
+    while (a[i] != 0 && a[i] == b[i]) ++i;
+    return i;
+}
+
+size_t findDifferencePlain(const char16_t *a, const char16_t *b, size_t n) {
+    size_t i = 0;
+    while (i < n && a[i] == b[i]) ++i;
+    return i;
+}
+
+size_t copyStringPlain(char16_t *dst, const char16_t *src) {
+    size_t i = 0;
+    while ((dst[i] = src[i]) != 0) ++i;
+    return i;
+}
+
+size_t findZeroWithinPlain(const char16_t *s, size_t n) {
+    size_t i = 0;
+    while (i < n && s[i] != 0) ++i;
+    return i;
+}
+
+// The bytes a lead announces; an invalid lead stops the kernels anyway.
+uint32_t sequenceLength(uint8_t lead) { return lead < 0xE0 ? (lead < 0x80 ? 1 : 2) : lead < 0xF0 ? 3 : 4; }
+
+// Valid characters from p on, each decoded by the one decoder core, while
+// the room rule holds (count + reserve <= limit; always when only counting)
+// and, with an end, while the whole sequence lies before it.
+void convertPlain(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit, const uint8_t *end, size_t reserve) {
+    size_t n = count;
+    const uint8_t *q = p;
+    while (dst == nullptr || n + reserve <= limit) {
+        if (end != nullptr && (q == end || sequenceLength(*q) > static_cast<size_t>(end - q))) break;
+        const Utf8Step step = decodeUtf8(*q, [q](uint32_t i) { return q[i]; });
+        if (!step.valid || step.value == 0) break;
+        if (step.value <= 0xFFFF) {
+            if (dst != nullptr) dst[n] = static_cast<char16_t>(step.value);
+            ++n;
+        } else {
+            if (dst != nullptr) {
+                dst[n] = highSurrogate(step.value);
+                dst[n + 1] = lowSurrogate(step.value);
+            }
+            n += 2;
+        }
+        q += step.length;
+    }
+    count = n;
+    p = q;
+}
+
+void utf8ToUtf16Plain(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
+    convertPlain(dst, count, p, limit, nullptr, 16);
+}
+
+void utf8ToUtf16BoundedPlain(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit) {
+    if (p < end) convertPlain(dst, count, p, limit, end, 17);
+}
+
+// Every unit by itself while it has its four bytes of room.
+size_t encodeUtf8Plain(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
+    const char16_t *s = src;
+    for (; *s != 0 && n + 4 <= limit; ++s) n += encodeUnitByItself(*s, out + n);
+    src = s;
+    return n;
+}
+
+size_t countUtf8Plain(const char16_t *src) {
+    size_t total = 0;
+    for (; *src != 0; ++src) total += *src < 0x80 ? 1 : *src < 0x800 ? 2 : 3;
+    return total;
+}
+
+size_t fillUtf8BlockPlain(const char16_t *units, size_t remaining, uint8_t *buf, size_t &used) {
+    size_t i = 0;
+    size_t k = used;
+    while (i < remaining && k <= utf8BlockThreshold) i += encodeWriterUnit(units + i, remaining - i, buf, k);
+    used = k;
+    return i;
+}
+
+}  // namespace
+
+const Kernels plainKernels = {
+    .level = CpuLevel::plain,
+    .findZero = findZeroPlain,
+    .findZeroOrUnit = findZeroOrUnitPlain,
+    .findStop = findStopPlain,
+    .findDifference = findDifferencePlain,
+    .copyString = copyStringPlain,
+    .findZeroWithin = findZeroWithinPlain,
+    .utf8ToUtf16 = utf8ToUtf16Plain,
+    .utf8ToUtf16Bounded = utf8ToUtf16BoundedPlain,
+    .encodeUtf8 = encodeUtf8Plain,
+    .countUtf8 = countUtf8Plain,
+    .fillUtf8Block = fillUtf8BlockPlain,
+};
+
+}  // namespace qoru
