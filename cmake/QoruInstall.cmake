@@ -83,10 +83,16 @@ else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
+  # The package's architecture is the target's, not the build machine's.
+  if(QORU_ARCH STREQUAL "aarch64")
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+  else()
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE amd64)
+  endif()
   # The run-time dependencies from the library's own imports when dpkg-dev
-  # is there to compute them.
+  # is there to compute them; a cross build has no target packages to ask.
   find_program(QORU_DPKG_SHLIBDEPS dpkg-shlibdeps)
-  if(QORU_DPKG_SHLIBDEPS)
+  if(QORU_DPKG_SHLIBDEPS AND NOT CMAKE_CROSSCOMPILING)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6")

@@ -26,6 +26,9 @@ test=(
   dpkg-dev
   doxygen
   valgrind
+  g++-aarch64-linux-gnu
+  qemu-user
+  libicu72:arm64
 )
 bench=(
   libbenchmark-dev
@@ -52,6 +55,10 @@ done
 if [ "$(id -u)" -eq 0 ]; then
   echo "Installing for $command: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
+  # The aarch64 suite's ICU is Debian's arm64 build, beside the native one.
+  if [ "$command" = test ] && ! dpkg --print-foreign-architectures | grep -qx arm64; then
+    dpkg --add-architecture arm64
+  fi
   apt-get update -qq
   apt-get install -y -qq "${missing[@]}" >/dev/null
 else

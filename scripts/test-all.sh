@@ -2,10 +2,11 @@
 # Builds everything and runs all tests: the native suite, the string, conversion,
 # input and printf tests of it under Valgrind's memcheck, the same suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the concurrency tests and a
-# few cheap suites under ThreadSanitizer, once more against the static library, and the Windows suite under Wine for each C runtime (UCRT, the
-# default, and msvcrt.dll); then short fuzzing runs of the parsers, and the
-# consumer checks (the installed library, its packages and a program built
-# against each). Fails when any of them fails.
+# few cheap suites under ThreadSanitizer, once more against the static library,
+# the Windows suite under Wine for each C runtime (UCRT, the default, and
+# msvcrt.dll), and the aarch64 suite under qemu-user; then short fuzzing runs
+# of the parsers, and the consumer checks (the installed library, its packages
+# and a program built against each). Fails when any of them fails.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${QORU_JOBS:-2}
@@ -94,6 +95,9 @@ run_suite windows "$root/build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/ming
   -DQORU_WINDOWS_CRT=ucrt
 run_suite windows-msvcrt "$root/build/windows-msvcrt" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DQORU_WINDOWS_CRT=msvcrt
+# The aarch64 cross build's suite, each program under qemu-aarch64 (the toolchain
+# file's emulator), with Debian's arm64 ICU.
+run_suite aarch64 "$root/build/aarch64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/aarch64-linux-gnu.cmake"
 
 echo "==== fuzz: short runs of every parser"
 # The kept corpora replay in full; the fresh fuzzing is short here and long by hand.
@@ -105,8 +109,8 @@ QORU_CONSUMER_REUSE=1 "$root/scripts/consumer-check.sh" || failed+=("consumers")
 
 echo "tests run per suite: ${counts[*]}"
 # The last line counts the suites: native, memcheck, docs, sanitize, tsan, static,
-# windows, windows-msvcrt, fuzz, consumers.
-summary="suites: $((10 - ${#failed[@]})) passed, ${#failed[@]} failed"
+# windows, windows-msvcrt, aarch64, fuzz, consumers.
+summary="suites: $((11 - ${#failed[@]})) passed, ${#failed[@]} failed"
 if [ ${#failed[@]} -ne 0 ]; then
   echo "FAILED: ${failed[*]}"
   echo "$summary"

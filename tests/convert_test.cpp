@@ -90,7 +90,7 @@ TEST(Convert, KernelsAndWholeStringsMatchTheReferences) {
     char *pageEnd = reinterpret_cast<char *>(pages.page() + qoru_test::pageUnits);
     for (int32_t level = 0; level < qoru::cpuLevelCount; ++level) {
         const qoru::Kernels *k = qoru::kernelsFor(static_cast<qoru::CpuLevel>(level));
-        if (k == nullptr) GTEST_SKIP() << "the CPU lacks level " << qoru::cpuLevelNames[level] << " and those above it";
+        if (k == nullptr) continue;  // a level this CPU (or architecture) lacks
         UnitSource rnd(40 + static_cast<uint32_t>(level));
         for (int it = 0; it < 5000; ++it) {
             SCOPED_TRACE(testing::Message() << "level " << level << " case " << it);

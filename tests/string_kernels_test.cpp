@@ -40,16 +40,19 @@ TEST_P(StringKernels, MatchThePlainLevel) {
 
 INSTANTIATE_TEST_SUITE_P(Levels, StringKernels,
                          testing::Values(CpuLevel::plain, CpuLevel::sse2, CpuLevel::ssse3, CpuLevel::avx2,
-                                         CpuLevel::avx512));
+                                         CpuLevel::avx512, CpuLevel::neon));
 
 const qoru_test::Child chosenLevel("chosen-level", [](const std::vector<std::string> &) {
     return static_cast<int>(qoru::kernels().level);
 });
 
 TEST(CpuLevel, ChosenOncePerProcessFromTheCpuAndTheSetting) {
-    const CpuLevel best = qoru::detectedCpuLevel();  // where the setting is unset or no level's name
+    // Unset, no level's name, or another architecture's: the best level.
+    const CpuLevel best = qoru::detectedCpuLevel();
+    const bool x86 = qoru::kernelsFor(CpuLevel::sse2) != nullptr;
     const std::pair<std::optional<std::string>, CpuLevel> cases[] = {{"plain", CpuLevel::plain},
-        {"avx2", std::min(CpuLevel::avx2, best)}, {"avx512", best}, {std::nullopt, best}, {"", best}, {"AVX2", best}};
+        {"avx2", x86 ? std::min(CpuLevel::avx2, best) : best}, {"neon", x86 ? best : std::min(CpuLevel::neon, best)},
+        {"avx512", best}, {std::nullopt, best}, {"", best}, {"AVX2", best}};
     for (const auto &[setting, level] : cases)
         EXPECT_EQ(qoru_test::runChild("chosen-level", {.env = {{"NLSUI_CPU", setting}}}).exitCode, int(level));
 }

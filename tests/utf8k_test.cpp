@@ -118,7 +118,7 @@ TEST_P(Utf8Kernels, WholeStringAtThisLevel) {
 
 INSTANTIATE_TEST_SUITE_P(Levels, Utf8Kernels,
                          testing::Values(CpuLevel::plain, CpuLevel::sse2, CpuLevel::ssse3, CpuLevel::avx2,
-                                         CpuLevel::avx512),
+                                         CpuLevel::avx512, CpuLevel::neon),
                          [](const testing::TestParamInfo<CpuLevel> &level) {
                              return std::string(qoru::cpuLevelNames[static_cast<int>(level.param)]);
                          });

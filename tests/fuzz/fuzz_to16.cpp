@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string text(reinterpret_cast<const char *>(data) + 2, size - 2);
     for (int32_t level = 0; level < qoru::cpuLevelCount; ++level) {
         const qoru::Kernels *k = qoru::kernelsFor(static_cast<qoru::CpuLevel>(level));
-        if (k == nullptr) break;
+        if (k == nullptr) continue;
         const char *end = text.c_str() + text.size() * data[1] / 256;
         if (!qoru_test::utf16KernelFault(*k, text.c_str(), start, limit, end).empty()) abort();
     }

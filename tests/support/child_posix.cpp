@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <sstream>
 
 #include "child.h"
 #include "temp_path.h"
@@ -31,10 +32,17 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
         if (options.program.empty() && readlink("/proc/self/exe", self, sizeof self - 1) < 0) _exit(127);
         std::vector<std::string> args{options.program.empty() ? self : options.program, "--child", name};
         args.insert(args.end(), options.args.begin(), options.args.end());
+        // A cross build's programs run under an emulator (words split at blanks), which starts the child as well.
+        if (const char *emulator = getenv("QORU_TEST_EMULATOR")) {
+            std::vector<std::string> words;
+            for (std::istringstream in(emulator); in >> words.emplace_back();) {}
+            words.pop_back();
+            args.insert(args.begin(), words.begin(), words.end());
+        }
         std::vector<char *> argv;
         for (auto &a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        execv(argv[0], argv.data());
+        execvp(argv[0], argv.data());
         _exit(127);
     }
     int status = 0;

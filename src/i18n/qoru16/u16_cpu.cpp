@@ -17,15 +17,13 @@ void buildTables() {
     for (int32_t i = 0; i < cpuLevelCount; ++i) {
         const auto level = static_cast<CpuLevel>(i);
         Kernels &k = gTables[i];
-        // A level the CPU lacks gets the detected level's kernels, so that no
-        // table ever holds a kernel the CPU cannot run.
-        const CpuLevel usable = level <= gDetected ? level : gDetected;
+        // A level the CPU lacks, or another architecture's, gets the detected
+        // level's kernels, so that no table ever holds a kernel the CPU cannot run.
+        const CpuLevel usable = level <= gDetected && architectureHasLevel(level) ? level : gDetected;
         if (usable == CpuLevel::plain) {
             k = plainKernels;
         } else {
-            selectStringKernels(k, usable);
-            selectUtf16Kernels(k, usable);
-            selectUtf8Kernels(k, usable);
+            fillLevelKernels(k, usable);
         }
         k.level = level;
     }
@@ -49,23 +47,24 @@ CpuLevel detectedCpuLevel() {
     // Memcheck cannot tell the page rule's reads past a string's end from a
     // caller's bug: under Valgrind, only kernels that read nothing past it.
     if (plat::runningUnderValgrind()) return CpuLevel::plain;
-    __builtin_cpu_init();
-    if (cpuHasAvx512Target()) return CpuLevel::avx512;
-    if (cpuHasAvx2Target()) return CpuLevel::avx2;
-    if (cpuHasSsse3Target()) return CpuLevel::ssse3;
-    return CpuLevel::sse2;
+    return architectureCpuLevel();
 }
 
 CpuLevel cpuLevelCap(const char *setting) {
-    if (setting == nullptr) return CpuLevel::avx512;
-    for (int32_t i = 0; i < cpuLevelCount; ++i)
-        if (strcmp(setting, cpuLevelNames[i]) == 0) return static_cast<CpuLevel>(i);
-    return CpuLevel::avx512;
+    // The highest level of all caps nothing: the levels of one architecture
+    // are ordered, and another architecture's names are not taken.
+    constexpr auto none = static_cast<CpuLevel>(cpuLevelCount - 1);
+    if (setting == nullptr) return none;
+    for (int32_t i = 0; i < cpuLevelCount; ++i) {
+        const auto level = static_cast<CpuLevel>(i);
+        if (strcmp(setting, cpuLevelNames[i]) == 0 && architectureHasLevel(level)) return level;
+    }
+    return none;
 }
 
 const Kernels *kernelsFor(CpuLevel level) {
     kernels();
-    return level <= gDetected ? &gTables[static_cast<int32_t>(level)] : nullptr;
+    return level <= gDetected && architectureHasLevel(level) ? &gTables[static_cast<int32_t>(level)] : nullptr;
 }
 
 }  // namespace qoru

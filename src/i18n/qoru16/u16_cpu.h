@@ -1,8 +1,10 @@
-// The library's one CPU dispatch point. The build targets the x86-64
-// baseline (SSE2); faster kernels are compiled with per-function target
-// attributes and chosen here once, at first use, from the CPU's features,
-// capped by the environment variable "NLSUI_CPU" (plain, sse2, ssse3, avx2,
-// avx512) so that tests and benchmarks can run every kernel on one machine.
+// The library's one CPU dispatch point. Each architecture has its own levels
+// above plain: on x86-64 the build targets the baseline (SSE2) and faster
+// kernels are compiled with per-function target attributes (u16_cpu_x86.h);
+// on aarch64 NEON is always there. The kernels are chosen here once, at
+// first use, from the CPU's features, capped by the environment variable
+// "NLSUI_CPU" (plain everywhere; sse2, ssse3, avx2, avx512 on x86-64; neon
+// on aarch64) so that tests and benchmarks can run every kernel on one machine.
 // Under Valgrind the choice is plain, whose kernels read only the units they
 // need: memcheck cannot tell the vector kernels' safe reads past a string's
 // end from a caller's bug.
@@ -14,40 +16,17 @@
 
 namespace qoru {
 
-// Each level's target, which its kernels are compiled for (one attribute
-// string, since target attributes take only literals), beside the check of
-// exactly those features: a level is chosen only where all of them are there.
-// libgcc's checks include the operating system's support for the wider
-// registers (XGETBV), not only the CPUID bits.
-#define QORU_TARGET_SSSE3 "ssse3,sse4.1"
-inline bool cpuHasSsse3Target() { return __builtin_cpu_supports("ssse3") && __builtin_cpu_supports("sse4.1"); }
-
-#define QORU_TARGET_AVX2 "avx2,bmi,bmi2"
-inline bool cpuHasAvx2Target() {
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
-}
-
-#define QORU_TARGET_AVX512 "avx512f,avx512bw,avx512vl,popcnt,avx2,bmi,bmi2"
-inline bool cpuHasAvx512Target() {
-    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-           __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("popcnt") && cpuHasAvx2Target();
-}
-
-// Within the avx512 level: the UTF-8 decoder's kernels, which pack units
-// with VBMI2's 16-bit compress.
-#define QORU_TARGET_AVX512_VBMI2 QORU_TARGET_AVX512 ",avx512vbmi2"
-inline bool cpuHasAvx512Vbmi2Target() { return cpuHasAvx512Target() && __builtin_cpu_supports("avx512vbmi2"); }
-
 // Ordered: each level includes the features of the ones below it.
 // plain is scalar code that reads nothing past a terminator or an end: the
 // reference the others are tested against, and the level under Valgrind.
 // ssse3 also means SSE4.1; avx2 also BMI and BMI2; avx512 means AVX-512F,
 // BW and VL (from Skylake-X on). Its UTF-8 decoder needs VBMI2 as well (Ice
-// Lake on); without it, that one operation takes the avx2 kernel.
-enum class CpuLevel : uint8_t { plain = 0, sse2 = 1, ssse3 = 2, avx2 = 3, avx512 = 4 };
-inline constexpr int32_t cpuLevelCount = 5;
+// Lake on); without it, that one operation takes the avx2 kernel. neon is
+// aarch64's one level; an architecture has only its own levels.
+enum class CpuLevel : uint8_t { plain = 0, sse2 = 1, ssse3 = 2, avx2 = 3, avx512 = 4, neon = 5 };
+inline constexpr int32_t cpuLevelCount = 6;
 // The levels' names, as "NLSUI_CPU" takes them.
-inline constexpr const char *cpuLevelNames[cpuLevelCount] = {"plain", "sse2", "ssse3", "avx2", "avx512"};
+inline constexpr const char *cpuLevelNames[cpuLevelCount] = {"plain", "sse2", "ssse3", "avx2", "avx512", "neon"};
 
 // One kernel per operation, for one level. Every kernel gives the same
 // results as the plain level's and keeps the page rule of u16_pagerule.h.
@@ -93,14 +72,16 @@ struct Kernels {
 // The plain level's whole table.
 extern const Kernels plainKernels;
 
-// Each area fills its own fields of a table for a level above plain.
-void selectStringKernels(Kernels &k, CpuLevel level);
-void selectUtf16Kernels(Kernels &k, CpuLevel level);
-void selectUtf8Kernels(Kernels &k, CpuLevel level);
-
 // The highest level the CPU (and the operating system's saved state) has;
 // plain under Valgrind.
 CpuLevel detectedCpuLevel();
+
+// What the architecture's own file (u16_cpu_x86.cpp, u16_cpu_arm.cpp) gives
+// the dispatch: whether a level is one of this architecture's, the highest
+// one the CPU has, and a level's table (above plain, up to the CPU's).
+bool architectureHasLevel(CpuLevel level);
+CpuLevel architectureCpuLevel();
+void fillLevelKernels(Kernels &k, CpuLevel level);
 
 // The level a "NLSUI_CPU" value caps the choice at; null or an unknown
 // word caps nothing.
@@ -119,7 +100,7 @@ inline const Kernels &kernels() {
 }
 
 // The table of one level, for tests and benchmarks that run every kernel the
-// CPU has; null when the CPU lacks the level.
+// CPU has; null when the CPU lacks the level or it is another architecture's.
 const Kernels *kernelsFor(CpuLevel level);
 
 }  // namespace qoru

@@ -1,8 +1,6 @@
 // The stream decoder and the reading loop shared by the stream readers.
 #include "i18n/qoru16/u16_get.h"
 
-#include <emmintrin.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -55,15 +53,29 @@ bool isThreeByteAt(const uint8_t *p) {
 }
 
 // Sixteen ASCII bytes at p (none a line feed when stopAtFeed) widened into
-// dst; false, with nothing stored, when the block holds anything else.
+// dst; false, with nothing stored, when the block holds anything else. The
+// test takes two words; the widening is one vector conversion, which every
+// architecture's compiler makes two unpacking instructions of.
+using ByteBlock = uint8_t __attribute__((vector_size(16)));
+using UnitBlock = uint16_t __attribute__((vector_size(32)));
 bool widenAsciiBlock(const uint8_t *p, charU16 *dst, bool stopAtFeed) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-    __m128i stops = bytes;
-    if (stopAtFeed) stops = _mm_or_si128(stops, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(lineFeed))));
-    if (_mm_movemask_epi8(stops) != 0) return false;
-    const __m128i zero = _mm_setzero_si128();
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), _mm_unpacklo_epi8(bytes, zero));
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 8), _mm_unpackhi_epi8(bytes, zero));
+    constexpr uint64_t ones = 0x0101010101010101u;
+    constexpr uint64_t highBits = 0x8080808080808080u;
+    uint64_t w[2];
+    memcpy(w, p, sizeof w);
+    uint64_t stops = (w[0] | w[1]) & highBits;
+    if (stopAtFeed) {
+        // A byte equal to the line feed becomes zero; a zero byte sets its high bit.
+        for (const uint64_t word : w) {
+            const uint64_t x = word ^ (ones * lineFeed);
+            stops |= (x - ones) & ~x & highBits;
+        }
+    }
+    if (stops != 0) return false;
+    ByteBlock bytes;
+    memcpy(&bytes, p, sizeof bytes);
+    const UnitBlock units = __builtin_convertvector(bytes, UnitBlock);
+    memcpy(dst, &units, sizeof units);
     return true;
 }
 

@@ -7,7 +7,6 @@
 
 #include "i18n/qoru16/u16_heap.h"
 #include "i18n/qoru16/u16_strk.h"
-#include "i18n/qoru16/u16_words.h"
 
 extern "C" {
 

@@ -101,6 +101,7 @@ void selectStringKernels(Kernels &k, CpuLevel level) {
     case CpuLevel::ssse3:
     case CpuLevel::sse2:
     case CpuLevel::plain:  // not reached: the plain table is whole
+    case CpuLevel::neon:   // not reached: another architecture's
         k.findZero = findZeroSse2;
         k.findZeroOrUnit = findZeroOrUnitSse2;
         k.findStop = findStopSse2;

@@ -14,6 +14,10 @@
 
 namespace qoru {
 
+// The difference of two units as unsigned 16-bit values: the comparison
+// result of the string and memory functions.
+inline int32_t unitDifference(char16_t a, char16_t b) { return static_cast<int32_t>(a) - static_cast<int32_t>(b); }
+
 // s less its offset within an aligned block of `bytes`.
 inline const char16_t *alignedBlockStart(const char16_t *s, size_t bytes) {
     return reinterpret_cast<const char16_t *>(reinterpret_cast<uintptr_t>(s) & ~(uintptr_t{bytes} - 1));

@@ -702,6 +702,7 @@ void selectUtf16Kernels(Kernels &k, CpuLevel level) {
     switch (level) {
     case CpuLevel::sse2:
     case CpuLevel::plain:  // not reached: the plain table is whole
+    case CpuLevel::neon:   // not reached: another architecture's
         k.utf8ToUtf16 = convertSse2;
         k.utf8ToUtf16Bounded = nullptr;
         break;

@@ -71,6 +71,7 @@ void selectUtf8Kernels(Kernels &k, CpuLevel level) {
         break;
     case CpuLevel::sse2:
     case CpuLevel::plain:  // not reached: the plain table is whole
+    case CpuLevel::neon:   // not reached: another architecture's
         k.encodeUtf8 = encodeUtf8Sse2;
         k.countUtf8 = countUtf8Sse2;
         k.fillUtf8Block = fillUtf8BlockSse2;

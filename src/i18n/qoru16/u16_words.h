@@ -1,5 +1,5 @@
-// Block-at-a-time scanning for the string functions, in one place, under the
-// page rule (u16_pagerule.h).
+// Block-at-a-time scanning for the x86-64 levels' string and conversion
+// kernels, in one place, under the page rule (u16_pagerule.h).
 //
 // The design's floor is one aligned 8-byte word tested with
 // ((w + 0x7ffefffefffeffff) ^ ~w) & 0x8001000100010000; SSE2 (always present
@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "i18n/qoru16/u16_cpu_x86.h"
 #include "i18n/qoru16/u16_pagerule.h"
 
 namespace qoru {
@@ -37,10 +38,6 @@ inline size_t firstMarkedUnit(uint32_t mask) { return static_cast<size_t>(__buil
 
 // A 16-byte read wholly within the caller's data: instrumented as usual.
 inline __m128i loadUnits(const void *p) { return _mm_loadu_si128(static_cast<const __m128i *>(p)); }
-
-// The difference of two units as unsigned 16-bit values: the comparison
-// result of the string and memory functions.
-inline int32_t unitDifference(char16_t a, char16_t b) { return static_cast<int32_t>(a) - static_cast<int32_t>(b); }
 
 // The eight units as eight bytes at out, when every one is below 0x80 (and,
 // with zeroStops, none is the terminator); false, with nothing stored, else.
