@@ -92,6 +92,8 @@ struct Kernels {
 
 // The plain level's whole table.
 extern const Kernels plainKernels;
+// The neon level's (aarch64 only).
+extern const Kernels neonKernels;
 
 // Each area fills its own fields of a table for a level above plain.
 void selectStringKernels(Kernels &k, CpuLevel level);
