@@ -183,20 +183,66 @@ size_t countUtf8Neon(const char16_t *src) {
     return total;
 }
 
-// Whether all eight units are 1..0x7F.
-bool isAsciiBlock(uint16x8_t v) { return unitBits(vcgtq_u16(vsubq_u16(v, vdupq_n_u16(1)), vdupq_n_u16(0x7E))) == 0; }
+// The bits of the units above `top`.
+uint64_t bitsAbove(uint16x8_t v, uint16_t top) { return unitBits(vcgtq_u16(v, vdupq_n_u16(top))); }
 
-// Blocks of eight units from 1 to 0x7F go as eight bytes; every other unit
-// by itself. A block goes whole only where each of its units would still
-// have had its four bytes of room (n + 7 + 4 <= limit).
+// For eight units each taking one or two bytes: the bytes to keep of their
+// (lead, trail) pairs, by which units take one byte (bit i for unit i).
+struct PackTable {
+    uint8_t index[256][16];
+    uint8_t length[256];
+};
+constexpr PackTable makePackTable() {
+    PackTable t{};
+    for (uint32_t oneByte = 0; oneByte < 256; ++oneByte) {
+        uint32_t k = 0;
+        for (uint32_t i = 0; i < vecUnits; ++i) {
+            t.index[oneByte][k++] = static_cast<uint8_t>(2 * i);
+            if ((oneByte >> i & 1) == 0) t.index[oneByte][k++] = static_cast<uint8_t>(2 * i + 1);
+        }
+        t.length[oneByte] = static_cast<uint8_t>(k);
+        // An index out of range gives 0.
+        for (; k < vecBytes; ++k) t.index[oneByte][k] = 0xFF;
+    }
+    return t;
+}
+constexpr PackTable packTable = makePackTable();
+alignas(16) constexpr uint16_t unitWeights[vecUnits] = {1, 2, 4, 8, 16, 32, 64, 128};
+
+// Eight units below 0x800 as their one- or two-byte forms at out, which has
+// sixteen bytes of room; the bytes written.
+size_t encodeShortUnits(uint16x8_t v, uint8_t *out) {
+    const uint16x8_t oneByte = vcltq_u16(v, vdupq_n_u16(0x80));
+    const uint16x8_t lead = vbslq_u16(oneByte, v, vorrq_u16(vshrq_n_u16(v, 6), vdupq_n_u16(0xC0)));
+    const uint16x8_t trail = vorrq_u16(vandq_u16(v, vdupq_n_u16(0x3F)), vdupq_n_u16(0x80));
+    const uint8x16_t pairs = vreinterpretq_u8_u16(vorrq_u16(lead, vshlq_n_u16(trail, 8)));
+    const uint32_t which = vaddvq_u16(vandq_u16(oneByte, vld1q_u16(unitWeights)));
+    vst1q_u8(out, vqtbl1q_u8(pairs, vld1q_u8(packTable.index[which])));
+    return packTable.length[which];
+}
+
+// Eight units that all take one or two bytes (with `zeroStops`, none of them
+// 0) are encoded at once into out, which has sixteen bytes of room; the bytes
+// written, or 0 with nothing stored when the block has other units.
+size_t encodeBlock(uint16x8_t v, uint8_t *out, bool zeroStops) {
+    if (zeroStops && zeroBits(v) != 0) return 0;
+    if (bitsAbove(v, 0x7F) == 0) {
+        vst1_u8(out, vmovn_u16(v));
+        return vecUnits;
+    }
+    if (bitsAbove(v, 0x7FF) != 0) return 0;
+    return encodeShortUnits(v, out);
+}
+
+// Blocks of eight units of one or two bytes each go at once; every other
+// unit by itself. A block goes whole only where each of its units would
+// still have had its four bytes of room (n + 14 + 4 <= limit).
 size_t encodeUtf8Neon(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
     const char16_t *s = src;
     for (;;) {
-        if (n + vecUnits + 3 <= limit && staysInPage(s, vecBytes)) {
-            const uint16x8_t v = loadInPage(s);
-            if (isAsciiBlock(v)) {
-                vst1_u8(out + n, vmovn_u16(v));
-                n += vecUnits;
+        if (n + 2 * vecUnits + 2 <= limit && staysInPage(s, vecBytes)) {
+            if (const size_t bytes = encodeBlock(loadInPage(s), out + n, true)) {
+                n += bytes;
                 s += vecUnits;
                 continue;
             }
@@ -213,22 +259,17 @@ size_t encodeUtf8Neon(uint8_t *out, size_t n, size_t limit, const char16_t *&src
     }
 }
 
-// Whether all eight units are below 0x80 (0 included: the writer encodes it
-// as a byte like any other).
-bool isBelow0x80(uint16x8_t v) { return unitBits(vcgtq_u16(v, vdupq_n_u16(0x7F))) == 0; }
-
-// Blocks of eight ASCII units go as eight bytes while each of them would
-// still have started below the threshold (used + 7 <= threshold); every other
-// unit by the writer's unit rule.
+// Blocks of eight units of one or two bytes each (0 among them: the writer
+// encodes it as a byte like any other) go at once while each unit would still
+// have started at or below the threshold (used + 14 <= threshold); every
+// other unit by the writer's unit rule.
 size_t fillUtf8BlockNeon(const char16_t *units, size_t remaining, uint8_t *buf, size_t &used) {
     size_t i = 0;
     size_t k = used;
     while (i < remaining && k <= utf8BlockThreshold) {
-        if (remaining - i >= vecUnits && k + vecUnits - 1 <= utf8BlockThreshold) {
-            const uint16x8_t v = loadUnits(units + i);
-            if (isBelow0x80(v)) {
-                vst1_u8(buf + k, vmovn_u16(v));
-                k += vecUnits;
+        if (remaining - i >= vecUnits && k + 2 * vecUnits - 2 <= utf8BlockThreshold) {
+            if (const size_t bytes = encodeBlock(loadUnits(units + i), buf + k, false)) {
+                k += bytes;
                 i += vecUnits;
                 continue;
             }
@@ -246,7 +287,7 @@ uint32_t sequenceLength(uint8_t lead) { return lead < 0xE0 ? (lead < 0x80 ? 1 : 
 
 // One valid character at q into dst[n] (when dst is not null), by the one
 // decoder core; false, with nothing taken, at the terminator or invalid input.
-bool convertCharacter(char16_t *dst, size_t &n, const uint8_t *&q) {
+[[gnu::always_inline]] inline bool convertCharacter(char16_t *dst, size_t &n, const uint8_t *&q) {
     const uint8_t *at = q;
     const Utf8Step step = decodeUtf8(*at, [at](uint32_t i) { return at[i]; });
     if (!step.valid || step.value == 0) return false;
@@ -280,7 +321,7 @@ void storeWidened(char16_t *dst, uint8x16_t bytes) {
 
 // The ASCII bytes that start a read of sixteen: all sixteen units are stored
 // (dst has room for them), the leading ASCII ones kept.
-size_t takeAscii(char16_t *dst, size_t &n, const uint8_t *&q, uint8x16_t bytes) {
+[[gnu::always_inline]] inline size_t takeAscii(char16_t *dst, size_t &n, const uint8_t *&q, uint8x16_t bytes) {
     const size_t k = asciiPrefix(bytes);
     if (dst != nullptr) storeWidened(dst + n, bytes);
     n += k;
@@ -288,19 +329,90 @@ size_t takeAscii(char16_t *dst, size_t &n, const uint8_t *&q, uint8x16_t bytes) 
     return k;
 }
 
+// For eight 16-bit lanes: the bytes of the lanes a mask keeps (bit i for
+// lane i), packed to the front.
+struct LaneTable {
+    uint8_t index[256][16];
+};
+constexpr LaneTable makeLaneTable() {
+    LaneTable t{};
+    for (uint32_t kept = 0; kept < 256; ++kept) {
+        uint32_t k = 0;
+        for (uint32_t i = 0; i < vecUnits; ++i) {
+            if ((kept >> i & 1) == 0) continue;
+            t.index[kept][k++] = static_cast<uint8_t>(2 * i);
+            t.index[kept][k++] = static_cast<uint8_t>(2 * i + 1);
+        }
+        for (; k < vecBytes; ++k) t.index[kept][k] = 0xFF;
+    }
+    return t;
+}
+constexpr LaneTable laneTable = makeLaneTable();
+
+// A mask of eight byte lanes (all ones or zero) as eight bits.
+uint32_t laneBits(uint8x8_t flags) {
+    const uint8x8_t weights = {1, 2, 4, 8, 16, 32, 64, 128};
+    return vaddv_u8(vand_u8(flags, weights));
+}
+
+// The characters that start in the first eight of sixteen bytes, when all
+// of them are ASCII (not 0) or valid two-byte sequences (leads 0xC2 to 0xDF,
+// the last one's trail possibly the ninth byte): up to eight units, all eight
+// lanes stored (dst has room); false, with nothing taken, else.
+[[gnu::always_inline]] inline bool takeShortCharacters(char16_t *dst, size_t &n, const uint8_t *&q, uint8x16_t bytes) {
+    const uint8x8_t first = vget_low_u8(bytes);
+    const uint32_t leads = laneBits(vand_u8(vcge_u8(first, vdup_n_u8(0xC2)), vcle_u8(first, vdup_n_u8(0xDF))));
+    const uint32_t trails = laneBits(vceq_u8(vand_u8(first, vdup_n_u8(0xC0)), vdup_n_u8(0x80)));
+    const uint32_t ascii = laneBits(vcle_u8(vsub_u8(first, vdup_n_u8(1)), vdup_n_u8(0x7E)));
+    // Every byte in a class, and every trail right after a lead.
+    if ((leads | trails | ascii) != 0xFF || trails != ((leads << 1) & 0xFF)) return false;
+    const uint32_t lastLead = leads >> 7;
+    if (lastLead != 0 && (vgetq_lane_u8(bytes, 8) & 0xC0) != 0x80) return false;
+    if (dst != nullptr) {
+        const uint16x8_t one = vmovl_u8(first);
+        const uint16x8_t next = vmovl_u8(vget_low_u8(vextq_u8(bytes, bytes, 1)));
+        const uint16x8_t two =
+            vorrq_u16(vshlq_n_u16(vandq_u16(one, vdupq_n_u16(0x1F)), 6), vandq_u16(next, vdupq_n_u16(0x3F)));
+        const uint16x8_t leadLanes = vtstq_u16(vdupq_n_u16(static_cast<uint16_t>(leads)), vld1q_u16(unitWeights));
+        const uint8x16_t units = vreinterpretq_u8_u16(vbslq_u16(leadLanes, two, one));
+        const uint8x16_t packed = vqtbl1q_u8(units, vld1q_u8(laneTable.index[~trails & 0xFF]));
+        vst1q_u16(reinterpret_cast<uint16_t *>(dst + n), vreinterpretq_u16_u8(packed));
+    }
+    n += static_cast<size_t>(__builtin_popcount(~trails & 0xFF));
+    q += vecUnits + lastLead;
+    return true;
+}
+
+// Characters by the decoder core, as the plain level takes them (room for
+// `reserve` more units, and with an end, the whole sequence before it), at
+// least one and on until `span` bytes from q are passed; false where the
+// conversion stops.
+[[gnu::always_inline]] inline bool convertCharacters(char16_t *dst, size_t &n, const uint8_t *&q, size_t span,
+                                                     size_t limit, const uint8_t *end, size_t reserve) {
+    const uint8_t *start = q;
+    do {
+        if (dst != nullptr && n + reserve > limit) return false;
+        if (end != nullptr && (q == end || sequenceLength(*q) > static_cast<size_t>(end - q))) return false;
+        if (!convertCharacter(dst, n, q)) return false;
+    } while (static_cast<size_t>(q - start) < span);
+    return true;
+}
+
 // Sixteen bytes are read where they stay within the page of the first (which
 // the conversion has reached); the ASCII ones that lead them are taken at
 // once when each would still have had its room (n + 15 + 16 <= limit), then
-// one character by the decoder core.
+// the characters of the rest of those bytes by the decoder core.
 void utf8ToUtf16Neon(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
     size_t n = count;
     const uint8_t *q = p;
     for (;;) {
         if ((dst == nullptr || n + 31 <= limit) && staysInPage(q, vecBytes)) {
-            if (takeAscii(dst, n, q, loadBytesInPage(q)) == vecBytes) continue;
+            const uint8x16_t bytes = loadBytesInPage(q);
+            if (takeAscii(dst, n, q, bytes) != 0 || takeShortCharacters(dst, n, q, bytes)) continue;
+            if (!convertCharacters(dst, n, q, vecBytes, limit, nullptr, 16)) break;
+        } else if (!convertCharacters(dst, n, q, 1, limit, nullptr, 16)) {
+            break;
         }
-        if (dst != nullptr && n + 16 > limit) break;
-        if (!convertCharacter(dst, n, q)) break;
     }
     count = n;
     p = q;
@@ -315,10 +427,12 @@ void utf8ToUtf16BoundedNeon(char16_t *dst, size_t &count, const uint8_t *&p, con
     const uint8_t *q = p;
     for (;;) {
         if (static_cast<size_t>(end - q) >= vecBytes && n + 32 <= limit) {
-            if (takeAscii(dst, n, q, loadBytes(q)) == vecBytes) continue;
+            const uint8x16_t bytes = loadBytes(q);
+            if (takeAscii(dst, n, q, bytes) != 0 || takeShortCharacters(dst, n, q, bytes)) continue;
+            if (!convertCharacters(dst, n, q, vecBytes, limit, end, 17)) break;
+        } else if (!convertCharacters(dst, n, q, 1, limit, end, 17)) {
+            break;
         }
-        if (n + 17 > limit || q == end || sequenceLength(*q) > static_cast<size_t>(end - q)) break;
-        if (!convertCharacter(dst, n, q)) break;
     }
     count = n;
     p = q;
