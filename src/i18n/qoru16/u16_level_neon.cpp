@@ -221,27 +221,76 @@ size_t encodeShortUnits(uint16x8_t v, uint8_t *out) {
     return packTable.length[which];
 }
 
-// Eight units that all take one or two bytes (with `zeroStops`, none of them
-// 0) are encoded at once into out, which has sixteen bytes of room; the bytes
-// written, or 0 with nothing stored when the block has other units.
-size_t encodeBlock(uint16x8_t v, uint8_t *out, bool zeroStops) {
-    if (zeroStops && zeroBits(v) != 0) return 0;
+// For four units of one to three bytes each, as 32-bit lanes of their
+// bytes: the bytes to keep, by each lane's bytes beyond the first (0 to 2,
+// at bits 2i for lane i).
+struct ThreeByteTable {
+    uint8_t index[256][16];
+    uint8_t length[256];
+};
+constexpr ThreeByteTable makeThreeByteTable() {
+    ThreeByteTable t{};
+    for (uint32_t extra = 0; extra < 256; ++extra) {
+        uint32_t k = 0;
+        for (uint32_t i = 0; i < 4; ++i)
+            for (uint32_t j = 0; j <= (extra >> (2 * i) & 3) && j < 3; ++j)
+                t.index[extra][k++] = static_cast<uint8_t>(4 * i + j);
+        t.length[extra] = static_cast<uint8_t>(k);
+        for (; k < vecBytes; ++k) t.index[extra][k] = 0xFF;
+    }
+    return t;
+}
+constexpr ThreeByteTable threeByteTable = makeThreeByteTable();
+alignas(16) constexpr uint32_t extraWeights[4] = {1, 4, 16, 64};
+
+// Four units, each by itself (a surrogate as three bytes), at out, which has
+// sixteen bytes of room; the bytes written.
+size_t encodeFourUnits(uint16x4_t units, uint8_t *out) {
+    const uint32x4_t w = vmovl_u16(units);
+    const uint32x4_t twoOrMore = vcgtq_u32(w, vdupq_n_u32(0x7F));
+    const uint32x4_t three = vcgtq_u32(w, vdupq_n_u32(0x7FF));
+    const uint32x4_t low = vorrq_u32(vandq_u32(w, vdupq_n_u32(0x3F)), vdupq_n_u32(0x80));
+    const uint32x4_t middle = vorrq_u32(vandq_u32(vshrq_n_u32(w, 6), vdupq_n_u32(0x3F)), vdupq_n_u32(0x80));
+    const uint32x4_t twoBytes = vorrq_u32(vorrq_u32(vshrq_n_u32(w, 6), vdupq_n_u32(0xC0)), vshlq_n_u32(low, 8));
+    const uint32x4_t threeBytes = vorrq_u32(vorrq_u32(vshrq_n_u32(w, 12), vdupq_n_u32(0xE0)),
+                                            vorrq_u32(vshlq_n_u32(middle, 8), vshlq_n_u32(low, 16)));
+    const uint32x4_t lanes = vbslq_u32(three, threeBytes, vbslq_u32(twoOrMore, twoBytes, w));
+    // Each comparison is all ones (-1) where it holds.
+    const uint32x4_t extra = vreinterpretq_u32_s32(vnegq_s32(vreinterpretq_s32_u32(vaddq_u32(twoOrMore, three))));
+    const uint32_t which = vaddvq_u32(vmulq_u32(extra, vld1q_u32(extraWeights)));
+    vst1q_u8(out, vqtbl1q_u8(vreinterpretq_u8_u32(lanes), vld1q_u8(threeByteTable.index[which])));
+    return threeByteTable.length[which];
+}
+
+// How a block's units are taken: the whole-string encoder stops at 0 and
+// writes a surrogate like any other unit; the stream writer takes 0 as a byte
+// like any other and leaves surrogates to its unit rule.
+enum class Encoder : uint8_t { wholeString, writer };
+
+// Eight units encoded at once into out, which has 28 bytes of room; the bytes
+// written, or 0 with nothing stored when the block holds a unit the encoder
+// leaves to its unit rule.
+size_t encodeBlock(uint16x8_t v, uint8_t *out, Encoder encoder) {
+    if (encoder == Encoder::wholeString && zeroBits(v) != 0) return 0;
     if (bitsAbove(v, 0x7F) == 0) {
         vst1_u8(out, vmovn_u16(v));
         return vecUnits;
     }
-    if (bitsAbove(v, 0x7FF) != 0) return 0;
-    return encodeShortUnits(v, out);
+    if (encoder == Encoder::writer && unitBits(vceqq_u16(vandq_u16(v, vdupq_n_u16(0xF800)), vdupq_n_u16(0xD800))) != 0)
+        return 0;
+    if (bitsAbove(v, 0x7FF) == 0) return encodeShortUnits(v, out);
+    const size_t first = encodeFourUnits(vget_low_u16(v), out);
+    return first + encodeFourUnits(vget_high_u16(v), out + first);
 }
 
-// Blocks of eight units of one or two bytes each go at once; every other
-// unit by itself. A block goes whole only where each of its units would
-// still have had its four bytes of room (n + 14 + 4 <= limit).
+// Blocks of eight units go at once where each of their units would still
+// have had its four bytes of room (n + 21 + 4 <= limit; the block's stores
+// reach 28 bytes); other units by themselves.
 size_t encodeUtf8Neon(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
     const char16_t *s = src;
     for (;;) {
-        if (n + 2 * vecUnits + 2 <= limit && staysInPage(s, vecBytes)) {
-            if (const size_t bytes = encodeBlock(loadInPage(s), out + n, true)) {
+        if (n + 28 <= limit && staysInPage(s, vecBytes)) {
+            if (const size_t bytes = encodeBlock(loadInPage(s), out + n, Encoder::wholeString)) {
                 n += bytes;
                 s += vecUnits;
                 continue;
@@ -259,16 +308,16 @@ size_t encodeUtf8Neon(uint8_t *out, size_t n, size_t limit, const char16_t *&src
     }
 }
 
-// Blocks of eight units of one or two bytes each (0 among them: the writer
-// encodes it as a byte like any other) go at once while each unit would still
-// have started at or below the threshold (used + 14 <= threshold); every
-// other unit by the writer's unit rule.
+// Blocks of eight units without surrogates go at once while each unit would
+// still have started at or below the threshold (used + 21 <= threshold; the
+// stores reach seven bytes past it, within the slack); other units by the
+// writer's unit rule.
 size_t fillUtf8BlockNeon(const char16_t *units, size_t remaining, uint8_t *buf, size_t &used) {
     size_t i = 0;
     size_t k = used;
     while (i < remaining && k <= utf8BlockThreshold) {
-        if (remaining - i >= vecUnits && k + 2 * vecUnits - 2 <= utf8BlockThreshold) {
-            if (const size_t bytes = encodeBlock(loadUnits(units + i), buf + k, false)) {
+        if (remaining - i >= vecUnits && k + 21 <= utf8BlockThreshold) {
+            if (const size_t bytes = encodeBlock(loadUnits(units + i), buf + k, Encoder::writer)) {
                 k += bytes;
                 i += vecUnits;
                 continue;
@@ -402,13 +451,13 @@ uint32_t laneBits(uint8x8_t flags) {
 // the conversion has reached); the ASCII ones that lead them are taken at
 // once when each would still have had its room (n + 15 + 16 <= limit), then
 // the characters of the rest of those bytes by the decoder core.
-void utf8ToUtf16Neon(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
+[[gnu::flatten]] void utf8ToUtf16Neon(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
     size_t n = count;
     const uint8_t *q = p;
     for (;;) {
         if ((dst == nullptr || n + 31 <= limit) && staysInPage(q, vecBytes)) {
             const uint8x16_t bytes = loadBytesInPage(q);
-            if (takeAscii(dst, n, q, bytes) != 0 || takeShortCharacters(dst, n, q, bytes)) continue;
+            if (takeAscii(dst, n, q, bytes) != 0 || (*q < 0xE0 && takeShortCharacters(dst, n, q, bytes))) continue;
             if (!convertCharacters(dst, n, q, vecBytes, limit, nullptr, 16)) break;
         } else if (!convertCharacters(dst, n, q, 1, limit, nullptr, 16)) {
             break;
@@ -421,14 +470,15 @@ void utf8ToUtf16Neon(char16_t *dst, size_t &count, const uint8_t *&p, size_t lim
 // The same with an end: sixteen bytes are read only where they lie before it,
 // room is kept for seventeen units more, and a character is taken only where
 // its whole sequence lies before the end.
-void utf8ToUtf16BoundedNeon(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit) {
+[[gnu::flatten]] void utf8ToUtf16BoundedNeon(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end,
+                                             size_t limit) {
     if (p >= end) return;
     size_t n = count;
     const uint8_t *q = p;
     for (;;) {
         if (static_cast<size_t>(end - q) >= vecBytes && n + 32 <= limit) {
             const uint8x16_t bytes = loadBytes(q);
-            if (takeAscii(dst, n, q, bytes) != 0 || takeShortCharacters(dst, n, q, bytes)) continue;
+            if (takeAscii(dst, n, q, bytes) != 0 || (*q < 0xE0 && takeShortCharacters(dst, n, q, bytes))) continue;
             if (!convertCharacters(dst, n, q, vecBytes, limit, end, 17)) break;
         } else if (!convertCharacters(dst, n, q, 1, limit, end, 17)) {
             break;
