@@ -22,6 +22,11 @@ constexpr size_t vecBytes = 16;
 constexpr size_t vecUnits = vecBytes / sizeof(char16_t);
 constexpr size_t groupBytes = 4 * vecBytes;
 constexpr size_t groupUnits = 4 * vecUnits;
+// Where no vector step of the UTF-8 decoder applies, the bytes the decoder
+// core takes before the next attempt: short, since runs of three-byte
+// characters between spaces are common (at a four-byte form, which no step
+// takes, a whole read's worth).
+constexpr size_t scalarSpan = 4;
 
 // Reads under the page rule: not instrumented, since they may reach past
 // the string's end within its page.
@@ -432,6 +437,47 @@ uint32_t laneBits(uint8x8_t flags) {
     return true;
 }
 
+// The four characters in the first twelve of sixteen bytes, when they are
+// all valid three-byte sequences: four units, eight lanes stored (dst has
+// room); false, with nothing taken, else.
+[[gnu::always_inline]] inline bool takeThreeByteCharacters(char16_t *dst, size_t &n, const uint8_t *&q,
+                                                           uint8x16_t bytes) {
+    // Leads are in E0..EF and trails in 80..BF where the pattern needs them.
+    alignas(16) static constexpr uint8_t highNibbles[16] = {0xF0, 0xC0, 0xC0, 0xF0, 0xC0, 0xC0, 0xF0, 0xC0,
+                                                            0xC0, 0xF0, 0xC0, 0xC0, 0,    0,    0,    0};
+    alignas(16) static constexpr uint8_t expected[16] = {0xE0, 0x80, 0x80, 0xE0, 0x80, 0x80, 0xE0, 0x80,
+                                                         0x80, 0xE0, 0x80, 0x80, 0,    0,    0,    0};
+    const uint8x16_t pattern = vceqq_u8(vandq_u8(bytes, vld1q_u8(highNibbles)), vld1q_u8(expected));
+    if (vminvq_u8(pattern) == 0) return false;
+    alignas(16) static constexpr uint8_t leadIndex[16] = {0,    0xFF, 3,    0xFF, 6,    0xFF, 9,    0xFF,
+                                                          0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    alignas(16) static constexpr uint8_t secondIndex[16] = {1,    0xFF, 4,    0xFF, 7,    0xFF, 10,   0xFF,
+                                                            0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    alignas(16) static constexpr uint8_t thirdIndex[16] = {2,    0xFF, 5,    0xFF, 8,    0xFF, 11,   0xFF,
+                                                           0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    const uint16x8_t lead = vreinterpretq_u16_u8(vqtbl1q_u8(bytes, vld1q_u8(leadIndex)));
+    const uint16x8_t second = vreinterpretq_u16_u8(vqtbl1q_u8(bytes, vld1q_u8(secondIndex)));
+    // After E0, a second byte below A0 would make the form overlong.
+    const uint16x8_t overlong = vandq_u16(vceqq_u16(lead, vdupq_n_u16(0xE0)), vcltq_u16(second, vdupq_n_u16(0xA0)));
+    if (unitBits(overlong) != 0) return false;
+    if (dst != nullptr) {
+        const uint16x8_t third = vreinterpretq_u16_u8(vqtbl1q_u8(bytes, vld1q_u8(thirdIndex)));
+        const uint16x8_t units =
+            vorrq_u16(vorrq_u16(vshlq_n_u16(lead, 12), vshlq_n_u16(vandq_u16(second, vdupq_n_u16(0x3F)), 6)),
+                      vandq_u16(third, vdupq_n_u16(0x3F)));
+        vst1q_u16(reinterpret_cast<uint16_t *>(dst + n), units);
+    }
+    n += 4;
+    q += 12;
+    return true;
+}
+
+// One of the vector steps for characters beyond ASCII, by the first lead.
+[[gnu::always_inline]] inline bool takeLongerCharacters(char16_t *dst, size_t &n, const uint8_t *&q, uint8x16_t bytes) {
+    if (*q < 0xE0) return takeShortCharacters(dst, n, q, bytes);
+    return *q < 0xF0 && takeThreeByteCharacters(dst, n, q, bytes);
+}
+
 // Characters by the decoder core, as the plain level takes them (room for
 // `reserve` more units, and with an end, the whole sequence before it), at
 // least one and on until `span` bytes from q are passed; false where the
@@ -448,17 +494,18 @@ uint32_t laneBits(uint8x8_t flags) {
 }
 
 // Sixteen bytes are read where they stay within the page of the first (which
-// the conversion has reached); the ASCII ones that lead them are taken at
-// once when each would still have had its room (n + 15 + 16 <= limit), then
-// the characters of the rest of those bytes by the decoder core.
+// the conversion has reached) and taken at once, by a vector step, where each
+// character would still have had its room (n + 15 + 16 <= limit): leading
+// ASCII, or eight bytes of ASCII and two-byte forms, or four three-byte
+// forms; else a few bytes by the decoder core.
 [[gnu::flatten]] void utf8ToUtf16Neon(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
     size_t n = count;
     const uint8_t *q = p;
     for (;;) {
         if ((dst == nullptr || n + 31 <= limit) && staysInPage(q, vecBytes)) {
             const uint8x16_t bytes = loadBytesInPage(q);
-            if (takeAscii(dst, n, q, bytes) != 0 || (*q < 0xE0 && takeShortCharacters(dst, n, q, bytes))) continue;
-            if (!convertCharacters(dst, n, q, vecBytes, limit, nullptr, 16)) break;
+            if (takeAscii(dst, n, q, bytes) != 0 || takeLongerCharacters(dst, n, q, bytes)) continue;
+            if (!convertCharacters(dst, n, q, *q < 0xF0 ? scalarSpan : vecBytes, limit, nullptr, 16)) break;
         } else if (!convertCharacters(dst, n, q, 1, limit, nullptr, 16)) {
             break;
         }
@@ -478,8 +525,8 @@ uint32_t laneBits(uint8x8_t flags) {
     for (;;) {
         if (static_cast<size_t>(end - q) >= vecBytes && n + 32 <= limit) {
             const uint8x16_t bytes = loadBytes(q);
-            if (takeAscii(dst, n, q, bytes) != 0 || (*q < 0xE0 && takeShortCharacters(dst, n, q, bytes))) continue;
-            if (!convertCharacters(dst, n, q, vecBytes, limit, end, 17)) break;
+            if (takeAscii(dst, n, q, bytes) != 0 || takeLongerCharacters(dst, n, q, bytes)) continue;
+            if (!convertCharacters(dst, n, q, *q < 0xF0 ? scalarSpan : vecBytes, limit, end, 17)) break;
         } else if (!convertCharacters(dst, n, q, 1, limit, end, 17)) {
             break;
         }
