@@ -54,6 +54,21 @@ uint64_t byteBits(uint8x16_t flags) {
 size_t unitOfBit(uint64_t bits) { return static_cast<size_t>(__builtin_ctzll(bits)) / 8; }
 size_t byteOfBit(uint64_t bits) { return static_cast<size_t>(__builtin_ctzll(bits)) / 4; }
 
+// Stores that change nothing past what they write, so the caller's array
+// beyond the bytes or units converted stays as it was: the lanes past
+// `count` are written back as they were read. The room the callers keep
+// covers the whole sixteen bytes.
+alignas(16) constexpr uint8_t laneNumbers[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+void storeFirstBytes(uint8_t *out, uint8x16_t bytes, size_t count) {
+    const uint8x16_t kept = vcltq_u8(vld1q_u8(laneNumbers), vdupq_n_u8(static_cast<uint8_t>(count)));
+    vst1q_u8(out, vbslq_u8(kept, bytes, vld1q_u8(out)));
+}
+void storeFirstUnits(char16_t *out, uint16x8_t units, size_t count) {
+    uint16_t *at = reinterpret_cast<uint16_t *>(out);
+    const uint16x8_t kept = vcltq_u16(vmovl_u8(vld1_u8(laneNumbers)), vdupq_n_u16(static_cast<uint16_t>(count)));
+    vst1q_u16(at, vbslq_u16(kept, units, vld1q_u16(at)));
+}
+
 // The bits of the units that are 0.
 uint64_t zeroBits(uint16x8_t v) { return unitBits(vceqzq_u16(v)); }
 
@@ -222,7 +237,7 @@ size_t encodeShortUnits(uint16x8_t v, uint8_t *out) {
     const uint16x8_t trail = vorrq_u16(vandq_u16(v, vdupq_n_u16(0x3F)), vdupq_n_u16(0x80));
     const uint8x16_t pairs = vreinterpretq_u8_u16(vorrq_u16(lead, vshlq_n_u16(trail, 8)));
     const uint32_t which = vaddvq_u16(vandq_u16(oneByte, vld1q_u16(unitWeights)));
-    vst1q_u8(out, vqtbl1q_u8(pairs, vld1q_u8(packTable.index[which])));
+    storeFirstBytes(out, vqtbl1q_u8(pairs, vld1q_u8(packTable.index[which])), packTable.length[which]);
     return packTable.length[which];
 }
 
@@ -263,7 +278,8 @@ size_t encodeFourUnits(uint16x4_t units, uint8_t *out) {
     // Each comparison is all ones (-1) where it holds.
     const uint32x4_t extra = vreinterpretq_u32_s32(vnegq_s32(vreinterpretq_s32_u32(vaddq_u32(twoOrMore, three))));
     const uint32_t which = vaddvq_u32(vmulq_u32(extra, vld1q_u32(extraWeights)));
-    vst1q_u8(out, vqtbl1q_u8(vreinterpretq_u8_u32(lanes), vld1q_u8(threeByteTable.index[which])));
+    const uint8x16_t packed = vqtbl1q_u8(vreinterpretq_u8_u32(lanes), vld1q_u8(threeByteTable.index[which]));
+    storeFirstBytes(out, packed, threeByteTable.length[which]);
     return threeByteTable.length[which];
 }
 
@@ -366,18 +382,23 @@ size_t asciiPrefix(uint8x16_t bytes) {
     return m == 0 ? vecBytes : byteOfBit(m);
 }
 
-// The sixteen bytes as sixteen units at dst.
-void storeWidened(char16_t *dst, uint8x16_t bytes) {
-    uint16_t *d = reinterpret_cast<uint16_t *>(dst);
-    vst1q_u16(d, vmovl_u8(vget_low_u8(bytes)));
-    vst1q_u16(d + vecUnits, vmovl_high_u8(bytes));
+// The first count of sixteen bytes as units at dst.
+void storeWidened(char16_t *dst, uint8x16_t bytes, size_t count) {
+    const uint16x8_t low = vmovl_u8(vget_low_u8(bytes)), high = vmovl_high_u8(bytes);
+    if (count == vecBytes) {
+        vst1q_u16(reinterpret_cast<uint16_t *>(dst), low);
+        vst1q_u16(reinterpret_cast<uint16_t *>(dst + vecUnits), high);
+        return;
+    }
+    storeFirstUnits(dst, low, count < vecUnits ? count : vecUnits);
+    if (count > vecUnits) storeFirstUnits(dst + vecUnits, high, count - vecUnits);
 }
 
-// The ASCII bytes that start a read of sixteen: all sixteen units are stored
-// (dst has room for them), the leading ASCII ones kept.
+// The ASCII bytes that start a read of sixteen, stored as units (dst has
+// room for sixteen).
 [[gnu::always_inline]] inline size_t takeAscii(char16_t *dst, size_t &n, const uint8_t *&q, uint8x16_t bytes) {
     const size_t k = asciiPrefix(bytes);
-    if (dst != nullptr) storeWidened(dst + n, bytes);
+    if (dst != nullptr && k != 0) storeWidened(dst + n, bytes, k);
     n += k;
     q += k;
     return k;
@@ -411,8 +432,8 @@ uint32_t laneBits(uint8x8_t flags) {
 
 // The characters that start in the first eight of sixteen bytes, when all
 // of them are ASCII (not 0) or valid two-byte sequences (leads 0xC2 to 0xDF,
-// the last one's trail possibly the ninth byte): up to eight units, all eight
-// lanes stored (dst has room); false, with nothing taken, else.
+// the last one's trail possibly the ninth byte): up to eight units (dst has
+// room for eight); false, with nothing taken, else.
 [[gnu::always_inline]] inline bool takeShortCharacters(char16_t *dst, size_t &n, const uint8_t *&q, uint8x16_t bytes) {
     const uint8x8_t first = vget_low_u8(bytes);
     const uint32_t leads = laneBits(vand_u8(vcge_u8(first, vdup_n_u8(0xC2)), vcle_u8(first, vdup_n_u8(0xDF))));
@@ -430,7 +451,7 @@ uint32_t laneBits(uint8x8_t flags) {
         const uint16x8_t leadLanes = vtstq_u16(vdupq_n_u16(static_cast<uint16_t>(leads)), vld1q_u16(unitWeights));
         const uint8x16_t units = vreinterpretq_u8_u16(vbslq_u16(leadLanes, two, one));
         const uint8x16_t packed = vqtbl1q_u8(units, vld1q_u8(laneTable.index[~trails & 0xFF]));
-        vst1q_u16(reinterpret_cast<uint16_t *>(dst + n), vreinterpretq_u16_u8(packed));
+        storeFirstUnits(dst + n, vreinterpretq_u16_u8(packed), static_cast<size_t>(__builtin_popcount(~trails & 0xFF)));
     }
     n += static_cast<size_t>(__builtin_popcount(~trails & 0xFF));
     q += vecUnits + lastLead;
@@ -438,8 +459,8 @@ uint32_t laneBits(uint8x8_t flags) {
 }
 
 // The four characters in the first twelve of sixteen bytes, when they are
-// all valid three-byte sequences: four units, eight lanes stored (dst has
-// room); false, with nothing taken, else.
+// all valid three-byte sequences: four units (dst has room for eight);
+// false, with nothing taken, else.
 [[gnu::always_inline]] inline bool takeThreeByteCharacters(char16_t *dst, size_t &n, const uint8_t *&q,
                                                            uint8x16_t bytes) {
     // Leads are in E0..EF and trails in 80..BF where the pattern needs them.
@@ -465,7 +486,7 @@ uint32_t laneBits(uint8x8_t flags) {
         const uint16x8_t units =
             vorrq_u16(vorrq_u16(vshlq_n_u16(lead, 12), vshlq_n_u16(vandq_u16(second, vdupq_n_u16(0x3F)), 6)),
                       vandq_u16(third, vdupq_n_u16(0x3F)));
-        vst1q_u16(reinterpret_cast<uint16_t *>(dst + n), units);
+        vst1_u16(reinterpret_cast<uint16_t *>(dst + n), vget_low_u16(units));
     }
     n += 4;
     q += 12;
