@@ -71,6 +71,8 @@ struct Kernels {
 
 // The plain level's whole table.
 extern const Kernels plainKernels;
+// The neon level's (aarch64 only).
+extern const Kernels neonKernels;
 
 // The highest level the CPU (and the operating system's saved state) has;
 // plain under Valgrind.
