@@ -20,7 +20,8 @@ class StringKernels : public testing::TestWithParam<CpuLevel> {};
 
 TEST_P(StringKernels, MatchThePlainLevel) {
     const qoru::Kernels *k = qoru::kernelsFor(GetParam());
-    if (k == nullptr) GTEST_SKIP() << "this CPU (or architecture) lacks " << qoru::cpuLevelNames[static_cast<int>(GetParam())];
+    if (k == nullptr)
+        GTEST_SKIP() << "this CPU (or architecture) lacks " << qoru::cpuLevelNames[static_cast<int>(GetParam())];
     qoru_test::UnitSource rnd(static_cast<uint32_t>(GetParam()) + 40);
     qoru_test::GuardPage guardA, guardB;
     qoru_test::Arena arenaA, arenaB;

@@ -29,7 +29,8 @@ class Utf8Kernels : public testing::TestWithParam<CpuLevel> {
 protected:
     void SetUp() override {
         k_ = qoru::kernelsFor(GetParam());
-        if (k_ == nullptr) GTEST_SKIP() << "this CPU (or architecture) lacks " << qoru::cpuLevelNames[static_cast<int>(GetParam())];
+        if (k_ == nullptr)
+            GTEST_SKIP() << "this CPU (or architecture) lacks " << qoru::cpuLevelNames[static_cast<int>(GetParam())];
     }
     const qoru::Kernels *k_ = nullptr;
 };
