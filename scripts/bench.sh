@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmark programs (Linux) and runs each at two CPU levels (the
 # best this machine has, or the one NLSUI_CPU caps it at, then avx2: the level
-# most machines run), 5 repetitions of at least 0.2 s each (QORU_BENCH_REPETITIONS,
+# most machines run), 5 repetitions of at least 0.15 s each (QORU_BENCH_REPETITIONS,
 # QORU_BENCH_MIN_TIME change that); prints medians and ours/peer ratios for each
 # level and draws both as one chart: docs/speed.svg for a whole run,
 # build/bench/speed.svg for a run with a filter. Arguments: a benchmark filter regex.
@@ -15,7 +15,7 @@ cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DQORU_BUILD_TESTS=OFF -DQ
 cmake --build "$dir" -j"${QORU_JOBS:-2}" >/dev/null
 filter=${1:-.}
 repetitions=${QORU_BENCH_REPETITIONS:-5}
-min_time=${QORU_BENCH_MIN_TIME:-0.2}
+min_time=${QORU_BENCH_MIN_TIME:-0.15}
 # The first level is the best this machine has, or the cap NLSUI_CPU sets; the
 # second is avx2, unless that was the first.
 levels=("${NLSUI_CPU:-best}")
