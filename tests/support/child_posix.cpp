@@ -2,6 +2,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <sstream>
 
@@ -57,7 +60,8 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
         _exit(127);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    if (pid < 0) ADD_FAILURE() << "child " << name << " did not start: fork failed, errno " << errno;
+    else waitpid(pid, &status, 0);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), out.contents(), err.contents()};
 }
 
