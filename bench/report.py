@@ -9,6 +9,12 @@ implementation's median time and the ratio ours/peer (below 1: ours is faster).
 Arguments: [--svg PATH] FILES..., or [--svg PATH] --level NAME FILES... --level NAME FILES...
 for runs of the same programs at several CPU levels: a table per level, and the chart
 shows each level's ratios side by side (the first level in full colour).
+
+A run need not time every row: the peers below do not depend on the CPU level, so a level
+after the first may leave them out and takes the first level's times; a row that repeats
+one of ours under another name is left out at every level and takes that row's time.
+--plan INDEX reads benchmark names (one a line) and prints those to run at the level of
+that index (0: the first).
 """
 import json
 import re
@@ -17,6 +23,37 @@ import time
 from collections import defaultdict
 from math import log10
 from xml.sax.saxutils import escape
+
+
+# Peers whose time does not depend on the library's CPU level: measured at the first level only.
+LEVEL_FREE = ("icu", "libc", "fmt", "memcpy")
+# Rows that time one of ours under a peer's name, for a ratio between two of ours:
+# (IMPL, OPERATION) -> the OPERATION whose "ours" row of the same case times the same call.
+REPEATS = {("u2s", "realUtf8"): "toUtf8", ("writer", "realUtf8"): "fputs", ("snprintf", "scprintf"): "snprintf"}
+
+
+def to_run(name, index, names):
+    """A repeat runs only when the run leaves out the row it repeats (a filter)."""
+    impl, op, rest = (name.split("/", 2) + ["", ""])[:3]
+    repeated = (impl, op) in REPEATS and f"ours/{REPEATS[(impl, op)]}/{rest}" in names
+    return not repeated and (index == 0 or impl not in LEVEL_FREE)
+
+
+def complete(levels):
+    """Fills the rows a run left out: repeats from the row they repeat, level-free peers
+    from the first level."""
+    for k, (_, times) in enumerate(levels):
+        if k:
+            for case, row in levels[0][1].items():
+                for impl in LEVEL_FREE:
+                    if impl in row and case in times:
+                        times[case].setdefault(impl, row[impl])
+        for case, row in times.items():
+            op, _, rest = case.partition("/")
+            for (impl, repeat_op), source in REPEATS.items():
+                ours = times.get(f"{source}/{rest}", {}).get("ours")
+                if op == repeat_op and ours is not None:
+                    row.setdefault(impl, ours)
 
 
 def load(paths):
@@ -159,6 +196,12 @@ def print_table(times):
 
 def main():
     args = sys.argv[1:]
+    if len(args) == 2 and args[0] == "--plan":
+        names = sys.stdin.read().split()
+        for name in names:
+            if to_run(name, int(args[1]), set(names)):
+                print(name)
+        return
     svg = None
     if len(args) >= 2 and args[0] == "--svg":
         svg, args = args[1], args[2:]
@@ -173,11 +216,13 @@ def main():
     levels = [(name, times) for name, times in levels if times]
     if not levels:
         sys.exit("no benchmark results")
+    complete(levels)
     if svg:
         write_svg(levels, svg)
     for k, (name, times) in enumerate(levels):
         if name:
-            print(("\n" if k else "") + f"== CPU level: {name} ==")
+            reused = f" (the times of {', '.join(LEVEL_FREE)} are the first level's)" if k else ""
+            print(("\n" if k else "") + f"== CPU level: {name} =={reused}")
         print_table(times)
 
 

@@ -20,7 +20,8 @@ suite_targets=()
 suite_tests=
 # Extra CTest arguments for one suite (the Windows suites let a failed test run
 # once more: under Wine a child process now and then ends at once with -1 on a
-# loaded machine, which a second run of the same test does not repeat).
+# loaded machine, which a second run of the same test does not repeat; a child
+# that did not start at all is reported with its CreateProcessW error).
 suite_ctest=()
 run_suite() {
   local name=$1 dir=$2

@@ -2,6 +2,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <sstream>
 
@@ -37,6 +40,17 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
             std::vector<std::string> words;
             for (std::istringstream in(emulator); in >> words.emplace_back();) {}
             words.pop_back();
+            // qemu-user sets its own "-E KEY=VALUE" variables over the environment it starts with: where the child
+            // changes one of them, the change follows as another option, which wins.
+            for (size_t i = 0, n = words.size(); i + 1 < n; ++i) {
+                if (words[i] != "-E") continue;
+                const std::string key = words[i + 1].substr(0, words[i + 1].find('='));
+                for (const auto &[k, value] : options.env) {
+                    if (k != key) continue;
+                    words.push_back(value ? "-E" : "-U");
+                    words.push_back(value ? key + "=" + *value : key);
+                }
+            }
             args.insert(args.begin(), words.begin(), words.end());
         }
         std::vector<char *> argv;
@@ -46,7 +60,8 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
         _exit(127);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    if (pid < 0) ADD_FAILURE() << "child " << name << " did not start: fork failed, errno " << errno;
+    else waitpid(pid, &status, 0);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), out.contents(), err.contents()};
 }
 

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <optional>
 
 #include "child.h"
@@ -60,6 +62,9 @@ ChildResult runChild(const std::string &name, const ChildOptions &options) {
         result.exitCode = static_cast<int>(code);
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
+    } else {
+        // Said apart from the child's own result: Windows shows a child's exit(-1) as -1 too.
+        ADD_FAILURE() << "child " << name << " did not start: CreateProcessW error " << GetLastError();
     }
     for (auto it = undo.rbegin(); it != undo.rend(); ++it)
         SetEnvironmentVariableW(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
