@@ -62,6 +62,30 @@ inline void copyFewUnits(char16_t *dst, const char16_t *src, size_t n) {
     }
 }
 
+// n units (0 to 31) of c at dst, in stores of fixed size that overlap when
+// n is not a power of two.
+inline void fillFewUnits(char16_t *dst, char16_t c, size_t n) {
+    const uint64_t word = c * uint64_t{0x0001000100010001};
+    const uint64_t pattern[4] = {word, word, word, word};
+    auto *d = reinterpret_cast<char *>(dst);
+    const size_t bytes = n * sizeof(char16_t);
+    if (bytes >= 32) {
+        memcpy(d, pattern, 32);
+        memcpy(d + bytes - 32, pattern, 32);
+    } else if (bytes >= 16) {
+        memcpy(d, pattern, 16);
+        memcpy(d + bytes - 16, pattern, 16);
+    } else if (bytes >= 8) {
+        memcpy(d, pattern, 8);
+        memcpy(d + bytes - 8, pattern, 8);
+    } else if (bytes >= 4) {
+        memcpy(d, pattern, 4);
+        memcpy(d + bytes - 4, pattern, 4);
+    } else if (bytes != 0) {
+        memcpy(d, pattern, 2);
+    }
+}
+
 // The first unit at or after s that is 0 or c, at any address: odd ones unit
 // by unit, even ones through the chosen kernel.
 inline const char16_t *findZeroOrUnitAnywhere(const char16_t *s, char16_t c) {
@@ -73,18 +97,6 @@ inline const char16_t *findZeroOrUnitAnywhere(const char16_t *s, char16_t c) {
     checkReportedRead(s, p + 1);
     return p;
 }
-
-// The first of `units` positions (a multiple of eight) where a is 0 or
-// differs from b, else units. a is 16-byte aligned; where b's 16 bytes would
-// cross into the next page, unit by unit. The wider kernels' step for the
-// one block of b in a page that crosses its end.
-size_t findStopInBlocks(const char16_t *a, const char16_t *b, size_t units);
-
-// The first position where a is 0 or differs from b, looked for only up to
-// the first position where a is `bytes`-aligned (a multiple of 16), which
-// is the result when there is none before it: the start of a wider
-// kernel's comparison when its first block of b would cross a page.
-size_t findStopBeforeAlignment(const char16_t *a, const char16_t *b, size_t bytes);
 
 const char16_t *findZeroSse2(const char16_t *s);
 const char16_t *findZeroOrUnitSse2(const char16_t *s, char16_t c);
@@ -98,12 +110,14 @@ const char16_t *findZeroOrUnitAvx2(const char16_t *s, char16_t c);
 size_t findStopAvx2(const char16_t *a, const char16_t *b);
 size_t findDifferenceAvx2(const char16_t *a, const char16_t *b, size_t n);
 size_t copyStringAvx2(char16_t *dst, const char16_t *src);
+size_t findZeroWithinAvx2(const char16_t *s, size_t n);
 
 const char16_t *findZeroAvx512(const char16_t *s);
 const char16_t *findZeroOrUnitAvx512(const char16_t *s, char16_t c);
 size_t findStopAvx512(const char16_t *a, const char16_t *b);
 size_t findDifferenceAvx512(const char16_t *a, const char16_t *b, size_t n);
 size_t copyStringAvx512(char16_t *dst, const char16_t *src);
+size_t findZeroWithinAvx512(const char16_t *s, size_t n);
 
 }  // namespace qoru
 

@@ -1,0 +1,482 @@
+// The string scan kernels, written once over a record of one level's vector
+// operations (Sse2, Avx2, Avx512) and instantiated in each level's file,
+// inside its target region.
+//
+// Terminated strings are read under the page rule of u16_pagerule.h: a first
+// unaligned read where it stays within the page of the string's first unit
+// (short strings end there), else the aligned block that holds it; then
+// aligned blocks, four at a time from a group-aligned address on. A second
+// string or a copy's source is read unaligned only where staysInPage keeps
+// the read within one page. Data with a length (memchr, memcmp, memset) is
+// read and written within that length, except a short memchr's one read
+// within the page.
+//
+// The record V gives: Vec, vecBytes, vecUnits, bitsPerUnit (a unit's bits in
+// a mask); load (aligned) and loadInPage (unaligned), the two page-rule reads,
+// which alone are exempt from the sanitizers; loadData and store (unaligned,
+// within the caller's data); zeroBits and equalBits (masks of units); least,
+// bitXor, bitOr, splat; keepEqual (a's units where they equal b's, else 0);
+// and maskedTails, with loadFirst and storeFirst (the first n units of a
+// vector only) where it is true.
+//
+// Everything here is in an anonymous namespace: each level's file gets its
+// own copies, compiled for its target.
+#ifndef QORU_U16_KERN_STR_H
+#define QORU_U16_KERN_STR_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "i18n/qoru16/u16_pagerule.h"
+#include "i18n/qoru16/u16_strk.h"
+
+namespace qoru {
+namespace {
+
+template <class V>
+struct StrKern {
+    using Vec = typename V::Vec;
+    static constexpr size_t vecBytes = V::vecBytes;
+    static constexpr size_t vecUnits = vecBytes / sizeof(char16_t);
+    static constexpr size_t groupBytes = 4 * vecBytes;
+    static constexpr size_t groupUnits = 4 * vecUnits;
+    // The mask of a vector whose every unit is marked.
+    static constexpr uint64_t allBits =
+        vecUnits * V::bitsPerUnit == 64 ? ~uint64_t{0} : (uint64_t{1} << vecUnits * V::bitsPerUnit) - 1;
+
+    static size_t unitOfBit(uint64_t bits) { return static_cast<size_t>(__builtin_ctzll(bits)) / V::bitsPerUnit; }
+    static size_t lastUnitOfBit(uint64_t bits) {
+        return static_cast<size_t>(63 - __builtin_clzll(bits)) / V::bitsPerUnit;
+    }
+    // The mask bits of the units before an aligned block's `offset` bytes.
+    static size_t bitsOfBytes(size_t offset) { return offset * V::bitsPerUnit / sizeof(char16_t); }
+    static uint64_t joinBits(uint64_t low, uint64_t high) { return low | high << (vecUnits * V::bitsPerUnit); }
+    // The next vecBytes-aligned address after p.
+    static const char16_t *nextAligned(const char16_t *p) { return alignedBlockStart(p, vecBytes) + vecUnits; }
+
+    // A scan's marks are 0 in the units where it stops; the least of several
+    // marks is 0 where any of them is, so a group takes one test.
+    struct ZeroMarks {
+        Vec operator()(Vec v) const { return v; }
+    };
+    struct ZeroOrUnitMarks {
+        Vec wanted;
+        // v ^ c is 0 where v is c.
+        Vec operator()(Vec v) const { return V::least(V::bitXor(v, wanted), v); }
+    };
+
+    static Vec leastOf(Vec m0, Vec m1, Vec m2, Vec m3) { return V::least(V::least(m0, m1), V::least(m2, m3)); }
+    // The first marked unit of a group whose least mark is 0.
+    static size_t firstInGroup(Vec m0, Vec m1, Vec m2, Vec m3) {
+        if (vecUnits * V::bitsPerUnit <= 32) {
+            if (const uint64_t low = joinBits(V::zeroBits(m0), V::zeroBits(m1))) return unitOfBit(low);
+            return 2 * vecUnits + unitOfBit(joinBits(V::zeroBits(m2), V::zeroBits(m3)));
+        }
+        if (const uint64_t m = V::zeroBits(m0)) return unitOfBit(m);
+        if (const uint64_t m = V::zeroBits(m1)) return vecUnits + unitOfBit(m);
+        if (const uint64_t m = V::zeroBits(m2)) return 2 * vecUnits + unitOfBit(m);
+        return 3 * vecUnits + unitOfBit(V::zeroBits(m3));
+    }
+
+    // The first unit at or after s where marks is 0: one unaligned read when
+    // it stays in s's page, else the aligned block that holds s with its
+    // units before s left out; then four aligned blocks one by one (short
+    // strings end there), then four at a time from a group-aligned address.
+    template <class Marks>
+    static const char16_t *scan(const char16_t *s, Marks marks) {
+        const char16_t *p;
+        if (staysInPage(s, vecBytes)) {
+            if (const uint64_t m = V::zeroBits(marks(V::loadInPage(s)))) return s + unitOfBit(m);
+            p = nextAligned(s);
+        } else {
+            const size_t offset = reinterpret_cast<uintptr_t>(s) & (vecBytes - 1);
+            p = alignedBlockStart(s, vecBytes);
+            if (const uint64_t m = V::zeroBits(marks(V::load(p))) >> bitsOfBytes(offset)) return s + unitOfBit(m);
+            p += vecUnits;
+        }
+        if (const uint64_t m = V::zeroBits(marks(V::load(p)))) return p + unitOfBit(m);
+        if (const uint64_t m = V::zeroBits(marks(V::load(p + vecUnits)))) return p + vecUnits + unitOfBit(m);
+        if (const uint64_t m = V::zeroBits(marks(V::load(p + 2 * vecUnits)))) return p + 2 * vecUnits + unitOfBit(m);
+        if (const uint64_t m = V::zeroBits(marks(V::load(p + 3 * vecUnits)))) return p + 3 * vecUnits + unitOfBit(m);
+        for (p = alignedBlockStart(p + 4 * vecUnits, groupBytes);; p += groupUnits) {
+            const Vec m0 = marks(V::load(p)), m1 = marks(V::load(p + vecUnits));
+            const Vec m2 = marks(V::load(p + 2 * vecUnits)), m3 = marks(V::load(p + 3 * vecUnits));
+            if (V::zeroBits(leastOf(m0, m1, m2, m3)) != 0) return p + firstInGroup(m0, m1, m2, m3);
+        }
+    }
+
+    static const char16_t *findZero(const char16_t *s) { return scan(s, ZeroMarks{}); }
+    static const char16_t *findZeroOrUnit(const char16_t *s, char16_t c) {
+        return scan(s, ZeroOrUnitMarks{V::splat(c)});
+    }
+
+    static bool isOdd(const void *p) { return (reinterpret_cast<uintptr_t>(p) & 1) != 0; }
+
+    // The exported functions' whole work, which they reach in one jump: at
+    // any address, odd ones unit by unit.
+    static size_t stringLength(const char16_t *s) {
+        if (isOdd(s)) {
+            size_t n = 0;
+            while (s[n] != 0) ++n;
+            return n;
+        }
+        return static_cast<size_t>(findZero(s) - s);
+    }
+    static char16_t *findUnit(const char16_t *s, char16_t c) {
+        const char16_t *p = s;
+        if (isOdd(s)) {
+            while (*p != 0 && *p != c) ++p;
+        } else {
+            p = findZeroOrUnit(s, c);
+        }
+        return *p == c ? const_cast<char16_t *>(p) : nullptr;
+    }
+    static int32_t compare(const char16_t *a, const char16_t *b) {
+        size_t i = 0;
+        if (isOdd(a) || isOdd(b)) {
+            while (a[i] != 0 && a[i] == b[i]) ++i;
+        } else {
+            i = findStop(a, b);
+        }
+        return unitDifference(a[i], b[i]);
+    }
+    static char16_t *copy(char16_t *dst, const char16_t *src) {
+        if (isOdd(src)) {
+            for (size_t i = 0; (dst[i] = src[i]) != 0; ++i) {
+            }
+        } else {
+            copyString(dst, src);
+        }
+        return dst;
+    }
+    static char16_t *findLast(const char16_t *s, char16_t c) {
+        if (c == 0) return const_cast<char16_t *>(s + stringLength(s));
+        const char16_t *last = nullptr;
+        if (isOdd(s)) {
+            for (; *s != 0; ++s)
+                if (*s == c) last = s;
+        } else {
+            last = findLastUnit(s, c);
+        }
+        return const_cast<char16_t *>(last);
+    }
+    static char16_t *findUnitIn(const char16_t *s, char16_t c, size_t n) {
+        const size_t i = findUnitWithin(s, c, n);
+        return i < n ? const_cast<char16_t *>(s + i) : nullptr;
+    }
+    static char16_t *fill(char16_t *s, char16_t c, size_t n) {
+        fillUnits(s, c, n);
+        return s;
+    }
+
+    // The last unit c (not 0) before the terminator, or null: aligned blocks,
+    // the first with its units before s left out; the last block with a c
+    // and its mask are kept until the terminator's block.
+    static const char16_t *findLastUnit(const char16_t *s, char16_t c) {
+        const Vec wanted = V::splat(c);
+        const size_t offset = reinterpret_cast<uintptr_t>(s) & (vecBytes - 1);
+        const char16_t *p = alignedBlockStart(s, vecBytes);
+        const char16_t *lastBlock = nullptr;
+        uint64_t lastBits = 0;
+        // The units up to the first 0 of zeros, of a block at p with c at
+        // found: the block's answer, else the one kept.
+        const auto finish = [&](const char16_t *at, uint64_t found, uint64_t zeros) -> const char16_t * {
+            found &= (zeros & (~zeros + 1)) - 1;
+            if (found != 0) return at + lastUnitOfBit(found);
+            return lastBlock != nullptr ? lastBlock + lastUnitOfBit(lastBits) : nullptr;
+        };
+        {
+            const Vec v = V::load(p);
+            const uint64_t zeros = V::zeroBits(v) >> bitsOfBytes(offset);
+            const uint64_t found = V::equalBits(v, wanted) >> bitsOfBytes(offset);
+            if (zeros != 0) return finish(s, found, zeros);
+            if (found != 0) lastBlock = s, lastBits = found;
+        }
+        for (p += vecUnits;; p += vecUnits) {
+            if (isAligned(p, groupBytes)) {
+                // Four blocks at a time while they hold neither 0 nor c.
+                for (;; p += groupUnits) {
+                    const Vec v0 = V::load(p), v1 = V::load(p + vecUnits);
+                    const Vec v2 = V::load(p + 2 * vecUnits), v3 = V::load(p + 3 * vecUnits);
+                    const Vec all = leastOf(v0, v1, v2, v3);
+                    const Vec other = leastOf(V::bitXor(v0, wanted), V::bitXor(v1, wanted), V::bitXor(v2, wanted),
+                                              V::bitXor(v3, wanted));
+                    if (V::zeroBits(V::least(all, other)) != 0) break;
+                }
+            }
+            const Vec v = V::load(p);
+            const uint64_t zeros = V::zeroBits(v), found = V::equalBits(v, wanted);
+            if (zeros != 0) return finish(p, found, zeros);
+            if (found != 0) lastBlock = p, lastBits = found;
+        }
+    }
+
+    // The first position where a is 0 or differs from b: four unaligned
+    // reads of each one by one where they stay in their pages (short strings
+    // end there), else one where it does; then a's blocks aligned and b's at
+    // the same positions unaligned, where they stay within b's page; a block
+    // of b that would cross into the next page is compared unit by unit.
+    static size_t findStop(const char16_t *a, const char16_t *b) {
+        size_t i;
+        if (staysInPage(a, groupBytes) && staysInPage(b, groupBytes)) {
+            for (i = 0; i < groupUnits; i += vecUnits)
+                if (const uint64_t m = V::zeroBits(V::keepEqual(V::loadInPage(a + i), V::loadInPage(b + i))))
+                    return i + unitOfBit(m);
+            i = static_cast<size_t>(alignedBlockStart(a + groupUnits, vecBytes) - a);
+        } else if (staysInPage(a, vecBytes) && staysInPage(b, vecBytes)) {
+            if (const uint64_t m = V::zeroBits(V::keepEqual(V::loadInPage(a), V::loadInPage(b)))) return unitOfBit(m);
+            i = static_cast<size_t>(nextAligned(a) - a);
+        } else {
+            for (i = 0; !isAligned(a + i, vecBytes); ++i)
+                if (a[i] == 0 || a[i] != b[i]) return i;
+        }
+        for (;; i += vecUnits) {
+            if (isAligned(a + i, groupBytes) && staysInPage(b + i, groupBytes)) {
+                const Vec m0 = V::keepEqual(V::load(a + i), V::loadInPage(b + i));
+                const Vec m1 = V::keepEqual(V::load(a + i + vecUnits), V::loadInPage(b + i + vecUnits));
+                const Vec m2 = V::keepEqual(V::load(a + i + 2 * vecUnits), V::loadInPage(b + i + 2 * vecUnits));
+                const Vec m3 = V::keepEqual(V::load(a + i + 3 * vecUnits), V::loadInPage(b + i + 3 * vecUnits));
+                if (V::zeroBits(leastOf(m0, m1, m2, m3)) != 0) return i + firstInGroup(m0, m1, m2, m3);
+                i += groupUnits - vecUnits;
+            } else if (staysInPage(b + i, vecBytes)) {
+                if (const uint64_t m = V::zeroBits(V::keepEqual(V::load(a + i), V::loadInPage(b + i))))
+                    return i + unitOfBit(m);
+            } else {
+                for (size_t k = i; k < i + vecUnits; ++k)
+                    if (a[k] == 0 || a[k] != b[k]) return k;
+            }
+        }
+    }
+
+    // count (at most vecUnits) units of v, which holds them at src, to dst.
+    static void storeFew(char16_t *dst, const char16_t *src, Vec v, size_t count) {
+        if constexpr (V::maskedTails) {
+            (void)src;
+            V::storeFirst(dst, v, count);
+        } else {
+            (void)v;
+            copyFewUnits(dst, src, count);
+        }
+    }
+    // The string's units up to its terminator at i + end, which the block v
+    // read at src + i holds: with earlier units written again where that is
+    // one move.
+    static size_t finishCopy(char16_t *dst, const char16_t *src, size_t i, Vec v, size_t end) {
+        const size_t units = i + end + 1;
+        if constexpr (!V::maskedTails) {
+            if (units >= vecUnits) {
+                V::store(dst + units - vecUnits, V::loadData(src + units - vecUnits));
+                return i + end;
+            }
+        }
+        storeFew(dst + i, src + i, v, end + 1);
+        return i + end;
+    }
+
+    static void storeGroup(char16_t *dst, size_t i, Vec v0, Vec v1, Vec v2, Vec v3) {
+        V::store(dst + i, v0);
+        V::store(dst + i + vecUnits, v1);
+        V::store(dst + i + 2 * vecUnits, v2);
+        V::store(dst + i + 3 * vecUnits, v3);
+    }
+
+    // The rest of a copy whose units before i are copied, with dst + i
+    // aligned: src read unaligned, four blocks at a time where they stay in
+    // its page, else block by block; the one block that would cross into the
+    // next page is copied unit by unit. Writes that split cache lines cost
+    // more than such reads.
+    static size_t copyToAlignedDst(char16_t *dst, const char16_t *src, size_t i) {
+        for (;;) {
+            if (staysInPage(src + i, groupBytes)) {
+                const Vec v0 = V::loadInPage(src + i), v1 = V::loadInPage(src + i + vecUnits);
+                const Vec v2 = V::loadInPage(src + i + 2 * vecUnits), v3 = V::loadInPage(src + i + 3 * vecUnits);
+                if (V::zeroBits(leastOf(v0, v1, v2, v3)) == 0) {
+                    storeGroup(dst, i, v0, v1, v2, v3);
+                    i += groupUnits;
+                    continue;
+                }
+            }
+            if (staysInPage(src + i, vecBytes)) {
+                const Vec v = V::loadInPage(src + i);
+                if (const uint64_t m = V::zeroBits(v)) return finishCopy(dst, src, i, v, unitOfBit(m));
+                V::store(dst + i, v);
+                i += vecUnits;
+            } else {
+                for (const size_t end = i + vecUnits; i < end; ++i)
+                    if ((dst[i] = src[i]) == 0) return i;
+            }
+        }
+    }
+
+    // Four unaligned blocks of src one by one where they stay in its page
+    // (short strings end there), else one where it does; then src's blocks
+    // aligned, or, when dst is not aligned as src is, dst's.
+    static size_t copyString(char16_t *dst, const char16_t *src) {
+        size_t i;
+        if (staysInPage(src, groupBytes)) {
+            const Vec v = V::loadInPage(src);
+            if (const uint64_t m = V::zeroBits(v)) {
+                storeFew(dst, src, v, unitOfBit(m) + 1);
+                return unitOfBit(m);
+            }
+            V::store(dst, v);
+            for (i = vecUnits; i < groupUnits; i += vecUnits) {
+                const Vec w = V::loadInPage(src + i);
+                if (const uint64_t m = V::zeroBits(w)) return finishCopy(dst, src, i, w, unitOfBit(m));
+                V::store(dst + i, w);
+            }
+            i = static_cast<size_t>(alignedBlockStart(src + groupUnits, vecBytes) - src);
+        } else if (staysInPage(src, vecBytes)) {
+            const Vec v = V::loadInPage(src);
+            if (const uint64_t m = V::zeroBits(v)) {
+                storeFew(dst, src, v, unitOfBit(m) + 1);
+                return unitOfBit(m);
+            }
+            V::store(dst, v);
+            i = static_cast<size_t>(nextAligned(src) - src);
+        } else {
+            // The last units of src's page: unit by unit up to the next page.
+            for (i = 0; !isAligned(src + i, vecBytes); ++i)
+                if ((dst[i] = src[i]) == 0) return i;
+        }
+        const size_t shift = reinterpret_cast<uintptr_t>(dst + i) & (vecBytes - 1);
+        if (shift != 0 && shift % sizeof(char16_t) == 0) {
+            // The units up to dst's alignment lie in src's aligned block at i.
+            const size_t toAligned = (vecBytes - shift) / sizeof(char16_t);
+            const Vec v = V::load(src + i);
+            if (const uint64_t m = V::zeroBits(v); m != 0 && unitOfBit(m) < toAligned)
+                return finishCopy(dst, src, i, v, unitOfBit(m));
+            storeFew(dst + i, src + i, v, toAligned);
+            return copyToAlignedDst(dst, src, i + toAligned);
+        }
+        for (; !isAligned(src + i, groupBytes); i += vecUnits) {
+            const Vec v = V::load(src + i);
+            if (const uint64_t m = V::zeroBits(v)) return finishCopy(dst, src, i, v, unitOfBit(m));
+            V::store(dst + i, v);
+        }
+        for (;; i += groupUnits) {
+            const Vec v0 = V::load(src + i), v1 = V::load(src + i + vecUnits);
+            const Vec v2 = V::load(src + i + 2 * vecUnits), v3 = V::load(src + i + 3 * vecUnits);
+            if (V::zeroBits(leastOf(v0, v1, v2, v3)) != 0) break;
+            storeGroup(dst, i, v0, v1, v2, v3);
+        }
+        for (;; i += vecUnits) {
+            const Vec v = V::load(src + i);
+            if (const uint64_t m = V::zeroBits(v)) return finishCopy(dst, src, i, v, unitOfBit(m));
+            V::store(dst + i, v);
+        }
+    }
+
+    // All n units of both are readable: whole blocks unaligned, then the
+    // last block that ends at n (its units already found equal change
+    // nothing), or the units left one by one when n is less than a block.
+    static size_t findDifference(const char16_t *a, const char16_t *b, size_t n) {
+        size_t i = 0;
+        for (; i + groupUnits <= n; i += groupUnits) {
+            const Vec d0 = V::bitXor(V::loadData(a + i), V::loadData(b + i));
+            const Vec d1 = V::bitXor(V::loadData(a + i + vecUnits), V::loadData(b + i + vecUnits));
+            const Vec d2 = V::bitXor(V::loadData(a + i + 2 * vecUnits), V::loadData(b + i + 2 * vecUnits));
+            const Vec d3 = V::bitXor(V::loadData(a + i + 3 * vecUnits), V::loadData(b + i + 3 * vecUnits));
+            if (V::zeroBits(V::bitOr(V::bitOr(d0, d1), V::bitOr(d2, d3))) != allBits) break;
+        }
+        for (; i + vecUnits <= n; i += vecUnits)
+            if (const uint64_t d = ~V::equalBits(V::loadData(a + i), V::loadData(b + i)) & allBits)
+                return i + unitOfBit(d);
+        if (i == n) return n;
+        if constexpr (V::maskedTails) {
+            const uint64_t d = ~V::equalBits(V::loadFirst(a + i, n - i), V::loadFirst(b + i, n - i)) & allBits;
+            return d != 0 ? i + unitOfBit(d) : n;
+        } else {
+            if (n >= vecUnits) {
+                const size_t last = n - vecUnits;
+                const uint64_t d = ~V::equalBits(V::loadData(a + last), V::loadData(b + last)) & allBits;
+                return d != 0 ? last + unitOfBit(d) : n;
+            }
+            for (; i < n; ++i)
+                if (a[i] != b[i]) return i;
+            return n;
+        }
+    }
+
+    // The first i < n where s[i] is 0, else n: aligned blocks, each holding
+    // a unit below n that no terminator precedes.
+    static size_t findZeroWithin(const char16_t *s, size_t n) {
+        if (n == 0) return 0;
+        const size_t offset = reinterpret_cast<uintptr_t>(s) & (vecBytes - 1);
+        size_t i = 0;
+        if (const uint64_t m = V::zeroBits(V::load(alignedBlockStart(s, vecBytes))) >> bitsOfBytes(offset))
+            return unitOfBit(m) < n ? unitOfBit(m) : n;
+        for (i = (vecBytes - offset) / sizeof(char16_t); i < n; i += vecUnits)
+            if (const uint64_t m = V::zeroBits(V::load(s + i))) return i + unitOfBit(m) < n ? i + unitOfBit(m) : n;
+        return n;
+    }
+
+    // The first i < n where s[i] is c, else n, at any address: whole blocks
+    // unaligned, then the last block that ends at n; fewer than a block's
+    // units in one read within s's page where it stays there.
+    static size_t findUnitWithin(const char16_t *s, char16_t c, size_t n) {
+        const Vec wanted = V::splat(c);
+        size_t i = 0;
+        if (n < vecUnits) {
+            if (n == 0) return 0;
+            uint64_t m;
+            if constexpr (V::maskedTails) {
+                m = V::equalBits(V::loadFirst(s, n), wanted) & ((uint64_t{1} << n * V::bitsPerUnit) - 1);
+            } else {
+                if (!staysInPage(s, vecBytes)) {
+                    while (i < n && s[i] != c) ++i;
+                    return i;
+                }
+                m = V::equalBits(V::loadInPage(s), wanted) & ((uint64_t{1} << n * V::bitsPerUnit) - 1);
+            }
+            return m != 0 ? unitOfBit(m) : n;
+        }
+        for (; i + groupUnits <= n; i += groupUnits) {
+            const Vec m0 = V::bitXor(V::loadData(s + i), wanted);
+            const Vec m1 = V::bitXor(V::loadData(s + i + vecUnits), wanted);
+            const Vec m2 = V::bitXor(V::loadData(s + i + 2 * vecUnits), wanted);
+            const Vec m3 = V::bitXor(V::loadData(s + i + 3 * vecUnits), wanted);
+            if (V::zeroBits(leastOf(m0, m1, m2, m3)) != 0) return i + firstInGroup(m0, m1, m2, m3);
+        }
+        for (; i + vecUnits <= n; i += vecUnits)
+            if (const uint64_t m = V::equalBits(V::loadData(s + i), wanted)) return i + unitOfBit(m);
+        if (i == n) return n;
+        const size_t last = n - vecUnits;
+        const uint64_t m = V::equalBits(V::loadData(s + last), wanted);
+        return m != 0 ? last + unitOfBit(m) : n;
+    }
+
+    // n units of c at s, at any address: the first and last blocks
+    // unaligned, those between aligned where s is even (an odd s would
+    // break the units' phase).
+    static void fillUnits(char16_t *s, char16_t c, size_t n) {
+        if (n < vecUnits) {
+            if constexpr (V::maskedTails) {
+                V::storeFirst(s, V::splat(c), n);
+            } else {
+                fillFewUnits(s, c, n);
+            }
+            return;
+        }
+        const Vec v = V::splat(c);
+        V::store(s, v);
+        char16_t *const last = s + n - vecUnits;
+        char16_t *p = s + vecUnits;
+        if ((reinterpret_cast<uintptr_t>(s) & 1) == 0)
+            p = const_cast<char16_t *>(alignedBlockStart(s, vecBytes)) + vecUnits;
+        for (; p + 4 * vecUnits <= last; p += 4 * vecUnits) {
+            V::store(p, v);
+            V::store(p + vecUnits, v);
+            V::store(p + 2 * vecUnits, v);
+            V::store(p + 3 * vecUnits, v);
+        }
+        for (; p < last; p += vecUnits) V::store(p, v);
+        V::store(last, v);
+    }
+};
+
+}  // namespace
+}  // namespace qoru
+
+#endif
