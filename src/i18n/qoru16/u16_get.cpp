@@ -91,7 +91,7 @@ size_t decodeBuffered(const uint8_t *p, size_t avail, charU16 *dst, size_t room,
     // The CPU's block kernel first, where it has one, up to the line feed
     // when one ends the read; it leaves the last bytes before that end, and
     // anything it does not take, to the loop below.
-    if (const auto convertValid = kernels().utf8ToUtf16Bounded) {
+    if (const auto convertValid = chosen<&qoru::Kernels::utf8ToUtf16Bounded>()) {
         const uint8_t *end = p + avail;
         if (stopAtFeed) {
             if (const void *feed = memchr(p, lineFeed, avail)) end = static_cast<const uint8_t *>(feed);

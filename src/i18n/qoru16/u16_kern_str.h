@@ -7,29 +7,19 @@
 // (short strings end there), else the aligned block that holds it; then
 // aligned blocks, four at a time from a group-aligned address on. A second
 // string or a copy's source is read unaligned only where staysInPage keeps
-// the read within one page. Data with a length (memchr, memcmp, memset) is
-// read and written within that length, except a short memchr's one read
-// within the page.
+// the read within one page. memcmp's and memset's data, whose length the
+// caller vouches for, are read and written unaligned within that length.
 //
-// The record V gives: Vec, vecBytes, vecUnits, bitsPerUnit (a unit's bits in
-// a mask); load (aligned) and loadInPage (unaligned), the two page-rule reads,
-// which alone are exempt from the sanitizers; loadData and store (unaligned,
-// within the caller's data); zeroBits and equalBits (masks of units); least,
-// bitXor, bitOr, splat; keepEqual (a's units where they equal b's, else 0);
-// and maskedTails, with loadFirst and storeFirst (the first n units of a
-// vector only) where it is true.
-//
-// Everything here is in an anonymous namespace: each level's file gets its
-// own copies, compiled for its target.
+// The record V is one of u16_simd_x86.h's; its page-rule reads (load,
+// loadInPage) alone are exempt from the sanitizers. Everything here is in an
+// anonymous namespace: each level's file gets its own copies, compiled for
+// its target. A level file includes u16_strk.h before its region.
 #ifndef QORU_U16_KERN_STR_H
 #define QORU_U16_KERN_STR_H
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-
-#include "i18n/qoru16/u16_pagerule.h"
-#include "i18n/qoru16/u16_strk.h"
 
 namespace qoru {
 namespace {
@@ -42,8 +32,29 @@ struct StrKern {
     static constexpr size_t groupBytes = 4 * vecBytes;
     static constexpr size_t groupUnits = 4 * vecUnits;
     // The mask of a vector whose every unit is marked.
-    static constexpr uint64_t allBits =
-        vecUnits * V::bitsPerUnit == 64 ? ~uint64_t{0} : (uint64_t{1} << vecUnits * V::bitsPerUnit) - 1;
+    static constexpr uint64_t allBits = V::allBits;
+    // Tests give mask registers (one bit per unit), which also mask reads and writes.
+    static constexpr bool masked = V::bitsPerUnit == 1;
+
+    static uint64_t zeroBits(Vec v) { return V::zeroUnitBits(v); }
+    static uint64_t equalBits(Vec a, Vec b) { return V::equalUnitBits(a, b); }
+    // a's units where they equal b's, else 0: 0 where a ends or differs.
+    static Vec keepEqual(Vec a, Vec b) {
+        if constexpr (masked) {
+            return V::keepEqual16(a, b);
+        } else {
+            return V::bitAnd(a, V::equal16(a, b));
+        }
+    }
+    // The first n units of p or v, nothing else read or written (masked only).
+    template <class R = V>
+    static Vec loadFirst(const char16_t *p, size_t n) {
+        return R::loadUnitsData(p, R::firstUnits(n));
+    }
+    template <class R = V>
+    static void storeFirst(char16_t *p, Vec v, size_t n) {
+        R::storeUnits(p, R::firstUnits(n), v);
+    }
 
     static size_t unitOfBit(uint64_t bits) { return static_cast<size_t>(__builtin_ctzll(bits)) / V::bitsPerUnit; }
     static size_t lastUnitOfBit(uint64_t bits) {
@@ -63,20 +74,20 @@ struct StrKern {
     struct ZeroOrUnitMarks {
         Vec wanted;
         // v ^ c is 0 where v is c.
-        Vec operator()(Vec v) const { return V::least(V::bitXor(v, wanted), v); }
+        Vec operator()(Vec v) const { return V::least16(V::bitXor(v, wanted), v); }
     };
 
-    static Vec leastOf(Vec m0, Vec m1, Vec m2, Vec m3) { return V::least(V::least(m0, m1), V::least(m2, m3)); }
+    static Vec leastOf(Vec m0, Vec m1, Vec m2, Vec m3) { return V::least16(V::least16(m0, m1), V::least16(m2, m3)); }
     // The first marked unit of a group whose least mark is 0.
     static size_t firstInGroup(Vec m0, Vec m1, Vec m2, Vec m3) {
         if (vecUnits * V::bitsPerUnit <= 32) {
-            if (const uint64_t low = joinBits(V::zeroBits(m0), V::zeroBits(m1))) return unitOfBit(low);
-            return 2 * vecUnits + unitOfBit(joinBits(V::zeroBits(m2), V::zeroBits(m3)));
+            if (const uint64_t low = joinBits(zeroBits(m0), zeroBits(m1))) return unitOfBit(low);
+            return 2 * vecUnits + unitOfBit(joinBits(zeroBits(m2), zeroBits(m3)));
         }
-        if (const uint64_t m = V::zeroBits(m0)) return unitOfBit(m);
-        if (const uint64_t m = V::zeroBits(m1)) return vecUnits + unitOfBit(m);
-        if (const uint64_t m = V::zeroBits(m2)) return 2 * vecUnits + unitOfBit(m);
-        return 3 * vecUnits + unitOfBit(V::zeroBits(m3));
+        if (const uint64_t m = zeroBits(m0)) return unitOfBit(m);
+        if (const uint64_t m = zeroBits(m1)) return vecUnits + unitOfBit(m);
+        if (const uint64_t m = zeroBits(m2)) return 2 * vecUnits + unitOfBit(m);
+        return 3 * vecUnits + unitOfBit(zeroBits(m3));
     }
 
     // The first unit at or after s where marks is 0: one unaligned read when
@@ -87,28 +98,28 @@ struct StrKern {
     static const char16_t *scan(const char16_t *s, Marks marks) {
         const char16_t *p;
         if (staysInPage(s, vecBytes)) {
-            if (const uint64_t m = V::zeroBits(marks(V::loadInPage(s)))) return s + unitOfBit(m);
+            if (const uint64_t m = zeroBits(marks(V::loadInPage(s)))) return s + unitOfBit(m);
             p = nextAligned(s);
         } else {
             const size_t offset = reinterpret_cast<uintptr_t>(s) & (vecBytes - 1);
             p = alignedBlockStart(s, vecBytes);
-            if (const uint64_t m = V::zeroBits(marks(V::load(p))) >> bitsOfBytes(offset)) return s + unitOfBit(m);
+            if (const uint64_t m = zeroBits(marks(V::load(p))) >> bitsOfBytes(offset)) return s + unitOfBit(m);
             p += vecUnits;
         }
-        if (const uint64_t m = V::zeroBits(marks(V::load(p)))) return p + unitOfBit(m);
-        if (const uint64_t m = V::zeroBits(marks(V::load(p + vecUnits)))) return p + vecUnits + unitOfBit(m);
-        if (const uint64_t m = V::zeroBits(marks(V::load(p + 2 * vecUnits)))) return p + 2 * vecUnits + unitOfBit(m);
-        if (const uint64_t m = V::zeroBits(marks(V::load(p + 3 * vecUnits)))) return p + 3 * vecUnits + unitOfBit(m);
+        if (const uint64_t m = zeroBits(marks(V::load(p)))) return p + unitOfBit(m);
+        if (const uint64_t m = zeroBits(marks(V::load(p + vecUnits)))) return p + vecUnits + unitOfBit(m);
+        if (const uint64_t m = zeroBits(marks(V::load(p + 2 * vecUnits)))) return p + 2 * vecUnits + unitOfBit(m);
+        if (const uint64_t m = zeroBits(marks(V::load(p + 3 * vecUnits)))) return p + 3 * vecUnits + unitOfBit(m);
         for (p = alignedBlockStart(p + 4 * vecUnits, groupBytes);; p += groupUnits) {
             const Vec m0 = marks(V::load(p)), m1 = marks(V::load(p + vecUnits));
             const Vec m2 = marks(V::load(p + 2 * vecUnits)), m3 = marks(V::load(p + 3 * vecUnits));
-            if (V::zeroBits(leastOf(m0, m1, m2, m3)) != 0) return p + firstInGroup(m0, m1, m2, m3);
+            if (zeroBits(leastOf(m0, m1, m2, m3)) != 0) return p + firstInGroup(m0, m1, m2, m3);
         }
     }
 
     static const char16_t *findZero(const char16_t *s) { return scan(s, ZeroMarks{}); }
     static const char16_t *findZeroOrUnit(const char16_t *s, char16_t c) {
-        return scan(s, ZeroOrUnitMarks{V::splat(c)});
+        return scan(s, ZeroOrUnitMarks{V::splat16(c)});
     }
 
     static bool isOdd(const void *p) { return (reinterpret_cast<uintptr_t>(p) & 1) != 0; }
@@ -161,8 +172,8 @@ struct StrKern {
         }
         return const_cast<char16_t *>(last);
     }
-    static char16_t *findUnitIn(const char16_t *s, char16_t c, size_t n) {
-        const size_t i = findUnitWithin(s, c, n);
+    static char16_t *findUnitWithin(const char16_t *s, char16_t c, size_t n) {
+        const size_t i = unitIndexWithin(s, c, n);
         return i < n ? const_cast<char16_t *>(s + i) : nullptr;
     }
     static char16_t *fill(char16_t *s, char16_t c, size_t n) {
@@ -174,7 +185,7 @@ struct StrKern {
     // the first with its units before s left out; the last block with a c
     // and its mask are kept until the terminator's block.
     static const char16_t *findLastUnit(const char16_t *s, char16_t c) {
-        const Vec wanted = V::splat(c);
+        const Vec wanted = V::splat16(c);
         const size_t offset = reinterpret_cast<uintptr_t>(s) & (vecBytes - 1);
         const char16_t *p = alignedBlockStart(s, vecBytes);
         const char16_t *lastBlock = nullptr;
@@ -188,8 +199,8 @@ struct StrKern {
         };
         {
             const Vec v = V::load(p);
-            const uint64_t zeros = V::zeroBits(v) >> bitsOfBytes(offset);
-            const uint64_t found = V::equalBits(v, wanted) >> bitsOfBytes(offset);
+            const uint64_t zeros = zeroBits(v) >> bitsOfBytes(offset);
+            const uint64_t found = equalBits(v, wanted) >> bitsOfBytes(offset);
             if (zeros != 0) return finish(s, found, zeros);
             if (found != 0) lastBlock = s, lastBits = found;
         }
@@ -202,11 +213,11 @@ struct StrKern {
                     const Vec all = leastOf(v0, v1, v2, v3);
                     const Vec other = leastOf(V::bitXor(v0, wanted), V::bitXor(v1, wanted), V::bitXor(v2, wanted),
                                               V::bitXor(v3, wanted));
-                    if (V::zeroBits(V::least(all, other)) != 0) break;
+                    if (zeroBits(V::least16(all, other)) != 0) break;
                 }
             }
             const Vec v = V::load(p);
-            const uint64_t zeros = V::zeroBits(v), found = V::equalBits(v, wanted);
+            const uint64_t zeros = zeroBits(v), found = equalBits(v, wanted);
             if (zeros != 0) return finish(p, found, zeros);
             if (found != 0) lastBlock = p, lastBits = found;
         }
@@ -221,11 +232,11 @@ struct StrKern {
         size_t i;
         if (staysInPage(a, groupBytes) && staysInPage(b, groupBytes)) {
             for (i = 0; i < groupUnits; i += vecUnits)
-                if (const uint64_t m = V::zeroBits(V::keepEqual(V::loadInPage(a + i), V::loadInPage(b + i))))
+                if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a + i), V::loadInPage(b + i))))
                     return i + unitOfBit(m);
             i = static_cast<size_t>(alignedBlockStart(a + groupUnits, vecBytes) - a);
         } else if (staysInPage(a, vecBytes) && staysInPage(b, vecBytes)) {
-            if (const uint64_t m = V::zeroBits(V::keepEqual(V::loadInPage(a), V::loadInPage(b)))) return unitOfBit(m);
+            if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a), V::loadInPage(b)))) return unitOfBit(m);
             i = static_cast<size_t>(nextAligned(a) - a);
         } else {
             for (i = 0; !isAligned(a + i, vecBytes); ++i)
@@ -233,14 +244,14 @@ struct StrKern {
         }
         for (;; i += vecUnits) {
             if (isAligned(a + i, groupBytes) && staysInPage(b + i, groupBytes)) {
-                const Vec m0 = V::keepEqual(V::load(a + i), V::loadInPage(b + i));
-                const Vec m1 = V::keepEqual(V::load(a + i + vecUnits), V::loadInPage(b + i + vecUnits));
-                const Vec m2 = V::keepEqual(V::load(a + i + 2 * vecUnits), V::loadInPage(b + i + 2 * vecUnits));
-                const Vec m3 = V::keepEqual(V::load(a + i + 3 * vecUnits), V::loadInPage(b + i + 3 * vecUnits));
-                if (V::zeroBits(leastOf(m0, m1, m2, m3)) != 0) return i + firstInGroup(m0, m1, m2, m3);
+                const Vec m0 = keepEqual(V::load(a + i), V::loadInPage(b + i));
+                const Vec m1 = keepEqual(V::load(a + i + vecUnits), V::loadInPage(b + i + vecUnits));
+                const Vec m2 = keepEqual(V::load(a + i + 2 * vecUnits), V::loadInPage(b + i + 2 * vecUnits));
+                const Vec m3 = keepEqual(V::load(a + i + 3 * vecUnits), V::loadInPage(b + i + 3 * vecUnits));
+                if (zeroBits(leastOf(m0, m1, m2, m3)) != 0) return i + firstInGroup(m0, m1, m2, m3);
                 i += groupUnits - vecUnits;
             } else if (staysInPage(b + i, vecBytes)) {
-                if (const uint64_t m = V::zeroBits(V::keepEqual(V::load(a + i), V::loadInPage(b + i))))
+                if (const uint64_t m = zeroBits(keepEqual(V::load(a + i), V::loadInPage(b + i))))
                     return i + unitOfBit(m);
             } else {
                 for (size_t k = i; k < i + vecUnits; ++k)
@@ -251,9 +262,9 @@ struct StrKern {
 
     // count (at most vecUnits) units of v, which holds them at src, to dst.
     static void storeFew(char16_t *dst, const char16_t *src, Vec v, size_t count) {
-        if constexpr (V::maskedTails) {
+        if constexpr (masked) {
             (void)src;
-            V::storeFirst(dst, v, count);
+            storeFirst(dst, v, count);
         } else {
             (void)v;
             copyFewUnits(dst, src, count);
@@ -264,7 +275,7 @@ struct StrKern {
     // one move.
     static size_t finishCopy(char16_t *dst, const char16_t *src, size_t i, Vec v, size_t end) {
         const size_t units = i + end + 1;
-        if constexpr (!V::maskedTails) {
+        if constexpr (!masked) {
             if (units >= vecUnits) {
                 V::store(dst + units - vecUnits, V::loadData(src + units - vecUnits));
                 return i + end;
@@ -291,7 +302,7 @@ struct StrKern {
             if (staysInPage(src + i, groupBytes)) {
                 const Vec v0 = V::loadInPage(src + i), v1 = V::loadInPage(src + i + vecUnits);
                 const Vec v2 = V::loadInPage(src + i + 2 * vecUnits), v3 = V::loadInPage(src + i + 3 * vecUnits);
-                if (V::zeroBits(leastOf(v0, v1, v2, v3)) == 0) {
+                if (zeroBits(leastOf(v0, v1, v2, v3)) == 0) {
                     storeGroup(dst, i, v0, v1, v2, v3);
                     i += groupUnits;
                     continue;
@@ -299,7 +310,7 @@ struct StrKern {
             }
             if (staysInPage(src + i, vecBytes)) {
                 const Vec v = V::loadInPage(src + i);
-                if (const uint64_t m = V::zeroBits(v)) return finishCopy(dst, src, i, v, unitOfBit(m));
+                if (const uint64_t m = zeroBits(v)) return finishCopy(dst, src, i, v, unitOfBit(m));
                 V::store(dst + i, v);
                 i += vecUnits;
             } else {
@@ -316,20 +327,20 @@ struct StrKern {
         size_t i;
         if (staysInPage(src, groupBytes)) {
             const Vec v = V::loadInPage(src);
-            if (const uint64_t m = V::zeroBits(v)) {
+            if (const uint64_t m = zeroBits(v)) {
                 storeFew(dst, src, v, unitOfBit(m) + 1);
                 return unitOfBit(m);
             }
             V::store(dst, v);
             for (i = vecUnits; i < groupUnits; i += vecUnits) {
                 const Vec w = V::loadInPage(src + i);
-                if (const uint64_t m = V::zeroBits(w)) return finishCopy(dst, src, i, w, unitOfBit(m));
+                if (const uint64_t m = zeroBits(w)) return finishCopy(dst, src, i, w, unitOfBit(m));
                 V::store(dst + i, w);
             }
             i = static_cast<size_t>(alignedBlockStart(src + groupUnits, vecBytes) - src);
         } else if (staysInPage(src, vecBytes)) {
             const Vec v = V::loadInPage(src);
-            if (const uint64_t m = V::zeroBits(v)) {
+            if (const uint64_t m = zeroBits(v)) {
                 storeFew(dst, src, v, unitOfBit(m) + 1);
                 return unitOfBit(m);
             }
@@ -345,25 +356,25 @@ struct StrKern {
             // The units up to dst's alignment lie in src's aligned block at i.
             const size_t toAligned = (vecBytes - shift) / sizeof(char16_t);
             const Vec v = V::load(src + i);
-            if (const uint64_t m = V::zeroBits(v); m != 0 && unitOfBit(m) < toAligned)
+            if (const uint64_t m = zeroBits(v); m != 0 && unitOfBit(m) < toAligned)
                 return finishCopy(dst, src, i, v, unitOfBit(m));
             storeFew(dst + i, src + i, v, toAligned);
             return copyToAlignedDst(dst, src, i + toAligned);
         }
         for (; !isAligned(src + i, groupBytes); i += vecUnits) {
             const Vec v = V::load(src + i);
-            if (const uint64_t m = V::zeroBits(v)) return finishCopy(dst, src, i, v, unitOfBit(m));
+            if (const uint64_t m = zeroBits(v)) return finishCopy(dst, src, i, v, unitOfBit(m));
             V::store(dst + i, v);
         }
         for (;; i += groupUnits) {
             const Vec v0 = V::load(src + i), v1 = V::load(src + i + vecUnits);
             const Vec v2 = V::load(src + i + 2 * vecUnits), v3 = V::load(src + i + 3 * vecUnits);
-            if (V::zeroBits(leastOf(v0, v1, v2, v3)) != 0) break;
+            if (zeroBits(leastOf(v0, v1, v2, v3)) != 0) break;
             storeGroup(dst, i, v0, v1, v2, v3);
         }
         for (;; i += vecUnits) {
             const Vec v = V::load(src + i);
-            if (const uint64_t m = V::zeroBits(v)) return finishCopy(dst, src, i, v, unitOfBit(m));
+            if (const uint64_t m = zeroBits(v)) return finishCopy(dst, src, i, v, unitOfBit(m));
             V::store(dst + i, v);
         }
     }
@@ -378,19 +389,19 @@ struct StrKern {
             const Vec d1 = V::bitXor(V::loadData(a + i + vecUnits), V::loadData(b + i + vecUnits));
             const Vec d2 = V::bitXor(V::loadData(a + i + 2 * vecUnits), V::loadData(b + i + 2 * vecUnits));
             const Vec d3 = V::bitXor(V::loadData(a + i + 3 * vecUnits), V::loadData(b + i + 3 * vecUnits));
-            if (V::zeroBits(V::bitOr(V::bitOr(d0, d1), V::bitOr(d2, d3))) != allBits) break;
+            if (zeroBits(V::bitOr(V::bitOr(d0, d1), V::bitOr(d2, d3))) != allBits) break;
         }
         for (; i + vecUnits <= n; i += vecUnits)
-            if (const uint64_t d = ~V::equalBits(V::loadData(a + i), V::loadData(b + i)) & allBits)
+            if (const uint64_t d = ~equalBits(V::loadData(a + i), V::loadData(b + i)) & allBits)
                 return i + unitOfBit(d);
         if (i == n) return n;
-        if constexpr (V::maskedTails) {
-            const uint64_t d = ~V::equalBits(V::loadFirst(a + i, n - i), V::loadFirst(b + i, n - i)) & allBits;
+        if constexpr (masked) {
+            const uint64_t d = ~equalBits(loadFirst(a + i, n - i), loadFirst(b + i, n - i)) & allBits;
             return d != 0 ? i + unitOfBit(d) : n;
         } else {
             if (n >= vecUnits) {
                 const size_t last = n - vecUnits;
-                const uint64_t d = ~V::equalBits(V::loadData(a + last), V::loadData(b + last)) & allBits;
+                const uint64_t d = ~equalBits(V::loadData(a + last), V::loadData(b + last)) & allBits;
                 return d != 0 ? last + unitOfBit(d) : n;
             }
             for (; i < n; ++i)
@@ -405,46 +416,47 @@ struct StrKern {
         if (n == 0) return 0;
         const size_t offset = reinterpret_cast<uintptr_t>(s) & (vecBytes - 1);
         size_t i = 0;
-        if (const uint64_t m = V::zeroBits(V::load(alignedBlockStart(s, vecBytes))) >> bitsOfBytes(offset))
+        if (const uint64_t m = zeroBits(V::load(alignedBlockStart(s, vecBytes))) >> bitsOfBytes(offset))
             return unitOfBit(m) < n ? unitOfBit(m) : n;
         for (i = (vecBytes - offset) / sizeof(char16_t); i < n; i += vecUnits)
-            if (const uint64_t m = V::zeroBits(V::load(s + i))) return i + unitOfBit(m) < n ? i + unitOfBit(m) : n;
+            if (const uint64_t m = zeroBits(V::load(s + i))) return i + unitOfBit(m) < n ? i + unitOfBit(m) : n;
         return n;
     }
 
-    // The first i < n where s[i] is c, else n, at any address: whole blocks
-    // unaligned, then the last block that ends at n; fewer than a block's
-    // units in one read within s's page where it stays there.
-    static size_t findUnitWithin(const char16_t *s, char16_t c, size_t n) {
-        const Vec wanted = V::splat(c);
+    // The first i < n where s[i] is c, else n. A caller may give an n past
+    // its data when c comes before its end, as C's memchr allows, so the
+    // reads keep the page rule: a first unaligned one within s's page, else
+    // the aligned block that holds s; then aligned blocks, each holding a unit
+    // below n that no c precedes (a group's four share that unit's page). Odd
+    // addresses unit by unit.
+    static size_t unitIndexWithin(const char16_t *s, char16_t c, size_t n) {
+        const auto within = [n](size_t i) { return i < n ? i : n; };
         size_t i = 0;
-        if (n < vecUnits) {
-            if (n == 0) return 0;
-            uint64_t m;
-            if constexpr (V::maskedTails) {
-                m = V::equalBits(V::loadFirst(s, n), wanted) & ((uint64_t{1} << n * V::bitsPerUnit) - 1);
-            } else {
-                if (!staysInPage(s, vecBytes)) {
-                    while (i < n && s[i] != c) ++i;
-                    return i;
-                }
-                m = V::equalBits(V::loadInPage(s), wanted) & ((uint64_t{1} << n * V::bitsPerUnit) - 1);
-            }
-            return m != 0 ? unitOfBit(m) : n;
+        if (n == 0 || isOdd(s)) {
+            while (i < n && s[i] != c) ++i;
+            return i;
         }
+        const Vec wanted = V::splat16(c);
+        if (staysInPage(s, vecBytes)) {
+            if (const uint64_t m = equalBits(V::loadInPage(s), wanted)) return within(unitOfBit(m));
+            i = static_cast<size_t>(nextAligned(s) - s);
+        } else {
+            const size_t offset = reinterpret_cast<uintptr_t>(s) & (vecBytes - 1);
+            if (const uint64_t m = equalBits(V::load(alignedBlockStart(s, vecBytes)), wanted) >> bitsOfBytes(offset))
+                return within(unitOfBit(m));
+            i = (vecBytes - offset) / sizeof(char16_t);
+        }
+        for (; i < n && !isAligned(s + i, groupBytes); i += vecUnits)
+            if (const uint64_t m = equalBits(V::load(s + i), wanted)) return within(i + unitOfBit(m));
         for (; i + groupUnits <= n; i += groupUnits) {
-            const Vec m0 = V::bitXor(V::loadData(s + i), wanted);
-            const Vec m1 = V::bitXor(V::loadData(s + i + vecUnits), wanted);
-            const Vec m2 = V::bitXor(V::loadData(s + i + 2 * vecUnits), wanted);
-            const Vec m3 = V::bitXor(V::loadData(s + i + 3 * vecUnits), wanted);
-            if (V::zeroBits(leastOf(m0, m1, m2, m3)) != 0) return i + firstInGroup(m0, m1, m2, m3);
+            const Vec m0 = V::bitXor(V::load(s + i), wanted), m1 = V::bitXor(V::load(s + i + vecUnits), wanted);
+            const Vec m2 = V::bitXor(V::load(s + i + 2 * vecUnits), wanted);
+            const Vec m3 = V::bitXor(V::load(s + i + 3 * vecUnits), wanted);
+            if (zeroBits(leastOf(m0, m1, m2, m3)) != 0) return i + firstInGroup(m0, m1, m2, m3);
         }
-        for (; i + vecUnits <= n; i += vecUnits)
-            if (const uint64_t m = V::equalBits(V::loadData(s + i), wanted)) return i + unitOfBit(m);
-        if (i == n) return n;
-        const size_t last = n - vecUnits;
-        const uint64_t m = V::equalBits(V::loadData(s + last), wanted);
-        return m != 0 ? last + unitOfBit(m) : n;
+        for (; i < n; i += vecUnits)
+            if (const uint64_t m = equalBits(V::load(s + i), wanted)) return within(i + unitOfBit(m));
+        return n;
     }
 
     // n units of c at s, at any address: the first and last blocks
@@ -452,14 +464,14 @@ struct StrKern {
     // break the units' phase).
     static void fillUnits(char16_t *s, char16_t c, size_t n) {
         if (n < vecUnits) {
-            if constexpr (V::maskedTails) {
-                V::storeFirst(s, V::splat(c), n);
+            if constexpr (masked) {
+                storeFirst(s, V::splat16(c), n);
             } else {
                 fillFewUnits(s, c, n);
             }
             return;
         }
-        const Vec v = V::splat(c);
+        const Vec v = V::splat16(c);
         V::store(s, v);
         char16_t *const last = s + n - vecUnits;
         char16_t *p = s + vecUnits;

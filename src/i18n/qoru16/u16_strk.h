@@ -1,7 +1,5 @@
-// The string scan kernels of each CPU level, which the dispatch table
-// (u16_cpu.h) hands to the string functions. Every kernel takes strings at
-// even addresses (odd ones keep the plain unit loops of their callers) and
-// reads under the page rule of u16_pagerule.h.
+// What the string functions and the string scan kernels of every CPU level
+// share. The kernels (u16_cpu.h) read under the page rule of u16_pagerule.h.
 #ifndef QORU_U16_STRK_H
 #define QORU_U16_STRK_H
 
@@ -21,17 +19,6 @@ inline int32_t unitDifference(char16_t a, char16_t b) { return static_cast<int32
 // s less its offset within an aligned block of `bytes`.
 inline const char16_t *alignedBlockStart(const char16_t *s, size_t bytes) {
     return reinterpret_cast<const char16_t *>(reinterpret_cast<uintptr_t>(s) & ~(uintptr_t{bytes} - 1));
-}
-
-// A pointer `bytes` below p, as an address only (it may lie before the
-// string; it is read only where staysInPage keeps the read in p's page).
-inline const char16_t *bytesBelow(const char16_t *p, size_t bytes) {
-    return reinterpret_cast<const char16_t *>(reinterpret_cast<uintptr_t>(p) - bytes);
-}
-
-// A pointer `bytes` below p, as an address only, for masked writes.
-inline void *bytesBelow(char16_t *p, size_t bytes) {
-    return reinterpret_cast<void *>(reinterpret_cast<uintptr_t>(p) - bytes);
 }
 
 // Moves the first and the last `step` of `bytes` bytes (step <= bytes <=
@@ -93,31 +80,16 @@ inline const char16_t *findZeroOrUnitAnywhere(const char16_t *s, char16_t c) {
         while (*s != 0 && *s != c) ++s;
         return s;
     }
-    const char16_t *p = kernels().findZeroOrUnit(s, c);
+    const char16_t *p = chosen<&Kernels::findZeroOrUnit>()(s, c);
     checkReportedRead(s, p + 1);
     return p;
 }
 
-const char16_t *findZeroSse2(const char16_t *s);
-const char16_t *findZeroOrUnitSse2(const char16_t *s, char16_t c);
-size_t findStopSse2(const char16_t *a, const char16_t *b);
-size_t findDifferenceSse2(const char16_t *a, const char16_t *b, size_t n);
-size_t copyStringSse2(char16_t *dst, const char16_t *src);
-size_t findZeroWithinSse2(const char16_t *s, size_t n);
-
-const char16_t *findZeroAvx2(const char16_t *s);
-const char16_t *findZeroOrUnitAvx2(const char16_t *s, char16_t c);
-size_t findStopAvx2(const char16_t *a, const char16_t *b);
-size_t findDifferenceAvx2(const char16_t *a, const char16_t *b, size_t n);
-size_t copyStringAvx2(char16_t *dst, const char16_t *src);
-size_t findZeroWithinAvx2(const char16_t *s, size_t n);
-
-const char16_t *findZeroAvx512(const char16_t *s);
-const char16_t *findZeroOrUnitAvx512(const char16_t *s, char16_t c);
-size_t findStopAvx512(const char16_t *a, const char16_t *b);
-size_t findDifferenceAvx512(const char16_t *a, const char16_t *b, size_t n);
-size_t copyStringAvx512(char16_t *dst, const char16_t *src);
-size_t findZeroWithinAvx512(const char16_t *s, size_t n);
+// The plain level's kernels of the memory scans and strrchr, for a level
+// without its own (neon).
+char16_t *findLastPlain(const char16_t *s, char16_t c);
+char16_t *findUnitWithinPlain(const char16_t *s, char16_t c, size_t n);
+char16_t *fillPlain(char16_t *s, char16_t c, size_t n);
 
 }  // namespace qoru
 

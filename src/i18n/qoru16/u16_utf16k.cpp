@@ -33,7 +33,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "i18n/qoru16/u16_cpu.h"
+#include "i18n/qoru16/u16_cpu_x86.h"
 #include "i18n/qoru16/u16_utf8.h"
 #include "i18n/qoru16/u16_words.h"
 
@@ -698,28 +698,16 @@ QORU_AVX512_BLOCKS void blocksAvx512(char16_t *dst, size_t &count, const uint8_t
 
 }  // namespace
 
-void selectUtf16Kernels(Kernels &k, CpuLevel level) {
-    switch (level) {
-    case CpuLevel::sse2:
-    case CpuLevel::plain:  // not reached: the plain table is whole
-    case CpuLevel::neon:   // not reached: another architecture's
-        k.utf8ToUtf16 = convertSse2;
-        k.utf8ToUtf16Bounded = nullptr;
-        break;
-    case CpuLevel::ssse3:
-        k.utf8ToUtf16 = convertSsse3;
-        k.utf8ToUtf16Bounded = nullptr;
-        break;
-    case CpuLevel::avx2:
-        k.utf8ToUtf16 = convertAvx2;
-        k.utf8ToUtf16Bounded = nullptr;
-        break;
-    case CpuLevel::avx512:
-        // The 64-byte blocks pack their units with VBMI2's compress.
-        k.utf8ToUtf16 = cpuHasAvx512Vbmi2Target() ? convertAvx512 : convertAvx2;
-        k.utf8ToUtf16Bounded = cpuHasAvx512Vbmi2Target() ? convertBoundedAvx512 : nullptr;
-        break;
-    }
+void utf8ToUtf16Sse2(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) { convertSse2(dst, count, p, limit); }
+void utf8ToUtf16Ssse3(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
+    convertSsse3(dst, count, p, limit);
+}
+void utf8ToUtf16Avx2(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) { convertAvx2(dst, count, p, limit); }
+void utf8ToUtf16Avx512Vbmi2(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
+    convertAvx512(dst, count, p, limit);
+}
+void utf8ToUtf16BoundedAvx512Vbmi2(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit) {
+    convertBoundedAvx512(dst, count, p, end, limit);
 }
 
 }  // namespace qoru

@@ -1,0 +1,73 @@
+// The avx512 level (AVX-512 F, BW and VL): 64-byte vectors and masked
+// stores. A CPU that also has VBMI2 takes avx512Vbmi2Kernels, whose UTF-8
+// decoder packs units with VBMI2's compress.
+//
+// Its kernels are compiled in one target region, which includes the kernel
+// templates (u16_simd_x86.h, u16_kern_*.h) after every other header; the
+// constant table after it is what the dispatch (u16_cpu.cpp) hands out.
+#include <immintrin.h>
+
+#include "i18n/qoru16/u16_cpu_x86.h"
+#include "i18n/qoru16/u16_strk.h"
+#include "i18n/qoru16/u16_utf8k.h"
+
+QORU_TARGET_BEGIN(QORU_TARGET_AVX512)
+#include "i18n/qoru16/u16_kern_str.h"
+#include "i18n/qoru16/u16_simd_x86.h"
+
+namespace qoru {
+namespace {
+
+// String scans
+template struct StrKern<Avx512>;
+using Strings = StrKern<Avx512>;
+
+// UTF-8 to UTF-16
+
+// UTF-16 to UTF-8
+
+}  // namespace
+}  // namespace qoru
+QORU_TARGET_END
+
+namespace qoru {
+
+const Kernels avx512Kernels = {
+    .level = CpuLevel::avx512,
+    .stringLength = Strings::stringLength,
+    .findZeroOrUnit = Strings::findZeroOrUnit,
+    .findUnit = Strings::findUnit,
+    .findLast = Strings::findLast,
+    .compare = Strings::compare,
+    .copy = Strings::copy,
+    .findZeroWithin = Strings::findZeroWithin,
+    .findDifference = Strings::findDifference,
+    .findUnitWithin = Strings::findUnitWithin,
+    .fill = Strings::fill,
+    .utf8ToUtf16 = utf8ToUtf16Avx2,
+    .utf8ToUtf16Bounded = nullptr,
+    .encodeUtf8 = encodeUtf8Avx512,
+    .countUtf8 = countUtf8Avx512,
+    .fillUtf8Block = fillUtf8BlockAvx512,
+};
+
+const Kernels avx512Vbmi2Kernels = {
+    .level = CpuLevel::avx512,
+    .stringLength = Strings::stringLength,
+    .findZeroOrUnit = Strings::findZeroOrUnit,
+    .findUnit = Strings::findUnit,
+    .findLast = Strings::findLast,
+    .compare = Strings::compare,
+    .copy = Strings::copy,
+    .findZeroWithin = Strings::findZeroWithin,
+    .findDifference = Strings::findDifference,
+    .findUnitWithin = Strings::findUnitWithin,
+    .fill = Strings::fill,
+    .utf8ToUtf16 = utf8ToUtf16Avx512Vbmi2,
+    .utf8ToUtf16Bounded = utf8ToUtf16BoundedAvx512Vbmi2,
+    .encodeUtf8 = encodeUtf8Avx512,
+    .countUtf8 = countUtf8Avx512,
+    .fillUtf8Block = fillUtf8BlockAvx512,
+};
+
+}  // namespace qoru
