@@ -63,18 +63,23 @@ struct StrKern {
     // The mask bits of the units before an aligned block's `offset` bytes.
     static size_t bitsOfBytes(size_t offset) { return offset * V::bitsPerUnit / sizeof(char16_t); }
     static uint64_t joinBits(uint64_t low, uint64_t high) { return low | high << (vecUnits * V::bitsPerUnit); }
+    static bool isOdd(const void *p) { return (reinterpret_cast<uintptr_t>(p) & 1) != 0; }
     // The next vecBytes-aligned address after p.
     static const char16_t *nextAligned(const char16_t *p) { return alignedBlockStart(p, vecBytes) + vecUnits; }
 
     // A scan's marks are 0 in the units where it stops; the least of several
     // marks is 0 where any of them is, so a group takes one test.
+    // stops says the same of one unit.
     struct ZeroMarks {
         Vec operator()(Vec v) const { return v; }
+        bool stops(char16_t u) const { return u == 0; }
     };
     struct ZeroOrUnitMarks {
         Vec wanted;
+        char16_t c;
         // v ^ c is 0 where v is c.
         Vec operator()(Vec v) const { return V::least16(V::bitXor(v, wanted), v); }
+        bool stops(char16_t u) const { return u == 0 || u == c; }
     };
 
     static Vec leastOf(Vec m0, Vec m1, Vec m2, Vec m3) { return V::least16(V::least16(m0, m1), V::least16(m2, m3)); }
@@ -94,12 +99,16 @@ struct StrKern {
     // it stays in s's page, else the aligned block that holds s with its
     // units before s left out; then four aligned blocks one by one (short
     // strings end there), then four at a time from a group-aligned address.
+    // An odd s, whose units aligned blocks would split, goes on unit by unit.
     template <class Marks>
     static const char16_t *scan(const char16_t *s, Marks marks) {
         const char16_t *p;
         if (staysInPage(s, vecBytes)) {
             if (const uint64_t m = zeroBits(marks(V::loadInPage(s)))) return s + unitOfBit(m);
+            if (isOdd(s)) return scanUnits(s + vecUnits, marks);
             p = nextAligned(s);
+        } else if (isOdd(s)) {
+            return scanUnits(s, marks);
         } else {
             const size_t offset = reinterpret_cast<uintptr_t>(s) & (vecBytes - 1);
             p = alignedBlockStart(s, vecBytes);
@@ -117,48 +126,39 @@ struct StrKern {
         }
     }
 
+    template <class Marks>
+    static const char16_t *scanUnits(const char16_t *s, Marks marks) {
+        while (!marks.stops(*s)) ++s;
+        return s;
+    }
+
     static const char16_t *findZero(const char16_t *s) { return scan(s, ZeroMarks{}); }
     static const char16_t *findZeroOrUnit(const char16_t *s, char16_t c) {
-        return scan(s, ZeroOrUnitMarks{V::splat16(c)});
+        return scan(s, ZeroOrUnitMarks{V::splat16(c), c});
     }
-
-    static bool isOdd(const void *p) { return (reinterpret_cast<uintptr_t>(p) & 1) != 0; }
 
     // The exported functions' whole work, which they reach in one jump: at
-    // any address, odd ones unit by unit.
-    static size_t stringLength(const char16_t *s) {
-        if (isOdd(s)) {
-            size_t n = 0;
-            while (s[n] != 0) ++n;
-            return n;
-        }
-        return static_cast<size_t>(findZero(s) - s);
-    }
+    // any address, the first reads at an odd one too (unaligned reads keep
+    // its units whole).
+    static size_t stringLength(const char16_t *s) { return static_cast<size_t>(findZero(s) - s); }
+    // The first read tells c from the terminator by its own masks.
     static char16_t *findUnit(const char16_t *s, char16_t c) {
-        const char16_t *p = s;
-        if (isOdd(s)) {
-            while (*p != 0 && *p != c) ++p;
-        } else {
-            p = findZeroOrUnit(s, c);
+        const Vec wanted = V::splat16(c);
+        if (staysInPage(s, vecBytes)) {
+            const Vec v = V::loadInPage(s);
+            const uint64_t found = equalBits(v, wanted), stops = found | zeroBits(v);
+            if (stops != 0)
+                return (found & stops & (~stops + 1)) != 0 ? const_cast<char16_t *>(s) + unitOfBit(stops) : nullptr;
         }
+        const char16_t *p = scan(s, ZeroOrUnitMarks{wanted, c});
         return *p == c ? const_cast<char16_t *>(p) : nullptr;
     }
     static int32_t compare(const char16_t *a, const char16_t *b) {
-        size_t i = 0;
-        if (isOdd(a) || isOdd(b)) {
-            while (a[i] != 0 && a[i] == b[i]) ++i;
-        } else {
-            i = findStop(a, b);
-        }
+        const size_t i = findStop(a, b);
         return unitDifference(a[i], b[i]);
     }
     static char16_t *copy(char16_t *dst, const char16_t *src) {
-        if (isOdd(src)) {
-            for (size_t i = 0; (dst[i] = src[i]) != 0; ++i) {
-            }
-        } else {
-            copyString(dst, src);
-        }
+        copyString(dst, src);
         return dst;
     }
     static char16_t *findLast(const char16_t *s, char16_t c) {
@@ -223,6 +223,12 @@ struct StrKern {
         }
     }
 
+    // The first position from i where a is 0 or differs from b, unit by unit.
+    static size_t stopUnits(const char16_t *a, const char16_t *b, size_t i) {
+        while (a[i] != 0 && a[i] == b[i]) ++i;
+        return i;
+    }
+
     // The first position where a is 0 or differs from b: four unaligned
     // reads of each one by one where they stay in their pages (short strings
     // end there), else one where it does; then a's blocks aligned and b's at
@@ -234,10 +240,14 @@ struct StrKern {
             for (i = 0; i < groupUnits; i += vecUnits)
                 if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a + i), V::loadInPage(b + i))))
                     return i + unitOfBit(m);
+            if (isOdd(a)) return stopUnits(a, b, groupUnits);
             i = static_cast<size_t>(alignedBlockStart(a + groupUnits, vecBytes) - a);
         } else if (staysInPage(a, vecBytes) && staysInPage(b, vecBytes)) {
             if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a), V::loadInPage(b)))) return unitOfBit(m);
+            if (isOdd(a)) return stopUnits(a, b, vecUnits);
             i = static_cast<size_t>(nextAligned(a) - a);
+        } else if (isOdd(a)) {
+            return stopUnits(a, b, 0);
         } else {
             for (i = 0; !isAligned(a + i, vecBytes); ++i)
                 if (a[i] == 0 || a[i] != b[i]) return i;
@@ -320,6 +330,12 @@ struct StrKern {
         }
     }
 
+    // The rest of a copy from i on, unit by unit; the length.
+    static size_t copyUnits(char16_t *dst, const char16_t *src, size_t i) {
+        while ((dst[i] = src[i]) != 0) ++i;
+        return i;
+    }
+
     // Four unaligned blocks of src one by one where they stay in its page
     // (short strings end there), else one where it does; then src's blocks
     // aligned, or, when dst is not aligned as src is, dst's.
@@ -337,6 +353,7 @@ struct StrKern {
                 if (const uint64_t m = zeroBits(w)) return finishCopy(dst, src, i, w, unitOfBit(m));
                 V::store(dst + i, w);
             }
+            if (isOdd(src)) return copyUnits(dst, src, groupUnits);
             i = static_cast<size_t>(alignedBlockStart(src + groupUnits, vecBytes) - src);
         } else if (staysInPage(src, vecBytes)) {
             const Vec v = V::loadInPage(src);
@@ -345,7 +362,10 @@ struct StrKern {
                 return unitOfBit(m);
             }
             V::store(dst, v);
+            if (isOdd(src)) return copyUnits(dst, src, vecUnits);
             i = static_cast<size_t>(nextAligned(src) - src);
+        } else if (isOdd(src)) {
+            return copyUnits(dst, src, 0);
         } else {
             // The last units of src's page: unit by unit up to the next page.
             for (i = 0; !isAligned(src + i, vecBytes); ++i)
