@@ -381,7 +381,7 @@ struct StrKern {
             storeFew(dst + i, src + i, v, toAligned);
             return copyToAlignedDst(dst, src, i + toAligned);
         }
-        for (; !isAligned(src + i, groupBytes); i += vecUnits) {
+        for (const size_t end = i + 4 * vecUnits; i < end || !isAligned(src + i, groupBytes); i += vecUnits) {
             const Vec v = V::load(src + i);
             if (const uint64_t m = zeroBits(v)) return finishCopy(dst, src, i, v, unitOfBit(m));
             V::store(dst + i, v);
