@@ -67,6 +67,13 @@ struct StrKern {
     static size_t bitsOfBytes(size_t offset) { return offset * V::bitsPerUnit / sizeof(char16_t); }
     static uint64_t joinBits(uint64_t low, uint64_t high) { return low | high << (vecUnits * V::bitsPerUnit); }
     static bool isOdd(const void *p) { return (reinterpret_cast<uintptr_t>(p) & 1) != 0; }
+    // An aligned page-rule read held in a register: GCC would otherwise read
+    // memory again for each use of a vector used twice (marks, keepEqual).
+    static Vec loadOnce(const char16_t *p) {
+        Vec v = V::load(p);
+        asm("" : "+v"(v));
+        return v;
+    }
     // The next vecBytes-aligned address after p.
     static const char16_t *nextAligned(const char16_t *p) { return alignedBlockStart(p, vecBytes) + vecUnits; }
 
@@ -123,8 +130,8 @@ struct StrKern {
         if (const uint64_t m = zeroBits(marks(V::load(p + 2 * vecUnits)))) return p + 2 * vecUnits + unitOfBit(m);
         if (const uint64_t m = zeroBits(marks(V::load(p + 3 * vecUnits)))) return p + 3 * vecUnits + unitOfBit(m);
         for (p = alignedBlockStart(p + 4 * vecUnits, groupBytes);; p += groupUnits) {
-            const Vec m0 = marks(V::load(p)), m1 = marks(V::load(p + vecUnits));
-            const Vec m2 = marks(V::load(p + 2 * vecUnits)), m3 = marks(V::load(p + 3 * vecUnits));
+            const Vec m0 = marks(loadOnce(p)), m1 = marks(loadOnce(p + vecUnits));
+            const Vec m2 = marks(loadOnce(p + 2 * vecUnits)), m3 = marks(loadOnce(p + 3 * vecUnits));
             if (zeroBits(leastOf(m0, m1, m2, m3)) != 0) return p + firstInGroup(m0, m1, m2, m3);
         }
     }
@@ -216,8 +223,8 @@ struct StrKern {
             if (isAligned(p, groupBytes)) {
                 // Four blocks at a time while they hold neither 0 nor c.
                 for (;; p += groupUnits) {
-                    const Vec v0 = V::load(p), v1 = V::load(p + vecUnits);
-                    const Vec v2 = V::load(p + 2 * vecUnits), v3 = V::load(p + 3 * vecUnits);
+                    const Vec v0 = loadOnce(p), v1 = loadOnce(p + vecUnits);
+                    const Vec v2 = loadOnce(p + 2 * vecUnits), v3 = loadOnce(p + 3 * vecUnits);
                     const Vec all = leastOf(v0, v1, v2, v3);
                     const Vec other = leastOf(V::bitXor(v0, wanted), V::bitXor(v1, wanted), V::bitXor(v2, wanted),
                                               V::bitXor(v3, wanted));
@@ -262,10 +269,10 @@ struct StrKern {
         }
         for (;; i += vecUnits) {
             if (isAligned(a + i, groupBytes) && staysInPage(b + i, groupBytes)) {
-                const Vec m0 = keepEqual(V::load(a + i), V::loadInPage(b + i));
-                const Vec m1 = keepEqual(V::load(a + i + vecUnits), V::loadInPage(b + i + vecUnits));
-                const Vec m2 = keepEqual(V::load(a + i + 2 * vecUnits), V::loadInPage(b + i + 2 * vecUnits));
-                const Vec m3 = keepEqual(V::load(a + i + 3 * vecUnits), V::loadInPage(b + i + 3 * vecUnits));
+                const Vec m0 = keepEqual(loadOnce(a + i), V::loadInPage(b + i));
+                const Vec m1 = keepEqual(loadOnce(a + i + vecUnits), V::loadInPage(b + i + vecUnits));
+                const Vec m2 = keepEqual(loadOnce(a + i + 2 * vecUnits), V::loadInPage(b + i + 2 * vecUnits));
+                const Vec m3 = keepEqual(loadOnce(a + i + 3 * vecUnits), V::loadInPage(b + i + 3 * vecUnits));
                 if (zeroBits(leastOf(m0, m1, m2, m3)) != 0) return i + firstInGroup(m0, m1, m2, m3);
                 i += groupUnits - vecUnits;
             } else if (staysInPage(b + i, vecBytes)) {
@@ -395,8 +402,8 @@ struct StrKern {
             V::store(dst + i, v);
         }
         for (;; i += groupUnits) {
-            const Vec v0 = V::load(src + i), v1 = V::load(src + i + vecUnits);
-            const Vec v2 = V::load(src + i + 2 * vecUnits), v3 = V::load(src + i + 3 * vecUnits);
+            const Vec v0 = loadOnce(src + i), v1 = loadOnce(src + i + vecUnits);
+            const Vec v2 = loadOnce(src + i + 2 * vecUnits), v3 = loadOnce(src + i + 3 * vecUnits);
             if (zeroBits(leastOf(v0, v1, v2, v3)) != 0) break;
             storeGroup(dst, i, v0, v1, v2, v3);
         }
