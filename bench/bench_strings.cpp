@@ -1,4 +1,4 @@
-// Strings against ICU and the C library: ASCII and mixed-script texts, 16 to
+// Strings against ICU and the C library: ASCII and mixed-script texts, 8 to
 // 65536 units. The C library's peers work on as many bytes as ours: a narrow
 // string of 2n nonzero bytes for n units, in buffers at the same offsets
 // within a cache line as ours, so that both meet the same alignments.
@@ -20,9 +20,9 @@ using qoru_bench::require;
 namespace {
 
 struct Text {
-    std::u16string units;   // the UTF-16 text
-    std::u16string copy;    // an equal text in another buffer (for comparisons)
-    std::u16string out;     // destination buffer
+    std::u16string units;  // the UTF-16 text
+    std::u16string copy;   // an equal text in another buffer (for comparisons)
+    std::u16string out;    // destination buffer
     std::string narrowStore, narrowCopyStore, outNarrowStore;
     char *narrow, *narrowCopy, *outNarrow;  // in the stores, aligned as units, copy and out;
                                             // the text's 2n bytes, zeros and absentByte made blanks
@@ -62,9 +62,7 @@ Text &text(size_t n, bool mixed) {
 const UChar *icu(const std::u16string &s) { return reinterpret_cast<const UChar *>(s.c_str()); }
 UChar *icu(std::u16string &s) { return reinterpret_cast<UChar *>(s.data()); }
 
-Text &textFor(const benchmark::State &state) {
-    return text(static_cast<size_t>(state.range(0)), state.range(1) != 0);
-}
+Text &textFor(const benchmark::State &state) { return text(static_cast<size_t>(state.range(0)), state.range(1) != 0); }
 
 // Times fn; the barrier keeps each result, and fn keeps its own inputs.
 template <class Fn>
@@ -166,9 +164,51 @@ void libcStrchr(benchmark::State &state) {
     timed(state, [&] { return strchr(opaque(t.narrow), absentByte); });
 }
 
+// ---- search of n units for a unit (a byte) they lack (all of them are read) ----
+void oursMemchr(benchmark::State &state) {
+    Text &t = textFor(state);
+    const size_t n = t.units.size();
+    require(memchrU16(t.units.c_str(), absentUnit, n) == nullptr, "memchrU16");
+    timed(state, [&] { return memchrU16(opaque(t.units.c_str()), absentUnit, n); });
+}
+void libcMemchr(benchmark::State &state) {
+    Text &t = textFor(state);
+    const size_t n = t.units.size() * 2;
+    timed(state, [&] { return memchr(opaque(t.narrow), absentByte, n); });
+}
+
+// ---- filling n units (2n bytes) ----
+void oursMemset(benchmark::State &state) {
+    Text &t = textFor(state);
+    const size_t n = t.units.size();
+    timed(state, [&] { return memsetU16(opaque(t.out.data()), u'x', n); });
+}
+void libcMemset(benchmark::State &state) {
+    Text &t = textFor(state);
+    const size_t n = t.units.size() * 2;
+    timed(state, [&] { return memset(opaque(t.outNarrow), 'x', n); });
+}
+
+// ---- last occurrence of a unit (a byte) the text lacks (the whole text is read) ----
+void oursStrrchr(benchmark::State &state) {
+    Text &t = textFor(state);
+    require(strrchrU16(t.units.c_str(), absentUnit) == nullptr, "strrchrU16");
+    timed(state, [&] { return strrchrU16(opaque(t.units.c_str()), absentUnit); });
+}
+void icuStrrchr(benchmark::State &state) {
+    Text &t = textFor(state);
+    timed(state, [&] { return u_strrchr(opaque(icu(t.units)), absentUnit); });
+}
+void libcStrrchr(benchmark::State &state) {
+    Text &t = textFor(state);
+    timed(state, [&] { return strrchr(opaque(t.narrow), absentByte); });
+}
+
+// ASCII at the short sizes where a call's fixed cost counts, and both texts
+// at the longer ones.
 void sizes(benchmark::internal::Benchmark *b) {
-    for (int mixed : {0, 1})
-        for (int n : {16, 256, 4096, 65536}) b->Args({n, mixed});
+    for (int n : {8, 16, 32, 64, 256, 4096, 65536}) b->Args({n, 0});
+    for (int n : {16, 256, 4096, 65536}) b->Args({n, 1});
     b->ArgNames({"units", "mixed"});
 }
 
@@ -190,6 +230,12 @@ BENCHMARK(libcStrchr)->Name("libc/strchr")->Apply(sizes);
 BENCHMARK(oursMemcmp)->Name("ours/memcmp")->Apply(sizes);
 BENCHMARK(icuMemcmp)->Name("icu/memcmp")->Apply(sizes);
 BENCHMARK(libcMemcmp)->Name("libc/memcmp")->Apply(sizes);
+BENCHMARK(oursMemchr)->Name("ours/memchr")->Apply(sizes);
+BENCHMARK(libcMemchr)->Name("libc/memchr")->Apply(sizes);
+BENCHMARK(oursMemset)->Name("ours/memset")->Apply(sizes);
+BENCHMARK(libcMemset)->Name("libc/memset")->Apply(sizes);
+BENCHMARK(oursStrrchr)->Name("ours/strrchr")->Apply(sizes);
+BENCHMARK(icuStrrchr)->Name("icu/strrchr")->Apply(sizes);
+BENCHMARK(libcStrrchr)->Name("libc/strrchr")->Apply(sizes);
 
 BENCHMARK_MAIN();
-

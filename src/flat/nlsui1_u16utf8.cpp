@@ -194,7 +194,7 @@ size_t convertToUtf8(const Kernels &k, uint8_t *out, const char16_t *s, size_t l
         }
 
         const size_t room = counting ? SIZE_MAX : limit - n;
-        if (end == nullptr) end = k.findZero(s);
+        if (end == nullptr) end = s + k.stringLength(s);
         const size_t rest = static_cast<size_t>(end - s);
         if (rest == 0) break;
         // No more units than the room could take (each gives a byte at

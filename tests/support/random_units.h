@@ -105,14 +105,21 @@ inline char16_t *placeSomewhere(UnitSource &rnd, Arena &arena, const GuardPage &
 template <class Kernels>
 std::string scanKernelFault(const Kernels &k, const char16_t *a, const char16_t *b, char16_t c, size_t n, size_t to) {
     const Kernels &plain = qoru::plainKernels;
-    if (k.findZero(a) != plain.findZero(a)) return "findZero";
+    if (k.stringLength(a) != plain.stringLength(a)) return "stringLength";
     if (k.findZeroOrUnit(a, c) != plain.findZeroOrUnit(a, c)) return "findZeroOrUnit";
-    if (k.findStop(a, b) != plain.findStop(a, b)) return "findStop";
+    if (k.findUnit(a, c) != plain.findUnit(a, c) || k.findLast(a, c) != plain.findLast(a, c)) return "findUnit/Last";
+    if (k.compare(a, b) != plain.compare(a, b)) return "compare";
     if (k.findDifference(a, b, n) != plain.findDifference(a, b, n)) return "findDifference";
     if (k.findZeroWithin(a, n) != plain.findZeroWithin(a, n)) return "findZeroWithin";
+    // A length past a's end where c is in a, as C's memchr allows.
+    const char16_t *cAt = plain.findUnit(a, c);
+    if (k.findUnitWithin(a, c, n) != plain.findUnitWithin(a, c, n) || (cAt && k.findUnitWithin(a, c, SIZE_MAX) != cAt))
+        return "findUnitWithin";
     const size_t len = refNlen(a);
     std::vector<char16_t> ours(to + len + 129, canary), ref = ours;
-    return k.copyString(ours.data() + to, a) == plain.copyString(ref.data() + to, a) && ours == ref ? "" : "copyString";
+    if (k.fill(ours.data() + to, c, len) != ours.data() + to || (plain.fill(ref.data() + to, c, len), ours != ref))
+        return "fill";
+    return k.copy(ours.data() + to, a) == ours.data() + to && plain.copy(ref.data() + to, a) && ours == ref ? "" : "copy";
 }
 
 }  // namespace qoru_test

@@ -35,14 +35,19 @@ inline constexpr const char *cpuLevelNames[cpuLevelCount] = {"plain", "sse2", "s
 struct Kernels {
     CpuLevel level;
 
-    // String scans.
-    // Strings at even addresses; see u16_strk.h.
-    const char16_t *(*findZero)(const char16_t *s);                            // the terminator
+    // String scans: each string function's whole work, which it reaches in
+    // one jump, at any address; findZeroOrUnit and findZeroWithin take even
+    // addresses only. See u16_strk.h.
+    size_t (*stringLength)(const char16_t *s);                                 // strlen
     const char16_t *(*findZeroOrUnit)(const char16_t *s, char16_t c);          // the terminator or c, the first
-    size_t (*findStop)(const char16_t *a, const char16_t *b);                  // first i: a[i] == 0 or a[i] != b[i]
-    size_t (*findDifference)(const char16_t *a, const char16_t *b, size_t n);  // first i < n: a[i] != b[i]; n
-    size_t (*copyString)(char16_t *dst, const char16_t *src);                  // with the terminator; the length
+    char16_t *(*findUnit)(const char16_t *s, char16_t c);                      // strchr
+    char16_t *(*findLast)(const char16_t *s, char16_t c);                      // strrchr
+    int32_t (*compare)(const char16_t *a, const char16_t *b);                  // strcmp
+    char16_t *(*copy)(char16_t *dst, const char16_t *src);                     // strcpy
     size_t (*findZeroWithin)(const char16_t *s, size_t n);                     // first i < n: s[i] == 0; n
+    size_t (*findDifference)(const char16_t *a, const char16_t *b, size_t n);  // first i < n: a[i] != b[i]; n
+    char16_t *(*findUnitWithin)(const char16_t *s, char16_t c, size_t n);      // memchr
+    char16_t *(*fill)(char16_t *s, char16_t c, size_t n);                      // memset
 
     // UTF-8 to UTF-16.
     // Converts the valid UTF-8 at p into dst from dst[count] on while there is
@@ -124,7 +129,7 @@ inline const Kernels &kernels() {
     return k != nullptr ? *k : detail::chooseKernels();
 }
 
-// The chosen kernel of one operation, e.g. chosen<&Kernels::findZero>()(s):
+// The chosen kernel of one operation, e.g. chosen<&Kernels::stringLength>()(s):
 // a direct pointer of its own, one load once resolved at the operation's
 // first use. The kernels depend on no data the choice sets up, so the load
 // needs no ordering.

@@ -10,12 +10,15 @@
 #include "i18n/qoru16/u16_utf8k.h"
 
 QORU_TARGET_BEGIN(QORU_TARGET_AVX2)
+#include "i18n/qoru16/u16_kern_str.h"
 #include "i18n/qoru16/u16_simd_x86.h"
 
 namespace qoru {
 namespace {
 
 // String scans
+template struct StrKern<Avx2>;
+using Strings = StrKern<Avx2>;
 
 // UTF-8 to UTF-16
 
@@ -29,12 +32,16 @@ namespace qoru {
 
 const Kernels avx2Kernels = {
     .level = CpuLevel::avx2,
-    .findZero = findZeroAvx2,
-    .findZeroOrUnit = findZeroOrUnitAvx2,
-    .findStop = findStopAvx2,
-    .findDifference = findDifferenceAvx2,
-    .copyString = copyStringAvx2,
-    .findZeroWithin = findZeroWithinSse2,
+    .stringLength = Strings::stringLength,
+    .findZeroOrUnit = Strings::findZeroOrUnit,
+    .findUnit = Strings::findUnit,
+    .findLast = Strings::findLast,
+    .compare = Strings::compare,
+    .copy = Strings::copy,
+    .findZeroWithin = Strings::findZeroWithin,
+    .findDifference = Strings::findDifference,
+    .findUnitWithin = Strings::findUnitWithin,
+    .fill = Strings::fill,
     .utf8ToUtf16 = utf8ToUtf16Avx2,
     .utf8ToUtf16Bounded = nullptr,
     .encodeUtf8 = encodeUtf8Avx2,

@@ -12,12 +12,15 @@
 #include "i18n/qoru16/u16_utf8k.h"
 
 QORU_TARGET_BEGIN(QORU_TARGET_AVX512)
+#include "i18n/qoru16/u16_kern_str.h"
 #include "i18n/qoru16/u16_simd_x86.h"
 
 namespace qoru {
 namespace {
 
 // String scans
+template struct StrKern<Avx512>;
+using Strings = StrKern<Avx512>;
 
 // UTF-8 to UTF-16
 
@@ -31,12 +34,16 @@ namespace qoru {
 
 const Kernels avx512Kernels = {
     .level = CpuLevel::avx512,
-    .findZero = findZeroAvx512,
-    .findZeroOrUnit = findZeroOrUnitAvx512,
-    .findStop = findStopAvx512,
-    .findDifference = findDifferenceAvx512,
-    .copyString = copyStringAvx512,
-    .findZeroWithin = findZeroWithinSse2,
+    .stringLength = Strings::stringLength,
+    .findZeroOrUnit = Strings::findZeroOrUnit,
+    .findUnit = Strings::findUnit,
+    .findLast = Strings::findLast,
+    .compare = Strings::compare,
+    .copy = Strings::copy,
+    .findZeroWithin = Strings::findZeroWithin,
+    .findDifference = Strings::findDifference,
+    .findUnitWithin = Strings::findUnitWithin,
+    .fill = Strings::fill,
     .utf8ToUtf16 = utf8ToUtf16Avx2,
     .utf8ToUtf16Bounded = nullptr,
     .encodeUtf8 = encodeUtf8Avx512,
@@ -46,12 +53,16 @@ const Kernels avx512Kernels = {
 
 const Kernels avx512Vbmi2Kernels = {
     .level = CpuLevel::avx512,
-    .findZero = findZeroAvx512,
-    .findZeroOrUnit = findZeroOrUnitAvx512,
-    .findStop = findStopAvx512,
-    .findDifference = findDifferenceAvx512,
-    .copyString = copyStringAvx512,
-    .findZeroWithin = findZeroWithinSse2,
+    .stringLength = Strings::stringLength,
+    .findZeroOrUnit = Strings::findZeroOrUnit,
+    .findUnit = Strings::findUnit,
+    .findLast = Strings::findLast,
+    .compare = Strings::compare,
+    .copy = Strings::copy,
+    .findZeroWithin = Strings::findZeroWithin,
+    .findDifference = Strings::findDifference,
+    .findUnitWithin = Strings::findUnitWithin,
+    .fill = Strings::fill,
     .utf8ToUtf16 = utf8ToUtf16Avx512Vbmi2,
     .utf8ToUtf16Bounded = utf8ToUtf16BoundedAvx512Vbmi2,
     .encodeUtf8 = encodeUtf8Avx512,

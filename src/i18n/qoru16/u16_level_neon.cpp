@@ -12,6 +12,7 @@
 
 #include "i18n/qoru16/u16_cpu.h"
 #include "i18n/qoru16/u16_pagerule.h"
+#include "i18n/qoru16/u16_strk.h"
 #include "i18n/qoru16/u16_utf8.h"
 #include "i18n/qoru16/u16_utf8k.h"
 
@@ -162,6 +163,49 @@ size_t copyStringNeon(char16_t *dst, const char16_t *src) {
     }
     while ((dst[i] = src[i]) != 0) ++i;
     return i;
+}
+
+// The string functions' whole work at any address: odd ones unit by unit.
+bool isOddAddress(const void *p) { return (reinterpret_cast<uintptr_t>(p) & 1) != 0; }
+
+size_t stringLengthNeon(const char16_t *s) {
+    const char16_t *p = s;
+    if (isOddAddress(s)) {
+        while (*p != 0) ++p;
+    } else {
+        p = findZeroNeon(s);
+    }
+    return static_cast<size_t>(p - s);
+}
+
+char16_t *findUnitNeon(const char16_t *s, char16_t c) {
+    const char16_t *p = s;
+    if (isOddAddress(s)) {
+        while (*p != 0 && *p != c) ++p;
+    } else {
+        p = findZeroOrUnitNeon(s, c);
+    }
+    return *p == c ? const_cast<char16_t *>(p) : nullptr;
+}
+
+int32_t compareNeon(const char16_t *a, const char16_t *b) {
+    size_t i = 0;
+    if (isOddAddress(a) || isOddAddress(b)) {
+        while (a[i] != 0 && a[i] == b[i]) ++i;
+    } else {
+        i = findStopNeon(a, b);
+    }
+    return unitDifference(a[i], b[i]);
+}
+
+char16_t *copyNeon(char16_t *dst, const char16_t *src) {
+    if (isOddAddress(src)) {
+        for (size_t i = 0; (dst[i] = src[i]) != 0; ++i) {
+        }
+    } else {
+        copyStringNeon(dst, src);
+    }
+    return dst;
 }
 
 // Aligned blocks, as in scan, until the terminator or the n-th unit.
@@ -560,12 +604,16 @@ uint32_t laneBits(uint8x8_t flags) {
 
 const Kernels neonKernels = {
     .level = CpuLevel::neon,
-    .findZero = findZeroNeon,
+    .stringLength = stringLengthNeon,
     .findZeroOrUnit = findZeroOrUnitNeon,
-    .findStop = findStopNeon,
-    .findDifference = findDifferenceNeon,
-    .copyString = copyStringNeon,
+    .findUnit = findUnitNeon,
+    .findLast = findLastPlain,
+    .compare = compareNeon,
+    .copy = copyNeon,
     .findZeroWithin = findZeroWithinNeon,
+    .findDifference = findDifferenceNeon,
+    .findUnitWithin = findUnitWithinPlain,
+    .fill = fillPlain,
     .utf8ToUtf16 = utf8ToUtf16Neon,
     .utf8ToUtf16Bounded = utf8ToUtf16BoundedNeon,
     .encodeUtf8 = encodeUtf8Neon,

@@ -3,15 +3,17 @@
 // other level is tested against, and the level chosen under Valgrind, whose
 // memcheck would report the wider levels' reads past a string's end.
 #include "i18n/qoru16/u16_cpu.h"
+#include "i18n/qoru16/u16_strk.h"
 #include "i18n/qoru16/u16_utf8.h"
 #include "i18n/qoru16/u16_utf8k.h"
 
 namespace qoru {
 namespace {
 
-const char16_t *findZeroPlain(const char16_t *s) {
-    while (*s != 0) ++s;
-    return s;
+size_t stringLengthPlain(const char16_t *s) {
+    size_t n = 0;
+    while (s[n] != 0) ++n;
+    return n;
 }
 
 const char16_t *findZeroOrUnitPlain(const char16_t *s, char16_t c) {
@@ -19,27 +21,32 @@ const char16_t *findZeroOrUnitPlain(const char16_t *s, char16_t c) {
     return s;
 }
 
-size_t findStopPlain(const char16_t *a, const char16_t *b) {
+char16_t *findUnitPlain(const char16_t *s, char16_t c) {
+    const char16_t *p = findZeroOrUnitPlain(s, c);
+    return *p == c ? const_cast<char16_t *>(p) : nullptr;
+}
+
+int32_t comparePlain(const char16_t *a, const char16_t *b) {
     size_t i = 0;
     while (a[i] != 0 && a[i] == b[i]) ++i;
+    return unitDifference(a[i], b[i]);
+}
+
+char16_t *copyPlain(char16_t *dst, const char16_t *src) {
+    for (size_t i = 0; (dst[i] = src[i]) != 0; ++i) {
+    }
+    return dst;
+}
+
+size_t findZeroWithinPlain(const char16_t *s, size_t n) {
+    size_t i = 0;
+    while (i < n && s[i] != 0) ++i;
     return i;
 }
 
 size_t findDifferencePlain(const char16_t *a, const char16_t *b, size_t n) {
     size_t i = 0;
     while (i < n && a[i] == b[i]) ++i;
-    return i;
-}
-
-size_t copyStringPlain(char16_t *dst, const char16_t *src) {
-    size_t i = 0;
-    while ((dst[i] = src[i]) != 0) ++i;
-    return i;
-}
-
-size_t findZeroWithinPlain(const char16_t *s, size_t n) {
-    size_t i = 0;
-    while (i < n && s[i] != 0) ++i;
     return i;
 }
 
@@ -104,14 +111,37 @@ size_t fillUtf8BlockPlain(const char16_t *units, size_t remaining, uint8_t *buf,
 
 }  // namespace
 
+char16_t *findLastPlain(const char16_t *s, char16_t c) {
+    const char16_t *last = nullptr;
+    for (;; ++s) {
+        if (*s == c) last = s;
+        if (*s == 0) return const_cast<char16_t *>(last);
+    }
+}
+
+char16_t *findUnitWithinPlain(const char16_t *s, char16_t c, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (s[i] == c) return const_cast<char16_t *>(s + i);
+    return nullptr;
+}
+
+char16_t *fillPlain(char16_t *s, char16_t c, size_t n) {
+    for (size_t i = 0; i < n; ++i) s[i] = c;
+    return s;
+}
+
 const Kernels plainKernels = {
     .level = CpuLevel::plain,
-    .findZero = findZeroPlain,
+    .stringLength = stringLengthPlain,
     .findZeroOrUnit = findZeroOrUnitPlain,
-    .findStop = findStopPlain,
-    .findDifference = findDifferencePlain,
-    .copyString = copyStringPlain,
+    .findUnit = findUnitPlain,
+    .findLast = findLastPlain,
+    .compare = comparePlain,
+    .copy = copyPlain,
     .findZeroWithin = findZeroWithinPlain,
+    .findDifference = findDifferencePlain,
+    .findUnitWithin = findUnitWithinPlain,
+    .fill = fillPlain,
     .utf8ToUtf16 = utf8ToUtf16Plain,
     .utf8ToUtf16Bounded = utf8ToUtf16BoundedPlain,
     .encodeUtf8 = encodeUtf8Plain,

@@ -8,12 +8,15 @@
 #include "i18n/qoru16/u16_strk.h"
 #include "i18n/qoru16/u16_utf8k.h"
 
+#include "i18n/qoru16/u16_kern_str.h"
 #include "i18n/qoru16/u16_simd_x86.h"
 
 namespace qoru {
 namespace {
 
 // String scans
+template struct StrKern<Sse2>;
+using Strings = StrKern<Sse2>;
 
 // UTF-8 to UTF-16
 
@@ -26,12 +29,16 @@ namespace qoru {
 
 const Kernels sse2Kernels = {
     .level = CpuLevel::sse2,
-    .findZero = findZeroSse2,
-    .findZeroOrUnit = findZeroOrUnitSse2,
-    .findStop = findStopSse2,
-    .findDifference = findDifferenceSse2,
-    .copyString = copyStringSse2,
-    .findZeroWithin = findZeroWithinSse2,
+    .stringLength = Strings::stringLength,
+    .findZeroOrUnit = Strings::findZeroOrUnit,
+    .findUnit = Strings::findUnit,
+    .findLast = Strings::findLast,
+    .compare = Strings::compare,
+    .copy = Strings::copy,
+    .findZeroWithin = Strings::findZeroWithin,
+    .findDifference = Strings::findDifference,
+    .findUnitWithin = Strings::findUnitWithin,
+    .fill = Strings::fill,
     .utf8ToUtf16 = utf8ToUtf16Sse2,
     .utf8ToUtf16Bounded = nullptr,
     .encodeUtf8 = encodeUtf8Sse2,

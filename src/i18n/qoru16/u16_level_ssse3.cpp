@@ -1,5 +1,5 @@
 // The ssse3 level (SSSE3 and SSE4.1): byte shuffles for the conversions; the
-// string scans are the sse2 level's.
+// string scans are the sse2 level's, with SSE4.1's unsigned minimum.
 //
 // Its kernels are compiled in one target region, which includes the kernel
 // templates (u16_simd_x86.h, u16_kern_*.h) after every other header; the
@@ -11,12 +11,15 @@
 #include "i18n/qoru16/u16_utf8k.h"
 
 QORU_TARGET_BEGIN(QORU_TARGET_SSSE3)
+#include "i18n/qoru16/u16_kern_str.h"
 #include "i18n/qoru16/u16_simd_x86.h"
 
 namespace qoru {
 namespace {
 
 // String scans
+template struct StrKern<Ssse3>;
+using Strings = StrKern<Ssse3>;
 
 // UTF-8 to UTF-16
 
@@ -30,12 +33,16 @@ namespace qoru {
 
 const Kernels ssse3Kernels = {
     .level = CpuLevel::ssse3,
-    .findZero = findZeroSse2,
-    .findZeroOrUnit = findZeroOrUnitSse2,
-    .findStop = findStopSse2,
-    .findDifference = findDifferenceSse2,
-    .copyString = copyStringSse2,
-    .findZeroWithin = findZeroWithinSse2,
+    .stringLength = Strings::stringLength,
+    .findZeroOrUnit = Strings::findZeroOrUnit,
+    .findUnit = Strings::findUnit,
+    .findLast = Strings::findLast,
+    .compare = Strings::compare,
+    .copy = Strings::copy,
+    .findZeroWithin = Strings::findZeroWithin,
+    .findDifference = Strings::findDifference,
+    .findUnitWithin = Strings::findUnitWithin,
+    .fill = Strings::fill,
     .utf8ToUtf16 = utf8ToUtf16Ssse3,
     .utf8ToUtf16Bounded = nullptr,
     .encodeUtf8 = encodeUtf8Ssse3,

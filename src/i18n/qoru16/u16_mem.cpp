@@ -16,14 +16,11 @@ QORUCUM_API int32_t memcmpU16(const charU16 *a, const charU16 *b, size_t n) {
 }
 
 QORUCUM_API charU16 *memchrU16(const charU16 *s, charU16 c, size_t n) {
-    for (size_t i = 0; i < n; ++i)
-        if (s[i] == c) return const_cast<charU16 *>(s + i);
-    return nullptr;
+    return qoru::chosen<&qoru::Kernels::findUnitWithin>()(s, c, n);
 }
 
 QORUCUM_API charU16 *memsetU16(charU16 *s, charU16 c, size_t n) {
-    for (size_t i = 0; i < n; ++i) s[i] = c;
-    return s;
+    return qoru::chosen<&qoru::Kernels::fill>()(s, c, n);
 }
 
 QORUCUM_API void *memcpyU(void *dst, const void *src, size_t n) { return memcpy(dst, src, 2 * n); }

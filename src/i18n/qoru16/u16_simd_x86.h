@@ -156,6 +156,9 @@ struct Avx512 {
     QORU_SIMD_INLINE ByteBits byteBits(Vec v) { return _mm512_movepi8_mask(v); }
     static constexpr Bits allBits = 0xFFFFFFFFu;
     QORU_SIMD_INLINE size_t unitOfBit(Bits bits) { return static_cast<size_t>(__builtin_ctz(bits)); }
+
+    // String scans: a's units where they equal b's, else 0.
+    QORU_SIMD_INLINE Vec keepEqual16(Vec a, Vec b) { return _mm512_maskz_mov_epi16(_mm512_cmpeq_epi16_mask(a, b), a); }
 };
 
 }  // namespace

@@ -23,14 +23,9 @@ bool inSet(charU16 c, const charU16 *set) {
 extern "C" {
 
 QORUCUM_API size_t strlenU16(const charU16 *s) {
-    const charU16 *p = s;
-    if (isOddAddress(s)) {
-        while (*p) ++p;
-    } else {
-        p = qoru::chosen<&qoru::Kernels::findZero>()(s);
-        qoru::checkReportedRead(s, p + 1);
-    }
-    return static_cast<size_t>(p - s);
+    const size_t n = qoru::chosen<&qoru::Kernels::stringLength>()(s);
+    qoru::checkReportedRead(s, s + n + 1);
+    return n;
 }
 
 QORUCUM_API size_t strnlenU16(const charU16 *s, size_t maxlen) {
@@ -41,12 +36,7 @@ QORUCUM_API size_t strnlenU16(const charU16 *s, size_t maxlen) {
 }
 
 QORUCUM_API charU16 *strcpyU16(charU16 *dst, const charU16 *src) {
-    if (isOddAddress(src)) {
-        memcpy(dst, src, (strlenU16(src) + 1) * sizeof(charU16));
-    } else {
-        qoru::checkReportedRead(src, src + qoru::chosen<&qoru::Kernels::copyString>()(dst, src) + 1);
-    }
-    return dst;
+    return qoru::chosen<&qoru::Kernels::copy>()(dst, src);
 }
 
 QORUCUM_API charU16 *strcatU16(charU16 *dst, const charU16 *src) {
@@ -70,14 +60,7 @@ QORUCUM_API charU16 *strncatU16(charU16 *dst, const charU16 *src, size_t n) {
 }
 
 QORUCUM_API int32_t strcmpU16(const charU16 *a, const charU16 *b) {
-    if (isOddAddress(a) || isOddAddress(b)) {
-        while (*a && *a == *b) ++a, ++b;
-        return qoru::unitDifference(*a, *b);
-    }
-    const size_t i = qoru::chosen<&qoru::Kernels::findStop>()(a, b);
-    qoru::checkReportedRead(a, a + i + 1);
-    qoru::checkReportedRead(b, b + i + 1);
-    return qoru::unitDifference(a[i], b[i]);
+    return qoru::chosen<&qoru::Kernels::compare>()(a, b);
 }
 
 QORUCUM_API int32_t strncmpU16(const charU16 *a, const charU16 *b, size_t n) {
@@ -93,17 +76,12 @@ QORUCUM_API int32_t strncmpU16(const charU16 *a, const charU16 *b, size_t n) {
 }
 
 QORUCUM_API charU16 *strchrU16(const charU16 *s, charU16 c) {
-    const charU16 *p = qoru::findZeroOrUnitAnywhere(s, c);
-    return *p == c ? const_cast<charU16 *>(p) : nullptr;
+    charU16 *p = qoru::chosen<&qoru::Kernels::findUnit>()(s, c);
+    if (p != nullptr) qoru::checkReportedRead(s, p + 1);
+    return p;
 }
 
-QORUCUM_API charU16 *strrchrU16(const charU16 *s, charU16 c) {
-    const charU16 *last = nullptr;
-    for (;; ++s) {
-        if (*s == c) last = s;
-        if (*s == 0) return const_cast<charU16 *>(last);
-    }
-}
+QORUCUM_API charU16 *strrchrU16(const charU16 *s, charU16 c) { return qoru::chosen<&qoru::Kernels::findLast>()(s, c); }
 
 QORUCUM_API charU16 *strpbrkU16(const charU16 *s, const charU16 *set) {
     for (; *s; ++s)

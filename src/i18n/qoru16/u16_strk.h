@@ -1,7 +1,5 @@
-// The string scan kernels of each CPU level, which the dispatch table
-// (u16_cpu.h) hands to the string functions. Every kernel takes strings at
-// even addresses (odd ones keep the plain unit loops of their callers) and
-// reads under the page rule of u16_pagerule.h.
+// What the string functions and the string scan kernels of every CPU level
+// share. The kernels (u16_cpu.h) read under the page rule of u16_pagerule.h.
 #ifndef QORU_U16_STRK_H
 #define QORU_U16_STRK_H
 
@@ -21,17 +19,6 @@ inline int32_t unitDifference(char16_t a, char16_t b) { return static_cast<int32
 // s less its offset within an aligned block of `bytes`.
 inline const char16_t *alignedBlockStart(const char16_t *s, size_t bytes) {
     return reinterpret_cast<const char16_t *>(reinterpret_cast<uintptr_t>(s) & ~(uintptr_t{bytes} - 1));
-}
-
-// A pointer `bytes` below p, as an address only (it may lie before the
-// string; it is read only where staysInPage keeps the read in p's page).
-inline const char16_t *bytesBelow(const char16_t *p, size_t bytes) {
-    return reinterpret_cast<const char16_t *>(reinterpret_cast<uintptr_t>(p) - bytes);
-}
-
-// A pointer `bytes` below p, as an address only, for masked writes.
-inline void *bytesBelow(char16_t *p, size_t bytes) {
-    return reinterpret_cast<void *>(reinterpret_cast<uintptr_t>(p) - bytes);
 }
 
 // Moves the first and the last `step` of `bytes` bytes (step <= bytes <=
@@ -62,6 +49,30 @@ inline void copyFewUnits(char16_t *dst, const char16_t *src, size_t n) {
     }
 }
 
+// n units (0 to 31) of c at dst, in stores of fixed size that overlap when
+// n is not a power of two.
+inline void fillFewUnits(char16_t *dst, char16_t c, size_t n) {
+    const uint64_t word = c * uint64_t{0x0001000100010001};
+    const uint64_t pattern[4] = {word, word, word, word};
+    auto *d = reinterpret_cast<char *>(dst);
+    const size_t bytes = n * sizeof(char16_t);
+    if (bytes >= 32) {
+        memcpy(d, pattern, 32);
+        memcpy(d + bytes - 32, pattern, 32);
+    } else if (bytes >= 16) {
+        memcpy(d, pattern, 16);
+        memcpy(d + bytes - 16, pattern, 16);
+    } else if (bytes >= 8) {
+        memcpy(d, pattern, 8);
+        memcpy(d + bytes - 8, pattern, 8);
+    } else if (bytes >= 4) {
+        memcpy(d, pattern, 4);
+        memcpy(d + bytes - 4, pattern, 4);
+    } else if (bytes != 0) {
+        memcpy(d, pattern, 2);
+    }
+}
+
 // The first unit at or after s that is 0 or c, at any address: odd ones unit
 // by unit, even ones through the chosen kernel.
 inline const char16_t *findZeroOrUnitAnywhere(const char16_t *s, char16_t c) {
@@ -69,41 +80,16 @@ inline const char16_t *findZeroOrUnitAnywhere(const char16_t *s, char16_t c) {
         while (*s != 0 && *s != c) ++s;
         return s;
     }
-    const char16_t *p = chosen<&qoru::Kernels::findZeroOrUnit>()(s, c);
+    const char16_t *p = chosen<&Kernels::findZeroOrUnit>()(s, c);
     checkReportedRead(s, p + 1);
     return p;
 }
 
-// The first of `units` positions (a multiple of eight) where a is 0 or
-// differs from b, else units. a is 16-byte aligned; where b's 16 bytes would
-// cross into the next page, unit by unit. The wider kernels' step for the
-// one block of b in a page that crosses its end.
-size_t findStopInBlocks(const char16_t *a, const char16_t *b, size_t units);
-
-// The first position where a is 0 or differs from b, looked for only up to
-// the first position where a is `bytes`-aligned (a multiple of 16), which
-// is the result when there is none before it: the start of a wider
-// kernel's comparison when its first block of b would cross a page.
-size_t findStopBeforeAlignment(const char16_t *a, const char16_t *b, size_t bytes);
-
-const char16_t *findZeroSse2(const char16_t *s);
-const char16_t *findZeroOrUnitSse2(const char16_t *s, char16_t c);
-size_t findStopSse2(const char16_t *a, const char16_t *b);
-size_t findDifferenceSse2(const char16_t *a, const char16_t *b, size_t n);
-size_t copyStringSse2(char16_t *dst, const char16_t *src);
-size_t findZeroWithinSse2(const char16_t *s, size_t n);
-
-const char16_t *findZeroAvx2(const char16_t *s);
-const char16_t *findZeroOrUnitAvx2(const char16_t *s, char16_t c);
-size_t findStopAvx2(const char16_t *a, const char16_t *b);
-size_t findDifferenceAvx2(const char16_t *a, const char16_t *b, size_t n);
-size_t copyStringAvx2(char16_t *dst, const char16_t *src);
-
-const char16_t *findZeroAvx512(const char16_t *s);
-const char16_t *findZeroOrUnitAvx512(const char16_t *s, char16_t c);
-size_t findStopAvx512(const char16_t *a, const char16_t *b);
-size_t findDifferenceAvx512(const char16_t *a, const char16_t *b, size_t n);
-size_t copyStringAvx512(char16_t *dst, const char16_t *src);
+// The plain level's kernels of the memory scans and strrchr, for a level
+// without its own (neon).
+char16_t *findLastPlain(const char16_t *s, char16_t c);
+char16_t *findUnitWithinPlain(const char16_t *s, char16_t c, size_t n);
+char16_t *fillPlain(char16_t *s, char16_t c, size_t n);
 
 }  // namespace qoru
 
