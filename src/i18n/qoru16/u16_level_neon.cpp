@@ -569,6 +569,7 @@ const Kernels neonKernels = {
     .utf8ToUtf16 = utf8ToUtf16Neon,
     .utf8ToUtf16Bounded = utf8ToUtf16BoundedNeon,
     .encodeUtf8 = encodeUtf8Neon,
+    .encodeRealUtf8 = encodeRealUtf8Plain,
     .countUtf8 = countUtf8Neon,
     .fillUtf8Block = fillUtf8BlockNeon,
 };

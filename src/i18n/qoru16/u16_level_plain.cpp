@@ -90,7 +90,7 @@ size_t encodeUtf8Plain(uint8_t *out, size_t n, size_t limit, const char16_t *&sr
 
 size_t countUtf8Plain(const char16_t *src) {
     size_t total = 0;
-    for (; *src != 0; ++src) total += *src < 0x80 ? 1 : *src < 0x800 ? 2 : 3;
+    for (; *src != 0; ++src) total += unitUtf8Length(*src);
     return total;
 }
 
@@ -104,6 +104,23 @@ size_t fillUtf8BlockPlain(const char16_t *units, size_t remaining, uint8_t *buf,
 
 }  // namespace
 
+// Pairs joined, a lone surrogate left to the caller, while four bytes fit.
+size_t encodeRealUtf8Plain(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
+    const char16_t *s = src;
+    for (; *s != 0 && n + 4 <= limit; ++s) {
+        if (isSurrogateUnit(*s)) {
+            if (!isHighSurrogate(*s) || !isLowSurrogate(s[1])) break;
+            size_t used = 0;
+            encodeWriterUnit(s++, 2, out + n, used);
+            n += used;
+        } else {
+            n += encodeUnitExactly(*s, out + n);
+        }
+    }
+    src = s;
+    return n;
+}
+
 const Kernels plainKernels = {
     .level = CpuLevel::plain,
     .findZero = findZeroPlain,
@@ -115,6 +132,7 @@ const Kernels plainKernels = {
     .utf8ToUtf16 = utf8ToUtf16Plain,
     .utf8ToUtf16Bounded = utf8ToUtf16BoundedPlain,
     .encodeUtf8 = encodeUtf8Plain,
+    .encodeRealUtf8 = encodeRealUtf8Plain,
     .countUtf8 = countUtf8Plain,
     .fillUtf8Block = fillUtf8BlockPlain,
 };
