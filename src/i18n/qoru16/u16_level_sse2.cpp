@@ -14,8 +14,9 @@
 #include "i18n/qoru16/u16_utf8.h"
 #include "i18n/qoru16/u16_utf8k.h"
 
-#include "i18n/qoru16/u16_kern_to8.h"
 #include "i18n/qoru16/u16_simd_x86.h"
+
+#include "i18n/qoru16/u16_kern_to8.h"
 
 namespace qoru {
 namespace {
