@@ -97,11 +97,14 @@ struct Ssse3 : Sse2 {
     }
     static Vec blend(Vec a, Vec b, Vec mask) { return _mm_blendv_epi8(a, b, mask); }
     static Vec shuffle(Vec v, Vec index) { return _mm_shuffle_epi8(v, index); }
+    static Vec multiplyAddBytes(Vec a, Vec b) { return _mm_maddubs_epi16(a, b); }
+    // The shuffle that copies each unit's low byte into both of its bytes.
+    static Vec lowBytesTwice() { return _mm_setr_epi8(0, 0, 2, 2, 4, 4, 6, 6, 8, 8, 10, 10, 12, 12, 14, 14); }
     static Vec interleaveLow(Vec a, Vec b) { return _mm_unpacklo_epi16(a, b); }
     static Vec interleaveHigh(Vec a, Vec b) { return _mm_unpackhi_epi16(a, b); }
-    // Per lane, bits 0-7 the units of two bytes or more, 8-15 those of three.
-    static uint64_t classMask(Vec multi, Vec three) {
-        return static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(multi, three)));
+    // A bit a unit of a mask, bits 0-7 of each lane's 16.
+    static uint32_t packedBits(Vec marks) {
+        return static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(marks, marks)));
     }
     static Vec rows(const uint8_t (*table)[16], const uint32_t *index) {
         return _mm_load_si128(reinterpret_cast<const __m128i *>(table[index[0]]));
@@ -155,10 +158,15 @@ struct Avx2 : qoru::Avx2 {
     }
     static Vec blend(Vec a, Vec b, Vec mask) { return _mm256_blendv_epi8(a, b, mask); }
     static Vec shuffle(Vec v, Vec index) { return _mm256_shuffle_epi8(v, index); }
+    static Vec multiplyAddBytes(Vec a, Vec b) { return _mm256_maddubs_epi16(a, b); }
+    static Vec lowBytesTwice() {
+        return _mm256_setr_epi8(0, 0, 2, 2, 4, 4, 6, 6, 8, 8, 10, 10, 12, 12, 14, 14, 0, 0, 2, 2, 4, 4, 6, 6, 8, 8, 10,
+                                10, 12, 12, 14, 14);
+    }
     static Vec interleaveLow(Vec a, Vec b) { return _mm256_unpacklo_epi16(a, b); }
     static Vec interleaveHigh(Vec a, Vec b) { return _mm256_unpackhi_epi16(a, b); }
-    static uint64_t classMask(Vec multi, Vec three) {
-        return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_packs_epi16(multi, three)));
+    static uint32_t packedBits(Vec marks) {
+        return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_packs_epi16(marks, marks)));
     }
     static Vec rows(const uint8_t (*table)[16], const uint32_t *index) {
         const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i *>(table[index[0]]));
@@ -216,35 +224,25 @@ constexpr size_t noStep = static_cast<size_t>(-1);
 // these units' bytes (one at least each) cover them.
 constexpr size_t lookaheadUnits = 16;
 
-// The shuffle index of four units (quarter 0 or 1 of a lane's eight) from a
-// lane's class bits: 0-7 two bytes or more, 8-15 three.
-inline uint32_t quarterIndex(uint32_t laneMask, uint32_t quarter) {
-    return ((laneMask >> (4 * quarter)) & 0xF) | ((laneMask >> (4 + 4 * quarter)) & 0xF0);
-}
-
 // One vector of units, not all ASCII, by the encoder record E; stores at most
 // 28 bytes a lane. With pairs, the units marked in paired (halves of pairs)
 // take their two bytes from pairBytes instead.
 template <class E, bool pairs = false>
-inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E::Vec three, uint64_t mask, uint8_t *out,
+inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E::Vec three, uint8_t *out,
                            typename E::Vec paired, typename E::Vec pairBytes) {
     using Vec = typename E::Vec;
-    const Vec low6 = E::splat16(0x3F);
-    const Vec trailTag = E::splat16(0x80);
-    const Vec last = E::bitOr(E::bitAnd(u, low6), trailTag);
-    const Vec lead2 = E::bitOr(E::template shiftRight<6>(u), E::splat16(0xC0));
-    uint32_t laneMask[E::lanes];
-    uint64_t threes = 0;
-    for (size_t l = 0; l < E::lanes; ++l) {
-        laneMask[l] = static_cast<uint32_t>(mask >> (16 * l)) & 0xFFFF;
-        threes |= laneMask[l] >> 8;
-    }
+    const uint32_t threeBits = E::unitBits(three);
     size_t n = 0;
-    if (threes == 0) {
+    if (threeBits == 0) {
+        // Each unit as itself, or as its lead and last bytes.
+        const Vec last = E::bitOr(E::bitAnd(u, E::splat16(0x3F)), E::splat16(0x80));
+        const Vec lead2 = E::bitOr(E::template shiftRight<6>(u), E::splat16(0xC0));
         Vec w = E::blend(u, E::bitOr(lead2, E::template shiftLeft<8>(last)), multi);
         if constexpr (pairs) w = E::blend(w, pairBytes, paired);
+        // Per lane, one bit a unit.
+        const uint32_t laneBits = E::packedBits(multi);
         uint32_t index[E::lanes];
-        for (size_t l = 0; l < E::lanes; ++l) index[l] = laneMask[l] & 0xFF;
+        for (size_t l = 0; l < E::lanes; ++l) index[l] = (laneBits >> (16 * l)) & 0xFF;
         const Vec packed = E::shuffle(w, E::rows(utf8Shuffles.two, index));
         for (size_t l = 0; l < E::lanes; ++l) {
             E::storeLane(out + n, packed, l);
@@ -252,18 +250,30 @@ inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E:
         }
         return n;
     }
-    const Vec lead3 = E::bitOr(E::template shiftRight<12>(u), E::splat16(0xE0));
-    const Vec lead = E::blend(E::blend(u, lead2, multi), lead3, three);
-    const Vec middle = E::bitOr(E::bitAnd(E::blend(u, E::template shiftRight<6>(u), three), low6), trailTag);
-    Vec w = E::bitOr(lead, E::template shiftLeft<8>(middle));
-    if constexpr (pairs) w = E::blend(w, pairBytes, paired);
+    // Each unit's bytes, as 16-bit halves: t holds the ASCII form (low byte)
+    // and the last byte, 80 | u & 3F; s the three-byte lead, E0 | u >> 12
+    // (low byte), and the byte before the last, C0 | u >> 6 for a two-byte
+    // form and 80 | (u >> 6) & 3F for a three-byte one. multiplyAddBytes
+    // gathers u's bits 12-15 into the low byte and 6-11 into the high one.
+    Vec t = E::bitOr(E::bitAnd(E::shuffle(u, E::lowBytesTwice()), E::splat16(0x3F7F)), E::splat16(0x8000));
+    const Vec high10 = E::bitAnd(E::template shiftRight<4>(u), E::splat16(0x0FFC));
+    Vec s = E::bitXor(E::bitOr(E::multiplyAddBytes(high10, E::splat16(0x0140)), E::splat16(0xC0E0)),
+                      E::bitAnd(three, E::splat16(0x4000)));
+    if constexpr (pairs) {
+        // A pair's half keeps its two bytes as a two-byte form's: the high byte of s, then of t.
+        t = E::blend(t, pairBytes, paired);
+        s = E::blend(s, E::template shiftLeft<8>(pairBytes), paired);
+    }
+    // Two bits a unit: its even bit from multi, its odd bit from three; each
+    // byte is the shuffle index of four units.
+    const uint32_t classes = (E::unitBits(multi) & 0x55555555u) | (threeBits & 0xAAAAAAAAu);
     uint32_t first[E::lanes], second[E::lanes];
     for (size_t l = 0; l < E::lanes; ++l) {
-        first[l] = quarterIndex(laneMask[l], 0);
-        second[l] = quarterIndex(laneMask[l], 1);
+        first[l] = (classes >> (16 * l)) & 0xFF;
+        second[l] = (classes >> (16 * l + 8)) & 0xFF;
     }
-    const Vec a = E::shuffle(E::interleaveLow(w, last), E::rows(utf8Shuffles.three, first));
-    const Vec b = E::shuffle(E::interleaveHigh(w, last), E::rows(utf8Shuffles.three, second));
+    const Vec a = E::shuffle(E::interleaveLow(t, s), E::rows(utf8Shuffles.three, first));
+    const Vec b = E::shuffle(E::interleaveHigh(t, s), E::rows(utf8Shuffles.three, second));
     for (size_t l = 0; l < E::lanes; ++l) {
         E::storeLane(out + n, a, l);
         n += 4 + static_cast<size_t>(__builtin_popcount(first[l]));
@@ -275,13 +285,12 @@ inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E:
 
 template <class E>
 inline size_t encodeVector(typename E::Vec u, uint8_t *out) {
-    const auto multi = E::atLeast(u, 0x80), three = E::atLeast(u, 0x800);
-    const uint64_t mask = E::classMask(multi, three);
-    if (mask == 0) {
+    const auto multi = E::atLeast(u, 0x80);
+    if (E::unitBits(multi) == 0) {
         E::storeAsciiHalf(out, u);
         return E::vecUnits;
     }
-    return encodeVector<E>(u, multi, three, mask, out, u, u);
+    return encodeVector<E>(u, multi, E::atLeast(u, 0x800), out, u, u);
 }
 
 // Two vectors of units at s (none a terminator; with stopAtSurrogate none a
@@ -340,12 +349,26 @@ inline size_t encodeWithPairs(__m128i v, uint8_t *out) {
     const __m128i u = _mm_blendv_epi8(v, _mm_set1_epi16(unpairedSurrogate), lone);
     const __m128i multi = E::atLeast(u, 0x80);
     const __m128i three = _mm_andnot_si128(paired, E::atLeast(u, 0x800));
-    const uint64_t mask = E::classMask(multi, three);
-    if (mask == 0) {
+    if (E::unitBits(multi) == 0) {
         E::storeAsciiHalf(out, u);
         return 8;
     }
-    return encodeVector<E, true>(u, multi, three, mask, out, paired, pairBytes);
+    return encodeVector<E, true>(u, multi, three, out, paired, pairBytes);
+}
+
+// Whether the bytes of the sixteen units after the eight in v (next and
+// further) are all written when v's are, in real mode: no unpaired surrogate
+// among the first twelve, whose bytes cover what a narrow step stores past
+// its own. A high half's pair may lie past them.
+inline bool noLoneSurrogateAhead(__m128i v, __m128i next, __m128i further) {
+    const __m128i kind = _mm_set1_epi16(static_cast<short>(0xFC00));
+    const auto halves = [&](__m128i x, uint16_t half) {
+        return Sse2::unitBits(_mm_cmpeq_epi16(_mm_and_si128(x, kind), _mm_set1_epi16(static_cast<short>(half))));
+    };
+    const uint32_t high = halves(next, 0xD800) | halves(further, 0xD800) << 16;
+    const uint32_t low = halves(next, 0xDC00) | halves(further, 0xDC00) << 16;
+    const uint32_t highBefore = (high << 2) | halves(v, 0xD800) >> 14;
+    return (((low & ~highBefore) | (high & ~(low >> 2))) & 0x00FFFFFFu) == 0;
 }
 
 // The whole-string encoder: units of src into out from byte n on, storing
@@ -421,23 +444,21 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
             }
         }
         // Near the terminator, a surrogate, a page end, the limit, or a
-        // vector the level leaves: a vector's worth by the narrow step or
-        // unit by unit.
+        // vector the level leaves: a step's worth, and on to the next aligned
+        // step, by the narrow step or unit by unit.
         const char16_t *const to = s + stepUnits;
-        while (s < to) {
+        while (s < to || (vectors && !isAligned(s, stepBytes))) {
             if constexpr (V::shuffles) {
-                if (vectors && limit - n >= 32 + 3 * lookaheadUnits && staysInPage(s, (8 + lookaheadUnits) * 2)) {
+                const size_t toAligned = (stepBytes - (reinterpret_cast<uintptr_t>(s) & (stepBytes - 1))) / 2;
+                if (vectors && (s < to || toAligned >= 8) && limit - n >= 32 + 3 * lookaheadUnits &&
+                    staysInPage(s, (8 + lookaheadUnits) * 2)) {
                     const __m128i v = Sse2::loadInPage(s);
-                    const __m128i zeros =
-                        _mm_min_epu16(v, _mm_min_epu16(Sse2::loadInPage(s + 8), Sse2::loadInPage(s + 16)));
-                    if (_mm_movemask_epi8(_mm_cmpeq_epi16(zeros, _mm_setzero_si128())) == 0) {
-                        // In real mode the units after the run hold no
-                        // surrogate either, and pairs in it are joined.
+                    const __m128i next = Sse2::loadInPage(s + 8), further = Sse2::loadInPage(s + 16);
+                    if (!Sse2::anyZero(_mm_min_epu16(v, _mm_min_epu16(next, further)))) {
                         size_t bytes = noStep;
                         if (!real) {
                             bytes = encodeVector<Ssse3>(v, out + n);
-                        } else if (!Sse2::anySurrogate(Sse2::loadInPage(s + 8)) &&
-                                   !Sse2::anySurrogate(Sse2::loadInPage(s + 16))) {
+                        } else if (noLoneSurrogateAhead(v, next, further)) {
                             bytes = Sse2::anySurrogate(v) ? encodeWithPairs<Ssse3, true>(v, out + n)
                                                           : encodeVector<Ssse3>(v, out + n);
                         }

@@ -93,8 +93,9 @@ size_t encodeRealUtf8Plain(uint8_t *out, size_t n, size_t limit, const char16_t 
 struct Utf8ShuffleTables {
     // Eight units, each one byte (bit clear) or two (bit set) at bytes 2j, 2j + 1.
     alignas(16) uint8_t two[256][16];
-    // Four units, each in bytes 4j to 4j + 2: bits 0-3 mark units of two
-    // bytes or more, bits 4-7 units of three.
+    // Four units, each in bytes 4j to 4j + 3: its ASCII form, its last byte,
+    // a three-byte lead, and a two-byte lead or the middle of three bytes. Bit
+    // 2j marks a unit of two bytes or more, bit 2j + 1 one of three.
     alignas(16) uint8_t three[256][16];
 };
 
@@ -109,9 +110,10 @@ constexpr Utf8ShuffleTables makeUtf8ShuffleTables() {
         while (n < 16) t.two[index][n++] = 0x80;
         n = 0;
         for (uint32_t j = 0; j < 4; ++j) {
-            const uint32_t multi = (index >> j) & 1;
-            const uint32_t length = 1 + multi + (multi & (index >> (4 + j)));
-            for (uint32_t b = 0; b < length; ++b) t.three[index][n++] = static_cast<uint8_t>(4 * j + b);
+            const uint32_t multi = (index >> (2 * j)) & 1;
+            const uint32_t length = 1 + multi + (multi & (index >> (2 * j + 1)));
+            constexpr uint8_t order[4][3] = {{}, {0}, {3, 1}, {2, 3, 1}};
+            for (uint32_t b = 0; b < length; ++b) t.three[index][n++] = static_cast<uint8_t>(4 * j + order[length][b]);
         }
         while (n < 16) t.three[index][n++] = 0x80;
     }
