@@ -56,16 +56,7 @@ void convertPlain(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit,
         if (end != nullptr && (q == end || sequenceLength(*q) > static_cast<size_t>(end - q))) break;
         const Utf8Step step = decodeUtf8(*q, [q](uint32_t i) { return q[i]; });
         if (!step.valid || step.value == 0) break;
-        if (step.value <= 0xFFFF) {
-            if (dst != nullptr) dst[n] = static_cast<char16_t>(step.value);
-            ++n;
-        } else {
-            if (dst != nullptr) {
-                dst[n] = highSurrogate(step.value);
-                dst[n + 1] = lowSurrogate(step.value);
-            }
-            n += 2;
-        }
+        n += storeCharacter(dst, n, step.value);
         q += step.length;
     }
     count = n;
