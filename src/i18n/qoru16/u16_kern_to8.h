@@ -14,15 +14,19 @@
 // A step stores a few bytes past the ones it reports (at most stepReach from
 // its start, 12 past its own); the callers keep that room, and the
 // whole-string encoder takes a step only where the units that follow (at
-// least lookaheadUnits, none a terminator nor, in real mode, a surrogate)
-// will cover them with their own bytes. The whole-string encoder and the
-// count read past the terminator only under the page rule (u16_pagerule.h):
-// their main loops read aligned vectors, the few unaligned reads are taken
-// only when they stay within the page.
+// least lookaheadUnits, none a terminator; in real mode no surrogate, or for
+// the narrow step no unpaired one among the first twelve) will cover them
+// with their own bytes, so that nothing after the result is ever left
+// changed. The whole-string encoder and the count read past the terminator
+// only under the page rule (u16_pagerule.h): their main loops read aligned
+// vectors, the few unaligned reads are taken only when they stay within the
+// page.
 //
+// The records below extend u16_simd_x86.h's with what the encoders need.
 // Included by the x86 level files inside their target region, after
-// <immintrin.h>, u16_pagerule.h and u16_utf8k.h; everything here is in an
-// anonymous namespace, so each level has its own copies.
+// u16_simd_x86.h, and after <type_traits>, u16_pagerule.h, u16_utf8.h and
+// u16_utf8k.h outside it; everything here is in an anonymous namespace, so
+// each level has its own copies.
 #ifndef QORU_U16_KERN_TO8_H
 #define QORU_U16_KERN_TO8_H
 
@@ -293,7 +297,7 @@ inline size_t encodeVector(typename E::Vec u, uint8_t *out) {
     return encodeVector<E>(u, multi, E::atLeast(u, 0x800), out, u, u);
 }
 
-// Two vectors of units at s (none a terminator; with stopAtSurrogate none a
+// Two vectors of units at s (none a terminator; in real mode none a
 // surrogate), not all ASCII, by the level's encoder record.
 template <class V>
 inline size_t encodeRun(const char16_t *s, typename V::Vec a, typename V::Vec b, uint8_t *out) {
@@ -372,9 +376,9 @@ inline bool noLoneSurrogateAhead(__m128i v, __m128i next, __m128i further) {
 }
 
 // The whole-string encoder: units of src into out from byte n on, storing
-// nothing at or past out + limit; stops before the terminator (with
-// stopAtSurrogate, before a surrogate it does not join with its pair: pairs
-// become four-byte sequences) or where fewer than four bytes are left.
+// nothing at or past out + limit; stops before the terminator (in real mode,
+// where pairs become four-byte sequences, also before a surrogate that is
+// not half of a pair) or where fewer than four bytes are left.
 // Returns the new byte count and leaves src at the first unit not encoded.
 template <class V, bool real>
 inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
