@@ -52,9 +52,9 @@ struct Sse2 : qoru::Sse2 {
         return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))),
                                                  _mm_setzero_si128())) == 0xFFFF;
     }
+    static Vec constant(Utf8Constant c) { return loadData(utf8Constants[c]); }
     static bool anySurrogate(Vec v) {
-        return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800))),
-                                                 _mm_set1_epi16(static_cast<short>(0xD800)))) != 0;
+        return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, constant(surrogateBits)), constant(highHalf))) != 0;
     }
     // Two vectors of ASCII units as 2 * vecUnits bytes.
     static void storeAscii(uint8_t *out, Vec a, Vec b) {
@@ -88,6 +88,7 @@ struct Ssse3 : Sse2 {
     static Vec atLeast(Vec v, uint16_t bound) {
         return _mm_cmpeq_epi16(_mm_max_epu16(v, _mm_set1_epi16(static_cast<short>(bound))), v);
     }
+    static Vec atLeast(Vec v, Utf8Constant bound) { return _mm_cmpeq_epi16(_mm_max_epu16(v, constant(bound)), v); }
     static void addExtra(Counter &c, Vec v) {
         c = _mm_sub_epi16(_mm_sub_epi16(c, atLeast(v, 0x80)), atLeast(v, 0x800));
     }
@@ -125,10 +126,9 @@ struct Avx2 : qoru::Avx2 {
         const Vec zeros = _mm256_cmpeq_epi16(v, _mm256_setzero_si256());
         return !_mm256_testz_si256(zeros, zeros);
     }
-    static bool isAscii(Vec v) { return _mm256_testz_si256(v, _mm256_set1_epi16(static_cast<short>(0xFF80))); }
+    static bool isAscii(Vec v) { return _mm256_testz_si256(v, constant(nonAscii)); }
     static bool anySurrogate(Vec v) {
-        const Vec s = _mm256_cmpeq_epi16(_mm256_and_si256(v, _mm256_set1_epi16(static_cast<short>(0xF800))),
-                                         _mm256_set1_epi16(static_cast<short>(0xD800)));
+        const Vec s = _mm256_cmpeq_epi16(_mm256_and_si256(v, constant(surrogateBits)), constant(highHalf));
         return !_mm256_testz_si256(s, s);
     }
     static void storeAscii(uint8_t *out, Vec a, Vec b) {
@@ -142,6 +142,10 @@ struct Avx2 : qoru::Avx2 {
     static Vec atLeast(Vec v, uint16_t bound) {
         return _mm256_cmpeq_epi16(_mm256_max_epu16(v, _mm256_set1_epi16(static_cast<short>(bound))), v);
     }
+    static Vec atLeast(Vec v, Utf8Constant bound) {
+        return _mm256_cmpeq_epi16(_mm256_max_epu16(v, constant(bound)), v);
+    }
+    static Vec constant(Utf8Constant c) { return loadData(utf8Constants[c]); }
     using Counter = Vec;
     static void addExtra(Counter &c, Vec v) {
         c = _mm256_sub_epi16(_mm256_sub_epi16(c, atLeast(v, 0x80)), atLeast(v, 0x800));
@@ -239,8 +243,8 @@ inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E:
     size_t n = 0;
     if (threeBits == 0) {
         // Each unit as itself, or as its lead and last bytes.
-        const Vec last = E::bitOr(E::bitAnd(u, E::splat16(0x3F)), E::splat16(0x80));
-        const Vec lead2 = E::bitOr(E::template shiftRight<6>(u), E::splat16(0xC0));
+        const Vec last = E::bitOr(E::bitAnd(u, E::constant(low6)), E::constant(twoBytesFrom));
+        const Vec lead2 = E::bitOr(E::template shiftRight<6>(u), E::constant(lead2Tag));
         Vec w = E::blend(u, E::bitOr(lead2, E::template shiftLeft<8>(last)), multi);
         if constexpr (pairs) w = E::blend(w, pairBytes, paired);
         // Per lane, one bit a unit.
@@ -259,10 +263,10 @@ inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E:
     // (low byte), and the byte before the last, C0 | u >> 6 for a two-byte
     // form and 80 | (u >> 6) & 3F for a three-byte one. multiplyAddBytes
     // gathers u's bits 12-15 into the low byte and 6-11 into the high one.
-    Vec t = E::bitOr(E::bitAnd(E::shuffle(u, E::lowBytesTwice()), E::splat16(0x3F7F)), E::splat16(0x8000));
-    const Vec high10 = E::bitAnd(E::template shiftRight<4>(u), E::splat16(0x0FFC));
-    Vec s = E::bitXor(E::bitOr(E::multiplyAddBytes(high10, E::splat16(0x0140)), E::splat16(0xC0E0)),
-                      E::bitAnd(three, E::splat16(0x4000)));
+    Vec t = E::bitOr(E::bitAnd(E::shuffle(u, E::lowBytesTwice()), E::constant(low7AndLast)), E::constant(lastTag));
+    const Vec high10 = E::bitAnd(E::template shiftRight<4>(u), E::constant(leadBits));
+    Vec s = E::bitXor(E::bitOr(E::multiplyAddBytes(high10, E::constant(gatherLeads)), E::constant(leadTags)),
+                      E::bitAnd(three, E::constant(middleTag)));
     if constexpr (pairs) {
         // A pair's half keeps its two bytes as a two-byte form's: the high byte of s, then of t.
         t = E::blend(t, pairBytes, paired);
@@ -289,12 +293,12 @@ inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E:
 
 template <class E>
 inline size_t encodeVector(typename E::Vec u, uint8_t *out) {
-    const auto multi = E::atLeast(u, 0x80);
+    const auto multi = E::atLeast(u, twoBytesFrom);
     if (E::unitBits(multi) == 0) {
         E::storeAsciiHalf(out, u);
         return E::vecUnits;
     }
-    return encodeVector<E>(u, multi, E::atLeast(u, 0x800), out, u, u);
+    return encodeVector<E>(u, multi, E::atLeast(u, threeBytesFrom), out, u, u);
 }
 
 // Two vectors of units at s (none a terminator; in real mode none a
@@ -323,9 +327,9 @@ constexpr size_t stepReach = 2 * V::vecUnits * 3 + 16;
 // may pair with a unit after the run: noStep.
 template <class E, bool onlyPairs>
 inline size_t encodeWithPairs(__m128i v, uint8_t *out) {
-    const __m128i halfKind = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFC00)));
-    const __m128i high = _mm_cmpeq_epi16(halfKind, _mm_set1_epi16(static_cast<short>(0xD800)));
-    const __m128i low = _mm_cmpeq_epi16(halfKind, _mm_set1_epi16(static_cast<short>(0xDC00)));
+    const __m128i halfKind = _mm_and_si128(v, E::constant(halfBits));
+    const __m128i high = _mm_cmpeq_epi16(halfKind, E::constant(highHalf));
+    const __m128i low = _mm_cmpeq_epi16(halfKind, E::constant(lowHalf));
     if (_mm_extract_epi16(high, 7) != 0) return noStep;
     const __m128i pairedLow = _mm_and_si128(low, _mm_slli_si128(high, 2));
     const __m128i pairedHigh = _mm_and_si128(high, _mm_srli_si128(low, 2));
@@ -338,21 +342,21 @@ inline size_t encodeWithPairs(__m128i v, uint8_t *out) {
     // h = (high & 0x3FF) + 0x40 = cp >> 10, the high half gives F0 | h >> 8
     // and 80 | (h >> 2) & 3F, the low half 80 | (h & 3) << 4 | (low >> 6) & F
     // and 80 | low & 3F.
-    const __m128i low6 = _mm_set1_epi16(0x3F);
-    const __m128i h = _mm_add_epi16(_mm_and_si128(v, _mm_set1_epi16(0x3FF)), _mm_set1_epi16(0x40));
-    const __m128i highBytes =
-        _mm_or_si128(_mm_or_si128(_mm_srli_epi16(h, 8), _mm_set1_epi16(0xF0)),
-                     _mm_slli_epi16(_mm_or_si128(_mm_and_si128(_mm_srli_epi16(h, 2), low6), _mm_set1_epi16(0x80)), 8));
+    const __m128i sixBits = E::constant(low6);
+    const __m128i h = _mm_add_epi16(_mm_and_si128(v, E::constant(low10)), E::constant(planeOffset));
+    const __m128i highBytes = _mm_or_si128(
+        _mm_or_si128(_mm_srli_epi16(h, 8), E::constant(lead4Tag)),
+        _mm_slli_epi16(_mm_or_si128(_mm_and_si128(_mm_srli_epi16(h, 2), sixBits), E::constant(twoBytesFrom)), 8));
     const __m128i previous = _mm_slli_si128(v, 2);
-    const __m128i lowLead = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(_mm_and_si128(previous, _mm_set1_epi16(3)), 4),
-                                                      _mm_and_si128(_mm_srli_epi16(v, 6), _mm_set1_epi16(0xF))),
-                                         _mm_set1_epi16(0x80));
+    const __m128i lowLead = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(_mm_and_si128(previous, E::constant(low2)), 4),
+                                                      _mm_and_si128(_mm_srli_epi16(v, 6), E::constant(low4))),
+                                         E::constant(twoBytesFrom));
     const __m128i lowBytes =
-        _mm_or_si128(lowLead, _mm_slli_epi16(_mm_or_si128(_mm_and_si128(v, low6), _mm_set1_epi16(0x80)), 8));
+        _mm_or_si128(lowLead, _mm_slli_epi16(_mm_or_si128(_mm_and_si128(v, sixBits), E::constant(twoBytesFrom)), 8));
     const __m128i pairBytes = _mm_blendv_epi8(lowBytes, highBytes, high);
     const __m128i u = _mm_blendv_epi8(v, _mm_set1_epi16(unpairedSurrogate), lone);
-    const __m128i multi = E::atLeast(u, 0x80);
-    const __m128i three = _mm_andnot_si128(paired, E::atLeast(u, 0x800));
+    const __m128i multi = E::atLeast(u, twoBytesFrom);
+    const __m128i three = _mm_andnot_si128(paired, E::atLeast(u, threeBytesFrom));
     if (E::unitBits(multi) == 0) {
         E::storeAsciiHalf(out, u);
         return 8;
@@ -365,13 +369,13 @@ inline size_t encodeWithPairs(__m128i v, uint8_t *out) {
 // among the first twelve, whose bytes cover what a narrow step stores past
 // its own. A high half's pair may lie past them.
 inline bool noLoneSurrogateAhead(__m128i v, __m128i next, __m128i further) {
-    const __m128i kind = _mm_set1_epi16(static_cast<short>(0xFC00));
-    const auto halves = [&](__m128i x, uint16_t half) {
-        return Sse2::unitBits(_mm_cmpeq_epi16(_mm_and_si128(x, kind), _mm_set1_epi16(static_cast<short>(half))));
+    const __m128i kind = Sse2::constant(halfBits);
+    const auto halves = [&](__m128i x, Utf8Constant half) {
+        return Sse2::unitBits(_mm_cmpeq_epi16(_mm_and_si128(x, kind), Sse2::constant(half)));
     };
-    const uint32_t high = halves(next, 0xD800) | halves(further, 0xD800) << 16;
-    const uint32_t low = halves(next, 0xDC00) | halves(further, 0xDC00) << 16;
-    const uint32_t highBefore = (high << 2) | halves(v, 0xD800) >> 14;
+    const uint32_t high = halves(next, highHalf) | halves(further, highHalf) << 16;
+    const uint32_t low = halves(next, lowHalf) | halves(further, lowHalf) << 16;
+    const uint32_t highBefore = (high << 2) | halves(v, highHalf) >> 14;
     return (((low & ~highBefore) | (high & ~(low >> 2))) & 0x00FFFFFFu) == 0;
 }
 

@@ -112,6 +112,16 @@ size_t encodeRealUtf8Plain(uint8_t *out, size_t n, size_t limit, const char16_t 
     return n;
 }
 
+// The vector encoders' constants (u16_utf8k.h says why here).
+#define QORU_ROW(u) \
+    { u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u }
+alignas(64) const uint16_t utf8Constants[utf8ConstantCount][32] = {
+    QORU_ROW(0x3F7F), QORU_ROW(0x8000), QORU_ROW(0x0FFC), QORU_ROW(0x0140), QORU_ROW(0xC0E0),
+    QORU_ROW(0x4000), QORU_ROW(0x0080), QORU_ROW(0x0800), QORU_ROW(0x003F), QORU_ROW(0x00C0),
+    QORU_ROW(0xFF80), QORU_ROW(0xF800), QORU_ROW(0xD800), QORU_ROW(0xFC00), QORU_ROW(0xDC00),
+    QORU_ROW(0x03FF), QORU_ROW(0x0040), QORU_ROW(0x00F0), QORU_ROW(0x0003), QORU_ROW(0x000F)};
+#undef QORU_ROW
+
 const Kernels plainKernels = {
     .level = CpuLevel::plain,
     .findZero = findZeroPlain,

@@ -122,6 +122,35 @@ constexpr Utf8ShuffleTables makeUtf8ShuffleTables() {
 
 inline constexpr Utf8ShuffleTables utf8Shuffles = makeUtf8ShuffleTables();
 
+// The vector encoders' 16-bit constants, each repeated over 64 bytes (a
+// vector of any width). They are defined out of sight (u16_level_plain.cpp)
+// so that the kernels read them from memory: GCC would build each from a
+// general register, three instructions at every use in a loop.
+enum Utf8Constant : uint8_t {
+    low7AndLast = 0,     // 3F7F
+    lastTag = 1,         // 8000
+    leadBits = 2,        // 0FFC
+    gatherLeads = 3,     // 0140
+    leadTags = 4,        // C0E0
+    middleTag = 5,       // 4000
+    twoBytesFrom = 6,    // 0080
+    threeBytesFrom = 7,  // 0800
+    low6 = 8,            // 003F
+    lead2Tag = 9,        // 00C0
+    nonAscii = 10,       // FF80
+    surrogateBits = 11,  // F800
+    highHalf = 12,       // D800
+    halfBits = 13,       // FC00
+    lowHalf = 14,        // DC00
+    low10 = 15,          // 03FF
+    planeOffset = 16,    // 0040
+    lead4Tag = 17,       // 00F0
+    low2 = 18,           // 0003
+    low4 = 19,           // 000F
+    utf8ConstantCount = 20
+};
+extern const uint16_t utf8Constants[utf8ConstantCount][32];
+
 }  // namespace qoru
 
 #endif
