@@ -52,7 +52,7 @@ struct Sse2 : qoru::Sse2 {
         return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))),
                                                  _mm_setzero_si128())) == 0xFFFF;
     }
-    static Vec constant(Utf8Constant c) { return loadData(utf8Constants[c]); }
+    static Vec constant(Utf8Constant c) { return loadData(utf8Constants.row[c]); }
     static bool anySurrogate(Vec v) {
         return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, constant(surrogateBits)), constant(highHalf))) != 0;
     }
@@ -145,7 +145,7 @@ struct Avx2 : qoru::Avx2 {
     static Vec atLeast(Vec v, Utf8Constant bound) {
         return _mm256_cmpeq_epi16(_mm256_max_epu16(v, constant(bound)), v);
     }
-    static Vec constant(Utf8Constant c) { return loadData(utf8Constants[c]); }
+    static Vec constant(Utf8Constant c) { return loadData(utf8Constants.row[c]); }
     using Counter = Vec;
     static void addExtra(Counter &c, Vec v) {
         c = _mm256_sub_epi16(_mm256_sub_epi16(c, atLeast(v, 0x80)), atLeast(v, 0x800));

@@ -113,14 +113,18 @@ size_t encodeRealUtf8Plain(uint8_t *out, size_t n, size_t limit, const char16_t 
 }
 
 // The vector encoders' constants (u16_utf8k.h says why here).
-#define QORU_ROW(u) \
-    { u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u, u }
-alignas(64) const uint16_t utf8Constants[utf8ConstantCount][32] = {
-    QORU_ROW(0x3F7F), QORU_ROW(0x8000), QORU_ROW(0x0FFC), QORU_ROW(0x0140), QORU_ROW(0xC0E0),
-    QORU_ROW(0x4000), QORU_ROW(0x0080), QORU_ROW(0x0800), QORU_ROW(0x003F), QORU_ROW(0x00C0),
-    QORU_ROW(0xFF80), QORU_ROW(0xF800), QORU_ROW(0xD800), QORU_ROW(0xFC00), QORU_ROW(0xDC00),
-    QORU_ROW(0x03FF), QORU_ROW(0x0040), QORU_ROW(0x00F0), QORU_ROW(0x0003), QORU_ROW(0x000F)};
-#undef QORU_ROW
+namespace {
+constexpr Utf8ConstantRows makeUtf8Constants() {
+    constexpr uint16_t values[utf8ConstantCount] = {0x3F7F, 0x8000, 0x0FFC, 0x0140, 0xC0E0, 0x4000, 0x0080,
+                                                    0x0800, 0x003F, 0x00C0, 0xFF80, 0xF800, 0xD800, 0xFC00,
+                                                    0xDC00, 0x03FF, 0x0040, 0x00F0, 0x0003, 0x000F};
+    Utf8ConstantRows rows{};
+    for (uint32_t i = 0; i < utf8ConstantCount; ++i)
+        for (uint16_t &u : rows.row[i]) u = values[i];
+    return rows;
+}
+}  // namespace
+const Utf8ConstantRows utf8Constants = makeUtf8Constants();
 
 const Kernels plainKernels = {
     .level = CpuLevel::plain,

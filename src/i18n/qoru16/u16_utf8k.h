@@ -149,7 +149,10 @@ enum Utf8Constant : uint8_t {
     low4 = 19,           // 000F
     utf8ConstantCount = 20
 };
-extern const uint16_t utf8Constants[utf8ConstantCount][32];
+struct Utf8ConstantRows {
+    alignas(64) uint16_t row[utf8ConstantCount][32];
+};
+extern const Utf8ConstantRows utf8Constants;
 
 }  // namespace qoru
 
