@@ -330,6 +330,7 @@ inline size_t encodeWithPairs(__m128i v, uint8_t *out) {
     const __m128i halfKind = _mm_and_si128(v, E::constant(halfBits));
     const __m128i high = _mm_cmpeq_epi16(halfKind, E::constant(highHalf));
     const __m128i low = _mm_cmpeq_epi16(halfKind, E::constant(lowHalf));
+    if (_mm_movemask_epi8(_mm_or_si128(high, low)) == 0) return encodeVector<E>(v, out);
     if (_mm_extract_epi16(high, 7) != 0) return noStep;
     const __m128i pairedLow = _mm_and_si128(low, _mm_slli_si128(high, 2));
     const __m128i pairedHigh = _mm_and_si128(high, _mm_srli_si128(low, 2));
@@ -573,7 +574,7 @@ inline size_t fillUtf8Block(const char16_t *units, size_t remaining, uint8_t *bu
             if (bytes == noStep) {
                 wideEnd = i + wideUnits;
             } else if (k + bytes > utf8BlockThreshold) {
-                wideEnd = narrowEnd = remaining;
+                wideEnd = remaining;
             } else {
                 k += bytes;
                 i += wideUnits;
