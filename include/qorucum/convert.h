@@ -81,8 +81,7 @@ QORUCUM_API size_t Utf8sToU2s(charU16 *dst, const char *src, size_t limit);
  * @return The bytes stored without the terminator (in counting mode, the bytes a whole conversion needs);
  *         limit when the bytes filled dst and no terminator was stored; 0 for a limit of 0;
  *         (size_t)-1 for an unpaired surrogate met before dst filled, with the bytes before it left in dst
- *         unterminated. When src holds surrogates, bytes of dst after the result (never at or past limit)
- *         may have been written too.
+ *         unterminated. Nothing after the bytes stored (and the terminator) is written.
  * @par Errors
  * EILSEQ when src holds an unpaired surrogate (in counting mode: anywhere in src).
  */

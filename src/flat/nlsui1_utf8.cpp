@@ -16,9 +16,9 @@ namespace {
 
 // Where a conversion stopped on invalid input.
 struct Utf8Failure {
-    size_t offset;   // byte offset of the bad sequence in src
-    uint32_t length; // bytes of it examined, the offending one included
-    size_t stored;   // units stored in dst before it
+    size_t offset;    // byte offset of the bad sequence in src
+    uint32_t length;  // bytes of it examined, the offending one included
+    size_t stored;    // units stored in dst before it
 };
 
 // Characters the careful path converts between two kernel calls.
@@ -47,8 +47,9 @@ size_t convertUtf8(charU16 *dst, const char *src, size_t limit, Utf8Failure *fai
             const Utf8Step step = decodeUtf8(lead, [p](uint32_t i) { return p[i]; });
             p += step.length;
             if (!step.valid) {
-                if (failure) *failure = {static_cast<size_t>(start - reinterpret_cast<const uint8_t *>(src)),
-                                         step.length, count};
+                if (failure)
+                    *failure = {static_cast<size_t>(start - reinterpret_cast<const uint8_t *>(src)), step.length,
+                                count};
                 errno = EILSEQ;
                 return utf8Invalid;
             }
@@ -70,8 +71,8 @@ size_t convertUtf8(charU16 *dst, const char *src, size_t limit, Utf8Failure *fai
 
 }  // namespace
 
-void traceInvalidUtf8U16(charU16 *dst, const char *src, size_t limit, const char *sourceName,
-                         int32_t line, const char *funcName) {
+void traceInvalidUtf8U16(charU16 *dst, const char *src, size_t limit, const char *sourceName, int32_t line,
+                         const char *funcName) {
     if (traceLevel() == traceNone) return;
     char text[128];
     const size_t nameLen = funcName ? strnlen(funcName, 50) : 0;
@@ -106,14 +107,13 @@ extern "C" QORUCUM_API size_t Utf8sToU2s(charU16 *dst, const char *src, size_t l
 }
 
 extern "C" QORUCUM_API size_t U2sToUtf8s(char *dst, const charU16 *src, size_t limit) {
-    const qoru::Kernels &k = qoru::kernels();
-    if (dst == nullptr) return k.countUtf8(src);
+    if (dst == nullptr) return qoru::chosen<&qoru::Kernels::countUtf8>()(src);
     if (limit == 0) return 0;
     auto *out = reinterpret_cast<unsigned char *>(dst);
     // The kernel stops before the terminator or where room runs short; the
     // rest goes unit by unit with the limit tested before each sequence.
     const charU16 *start = src;
-    size_t n = k.encodeUtf8(out, 0, limit, src);
+    size_t n = qoru::chosen<&qoru::Kernels::encodeUtf8>()(out, 0, limit, src);
     qoru::checkReportedRead(start, src);
     if (n >= limit) return n;
     for (;; ++src) {

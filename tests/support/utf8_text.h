@@ -206,26 +206,33 @@ inline std::string writerBlock(const char16_t *units, size_t remaining, size_t u
     return out;
 }
 
-// What a UTF-16 to UTF-8 kernel (k: a level's table) does wrong on the string s against the plain rules:
-// counting; encoding after start bytes stored, shift bytes into a buffer, with room for limit (it stops
-// only at the terminator or with fewer than 128 bytes left, and writes nothing at or past the limit); and
-// a writer block (of threshold bytes and slack) filled from used0 bytes as writerBlock gives it.
+// What a UTF-16 to UTF-8 kernel (k: a level's table) does wrong on the string s against the plain level's:
+// counting; each encoder after start bytes stored, shift bytes into a buffer, with room for limit (it
+// stops where plain stops, or with fewer than 128 bytes left; writes nothing at or past the limit; its
+// bytes are plain's for the units it took); and a writer block (of threshold bytes and slack) filled from
+// used0 bytes.
 template <size_t threshold, size_t slack, class Kernels>
-std::string utf8KernelFault(const Kernels &k, const char16_t *s, size_t start, size_t limit, size_t shift,
-                            size_t used0) {
+std::string utf8KernelFault(const Kernels &k, const Kernels &plain, const char16_t *s, size_t start, size_t limit,
+                            size_t shift, size_t used0) {
     const size_t length = std::char_traits<char16_t>::length(s);
-    if (k.countUtf8(s) != unitsUtf8(s, length).size()) return "counting";
-    std::vector<unsigned char> out(shift + limit + 64, 0xA5);
-    const char16_t *at = s;
-    const size_t n = k.encodeUtf8(out.data() + shift, start, limit, at);
-    if (n < start || n > limit || (*at != 0 && limit - n >= 128) || std::count(out.end() - 64, out.end(), 0xA5) != 64 ||
-        std::string(&out[shift + start], &out[shift + n]) != unitsUtf8(s, static_cast<size_t>(at - s)))
-        return "encoding";
-    std::vector<unsigned char> block(threshold + slack + 32, 0xA5);
-    size_t used = used0, consumed = 0;
-    const std::string want = writerBlock(s, length, used0, threshold, consumed);
-    if (length > 0 && (k.fillUtf8Block(s, length, block.data(), used) != consumed || used < used0 ||
-                       used > threshold + slack || std::string(block.begin() + used0, block.begin() + used) != want ||
+    if (k.countUtf8(s) != plain.countUtf8(s)) return "counting";
+    for (const auto encode : {&Kernels::encodeUtf8, &Kernels::encodeRealUtf8}) {
+        std::vector<unsigned char> out(shift + limit + 64, 0xA5), want(shift + start + 3 * length + 8, 0xA5);
+        const char16_t *at = s;
+        const size_t n = (k.*encode)(out.data() + shift, start, limit, at);
+        const std::u16string taken(s, at);
+        const char16_t *p = taken.c_str(), *q = at;
+        if (n > limit || (plain.*encode)(want.data() + shift, start, want.size(), p) != n || *p != 0 ||
+            !std::equal(&out[shift + start], &out[shift + n], &want[shift + start]) ||
+            std::count(out.end() - 64, out.end(), 0xA5) != 64 ||
+            ((plain.*encode)(want.data(), 0, 8, q), q != at && limit - n >= 128))
+            return encode == &Kernels::encodeUtf8 ? "encoding" : "encoding real UTF-8";
+    }
+    std::vector<unsigned char> block(threshold + slack + 32, 0xA5), want(block);
+    size_t used = used0, wantUsed = used0;
+    if (length > 0 && (k.fillUtf8Block(s, length, block.data(), used) !=
+                           plain.fillUtf8Block(s, length, want.data(), wantUsed) ||
+                       used != wantUsed || !std::equal(&block[used0], &block[used], &want[used0]) ||
                        std::count(block.end() - 32, block.end(), 0xA5) != 32))
         return "filling a writer block";
     return "";

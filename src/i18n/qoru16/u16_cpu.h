@@ -68,6 +68,9 @@ struct Kernels {
     // terminator or when little room is left, for the careful path to finish;
     // returns the new byte count and leaves src at the first unit not encoded.
     size_t (*encodeUtf8)(uint8_t *out, size_t n, size_t limit, const char16_t *&src);
+    // U16sToUtf8s's bulk: the same, with a pair as one four-byte sequence;
+    // it also stops before a surrogate that is not half of a pair.
+    size_t (*encodeRealUtf8)(uint8_t *out, size_t n, size_t limit, const char16_t *&src);
     // The bytes of src's units by themselves, up to the terminator.
     size_t (*countUtf8)(const char16_t *src);
     // One block of the stream writer: encodes units (remaining > 0 of them)

@@ -7,13 +7,21 @@
 // constant table after it is what the dispatch (u16_cpu.cpp) hands out.
 #include <immintrin.h>
 
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
 #include "i18n/qoru16/u16_cpu_x86.h"
+#include "i18n/qoru16/u16_pagerule.h"
 #include "i18n/qoru16/u16_strk.h"
+#include "i18n/qoru16/u16_utf8.h"
 #include "i18n/qoru16/u16_utf8k.h"
 
 QORU_TARGET_BEGIN(QORU_TARGET_AVX512)
 #include "i18n/qoru16/u16_kern_str.h"
 #include "i18n/qoru16/u16_simd_x86.h"
+
+#include "i18n/qoru16/u16_kern_to8.h"
 
 namespace qoru {
 namespace {
@@ -25,6 +33,17 @@ using Strings = StrKern<Avx512>;
 // UTF-8 to UTF-16
 
 // UTF-16 to UTF-8
+
+size_t encodeUtf8Avx512(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
+    return to8::encodeUtf8<to8::Avx512, false>(out, n, limit, src);
+}
+size_t encodeRealUtf8Avx512(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
+    return to8::encodeUtf8<to8::Avx512, true>(out, n, limit, src);
+}
+size_t countUtf8Avx512(const char16_t *src) { return to8::countUtf8<to8::Avx512>(src); }
+size_t fillUtf8BlockAvx512(const char16_t *units, size_t remaining, uint8_t *buf, size_t &used) {
+    return to8::fillUtf8Block<to8::Avx512>(units, remaining, buf, used);
+}
 
 }  // namespace
 }  // namespace qoru
@@ -47,6 +66,7 @@ const Kernels avx512Kernels = {
     .utf8ToUtf16 = utf8ToUtf16Avx2,
     .utf8ToUtf16Bounded = nullptr,
     .encodeUtf8 = encodeUtf8Avx512,
+    .encodeRealUtf8 = encodeRealUtf8Avx512,
     .countUtf8 = countUtf8Avx512,
     .fillUtf8Block = fillUtf8BlockAvx512,
 };
@@ -66,6 +86,7 @@ const Kernels avx512Vbmi2Kernels = {
     .utf8ToUtf16 = utf8ToUtf16Avx512Vbmi2,
     .utf8ToUtf16Bounded = utf8ToUtf16BoundedAvx512Vbmi2,
     .encodeUtf8 = encodeUtf8Avx512,
+    .encodeRealUtf8 = encodeRealUtf8Avx512,
     .countUtf8 = countUtf8Avx512,
     .fillUtf8Block = fillUtf8BlockAvx512,
 };

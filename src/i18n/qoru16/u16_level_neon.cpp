@@ -233,7 +233,7 @@ size_t countUtf8Neon(const char16_t *src) {
     size_t total = 0;
     while (!isAligned(src, vecBytes)) {
         if (*src == 0) return total;
-        total += *src < 0x80 ? 1 : *src < 0x800 ? 2 : 3;
+        total += unitUtf8Length(*src);
         ++src;
     }
     for (;; src += vecUnits) {
@@ -243,19 +243,29 @@ size_t countUtf8Neon(const char16_t *src) {
         const uint16x8_t extra = vaddq_u16(vcgtq_u16(v, vdupq_n_u16(0x7F)), vcgtq_u16(v, vdupq_n_u16(0x7FF)));
         total += vecUnits + static_cast<uint16_t>(-vaddvq_u16(extra));
     }
-    for (; *src != 0; ++src) total += *src < 0x80 ? 1 : *src < 0x800 ? 2 : 3;
+    for (; *src != 0; ++src) total += unitUtf8Length(*src);
     return total;
 }
 
 // The bits of the units above `top`.
 uint64_t bitsAbove(uint16x8_t v, uint16_t top) { return unitBits(vcgtq_u16(v, vdupq_n_u16(top))); }
 
-// For eight units each taking one or two bytes: the bytes to keep of their
-// (lead, trail) pairs, by which units take one byte (bit i for unit i).
+// The bytes to keep of a vector of unit forms (an index out of range gives
+// 0), and how many, by which units take which lengths.
 struct PackTable {
     uint8_t index[256][16];
     uint8_t length[256];
 };
+
+// The first bytes of a table's pack of bytes at out (sixteen bytes of room);
+// how many.
+size_t storePacked(uint8x16_t bytes, const PackTable &table, uint32_t which, uint8_t *out) {
+    storeFirstBytes(out, vqtbl1q_u8(bytes, vld1q_u8(table.index[which])), table.length[which]);
+    return table.length[which];
+}
+
+// For eight units each taking one or two bytes, as their (lead, trail)
+// pairs: by which units take one byte (bit i for unit i).
 constexpr PackTable makePackTable() {
     PackTable t{};
     for (uint32_t oneByte = 0; oneByte < 256; ++oneByte) {
@@ -280,20 +290,13 @@ size_t encodeShortUnits(uint16x8_t v, uint8_t *out) {
     const uint16x8_t lead = vbslq_u16(oneByte, v, vorrq_u16(vshrq_n_u16(v, 6), vdupq_n_u16(0xC0)));
     const uint16x8_t trail = vorrq_u16(vandq_u16(v, vdupq_n_u16(0x3F)), vdupq_n_u16(0x80));
     const uint8x16_t pairs = vreinterpretq_u8_u16(vorrq_u16(lead, vshlq_n_u16(trail, 8)));
-    const uint32_t which = vaddvq_u16(vandq_u16(oneByte, vld1q_u16(unitWeights)));
-    storeFirstBytes(out, vqtbl1q_u8(pairs, vld1q_u8(packTable.index[which])), packTable.length[which]);
-    return packTable.length[which];
+    return storePacked(pairs, packTable, vaddvq_u16(vandq_u16(oneByte, vld1q_u16(unitWeights))), out);
 }
 
 // For four units of one to three bytes each, as 32-bit lanes of their
-// bytes: the bytes to keep, by each lane's bytes beyond the first (0 to 2,
-// at bits 2i for lane i).
-struct ThreeByteTable {
-    uint8_t index[256][16];
-    uint8_t length[256];
-};
-constexpr ThreeByteTable makeThreeByteTable() {
-    ThreeByteTable t{};
+// bytes: by each lane's bytes beyond the first (0 to 2, at bits 2i for lane i).
+constexpr PackTable makeThreeByteTable() {
+    PackTable t{};
     for (uint32_t extra = 0; extra < 256; ++extra) {
         uint32_t k = 0;
         for (uint32_t i = 0; i < 4; ++i)
@@ -304,7 +307,7 @@ constexpr ThreeByteTable makeThreeByteTable() {
     }
     return t;
 }
-constexpr ThreeByteTable threeByteTable = makeThreeByteTable();
+constexpr PackTable threeByteTable = makeThreeByteTable();
 alignas(16) constexpr uint32_t extraWeights[4] = {1, 4, 16, 64};
 
 // Four units, each by itself (a surrogate as three bytes), at out, which has
@@ -322,9 +325,7 @@ size_t encodeFourUnits(uint16x4_t units, uint8_t *out) {
     // Each comparison is all ones (-1) where it holds.
     const uint32x4_t extra = vreinterpretq_u32_s32(vnegq_s32(vreinterpretq_s32_u32(vaddq_u32(twoOrMore, three))));
     const uint32_t which = vaddvq_u32(vmulq_u32(extra, vld1q_u32(extraWeights)));
-    const uint8x16_t packed = vqtbl1q_u8(vreinterpretq_u8_u32(lanes), vld1q_u8(threeByteTable.index[which]));
-    storeFirstBytes(out, packed, threeByteTable.length[which]);
-    return threeByteTable.length[which];
+    return storePacked(vreinterpretq_u8_u32(lanes), threeByteTable, which, out);
 }
 
 // How a block's units are taken: the whole-string encoder stops at 0 and
@@ -405,16 +406,7 @@ uint32_t sequenceLength(uint8_t lead) { return lead < 0xE0 ? (lead < 0x80 ? 1 : 
     const uint8_t *at = q;
     const Utf8Step step = decodeUtf8(*at, [at](uint32_t i) { return at[i]; });
     if (!step.valid || step.value == 0) return false;
-    if (step.value <= 0xFFFF) {
-        if (dst != nullptr) dst[n] = static_cast<char16_t>(step.value);
-        ++n;
-    } else {
-        if (dst != nullptr) {
-            dst[n] = highSurrogate(step.value);
-            dst[n + 1] = lowSurrogate(step.value);
-        }
-        n += 2;
-    }
+    n += storeCharacter(dst, n, step.value);
     q += step.length;
     return true;
 }
@@ -617,6 +609,7 @@ const Kernels neonKernels = {
     .utf8ToUtf16 = utf8ToUtf16Neon,
     .utf8ToUtf16Bounded = utf8ToUtf16BoundedNeon,
     .encodeUtf8 = encodeUtf8Neon,
+    .encodeRealUtf8 = encodeRealUtf8Plain,
     .countUtf8 = countUtf8Neon,
     .fillUtf8Block = fillUtf8BlockNeon,
 };

@@ -63,16 +63,7 @@ void convertPlain(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit,
         if (end != nullptr && (q == end || sequenceLength(*q) > static_cast<size_t>(end - q))) break;
         const Utf8Step step = decodeUtf8(*q, [q](uint32_t i) { return q[i]; });
         if (!step.valid || step.value == 0) break;
-        if (step.value <= 0xFFFF) {
-            if (dst != nullptr) dst[n] = static_cast<char16_t>(step.value);
-            ++n;
-        } else {
-            if (dst != nullptr) {
-                dst[n] = highSurrogate(step.value);
-                dst[n + 1] = lowSurrogate(step.value);
-            }
-            n += 2;
-        }
+        n += storeCharacter(dst, n, step.value);
         q += step.length;
     }
     count = n;
@@ -97,7 +88,7 @@ size_t encodeUtf8Plain(uint8_t *out, size_t n, size_t limit, const char16_t *&sr
 
 size_t countUtf8Plain(const char16_t *src) {
     size_t total = 0;
-    for (; *src != 0; ++src) total += *src < 0x80 ? 1 : *src < 0x800 ? 2 : 3;
+    for (; *src != 0; ++src) total += unitUtf8Length(*src);
     return total;
 }
 
@@ -130,6 +121,37 @@ char16_t *fillPlain(char16_t *s, char16_t c, size_t n) {
     return s;
 }
 
+// Pairs joined, a lone surrogate left to the caller, while four bytes fit.
+size_t encodeRealUtf8Plain(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
+    const char16_t *s = src;
+    for (; *s != 0 && n + 4 <= limit; ++s) {
+        if (isSurrogateUnit(*s)) {
+            if (!isHighSurrogate(*s) || !isLowSurrogate(s[1])) break;
+            size_t used = 0;
+            encodeWriterUnit(s++, 2, out + n, used);
+            n += used;
+        } else {
+            n += encodeUnitExactly(*s, out + n);
+        }
+    }
+    src = s;
+    return n;
+}
+
+// The vector encoders' constants (u16_utf8k.h says why here).
+namespace {
+constexpr Utf8ConstantRows makeUtf8Constants() {
+    constexpr uint16_t values[utf8ConstantCount] = {0x3F7F, 0x8000, 0x0FFC, 0x0140, 0xC0E0, 0x4000, 0x0080,
+                                                    0x0800, 0x003F, 0x00C0, 0xFF80, 0xF800, 0xD800, 0xFC00,
+                                                    0xDC00, 0x03FF, 0x0040, 0x00F0, 0x0003, 0x000F};
+    Utf8ConstantRows rows{};
+    for (uint32_t i = 0; i < utf8ConstantCount; ++i)
+        for (uint16_t &u : rows.row[i]) u = values[i];
+    return rows;
+}
+}  // namespace
+const Utf8ConstantRows utf8Constants = makeUtf8Constants();
+
 const Kernels plainKernels = {
     .level = CpuLevel::plain,
     .stringLength = stringLengthPlain,
@@ -145,6 +167,7 @@ const Kernels plainKernels = {
     .utf8ToUtf16 = utf8ToUtf16Plain,
     .utf8ToUtf16Bounded = utf8ToUtf16BoundedPlain,
     .encodeUtf8 = encodeUtf8Plain,
+    .encodeRealUtf8 = encodeRealUtf8Plain,
     .countUtf8 = countUtf8Plain,
     .fillUtf8Block = fillUtf8BlockPlain,
 };

@@ -4,12 +4,20 @@
 // u16_kern_*.h) are included after every other header.
 #include <immintrin.h>
 
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
 #include "i18n/qoru16/u16_cpu_x86.h"
+#include "i18n/qoru16/u16_pagerule.h"
 #include "i18n/qoru16/u16_strk.h"
+#include "i18n/qoru16/u16_utf8.h"
 #include "i18n/qoru16/u16_utf8k.h"
 
 #include "i18n/qoru16/u16_kern_str.h"
 #include "i18n/qoru16/u16_simd_x86.h"
+
+#include "i18n/qoru16/u16_kern_to8.h"
 
 namespace qoru {
 namespace {
@@ -21,6 +29,17 @@ using Strings = StrKern<Sse2>;
 // UTF-8 to UTF-16
 
 // UTF-16 to UTF-8
+
+size_t encodeUtf8Sse2(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
+    return to8::encodeUtf8<to8::Sse2, false>(out, n, limit, src);
+}
+size_t encodeRealUtf8Sse2(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
+    return to8::encodeUtf8<to8::Sse2, true>(out, n, limit, src);
+}
+size_t countUtf8Sse2(const char16_t *src) { return to8::countUtf8<to8::Sse2>(src); }
+size_t fillUtf8BlockSse2(const char16_t *units, size_t remaining, uint8_t *buf, size_t &used) {
+    return to8::fillUtf8Block<to8::Sse2>(units, remaining, buf, used);
+}
 
 }  // namespace
 }  // namespace qoru
@@ -42,6 +61,7 @@ const Kernels sse2Kernels = {
     .utf8ToUtf16 = utf8ToUtf16Sse2,
     .utf8ToUtf16Bounded = nullptr,
     .encodeUtf8 = encodeUtf8Sse2,
+    .encodeRealUtf8 = encodeRealUtf8Sse2,
     .countUtf8 = countUtf8Sse2,
     .fillUtf8Block = fillUtf8BlockSse2,
 };

@@ -49,12 +49,12 @@ size_t fwriteUtf8U16(const charU16 *units, size_t size, size_t count, FILE *stre
     size_t remaining = total;
     size_t written = 0;
     const charU16 *p = units;
-    const Kernels &k = kernels();
+    const auto fillBlock = chosen<&Kernels::fillUtf8Block>();
     while (remaining != 0) {
         // The kernel fills the block as the unit-by-unit rule does: it stops
         // once the block holds more than the threshold, or at the end of the
         // run, and either way the block goes out.
-        const size_t consumed = k.fillUtf8Block(p, remaining, buf, used);
+        const size_t consumed = fillBlock(p, remaining, buf, used);
         const size_t got = gBlockWrite(buf, used, stream);
         if (failOnEmptyWrite && got == 0) return static_cast<size_t>(-1);
         written += got;

@@ -10,13 +10,14 @@
 #ifndef QORU_U16_UTF8_H
 #define QORU_U16_UTF8_H
 
+#include <cstddef>
 #include <cstdint>
 
 namespace qoru {
 
 struct Utf8Step {
-    char32_t value;    // the decoded value when valid
-    uint32_t length;   // bytes taken when valid; bytes examined, the bad one included, when not
+    char32_t value;   // the decoded value when valid
+    uint32_t length;  // bytes taken when valid; bytes examined, the bad one included, when not
     bool valid;
 };
 
@@ -28,9 +29,7 @@ struct Utf8Step {
 // bytes in memory.
 inline bool isTrail(uint8_t b) { return (b & 0xC0) == 0x80; }
 // The second byte of a three-byte form: E0 80-9F would be overlong.
-inline bool threeByteSecondOk(uint8_t lead, uint8_t b1) {
-    return b1 >= (lead == 0xE0 ? 0xA0 : 0x80) && b1 <= 0xBF;
-}
+inline bool threeByteSecondOk(uint8_t lead, uint8_t b1) { return b1 >= (lead == 0xE0 ? 0xA0 : 0x80) && b1 <= 0xBF; }
 // The second byte of a four-byte form (lead F0-F4): F0 80-8F would be
 // overlong, F4 90-BF beyond U+10FFFF.
 inline bool fourByteSecondOk(uint8_t lead, uint8_t b1) {
@@ -74,11 +73,21 @@ inline bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 inline bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 // High and low surrogate of a supplementary value.
-inline char16_t highSurrogate(char32_t value) {
-    return static_cast<char16_t>(0xD800 + ((value - 0x10000) >> 10));
-}
-inline char16_t lowSurrogate(char32_t value) {
-    return static_cast<char16_t>(0xDC00 + (value & 0x3FF));
+inline char16_t highSurrogate(char32_t value) { return static_cast<char16_t>(0xD800 + ((value - 0x10000) >> 10)); }
+inline char16_t lowSurrogate(char32_t value) { return static_cast<char16_t>(0xDC00 + (value & 0x3FF)); }
+
+// A decoded character at dst[n] (dst null: only counted): its unit, or its
+// pair; the units it takes.
+inline size_t storeCharacter(char16_t *dst, size_t n, char32_t value) {
+    if (value <= 0xFFFF) {
+        if (dst != nullptr) dst[n] = static_cast<char16_t>(value);
+        return 1;
+    }
+    if (dst != nullptr) {
+        dst[n] = highSurrogate(value);
+        dst[n + 1] = lowSurrogate(value);
+    }
+    return 2;
 }
 
 }  // namespace qoru

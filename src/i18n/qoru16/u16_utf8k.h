@@ -1,6 +1,6 @@
 // UTF-16 to UTF-8: the unit-by-unit rules of the two encoders, which the
-// scalar paths and the vector kernels' tails share, and the kernels of each
-// CPU level behind the dispatch table.
+// scalar paths and the vector kernels' tails share, and the vector kernels'
+// byte shuffles.
 //
 // The two encoders differ only on surrogates. The whole-string one
 // (U2sToUtf8s) writes every unit by itself, a surrogate as three bytes like
@@ -8,7 +8,8 @@
 // one four-byte sequence and writes any other surrogate as '#'. The vector
 // core encodes runs without surrogates for both; the writer's narrow step
 // also takes runs with surrogates, and its unit rule finishes what the
-// vector steps leave.
+// vector steps leave. Real UTF-8 (U16sToUtf8s) is the writer's form without
+// the '#': its encoder joins pairs and stops at any other surrogate.
 #ifndef QORU_U16_UTF8K_H
 #define QORU_U16_UTF8K_H
 
@@ -47,6 +48,18 @@ inline size_t encodeUnitByItself(char16_t u, uint8_t *out) {
     return 3;
 }
 
+// The same, storing only the unit's own bytes: where the byte after them may
+// not be written (real UTF-8 stops at an unpaired surrogate, whose place
+// stays as it was).
+inline size_t encodeUnitExactly(char16_t u, uint8_t *out) {
+    uint8_t bytes[4];
+    const size_t length = encodeUnitByItself(u, bytes);
+    out[0] = bytes[0];
+    if (length > 1) out[1] = bytes[1];
+    if (length > 2) out[2] = bytes[2];
+    return length;
+}
+
 // The stream writer's rule for the unit at p (remaining units from p on, at
 // least 1): adds its bytes to out at used; returns the units consumed (2 for
 // a pair). out needs 4 bytes of room.
@@ -68,22 +81,78 @@ inline size_t encodeWriterUnit(const char16_t *p, size_t remaining, uint8_t *out
     return 1;
 }
 
-// The kernels of each level (fields of Kernels, see u16_cpu.h).
-size_t encodeUtf8Sse2(uint8_t *out, size_t n, size_t limit, const char16_t *&src);
-size_t countUtf8Sse2(const char16_t *src);
-size_t fillUtf8BlockSse2(const char16_t *units, size_t remaining, uint8_t *buf, size_t &used);
+// The bytes of one unit by itself.
+inline size_t unitUtf8Length(char16_t u) { return u < 0x80 ? 1 : u < 0x800 ? 2 : 3; }
 
-size_t encodeUtf8Ssse3(uint8_t *out, size_t n, size_t limit, const char16_t *&src);
-size_t countUtf8Ssse3(const char16_t *src);
-size_t fillUtf8BlockSsse3(const char16_t *units, size_t remaining, uint8_t *buf, size_t &used);
+// The plain level's real UTF-8 encoder (Kernels::encodeRealUtf8), which a
+// level without a vector one takes as well.
+size_t encodeRealUtf8Plain(uint8_t *out, size_t n, size_t limit, const char16_t *&src);
 
-size_t encodeUtf8Avx2(uint8_t *out, size_t n, size_t limit, const char16_t *&src);
-size_t countUtf8Avx2(const char16_t *src);
-size_t fillUtf8BlockAvx2(const char16_t *units, size_t remaining, uint8_t *buf, size_t &used);
+// The byte shuffles of the vector encoders (u16_kern_to8.h), which pack the
+// bytes each unit keeps of its widened form.
+struct Utf8ShuffleTables {
+    // Eight units, each one byte (bit clear) or two (bit set) at bytes 2j, 2j + 1.
+    alignas(16) uint8_t two[256][16];
+    // Four units, each in bytes 4j to 4j + 3: its ASCII form, its last byte,
+    // a three-byte lead, and a two-byte lead or the middle of three bytes. Bit
+    // 2j marks a unit of two bytes or more, bit 2j + 1 one of three.
+    alignas(16) uint8_t three[256][16];
+};
 
-size_t encodeUtf8Avx512(uint8_t *out, size_t n, size_t limit, const char16_t *&src);
-size_t countUtf8Avx512(const char16_t *src);
-size_t fillUtf8BlockAvx512(const char16_t *units, size_t remaining, uint8_t *buf, size_t &used);
+constexpr Utf8ShuffleTables makeUtf8ShuffleTables() {
+    Utf8ShuffleTables t{};
+    for (uint32_t index = 0; index < 256; ++index) {
+        uint32_t n = 0;
+        for (uint32_t j = 0; j < 8; ++j) {
+            t.two[index][n++] = static_cast<uint8_t>(2 * j);
+            if ((index >> j) & 1) t.two[index][n++] = static_cast<uint8_t>(2 * j + 1);
+        }
+        while (n < 16) t.two[index][n++] = 0x80;
+        n = 0;
+        for (uint32_t j = 0; j < 4; ++j) {
+            const uint32_t multi = (index >> (2 * j)) & 1;
+            const uint32_t length = 1 + multi + (multi & (index >> (2 * j + 1)));
+            constexpr uint8_t order[4][3] = {{}, {0}, {3, 1}, {2, 3, 1}};
+            for (uint32_t b = 0; b < length; ++b) t.three[index][n++] = static_cast<uint8_t>(4 * j + order[length][b]);
+        }
+        while (n < 16) t.three[index][n++] = 0x80;
+    }
+    return t;
+}
+
+inline constexpr Utf8ShuffleTables utf8Shuffles = makeUtf8ShuffleTables();
+
+// The vector encoders' 16-bit constants, each repeated over 64 bytes (a
+// vector of any width). They are defined out of sight (u16_level_plain.cpp)
+// so that the kernels read them from memory: GCC would build each from a
+// general register, three instructions at every use in a loop.
+enum Utf8Constant : uint8_t {
+    low7AndLast = 0,     // 3F7F
+    lastTag = 1,         // 8000
+    leadBits = 2,        // 0FFC
+    gatherLeads = 3,     // 0140
+    leadTags = 4,        // C0E0
+    middleTag = 5,       // 4000
+    twoBytesFrom = 6,    // 0080
+    threeBytesFrom = 7,  // 0800
+    low6 = 8,            // 003F
+    lead2Tag = 9,        // 00C0
+    nonAscii = 10,       // FF80
+    surrogateBits = 11,  // F800
+    highHalf = 12,       // D800
+    halfBits = 13,       // FC00
+    lowHalf = 14,        // DC00
+    low10 = 15,          // 03FF
+    planeOffset = 16,    // 0040
+    lead4Tag = 17,       // 00F0
+    low2 = 18,           // 0003
+    low4 = 19,           // 000F
+    utf8ConstantCount = 20
+};
+struct Utf8ConstantRows {
+    alignas(64) uint16_t row[utf8ConstantCount][32];
+};
+extern const Utf8ConstantRows utf8Constants;
 
 }  // namespace qoru
 

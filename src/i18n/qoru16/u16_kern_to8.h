@@ -1,0 +1,609 @@
+// UTF-16 to UTF-8, each algorithm written once over a width record: the
+// whole-string encoder (every unit by itself, or real UTF-8 that stops at
+// what it does not join), the byte count, and the stream writer's block.
+//
+// Each unit falls in one of three classes: ASCII (one byte), below 0x800 (two
+// bytes) and the rest (three bytes; surrogates too, as U2sToUtf8s writes
+// them). Vectors of units are classified with two unsigned comparisons. An
+// all-ASCII run is narrowed and stored as is. Otherwise, lane by lane (eight
+// units), every unit is widened into the bytes of its longest form (lead,
+// middle, last) and a byte shuffle, looked up by the lane's classes, keeps
+// only the bytes of each unit's own form, packed together; the stores of the
+// pieces overlap, each starting where the previous piece's bytes end.
+//
+// A step stores a few bytes past the ones it reports (at most stepReach from
+// its start, 12 past its own); the callers keep that room, and the
+// whole-string encoder takes a step only where the units that follow (at
+// least lookaheadUnits, none a terminator; in real mode no surrogate, or for
+// the narrow step no unpaired one among the first twelve) will cover them
+// with their own bytes, so that nothing after the result is ever left
+// changed. The whole-string encoder and the count read past the terminator
+// only under the page rule (u16_pagerule.h): their main loops read aligned
+// vectors, the few unaligned reads are taken only when they stay within the
+// page.
+//
+// The records below extend u16_simd_x86.h's with what the encoders need.
+// Included by the x86 level files inside their target region, after
+// u16_simd_x86.h, and after <type_traits>, u16_pagerule.h, u16_utf8.h and
+// u16_utf8k.h outside it; everything here is in an anonymous namespace, so
+// each level has its own copies.
+#ifndef QORU_U16_KERN_TO8_H
+#define QORU_U16_KERN_TO8_H
+
+// As in u16_simd_x86.h: the records of wider levels are compiled unused.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpragmas"
+#pragma GCC diagnostic ignored "-Wunknown-warning-option"
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+namespace qoru {
+namespace {
+namespace to8 {
+
+// ---- UTF-8 encoding: the width records ----
+
+// Sixteen bytes, eight units; SSE2 only: ASCII runs and the count, every
+// other unit by itself.
+struct Sse2 : qoru::Sse2 {
+    static constexpr bool shuffles = false;
+    using Encoder = Sse2;
+    static bool anyZero(Vec v) { return _mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())) != 0; }
+    static bool isAscii(Vec v) {
+        return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))),
+                                                 _mm_setzero_si128())) == 0xFFFF;
+    }
+    static Vec constant(Utf8Constant c) { return loadData(utf8Constants.row[c]); }
+    static bool anySurrogate(Vec v) {
+        return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, constant(surrogateBits)), constant(highHalf))) != 0;
+    }
+    // Two vectors of ASCII units as 2 * vecUnits bytes.
+    static void storeAscii(uint8_t *out, Vec a, Vec b) {
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(a, b));
+    }
+    // One vector of ASCII units as vecUnits bytes.
+    static void storeAsciiHalf(uint8_t *out, Vec v) {
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(v, v));
+    }
+    // 0xFFFF in the units from bound on.
+    static Vec atLeast(Vec v, uint16_t bound) {
+        return _mm_cmpeq_epi16(_mm_subs_epu16(_mm_set1_epi16(static_cast<short>(bound)), v), _mm_setzero_si128());
+    }
+    // The count's 16-bit counters gain 1 per unit from 0x80 and 1 more from 0x800.
+    using Counter = Vec;
+    static void addExtra(Counter &c, Vec v) {
+        c = _mm_sub_epi16(_mm_sub_epi16(c, atLeast(v, 0x80)), atLeast(v, 0x800));
+    }
+    static size_t sum(Counter c) {
+        alignas(16) uint32_t lanes[4];
+        _mm_store_si128(reinterpret_cast<__m128i *>(lanes), _mm_madd_epi16(c, _mm_set1_epi16(1)));
+        return size_t{lanes[0]} + lanes[1] + lanes[2] + lanes[3];
+    }
+};
+
+// SSSE3 and SSE4.1: the same width, with byte shuffles; one lane.
+struct Ssse3 : Sse2 {
+    static constexpr bool shuffles = true;
+    static constexpr size_t lanes = 1;
+    static Vec least16(Vec a, Vec b) { return _mm_min_epu16(a, b); }
+    static Vec atLeast(Vec v, uint16_t bound) {
+        return _mm_cmpeq_epi16(_mm_max_epu16(v, _mm_set1_epi16(static_cast<short>(bound))), v);
+    }
+    static Vec atLeast(Vec v, Utf8Constant bound) { return _mm_cmpeq_epi16(_mm_max_epu16(v, constant(bound)), v); }
+    static void addExtra(Counter &c, Vec v) {
+        c = _mm_sub_epi16(_mm_sub_epi16(c, atLeast(v, 0x80)), atLeast(v, 0x800));
+    }
+    template <int N>
+    static Vec shiftRight(Vec v) {
+        return _mm_srli_epi16(v, N);
+    }
+    template <int N>
+    static Vec shiftLeft(Vec v) {
+        return _mm_slli_epi16(v, N);
+    }
+    static Vec blend(Vec a, Vec b, Vec mask) { return _mm_blendv_epi8(a, b, mask); }
+    static Vec shuffle(Vec v, Vec index) { return _mm_shuffle_epi8(v, index); }
+    static Vec multiplyAddBytes(Vec a, Vec b) { return _mm_maddubs_epi16(a, b); }
+    // The shuffle that copies each unit's low byte into both of its bytes.
+    static Vec lowBytesTwice() { return _mm_setr_epi8(0, 0, 2, 2, 4, 4, 6, 6, 8, 8, 10, 10, 12, 12, 14, 14); }
+    static Vec interleaveLow(Vec a, Vec b) { return _mm_unpacklo_epi16(a, b); }
+    static Vec interleaveHigh(Vec a, Vec b) { return _mm_unpackhi_epi16(a, b); }
+    // A bit a unit of a mask, bits 0-7 of each lane's 16.
+    static uint32_t packedBits(Vec marks) {
+        return static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(marks, marks)));
+    }
+    static Vec rows(const uint8_t (*table)[16], const uint32_t *index) {
+        return _mm_load_si128(reinterpret_cast<const __m128i *>(table[index[0]]));
+    }
+    static void storeLane(uint8_t *out, Vec v, size_t) { _mm_storeu_si128(reinterpret_cast<__m128i *>(out), v); }
+    using Encoder = Ssse3;
+};
+
+// Thirty-two bytes, sixteen units in two lanes.
+struct Avx2 : qoru::Avx2 {
+    static constexpr bool shuffles = true;
+    static constexpr size_t lanes = 2;
+    static bool anyZero(Vec v) {
+        const Vec zeros = _mm256_cmpeq_epi16(v, _mm256_setzero_si256());
+        return !_mm256_testz_si256(zeros, zeros);
+    }
+    static bool isAscii(Vec v) { return _mm256_testz_si256(v, constant(nonAscii)); }
+    static bool anySurrogate(Vec v) {
+        const Vec s = _mm256_cmpeq_epi16(_mm256_and_si256(v, constant(surrogateBits)), constant(highHalf));
+        return !_mm256_testz_si256(s, s);
+    }
+    static void storeAscii(uint8_t *out, Vec a, Vec b) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out),
+                            _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8));
+    }
+    static void storeAsciiHalf(uint8_t *out, Vec v) {
+        const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(v, v), 0x08);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm256_castsi256_si128(bytes));
+    }
+    static Vec atLeast(Vec v, uint16_t bound) {
+        return _mm256_cmpeq_epi16(_mm256_max_epu16(v, _mm256_set1_epi16(static_cast<short>(bound))), v);
+    }
+    static Vec atLeast(Vec v, Utf8Constant bound) {
+        return _mm256_cmpeq_epi16(_mm256_max_epu16(v, constant(bound)), v);
+    }
+    static Vec constant(Utf8Constant c) { return loadData(utf8Constants.row[c]); }
+    using Counter = Vec;
+    static void addExtra(Counter &c, Vec v) {
+        c = _mm256_sub_epi16(_mm256_sub_epi16(c, atLeast(v, 0x80)), atLeast(v, 0x800));
+    }
+    static size_t sum(Counter c) {
+        const __m256i pairs = _mm256_madd_epi16(c, _mm256_set1_epi16(1));
+        const __m128i four = _mm_add_epi32(_mm256_castsi256_si128(pairs), _mm256_extracti128_si256(pairs, 1));
+        const __m128i two = _mm_add_epi32(four, _mm_unpackhi_epi64(four, four));
+        return static_cast<uint32_t>(_mm_cvtsi128_si32(two)) + static_cast<uint32_t>(_mm_extract_epi32(two, 1));
+    }
+    template <int N>
+    static Vec shiftRight(Vec v) {
+        return _mm256_srli_epi16(v, N);
+    }
+    template <int N>
+    static Vec shiftLeft(Vec v) {
+        return _mm256_slli_epi16(v, N);
+    }
+    static Vec blend(Vec a, Vec b, Vec mask) { return _mm256_blendv_epi8(a, b, mask); }
+    static Vec shuffle(Vec v, Vec index) { return _mm256_shuffle_epi8(v, index); }
+    static Vec multiplyAddBytes(Vec a, Vec b) { return _mm256_maddubs_epi16(a, b); }
+    static Vec lowBytesTwice() {
+        return _mm256_setr_epi8(0, 0, 2, 2, 4, 4, 6, 6, 8, 8, 10, 10, 12, 12, 14, 14, 0, 0, 2, 2, 4, 4, 6, 6, 8, 8, 10,
+                                10, 12, 12, 14, 14);
+    }
+    static Vec interleaveLow(Vec a, Vec b) { return _mm256_unpacklo_epi16(a, b); }
+    static Vec interleaveHigh(Vec a, Vec b) { return _mm256_unpackhi_epi16(a, b); }
+    static uint32_t packedBits(Vec marks) {
+        return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_packs_epi16(marks, marks)));
+    }
+    static Vec rows(const uint8_t (*table)[16], const uint32_t *index) {
+        const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i *>(table[index[0]]));
+        const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i *>(table[index[1]]));
+        return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
+    }
+    static void storeLane(uint8_t *out, Vec v, size_t lane) {
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out),
+                         lane == 0 ? _mm256_castsi256_si128(v) : _mm256_extracti128_si256(v, 1));
+    }
+    using Encoder = Avx2;
+};
+
+// Sixty-four bytes, thirty-two units (F, BW and VL); a vector that is not all
+// ASCII is encoded as two of the AVX2 record's, read again: cheaper than
+// taking them out of the register.
+struct Avx512 : qoru::Avx512 {
+    static constexpr bool shuffles = true;
+    static bool anyZero(Vec v) { return _mm512_cmpeq_epi16_mask(v, _mm512_setzero_si512()) != 0; }
+    static bool isAscii(Vec v) { return _mm512_test_epi16_mask(v, _mm512_set1_epi16(static_cast<short>(0xFF80))) == 0; }
+    static bool anySurrogate(Vec v) {
+        return _mm512_cmpeq_epi16_mask(_mm512_and_si512(v, _mm512_set1_epi16(static_cast<short>(0xF800))),
+                                       _mm512_set1_epi16(static_cast<short>(0xD800))) != 0;
+    }
+    static void storeAscii(uint8_t *out, Vec a, Vec b) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, a));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + 32), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, b));
+    }
+    static void storeAsciiHalf(uint8_t *out, Vec v) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, v));
+    }
+    using Counter = Vec;
+    static void addExtra(Counter &c, Vec v) {
+        const Vec one = _mm512_set1_epi16(1);
+        c = _mm512_mask_add_epi16(c, _mm512_cmpge_epu16_mask(v, _mm512_set1_epi16(0x80)), c, one);
+        c = _mm512_mask_add_epi16(c, _mm512_cmpge_epu16_mask(v, _mm512_set1_epi16(0x800)), c, one);
+    }
+    static size_t sum(Counter c) {
+        const __m512i pairs = _mm512_madd_epi16(c, _mm512_set1_epi16(1));
+        const __m256i eight = _mm256_add_epi32(_mm512_maskz_extracti64x4_epi64(0xFF, pairs, 0),
+                                               _mm512_maskz_extracti64x4_epi64(0xFF, pairs, 1));
+        const __m128i four = _mm_add_epi32(_mm256_castsi256_si128(eight), _mm256_extracti128_si256(eight, 1));
+        const __m128i two = _mm_add_epi32(four, _mm_unpackhi_epi64(four, four));
+        return static_cast<uint32_t>(_mm_cvtsi128_si32(two)) + static_cast<uint32_t>(_mm_extract_epi32(two, 1));
+    }
+    using Encoder = Avx2;
+};
+
+// ---- The algorithms ----
+
+// A step's answer when its run holds a unit it leaves to a narrower path.
+constexpr size_t noStep = static_cast<size_t>(-1);
+// The units after a whole-string step that must hold no terminator (nor, in
+// real mode, a surrogate): a step stores up to 12 bytes past its own, and
+// these units' bytes (one at least each) cover them.
+constexpr size_t lookaheadUnits = 16;
+
+// One vector of units, not all ASCII, by the encoder record E; stores at most
+// 28 bytes a lane. With pairs, the units marked in paired (halves of pairs)
+// take their two bytes from pairBytes instead.
+template <class E, bool pairs = false>
+inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E::Vec three, uint8_t *out,
+                           typename E::Vec paired, typename E::Vec pairBytes) {
+    using Vec = typename E::Vec;
+    const uint32_t threeBits = E::unitBits(three);
+    size_t n = 0;
+    if (threeBits == 0) {
+        // Each unit as itself, or as its lead and last bytes.
+        const Vec last = E::bitOr(E::bitAnd(u, E::constant(low6)), E::constant(twoBytesFrom));
+        const Vec lead2 = E::bitOr(E::template shiftRight<6>(u), E::constant(lead2Tag));
+        Vec w = E::blend(u, E::bitOr(lead2, E::template shiftLeft<8>(last)), multi);
+        if constexpr (pairs) w = E::blend(w, pairBytes, paired);
+        // Per lane, one bit a unit.
+        const uint32_t laneBits = E::packedBits(multi);
+        uint32_t index[E::lanes];
+        for (size_t l = 0; l < E::lanes; ++l) index[l] = (laneBits >> (16 * l)) & 0xFF;
+        const Vec packed = E::shuffle(w, E::rows(utf8Shuffles.two, index));
+        for (size_t l = 0; l < E::lanes; ++l) {
+            E::storeLane(out + n, packed, l);
+            n += 8 + static_cast<size_t>(__builtin_popcount(index[l]));
+        }
+        return n;
+    }
+    // Each unit's bytes, as 16-bit halves: t holds the ASCII form (low byte)
+    // and the last byte, 80 | u & 3F; s the three-byte lead, E0 | u >> 12
+    // (low byte), and the byte before the last, C0 | u >> 6 for a two-byte
+    // form and 80 | (u >> 6) & 3F for a three-byte one. multiplyAddBytes
+    // gathers u's bits 12-15 into the low byte and 6-11 into the high one.
+    Vec t = E::bitOr(E::bitAnd(E::shuffle(u, E::lowBytesTwice()), E::constant(low7AndLast)), E::constant(lastTag));
+    const Vec high10 = E::bitAnd(E::template shiftRight<4>(u), E::constant(leadBits));
+    Vec s = E::bitXor(E::bitOr(E::multiplyAddBytes(high10, E::constant(gatherLeads)), E::constant(leadTags)),
+                      E::bitAnd(three, E::constant(middleTag)));
+    if constexpr (pairs) {
+        // A pair's half keeps its two bytes as a two-byte form's: the high byte of s, then of t.
+        t = E::blend(t, pairBytes, paired);
+        s = E::blend(s, E::template shiftLeft<8>(pairBytes), paired);
+    }
+    // Two bits a unit: its even bit from multi, its odd bit from three; each
+    // byte is the shuffle index of four units.
+    const uint32_t classes = (E::unitBits(multi) & 0x55555555u) | (threeBits & 0xAAAAAAAAu);
+    uint32_t first[E::lanes], second[E::lanes];
+    for (size_t l = 0; l < E::lanes; ++l) {
+        first[l] = (classes >> (16 * l)) & 0xFF;
+        second[l] = (classes >> (16 * l + 8)) & 0xFF;
+    }
+    const Vec a = E::shuffle(E::interleaveLow(t, s), E::rows(utf8Shuffles.three, first));
+    const Vec b = E::shuffle(E::interleaveHigh(t, s), E::rows(utf8Shuffles.three, second));
+    for (size_t l = 0; l < E::lanes; ++l) {
+        E::storeLane(out + n, a, l);
+        n += 4 + static_cast<size_t>(__builtin_popcount(first[l]));
+        E::storeLane(out + n, b, l);
+        n += 4 + static_cast<size_t>(__builtin_popcount(second[l]));
+    }
+    return n;
+}
+
+template <class E>
+inline size_t encodeVector(typename E::Vec u, uint8_t *out) {
+    const auto multi = E::atLeast(u, twoBytesFrom);
+    if (E::unitBits(multi) == 0) {
+        E::storeAsciiHalf(out, u);
+        return E::vecUnits;
+    }
+    return encodeVector<E>(u, multi, E::atLeast(u, threeBytesFrom), out, u, u);
+}
+
+// Two vectors of units at s (none a terminator; in real mode none a
+// surrogate), not all ASCII, by the level's encoder record.
+template <class V>
+inline size_t encodeRun(const char16_t *s, typename V::Vec a, typename V::Vec b, uint8_t *out) {
+    using E = typename V::Encoder;
+    if constexpr (std::is_same_v<E, V>) {
+        const size_t n = encodeVector<E>(a, out);
+        return n + encodeVector<E>(b, out + n);
+    } else {
+        size_t n = 0;
+        for (size_t i = 0; i < 2 * V::vecUnits; i += E::vecUnits) n += encodeVector<E>(E::load(s + i), out + n);
+        return n;
+    }
+}
+
+// The bytes the two-vector step of V may store from its start.
+template <class V>
+constexpr size_t stepReach = 2 * V::vecUnits * 3 + 16;
+
+// The stream writer's eight units with surrogates (16-byte record E): a high
+// half followed by a low one is one four-byte sequence, split as two bytes
+// per half so that the two-byte shuffles serve; any other surrogate is '#'
+// (with onlyPairs, the run is refused instead). A high half in the last place
+// may pair with a unit after the run: noStep.
+template <class E, bool onlyPairs>
+inline size_t encodeWithPairs(__m128i v, uint8_t *out) {
+    const __m128i halfKind = _mm_and_si128(v, E::constant(halfBits));
+    const __m128i high = _mm_cmpeq_epi16(halfKind, E::constant(highHalf));
+    const __m128i low = _mm_cmpeq_epi16(halfKind, E::constant(lowHalf));
+    if (_mm_movemask_epi8(_mm_or_si128(high, low)) == 0) return encodeVector<E>(v, out);
+    if (_mm_extract_epi16(high, 7) != 0) return noStep;
+    const __m128i pairedLow = _mm_and_si128(low, _mm_slli_si128(high, 2));
+    const __m128i pairedHigh = _mm_and_si128(high, _mm_srli_si128(low, 2));
+    const __m128i paired = _mm_or_si128(pairedHigh, pairedLow);
+    const __m128i lone = _mm_andnot_si128(paired, _mm_or_si128(high, low));
+    if constexpr (onlyPairs) {
+        if (_mm_movemask_epi8(lone) != 0) return noStep;
+    }
+    // Code point cp = 0x10000 + (high & 0x3FF) << 10 + (low & 0x3FF); with
+    // h = (high & 0x3FF) + 0x40 = cp >> 10, the high half gives F0 | h >> 8
+    // and 80 | (h >> 2) & 3F, the low half 80 | (h & 3) << 4 | (low >> 6) & F
+    // and 80 | low & 3F.
+    const __m128i sixBits = E::constant(low6);
+    const __m128i h = _mm_add_epi16(_mm_and_si128(v, E::constant(low10)), E::constant(planeOffset));
+    const __m128i highBytes = _mm_or_si128(
+        _mm_or_si128(_mm_srli_epi16(h, 8), E::constant(lead4Tag)),
+        _mm_slli_epi16(_mm_or_si128(_mm_and_si128(_mm_srli_epi16(h, 2), sixBits), E::constant(twoBytesFrom)), 8));
+    const __m128i previous = _mm_slli_si128(v, 2);
+    const __m128i lowLead = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(_mm_and_si128(previous, E::constant(low2)), 4),
+                                                      _mm_and_si128(_mm_srli_epi16(v, 6), E::constant(low4))),
+                                         E::constant(twoBytesFrom));
+    const __m128i lowBytes =
+        _mm_or_si128(lowLead, _mm_slli_epi16(_mm_or_si128(_mm_and_si128(v, sixBits), E::constant(twoBytesFrom)), 8));
+    const __m128i pairBytes = _mm_blendv_epi8(lowBytes, highBytes, high);
+    const __m128i u = _mm_blendv_epi8(v, _mm_set1_epi16(unpairedSurrogate), lone);
+    const __m128i multi = E::atLeast(u, twoBytesFrom);
+    const __m128i three = _mm_andnot_si128(paired, E::atLeast(u, threeBytesFrom));
+    if (E::unitBits(multi) == 0) {
+        E::storeAsciiHalf(out, u);
+        return 8;
+    }
+    return encodeVector<E, true>(u, multi, three, out, paired, pairBytes);
+}
+
+// Whether the bytes of the sixteen units after the eight in v (next and
+// further) are all written when v's are, in real mode: no unpaired surrogate
+// among the first twelve, whose bytes cover what a narrow step stores past
+// its own. A high half's pair may lie past them.
+inline bool noLoneSurrogateAhead(__m128i v, __m128i next, __m128i further) {
+    const __m128i kind = Sse2::constant(halfBits);
+    const auto halves = [&](__m128i x, Utf8Constant half) {
+        return Sse2::unitBits(_mm_cmpeq_epi16(_mm_and_si128(x, kind), Sse2::constant(half)));
+    };
+    const uint32_t high = halves(next, highHalf) | halves(further, highHalf) << 16;
+    const uint32_t low = halves(next, lowHalf) | halves(further, lowHalf) << 16;
+    const uint32_t highBefore = (high << 2) | halves(v, highHalf) >> 14;
+    return (((low & ~highBefore) | (high & ~(low >> 2))) & 0x00FFFFFFu) == 0;
+}
+
+// The whole-string encoder: units of src into out from byte n on, storing
+// nothing at or past out + limit; stops before the terminator (in real mode,
+// where pairs become four-byte sequences, also before a surrogate that is
+// not half of a pair) or where fewer than four bytes are left.
+// Returns the new byte count and leaves src at the first unit not encoded.
+template <class V, bool real>
+inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
+    using Vec = typename V::Vec;
+    constexpr size_t vecBytes = sizeof(Vec);
+    constexpr size_t stepUnits = 2 * V::vecUnits;
+    constexpr size_t stepBytes = 2 * vecBytes;
+    constexpr size_t lookaheadVectors = (lookaheadUnits + V::vecUnits - 1) / V::vecUnits;
+    // Room for a step and the bytes of the units after it (its stores past
+    // its own bytes stay before the limit).
+    constexpr size_t room = stepReach<V> + 3 * lookaheadUnits;
+    const char16_t *s = src;
+    // Odd addresses: aligned reads would split units.
+    const bool vectors = isAligned(s, sizeof(char16_t));
+    for (;;) {
+        if (vectors && limit - n >= room) {
+            // To an aligned step: a vector read under the page rule that is
+            // all ASCII gives its bytes at once (those of units past the
+            // next vector boundary are stored again later), else unit by unit.
+            while (!isAligned(s, stepBytes)) {
+                const size_t head = (vecBytes - (reinterpret_cast<uintptr_t>(s) & (vecBytes - 1))) / sizeof(char16_t);
+                if (staysInPage(s, vecBytes)) {
+                    const Vec v = V::loadInPage(s);
+                    if (!V::anyZero(v) && V::isAscii(v)) {
+                        V::storeAsciiHalf(out + n, v);
+                        n += head;
+                        s += head;
+                        continue;
+                    }
+                }
+                const char16_t *const to = s + head;
+                for (; s != to; ++s) {
+                    const char16_t u = *s;
+                    if (u == 0 || (real && isSurrogateUnit(u))) break;
+                    n += real ? encodeUnitExactly(u, out + n) : encodeUnitByItself(u, out + n);
+                }
+                if (s != to) break;
+            }
+            // The main loop: aligned reads of a step's two vectors (one page
+            // holds both), then of the vectors after it, each read once the
+            // one before it has shown no terminator, as the page rule wants.
+            const size_t stop = limit - room;
+            while (n <= stop && isAligned(s, stepBytes)) {
+                const Vec a = V::load(s);
+                const Vec b = V::load(s + V::vecUnits);
+                if (V::anyZero(V::least16(a, b))) [[unlikely]]
+                    break;
+                if (V::isAscii(V::bitOr(a, b))) {
+                    V::storeAscii(out + n, a, b);
+                    n += stepUnits;
+                    s += stepUnits;
+                    continue;
+                }
+                if constexpr (!V::shuffles) {
+                    break;
+                } else {
+                    bool stopped = real && (V::anySurrogate(a) || V::anySurrogate(b));
+                    for (size_t i = 0; i < lookaheadVectors && !stopped; ++i) {
+                        const Vec next = V::load(s + stepUnits + i * V::vecUnits);
+                        stopped = V::anyZero(next) || (real && V::anySurrogate(next));
+                    }
+                    if (stopped) [[unlikely]]
+                        break;
+                    n += encodeRun<V>(s, a, b, out + n);
+                    s += stepUnits;
+                }
+            }
+        }
+        // Near the terminator, a surrogate, a page end, the limit, or a
+        // vector the level leaves: a step's worth, and on to the next aligned
+        // step, by the narrow step or unit by unit.
+        const char16_t *const to = s + stepUnits;
+        while (s < to || (vectors && !isAligned(s, stepBytes))) {
+            if constexpr (V::shuffles) {
+                const size_t toAligned = (stepBytes - (reinterpret_cast<uintptr_t>(s) & (stepBytes - 1))) / 2;
+                if (vectors && (s < to || toAligned >= 8) && limit - n >= 32 + 3 * lookaheadUnits &&
+                    staysInPage(s, (8 + lookaheadUnits) * 2)) {
+                    const __m128i v = Sse2::loadInPage(s);
+                    const __m128i next = Sse2::loadInPage(s + 8), further = Sse2::loadInPage(s + 16);
+                    if (!Sse2::anyZero(_mm_min_epu16(v, _mm_min_epu16(next, further)))) {
+                        size_t bytes = noStep;
+                        if (!real) {
+                            bytes = encodeVector<Ssse3>(v, out + n);
+                        } else if (noLoneSurrogateAhead(v, next, further)) {
+                            bytes = Sse2::anySurrogate(v) ? encodeWithPairs<Ssse3, true>(v, out + n)
+                                                          : encodeVector<Ssse3>(v, out + n);
+                        }
+                        if (bytes != noStep) {
+                            n += bytes;
+                            s += 8;
+                            continue;
+                        }
+                    }
+                }
+            }
+            const char16_t u = *s;
+            if (u == 0 || limit - n < 4) {
+                src = s;
+                return n;
+            }
+            if (real && isSurrogateUnit(u)) {
+                if (!isHighSurrogate(u) || !isLowSurrogate(s[1])) {
+                    src = s;
+                    return n;
+                }
+                size_t used = 0;
+                s += encodeWriterUnit(s, 2, out + n, used);
+                n += used;
+                continue;
+            }
+            n += real ? encodeUnitExactly(u, out + n) : encodeUnitByItself(u, out + n);
+            ++s;
+        }
+    }
+}
+
+// The bytes of src's units by themselves up to the terminator.
+template <class V>
+inline size_t countUtf8(const char16_t *src) {
+    using Vec = typename V::Vec;
+    constexpr size_t blockBytes = sizeof(Vec);
+    // Aligned blocks cannot split a unit of a misaligned string.
+    const char16_t *s = src;
+    size_t total = 0;
+    if (isAligned(s, sizeof(char16_t))) {
+        for (; !isAligned(s, blockBytes); ++s) {
+            if (*s == 0) return total;
+            total += unitUtf8Length(*s);
+        }
+        // The 16-bit counters gain at most 2 a block: summed before they
+        // could pass 32767 (madd reads them as signed).
+        constexpr size_t blocksPerSum = 8192;
+        for (;;) {
+            typename V::Counter extra{};
+            size_t blocks = 0;
+            for (; blocks < blocksPerSum; ++blocks, s += V::vecUnits) {
+                const Vec v = V::load(s);
+                if (V::anyZero(v)) break;
+                V::addExtra(extra, v);
+            }
+            total += blocks * V::vecUnits + V::sum(extra);
+            if (blocks < blocksPerSum) break;
+        }
+    }
+    for (; *s != 0; ++s) total += unitUtf8Length(*s);
+    return total;
+}
+
+// The writer's wide step: two vectors of units (all the caller's), no
+// surrogate among them; noStep else.
+template <class V>
+inline size_t writerStep(const char16_t *s, uint8_t *out) {
+    using Vec = typename V::Vec;
+    const Vec a = V::loadData(s);
+    const Vec b = V::loadData(s + V::vecUnits);
+    const Vec both = V::bitOr(a, b);
+    if (V::isAscii(both)) {
+        V::storeAscii(out, a, b);
+        return 2 * V::vecUnits;
+    }
+    if constexpr (!V::shuffles) {
+        return noStep;
+    } else {
+        if (V::anySurrogate(a) || V::anySurrogate(b)) [[unlikely]]
+            return noStep;
+        const size_t n = encodeVector<V>(a, out);
+        return n + encodeVector<V>(b, out + n);
+    }
+}
+
+// One block of the stream writer: units (remaining > 0 of them) into buf
+// from used on, until they run out or used passes the block threshold;
+// returns the units consumed. A wide run with a surrogate goes to the narrow
+// steps, which join pairs, and what they stop at to the unit rule; so does
+// the rest of the block once a step would pass the threshold.
+template <class Level>
+inline size_t fillUtf8Block(const char16_t *units, size_t remaining, uint8_t *buf, size_t &used) {
+    // Two vectors of the encoder record a step: within the block's slack.
+    using V = typename Level::Encoder;
+    static_assert(stepReach<V> <= utf8BlockSlack);
+    constexpr size_t wideUnits = 2 * V::vecUnits;
+    size_t i = 0;
+    size_t k = used;
+    size_t wideEnd = 0, narrowEnd = 0;
+    while (i < remaining && k <= utf8BlockThreshold) {
+        if (i >= wideEnd && remaining - i >= wideUnits) {
+            const size_t bytes = writerStep<V>(units + i, buf + k);
+            if (bytes == noStep) {
+                wideEnd = i + wideUnits;
+            } else if (k + bytes > utf8BlockThreshold) {
+                wideEnd = remaining;
+            } else {
+                k += bytes;
+                i += wideUnits;
+                continue;
+            }
+        }
+        if (i >= narrowEnd && remaining - i >= 8) {
+            size_t bytes = noStep;
+            if constexpr (V::shuffles) bytes = encodeWithPairs<Ssse3, false>(Sse2::loadData(units + i), buf + k);
+            if (bytes == noStep) {
+                narrowEnd = V::shuffles ? i + 1 : remaining;
+            } else if (k + bytes > utf8BlockThreshold) {
+                narrowEnd = remaining;
+            } else {
+                k += bytes;
+                i += 8;
+                continue;
+            }
+        }
+        i += encodeWriterUnit(units + i, remaining - i, buf, k);
+    }
+    used = k;
+    return i;
+}
+
+}  // namespace to8
+}  // namespace
+}  // namespace qoru
+
+#pragma GCC diagnostic pop
+
+#endif
