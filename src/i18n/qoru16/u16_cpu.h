@@ -110,12 +110,11 @@ namespace detail {
 const Kernels &chooseKernels();
 extern const Kernels *gChosenKernels;
 
-// One operation's chosen kernel, null until its first use.
+// One operation's chosen kernel. Until the operation is first used, its
+// pointer is a stand-in that resolves it and goes on through it, so a call
+// never tests whether the choice was made: every table field is non-null.
 template <auto field>
-struct ChosenKernel {
-    using Pointer = std::remove_cvref_t<decltype(std::declval<const Kernels &>().*field)>;
-    static inline Pointer pointer = nullptr;
-};
+struct ChosenKernel;
 
 template <auto field>
 [[gnu::noinline, gnu::cold]] auto resolveKernel() {
@@ -123,6 +122,12 @@ template <auto field>
     __atomic_store_n(&ChosenKernel<field>::pointer, chosen, __ATOMIC_RELAXED);
     return chosen;
 }
+
+template <class Result, class... Args, Result (*Kernels::*field)(Args...)>
+struct ChosenKernel<field> {
+    static Result resolveAndCall(Args... args) { return resolveKernel<field>()(static_cast<Args>(args)...); }
+    static inline Result (*pointer)(Args...) = resolveAndCall;
+};
 }  // namespace detail
 
 // The table chosen for this process, for code that takes a whole table. The
@@ -133,13 +138,12 @@ inline const Kernels &kernels() {
 }
 
 // The chosen kernel of one operation, e.g. chosen<&Kernels::stringLength>()(s):
-// a direct pointer of its own, one load once resolved at the operation's
-// first use. The kernels depend on no data the choice sets up, so the load
-// needs no ordering.
+// a direct pointer of its own, one load, resolved at the operation's first
+// call. The kernels depend on no data the choice sets up, so the load needs
+// no ordering.
 template <auto field>
 inline auto chosen() {
-    const auto k = __atomic_load_n(&detail::ChosenKernel<field>::pointer, __ATOMIC_RELAXED);
-    return __builtin_expect(k != nullptr, 1) ? k : detail::resolveKernel<field>();
+    return __atomic_load_n(&detail::ChosenKernel<field>::pointer, __ATOMIC_RELAXED);
 }
 
 // The table of one level, for tests and benchmarks that run every kernel the
