@@ -109,8 +109,7 @@ size_t decodeBuffered(const uint8_t *p, size_t avail, charU16 *dst, size_t room,
 // is read again as a character of its own; one that could not go back and
 // is a delimiter ends the field (a line feed is stored first). True when
 // the field ended.
-bool storeBadBytes(const BadSequence &bad, charU16 *dst, size_t room, size_t &n, LineEnd lineEnd,
-                   charU16 replacement) {
+bool storeBadBytes(const BadSequence &bad, charU16 *dst, size_t room, size_t &n, LineEnd lineEnd, charU16 replacement) {
     const uint32_t kept = bad.count - (bad.gaveBack ? 1u : 0u);
     for (uint32_t k = 0; k < kept && n < room; ++k) {
         const uint8_t b = bad.bytes[k];

@@ -205,6 +205,7 @@ struct Sse2Ops {
     static uint64_t zeroBits(Bytes b) {
         return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, _mm_setzero_si128())));
     }
+    static uint32_t count(uint64_t m) { return markedLanes(m); }
     static void storeAscii(Cursor &c, Bytes b) {
         const __m128i zero = _mm_setzero_si128();
         c.tail = _mm_unpackhi_epi8(b, zero);
@@ -260,7 +261,7 @@ struct Ssse3Ops : Sse2Ops<> {
         return _mm_srli_epi16(a, k);
     }
     template <uint16_t v>
-    static Lanes greater(Units a) {
+    static Lanes greater(Units a, uint32_t) {
         return _mm_cmpgt_epi16(a, _mm_set1_epi16(static_cast<short>(v)));
     }
     static Lanes lanesOf(uint32_t m) {
@@ -290,6 +291,7 @@ struct Avx2Ops {
         return _mm256_load_si256(reinterpret_cast<const __m256i *>(byteSplat<v>.bytes));
     }
     static uint64_t bits(Mask m) { return static_cast<uint32_t>(_mm256_movemask_epi8(m)); }
+    static uint32_t count(uint64_t m) { return markedLanes(m); }
     static uint64_t highBits(Bytes b) { return bits(b); }
     static uint64_t zeroBits(Bytes b) { return bits(_mm256_cmpeq_epi8(b, _mm256_setzero_si256())); }
     template <uint8_t v>
@@ -334,12 +336,12 @@ struct Avx2Ops {
         return _mm256_srli_epi16(a, k);
     }
     template <uint16_t v>
-    static Lanes greater(Units a) {
+    static Lanes greater(Units a, uint32_t) {
         return _mm256_cmpgt_epi16(a, splat<v>());
     }
     static Lanes lanesOf(uint32_t m) {
-        const __m256i weights = _mm256_setr_epi16(1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 8192,
-                                                  16384, static_cast<short>(32768));
+        const __m256i weights = _mm256_setr_epi16(1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 8192, 16384,
+                                                  static_cast<short>(32768));
         return _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_set1_epi16(static_cast<short>(m)), weights), weights);
     }
     static Units select(Lanes m, Units yes, Units no) { return _mm256_blendv_epi8(no, yes, m); }
@@ -370,6 +372,7 @@ struct Avx512Ops {
         return _mm512_load_si512(byteSplat<v>.bytes);
     }
     static uint64_t bits(Mask m) { return m; }
+    static uint32_t count(uint64_t m) { return static_cast<uint32_t>(__builtin_popcountll(m)); }
     static uint64_t highBits(Bytes b) { return _mm512_movepi8_mask(b); }
     static uint64_t zeroBits(Bytes b) { return _mm512_testn_epi8_mask(b, b); }
     template <uint8_t v>
@@ -412,21 +415,21 @@ struct Avx512Ops {
         return _mm512_srli_epi16(a, k);
     }
     template <uint16_t v>
-    static Lanes greater(Units a) {
-        return _mm512_cmpgt_epu16_mask(a, splat<v>());
+    static Lanes greater(Units, uint32_t lanes) {
+        return lanes;
     }
     static Lanes lanesOf(uint32_t m) { return m; }
     static Units select(Lanes m, Units yes, Units no) { return _mm512_mask_mov_epi16(no, m, yes); }
     static void pack(Cursor &c, Units units, uint32_t keep) {
         if constexpr (vbmi2) {
-            const uint32_t kept = markedLanes(keep);
+            const uint32_t kept = count(keep);
             _mm512_mask_storeu_epi16(c.dst + c.n, _bzhi_u32(~0u, kept), _mm512_maskz_compress_epi16(keep, units));
             c.n += kept;
         } else {
             for (int h = 0; h < 2; ++h) {
                 const auto marks = static_cast<__mmask16>(keep >> (16 * h));
                 const __m512i wide = _mm512_cvtepu16_epi32(half(units, h));
-                const uint32_t kept = markedLanes(marks);
+                const uint32_t kept = count(marks);
                 _mm256_mask_storeu_epi16(c.dst + c.n, static_cast<__mmask16>(_bzhi_u32(~0u, kept)),
                                          _mm512_cvtepi32_epi16(_mm512_maskz_compress_epi32(marks, wide)));
                 c.n += kept;
@@ -438,24 +441,25 @@ struct Avx512Ops {
 // ---- The algorithm.
 
 // The unit each lane of a half gives: b, n1, n2 are its bytes, one after and
-// two after; lows marks the lanes of low surrogates; longest is the longest
-// form present (2, 3, or 4 with low surrogates).
+// two after; leads, leads3, leads4 mark the leads of each length or longer
+// and lows the lanes of low surrogates; longest is the longest form present
+// (2, 3, or 4 with low surrogates).
 template <class W>
 [[gnu::always_inline]] inline typename W::Units laneUnits(typename W::Half b8, typename W::Half n18,
-                                                          typename W::Half n28, uint32_t lows, int longest) {
+                                                          typename W::Half n28, uint32_t leads, uint32_t leads3,
+                                                          uint32_t leads4, uint32_t lows, int longest) {
     const auto b = W::widen(b8);
     const auto c1 = W::and16(W::widen(n18), W::template splat<0x3F>());
     const auto two = W::and16(W::or16(W::template shl<6>(b), c1), W::template splat<0x7FF>());
-    auto v = W::select(W::template greater<0xBF>(b), two, b);
+    auto v = W::select(W::template greater<0xBF>(b, leads), two, b);
     if (longest == 2) return v;
     const auto c2 = W::and16(W::widen(n28), W::template splat<0x3F>());
     const auto t = W::or16(W::template shl<6>(c1), c2);
-    v = W::select(W::template greater<0xDF>(b), W::or16(W::template shl<12>(b), t), v);
+    v = W::select(W::template greater<0xDF>(b, leads3), W::or16(W::template shl<12>(b), t), v);
     if (longest == 3) return v;
-    const auto high = W::add16(
-        W::or16(W::template shl<8>(W::and16(b, W::template splat<7>())), W::template shr<4>(t)),
-        W::template splat<0xD7C0>());
-    v = W::select(W::template greater<0xEF>(b), high, v);
+    const auto high = W::add16(W::or16(W::template shl<8>(W::and16(b, W::template splat<7>())), W::template shr<4>(t)),
+                               W::template splat<0xD7C0>());
+    v = W::select(W::template greater<0xEF>(b, leads4), high, v);
     const auto low = W::or16(W::and16(t, W::template splat<0x3FF>()), W::template splat<0xDC00>());
     return W::select(W::lanesOf(lows), low, v);
 }
@@ -513,15 +517,18 @@ template <class W, bool store>
             const auto n2 = W::load(q + 2);
             constexpr uint32_t lanes = bytes / 2;
             constexpr uint64_t laneMask = (uint64_t{1} << lanes) - 1;
-            for (int h = 0; h < 2; ++h) {
+            const int longest = (leads4 | lows) != 0 ? 4 : leads3 != 0 ? 3 : 2;
+            const auto unitsOf = [&](int h) {
                 const auto halfOf = [h](uint64_t m) { return static_cast<uint32_t>((m >> (lanes * h)) & laneMask); };
-                const int longest = halfOf(leads4 | lows) != 0 ? 4 : halfOf(leads3) != 0 ? 3 : 2;
-                W::pack(c,
-                        laneUnits<W>(W::half(b, h), W::half(n1, h), W::half(n2, h), halfOf(lows), longest),
-                        halfOf(keep));
-            }
+                return laneUnits<W>(W::half(b, h), W::half(n1, h), W::half(n2, h), halfOf(leads), halfOf(leads3),
+                                    halfOf(leads4), halfOf(lows), longest);
+            };
+            // Both halves' units before the stores, which depend on each other.
+            const auto units0 = unitsOf(0), units1 = unitsOf(1);
+            W::pack(c, units0, static_cast<uint32_t>(keep & laneMask));
+            W::pack(c, units1, static_cast<uint32_t>(keep >> lanes));
         } else {
-            c.n += markedLanes(keep);
+            c.n += W::count(keep);
         }
         c.carry = expectedAfter;
         c.lowCarry = static_cast<uint32_t>(leads4 >> (bytes - 1));

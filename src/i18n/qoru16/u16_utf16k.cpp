@@ -7,7 +7,7 @@
 
 namespace qoru {
 
-#define QORU_TO16(level)                                                                \
+#define QORU_TO16(level)                                                                     \
     void utf8ToUtf16_##level(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit); \
     void utf8ToUtf16Bounded_##level(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit);
 QORU_TO16(sse2)
