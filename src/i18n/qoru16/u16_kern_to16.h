@@ -615,24 +615,33 @@ template <bool store>
 // an end, while its whole sequence lies before it: at least one, and on until
 // sixteen bytes are passed and (a tailed width) eight units are stored.
 // False where the conversion stops.
+struct Run {
+    size_t n;
+    const uint8_t *q;
+    bool going;
+};
+
+// Out of line: the blocks' loop keeps its registers.
 template <bool store, bool bounded, bool tailed>
-[[gnu::always_inline]] inline bool characters(Cursor &c, size_t limit, const uint8_t *end, size_t reserve) {
-    const uint8_t *start = c.q;
-    size_t n = c.n;
-    const uint8_t *q = c.q;
-    bool going = true;
+[[gnu::noinline]] Run runOfCharacters(char16_t *dst, size_t n, const uint8_t *q, size_t limit, const uint8_t *end,
+                                      size_t reserve) {
+    const uint8_t *start = q;
     do {
         if ((store && n + reserve > limit) ||
             (bounded && (q == end || sequenceLength(*q) > static_cast<size_t>(end - q))) ||
-            !takeCharacter<store>(c.dst, n, q)) {
-            going = false;
-            break;
-        }
+            !takeCharacter<store>(dst, n, q))
+            return {n, q, false};
     } while (static_cast<size_t>(q - start) < 16 || (tailed && store && n < 8));
-    c.n = n;
-    c.q = q;
-    if (tailed && store && n >= 8) c.tail = storedUnits(c.dst + n - 8);
-    return going;
+    return {n, q, true};
+}
+
+template <bool store, bool bounded, bool tailed>
+[[gnu::always_inline]] inline bool characters(Cursor &c, size_t limit, const uint8_t *end, size_t reserve) {
+    const Run run = runOfCharacters<store, bounded, tailed>(c.dst, c.n, c.q, limit, end, reserve);
+    c.n = run.n;
+    c.q = run.q;
+    if (tailed && store && run.n >= 8) c.tail = storedUnits(c.dst + run.n - 8);
+    return run.going;
 }
 
 // The kernels: blocks of the level's width W while there is room for them,
