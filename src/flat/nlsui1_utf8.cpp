@@ -30,7 +30,7 @@ size_t convertUtf8(charU16 *dst, const char *src, size_t limit, Utf8Failure *fai
     if (!counting && limit == 0) return 0;
     const auto *p = reinterpret_cast<const uint8_t *>(src);
     size_t count = 0;
-    const auto convertValid = kernels().utf8ToUtf16;
+    const auto convertValid = chosen<&qoru::Kernels::utf8ToUtf16>();
     for (;;) {
         const uint8_t *before = p;
         convertValid(dst, count, p, limit);

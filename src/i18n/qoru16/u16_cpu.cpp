@@ -8,28 +8,17 @@
 namespace qoru {
 namespace {
 
-Kernels gTables[cpuLevelCount];
 CpuLevel gDetected = CpuLevel::plain;
-plat::OnceFlag gTablesOnce;
+plat::OnceFlag gChoiceOnce;
 
-void buildTables() {
+// A level's table; the level is the architecture's and the CPU has it.
+const Kernels &tableOf(CpuLevel level) { return level == CpuLevel::plain ? plainKernels : architectureKernels(level); }
+
+void choose() {
     gDetected = detectedCpuLevel();
-    for (int32_t i = 0; i < cpuLevelCount; ++i) {
-        const auto level = static_cast<CpuLevel>(i);
-        Kernels &k = gTables[i];
-        // A level the CPU lacks, or another architecture's, gets the detected
-        // level's kernels, so that no table ever holds a kernel the CPU cannot run.
-        const CpuLevel usable = level <= gDetected && architectureHasLevel(level) ? level : gDetected;
-        if (usable == CpuLevel::plain) {
-            k = plainKernels;
-        } else {
-            fillLevelKernels(k, usable);
-        }
-        k.level = level;
-    }
     const CpuLevel cap = cpuLevelCap(plat::getEnv("NLSUI_CPU"));
     const CpuLevel chosen = cap < gDetected ? cap : gDetected;
-    __atomic_store_n(&detail::gChosenKernels, &gTables[static_cast<int32_t>(chosen)], __ATOMIC_RELEASE);
+    __atomic_store_n(&detail::gChosenKernels, &tableOf(chosen), __ATOMIC_RELEASE);
 }
 
 }  // namespace
@@ -38,7 +27,7 @@ namespace detail {
 const Kernels *gChosenKernels = nullptr;
 
 const Kernels &chooseKernels() {
-    plat::runOnce(gTablesOnce, buildTables);
+    plat::runOnce(gChoiceOnce, choose);
     return *__atomic_load_n(&gChosenKernels, __ATOMIC_ACQUIRE);
 }
 }  // namespace detail
@@ -63,8 +52,8 @@ CpuLevel cpuLevelCap(const char *setting) {
 }
 
 const Kernels *kernelsFor(CpuLevel level) {
-    kernels();
-    return level <= gDetected && architectureHasLevel(level) ? &gTables[static_cast<int32_t>(level)] : nullptr;
+    plat::runOnce(gChoiceOnce, choose);
+    return level <= gDetected && architectureHasLevel(level) ? &tableOf(level) : nullptr;
 }
 
 }  // namespace qoru

@@ -13,6 +13,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
+#include <utility>
 
 namespace qoru {
 
@@ -33,7 +35,7 @@ inline constexpr const char *cpuLevelNames[cpuLevelCount] = {"plain", "sse2", "s
 struct Kernels {
     CpuLevel level;
 
-    // String scans: filled by selectStringKernels.
+    // String scans.
     // Strings at even addresses; see u16_strk.h.
     const char16_t *(*findZero)(const char16_t *s);                            // the terminator
     const char16_t *(*findZeroOrUnit)(const char16_t *s, char16_t c);          // the terminator or c, the first
@@ -42,7 +44,7 @@ struct Kernels {
     size_t (*copyString)(char16_t *dst, const char16_t *src);                  // with the terminator; the length
     size_t (*findZeroWithin)(const char16_t *s, size_t n);                     // first i < n: s[i] == 0; n
 
-    // UTF-8 to UTF-16: filled by selectUtf16Kernels.
+    // UTF-8 to UTF-16.
     // Converts the valid UTF-8 at p into dst from dst[count] on while there is
     // room for sixteen more units (count + 16 <= limit), advancing p and
     // count; stops before the terminator, invalid input or anything it does
@@ -55,7 +57,7 @@ struct Kernels {
     // count + 17 <= limit). Null where the caller's own loop is faster.
     void (*utf8ToUtf16Bounded)(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit);
 
-    // UTF-16 to UTF-8: filled by selectUtf8Kernels.
+    // UTF-16 to UTF-8.
     // U2sToUtf8s's bulk: encodes units of src, every unit by itself, into out
     // from byte n on, storing nothing at or past out + limit. Stops before the
     // terminator or when little room is left, for the careful path to finish;
@@ -69,9 +71,16 @@ struct Kernels {
     size_t (*fillUtf8Block)(const char16_t *units, size_t remaining, uint8_t *buf, size_t &used);
 };
 
-// The plain level's whole table.
+// Each level's table, constant, defined in its level file (u16_level_*.cpp).
+// An architecture's file names only its own. avx512Vbmi2Kernels is the
+// avx512 level on a CPU with VBMI2: it differs only in the kernels that pack
+// with VBMI2's compress.
 extern const Kernels plainKernels;
-// The neon level's (aarch64 only).
+extern const Kernels sse2Kernels;
+extern const Kernels ssse3Kernels;
+extern const Kernels avx2Kernels;
+extern const Kernels avx512Kernels;
+extern const Kernels avx512Vbmi2Kernels;
 extern const Kernels neonKernels;
 
 // The highest level the CPU (and the operating system's saved state) has;
@@ -80,10 +89,10 @@ CpuLevel detectedCpuLevel();
 
 // What the architecture's own file (u16_cpu_x86.cpp, u16_cpu_arm.cpp) gives
 // the dispatch: whether a level is one of this architecture's, the highest
-// one the CPU has, and a level's table (above plain, up to the CPU's).
+// one the CPU has, and the table of a level above plain that the CPU has.
 bool architectureHasLevel(CpuLevel level);
 CpuLevel architectureCpuLevel();
-void fillLevelKernels(Kernels &k, CpuLevel level);
+const Kernels &architectureKernels(CpuLevel level);
 
 // The level a "NLSUI_CPU" value caps the choice at; null or an unknown
 // word caps nothing.
@@ -92,13 +101,37 @@ CpuLevel cpuLevelCap(const char *setting);
 namespace detail {
 const Kernels &chooseKernels();
 extern const Kernels *gChosenKernels;
+
+// One operation's chosen kernel, null until its first use.
+template <auto field>
+struct ChosenKernel {
+    using Pointer = std::remove_cvref_t<decltype(std::declval<const Kernels &>().*field)>;
+    static inline Pointer pointer = nullptr;
+};
+
+template <auto field>
+[[gnu::noinline, gnu::cold]] auto resolveKernel() {
+    const auto chosen = chooseKernels().*field;
+    __atomic_store_n(&ChosenKernel<field>::pointer, chosen, __ATOMIC_RELAXED);
+    return chosen;
+}
 }  // namespace detail
 
-// The table chosen for this process. The first call chooses; later calls
-// cost one load.
+// The table chosen for this process, for code that takes a whole table. The
+// first call chooses; later calls cost one load.
 inline const Kernels &kernels() {
     const Kernels *k = __atomic_load_n(&detail::gChosenKernels, __ATOMIC_ACQUIRE);
     return k != nullptr ? *k : detail::chooseKernels();
+}
+
+// The chosen kernel of one operation, e.g. chosen<&Kernels::findZero>()(s):
+// a direct pointer of its own, one load once resolved at the operation's
+// first use. The kernels depend on no data the choice sets up, so the load
+// needs no ordering.
+template <auto field>
+inline auto chosen() {
+    const auto k = __atomic_load_n(&detail::ChosenKernel<field>::pointer, __ATOMIC_RELAXED);
+    return __builtin_expect(k != nullptr, 1) ? k : detail::resolveKernel<field>();
 }
 
 // The table of one level, for tests and benchmarks that run every kernel the

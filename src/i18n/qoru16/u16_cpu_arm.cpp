@@ -7,6 +7,6 @@ bool architectureHasLevel(CpuLevel level) { return level == CpuLevel::plain || l
 
 CpuLevel architectureCpuLevel() { return CpuLevel::neon; }
 
-void fillLevelKernels(Kernels &k, CpuLevel level) { k = neonKernels; }
+const Kernels &architectureKernels(CpuLevel) { return neonKernels; }
 
 }  // namespace qoru

@@ -13,10 +13,20 @@ CpuLevel architectureCpuLevel() {
     return CpuLevel::sse2;
 }
 
-void fillLevelKernels(Kernels &k, CpuLevel level) {
-    selectStringKernels(k, level);
-    selectUtf16Kernels(k, level);
-    selectUtf8Kernels(k, level);
+const Kernels &architectureKernels(CpuLevel level) {
+    switch (level) {
+    case CpuLevel::avx512:
+        return cpuHasAvx512Vbmi2Target() ? avx512Vbmi2Kernels : avx512Kernels;
+    case CpuLevel::avx2:
+        return avx2Kernels;
+    case CpuLevel::ssse3:
+        return ssse3Kernels;
+    case CpuLevel::sse2:
+    case CpuLevel::plain:  // not asked: the dispatch has plain's table
+    case CpuLevel::neon:   // not asked: another architecture's
+        break;
+    }
+    return sse2Kernels;
 }
 
 }  // namespace qoru

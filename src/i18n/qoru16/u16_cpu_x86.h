@@ -5,6 +5,22 @@
 
 #include "i18n/qoru16/u16_cpu.h"
 
+// A level file's kernels are compiled for its target in one region:
+// QORU_TARGET_BEGIN(QORU_TARGET_AVX2) ... QORU_TARGET_END. GCC takes the
+// target pragma; clang (the fuzzing build) applies the target attribute to
+// every function declared in the region (a level may have no kernel of one
+// family, so a region without functions is not an error).
+#define QORU_PRAGMA(text) _Pragma(#text)
+#if defined(__clang__)
+#define QORU_TARGET_BEGIN(features)                                  \
+    QORU_PRAGMA(clang diagnostic ignored "-Wpragma-clang-attribute") \
+    QORU_PRAGMA(clang attribute push(__attribute__((target(features))), apply_to = function))
+#define QORU_TARGET_END QORU_PRAGMA(clang attribute pop)
+#else
+#define QORU_TARGET_BEGIN(features) QORU_PRAGMA(GCC push_options) QORU_PRAGMA(GCC target(features))
+#define QORU_TARGET_END QORU_PRAGMA(GCC pop_options)
+#endif
+
 namespace qoru {
 
 // Each level's target, which its kernels are compiled for (one attribute
@@ -28,13 +44,8 @@ inline bool cpuHasAvx512Target() {
 
 // Within the avx512 level: the UTF-8 decoder's kernels, which pack units
 // with VBMI2's 16-bit compress.
-#define QORU_TARGET_AVX512_VBMI2 QORU_TARGET_AVX512 ",avx512vbmi2"
+#define QORU_TARGET_AVX512_VBMI2 "avx512f,avx512bw,avx512vl,popcnt,avx2,bmi,bmi2,avx512vbmi2"
 inline bool cpuHasAvx512Vbmi2Target() { return cpuHasAvx512Target() && __builtin_cpu_supports("avx512vbmi2"); }
-
-// Each area fills its own fields of a table for a level above plain.
-void selectStringKernels(Kernels &k, CpuLevel level);
-void selectUtf16Kernels(Kernels &k, CpuLevel level);
-void selectUtf8Kernels(Kernels &k, CpuLevel level);
 
 }  // namespace qoru
 

@@ -75,7 +75,7 @@ size_t decodeBuffered(const uint8_t *p, size_t avail, charU16 *dst, size_t room,
     if (stopAtFeed) {
         if (const void *feed = memchr(p, lineFeed, avail)) end = static_cast<const uint8_t *>(feed);
     }
-    const auto convertValid = kernels().utf8ToUtf16Bounded;
+    const auto convertValid = chosen<&Kernels::utf8ToUtf16Bounded>();
     const uint8_t *q = p;
     size_t n = stored;
     for (;;) {

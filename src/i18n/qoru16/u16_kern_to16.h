@@ -31,8 +31,8 @@
 // around it (copyAcrossPage). With an end (a stream's buffer) a block runs
 // only where all it reads lies before the end.
 //
-// Included only inside a level's target region, after <immintrin.h>,
-// u16_pagerule.h and u16_utf8.h; everything here is a template or in an
+// Included only inside a level's target region, after u16_simd_x86.h and
+// after u16_pagerule.h and u16_utf8.h outside it; everything here is in an
 // anonymous namespace, so each level gets its own copies.
 #ifndef QORU_U16_KERN_TO16_H
 #define QORU_U16_KERN_TO16_H
@@ -45,6 +45,12 @@
 
 #include "i18n/qoru16/u16_pagerule.h"
 #include "i18n/qoru16/u16_utf8.h"
+
+// GCC 12's AVX-512 headers use an undefined value (__Y) as the merge source
+// of their unmasked forms, which its own analysis reports where they are
+// inlined.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 
 namespace qoru {
 namespace {
@@ -128,13 +134,7 @@ struct Cursor {
 };
 
 // A 16-byte read of units already stored: instrumented as usual.
-inline __m128i storedUnits(const char16_t *p) { return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)); }
-
-// A read under the page rule: not forced inline, so that it keeps its own
-// exemption from the sanitizers.
-[[gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline __m128i load16(const uint8_t *p) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-}
+inline __m128i storedUnits(const char16_t *p) { return Sse2::loadData(p); }
 
 // The bytes at p marked in expected (bits 0-2) are continuation bytes: one
 // read of a word (the byte before p with them) and no jump per byte. With
@@ -200,7 +200,7 @@ struct Sse2Ops {
     static constexpr bool decodes = false;
     static constexpr bool tailed = false;
     using Bytes = __m128i;
-    static Bytes load(const uint8_t *p) { return load16(p); }
+    static Bytes load(const uint8_t *p) { return Sse2::loadInPage(p); }
     static uint64_t highBits(Bytes b) { return static_cast<uint32_t>(_mm_movemask_epi8(b)); }
     static uint64_t zeroBits(Bytes b) {
         return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, _mm_setzero_si128())));
@@ -283,9 +283,7 @@ struct Avx2Ops {
     using Half = __m128i;
     using Units = __m256i;
     using Lanes = __m256i;
-    [[gnu::no_sanitize_address, gnu::no_sanitize_thread]] static Bytes load(const uint8_t *p) {
-        return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
-    }
+    static Bytes load(const uint8_t *p) { return Avx2::loadInPage(p); }
     template <uint8_t v>
     static __m256i bytesOf() {
         return _mm256_load_si256(reinterpret_cast<const __m256i *>(byteSplat<v>.bytes));
@@ -352,8 +350,9 @@ struct Avx2Ops {
 };
 
 // AVX-512 (F, BW, VL): blocks of sixty-four, thirty-two lanes a half, packed
-// by a compress and stored with a mask. vbmi2 compresses 16-bit lanes in one
-// step; without it, sixteen lanes at a time as 32-bit lanes (AVX-512F).
+// by a compress and stored with a mask. With vbmi2 (the avx512Vbmi2Kernels
+// table) 16-bit lanes are compressed in one step; without it, sixteen lanes
+// at a time as 32-bit lanes (AVX-512F).
 template <bool vbmi2>
 struct Avx512Ops {
     static constexpr size_t bytes = 64;
@@ -364,9 +363,7 @@ struct Avx512Ops {
     using Half = __m256i;
     using Units = __m512i;
     using Lanes = __mmask32;
-    [[gnu::no_sanitize_address, gnu::no_sanitize_thread]] static Bytes load(const uint8_t *p) {
-        return _mm512_loadu_si512(p);
-    }
+    static Bytes load(const uint8_t *p) { return Avx512::loadInPage(p); }
     template <uint8_t v>
     static __m512i bytesOf() {
         return _mm512_load_si512(byteSplat<v>.bytes);
@@ -422,8 +419,12 @@ struct Avx512Ops {
     static Units select(Lanes m, Units yes, Units no) { return _mm512_mask_mov_epi16(no, m, yes); }
     static void pack(Cursor &c, Units units, uint32_t keep) {
         if constexpr (vbmi2) {
+            // VBMI2's vpcompressw, written out: the level's region targets
+            // F, BW and VL only, and this table runs only where the CPU has it.
+            __m512i packed;
+            asm("vpcompressw %1, %0%{%2%}%{z%}" : "=v"(packed) : "v"(units), "Yk"(static_cast<__mmask32>(keep)));
             const uint32_t kept = count(keep);
-            _mm512_mask_storeu_epi16(c.dst + c.n, _bzhi_u32(~0u, kept), _mm512_maskz_compress_epi16(keep, units));
+            _mm512_mask_storeu_epi16(c.dst + c.n, _bzhi_u32(~0u, kept), packed);
             c.n += kept;
         } else {
             for (int h = 0; h < 2; ++h) {
@@ -686,5 +687,7 @@ void utf8ToUtf16Bounded(char16_t *dst, size_t &count, const uint8_t *&p, const u
 }  // namespace to16
 }  // namespace
 }  // namespace qoru
+
+#pragma GCC diagnostic pop
 
 #endif

@@ -11,7 +11,7 @@
 extern "C" {
 
 QORUCUM_API int32_t memcmpU16(const charU16 *a, const charU16 *b, size_t n) {
-    const size_t i = qoru::kernels().findDifference(a, b, n);
+    const size_t i = qoru::chosen<&qoru::Kernels::findDifference>()(a, b, n);
     return i == n ? 0 : qoru::unitDifference(a[i], b[i]);
 }
 

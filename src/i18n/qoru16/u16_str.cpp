@@ -27,7 +27,7 @@ QORUCUM_API size_t strlenU16(const charU16 *s) {
     if (isOddAddress(s)) {
         while (*p) ++p;
     } else {
-        p = qoru::kernels().findZero(s);
+        p = qoru::chosen<&qoru::Kernels::findZero>()(s);
         qoru::checkReportedRead(s, p + 1);
     }
     return static_cast<size_t>(p - s);
@@ -35,7 +35,7 @@ QORUCUM_API size_t strlenU16(const charU16 *s) {
 
 QORUCUM_API size_t strnlenU16(const charU16 *s, size_t maxlen) {
     if (isOddAddress(s)) return qoru::plainKernels.findZeroWithin(s, maxlen);
-    const size_t n = qoru::kernels().findZeroWithin(s, maxlen);
+    const size_t n = qoru::chosen<&qoru::Kernels::findZeroWithin>()(s, maxlen);
     qoru::checkReportedRead(s, s + (n < maxlen ? n + 1 : maxlen));
     return n;
 }
@@ -44,7 +44,7 @@ QORUCUM_API charU16 *strcpyU16(charU16 *dst, const charU16 *src) {
     if (isOddAddress(src)) {
         memcpy(dst, src, (strlenU16(src) + 1) * sizeof(charU16));
     } else {
-        qoru::checkReportedRead(src, src + qoru::kernels().copyString(dst, src) + 1);
+        qoru::checkReportedRead(src, src + qoru::chosen<&qoru::Kernels::copyString>()(dst, src) + 1);
     }
     return dst;
 }
@@ -74,7 +74,7 @@ QORUCUM_API int32_t strcmpU16(const charU16 *a, const charU16 *b) {
         while (*a && *a == *b) ++a, ++b;
         return qoru::unitDifference(*a, *b);
     }
-    const size_t i = qoru::kernels().findStop(a, b);
+    const size_t i = qoru::chosen<&qoru::Kernels::findStop>()(a, b);
     qoru::checkReportedRead(a, a + i + 1);
     qoru::checkReportedRead(b, b + i + 1);
     return qoru::unitDifference(a[i], b[i]);

@@ -81,34 +81,4 @@ size_t copyStringSse2(char16_t *dst, const char16_t *src) {
     return length;
 }
 
-void selectStringKernels(Kernels &k, CpuLevel level) {
-    k.findZeroWithin = findZeroWithinSse2;
-    switch (level) {
-    case CpuLevel::avx512:
-        k.findZero = findZeroAvx512;
-        k.findZeroOrUnit = findZeroOrUnitAvx512;
-        k.findStop = findStopAvx512;
-        k.findDifference = findDifferenceAvx512;
-        k.copyString = copyStringAvx512;
-        return;
-    case CpuLevel::avx2:
-        k.findZero = findZeroAvx2;
-        k.findZeroOrUnit = findZeroOrUnitAvx2;
-        k.findStop = findStopAvx2;
-        k.findDifference = findDifferenceAvx2;
-        k.copyString = copyStringAvx2;
-        return;
-    case CpuLevel::ssse3:
-    case CpuLevel::sse2:
-    case CpuLevel::plain:  // not reached: the plain table is whole
-    case CpuLevel::neon:   // not reached: another architecture's
-        k.findZero = findZeroSse2;
-        k.findZeroOrUnit = findZeroOrUnitSse2;
-        k.findStop = findStopSse2;
-        k.findDifference = findDifferenceSse2;
-        k.copyString = copyStringSse2;
-        return;
-    }
-}
-
 }  // namespace qoru

@@ -69,7 +69,7 @@ inline const char16_t *findZeroOrUnitAnywhere(const char16_t *s, char16_t c) {
         while (*s != 0 && *s != c) ++s;
         return s;
     }
-    const char16_t *p = kernels().findZeroOrUnit(s, c);
+    const char16_t *p = chosen<&qoru::Kernels::findZeroOrUnit>()(s, c);
     checkReportedRead(s, p + 1);
     return p;
 }

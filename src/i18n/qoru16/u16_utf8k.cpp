@@ -52,31 +52,4 @@ size_t fillUtf8BlockSse2(const char16_t *units, size_t remaining, uint8_t *buf, 
     return i;
 }
 
-void selectUtf8Kernels(Kernels &k, CpuLevel level) {
-    switch (level) {
-    case CpuLevel::avx512:
-        k.encodeUtf8 = encodeUtf8Avx512;
-        k.countUtf8 = countUtf8Avx512;
-        k.fillUtf8Block = fillUtf8BlockAvx512;
-        break;
-    case CpuLevel::avx2:
-        k.encodeUtf8 = encodeUtf8Avx2;
-        k.countUtf8 = countUtf8Avx2;
-        k.fillUtf8Block = fillUtf8BlockAvx2;
-        break;
-    case CpuLevel::ssse3:
-        k.encodeUtf8 = encodeUtf8Ssse3;
-        k.countUtf8 = countUtf8Ssse3;
-        k.fillUtf8Block = fillUtf8BlockSsse3;
-        break;
-    case CpuLevel::sse2:
-    case CpuLevel::plain:  // not reached: the plain table is whole
-    case CpuLevel::neon:   // not reached: another architecture's
-        k.encodeUtf8 = encodeUtf8Sse2;
-        k.countUtf8 = countUtf8Sse2;
-        k.fillUtf8Block = fillUtf8BlockSse2;
-        break;
-    }
-}
-
 }  // namespace qoru
