@@ -467,16 +467,17 @@ template <class W>
 
 // Validates and converts the block at c.q; false, with nothing changed, when
 // it holds the terminator, invalid input, anything but ASCII where the width
-// only widens, or (a tailed width storing) n < 8.
+// only widens, or (a tailed width storing) n < 8. Only the lanes marked in
+// within give units (the bytes after an end are a copy's padding).
 template <class W, bool store>
-[[gnu::always_inline]] inline bool block(Cursor &c) {
+[[gnu::always_inline]] inline bool block(Cursor &c, uint64_t within = ~uint64_t{0}) {
     constexpr size_t bytes = W::bytes;
     constexpr uint64_t all = bytes == 64 ? ~uint64_t{0} : (uint64_t{1} << bytes) - 1;
     const uint8_t *q = c.q;
     const auto b = W::load(q);
     const uint64_t high = W::highBits(b);
     const uint64_t zeros = W::zeroBits(b);
-    if (high == 0) {
+    if (high == 0 && (!W::decodes || within == ~uint64_t{0})) {
         if (zeros != 0) return false;
         if constexpr (store) W::storeAscii(c, b);
         c.n += bytes;
@@ -513,7 +514,7 @@ template <class W, bool store>
                 if (((expectedAfter >> i) & 1) != 0 && !isTrail(q[bytes + i])) return false;
         }
         const uint64_t lows = (leads4 << 1 | c.lowCarry) & all;
-        const uint64_t keep = (~cont & all) | lows;
+        const uint64_t keep = ((~cont & all) | lows) & within;
         if constexpr (store) {
             const auto n2 = W::load(q + 2);
             constexpr uint32_t lanes = bytes / 2;
@@ -645,6 +646,46 @@ template <bool store, bool bounded, bool tailed>
     return run.going;
 }
 
+// A block of sixteen (N) through a copy: units stored into a scratch array
+// that starts with eight units to pack after, then copied out, for a tailed
+// width with fewer than eight units stored; and with an end, the last bytes
+// before it (fewer than a block reads) copied with blanks after them, the
+// blanks' lanes left out. False, with nothing changed, where the block is
+// refused.
+template <class N, bool store, bool bounded>
+[[gnu::always_inline]] inline bool copiedBlock(Cursor &c, const uint8_t *end) {
+    const size_t left = bounded ? static_cast<size_t>(end - c.q) : N::bytes + blockReach;
+    const bool last = bounded && left < N::bytes + blockReach;
+    if (left == 0 || (!last && !(N::tailed && store && c.n < 8))) return false;
+    alignas(16) uint8_t bytes[2 * N::bytes];
+    alignas(16) char16_t units[8 + N::bytes];
+    const size_t taken = left < N::bytes ? left : N::bytes;
+    Cursor copy = c;
+    if (last) {
+        memset(bytes, ' ', sizeof bytes);
+        memcpy(bytes, c.q, left);
+        copy.q = bytes;
+    }
+    const bool scratch = N::tailed && store && c.n < 8;
+    if (scratch) {
+        copy.dst = units;
+        copy.n = 8;
+    } else if (N::tailed && store) {
+        copy.tail = storedUnits(c.dst + c.n - 8);  // finish may have stored a unit since
+    }
+    if (!(last ? block<N, store>(copy, (uint64_t{1} << taken) - 1) : nextBlock<N, store, bounded>(copy, end)))
+        return false;
+    if (scratch) {
+        memcpy(c.dst + c.n, units + 8, (copy.n - 8) * sizeof(char16_t));
+        copy.dst = c.dst;
+        copy.n = c.n + copy.n - 8;
+        if (copy.n >= 8) copy.tail = storedUnits(c.dst + copy.n - 8);
+    }
+    copy.q = c.q + taken;
+    c = copy;
+    return true;
+}
+
 // The kernels: blocks of the level's width W while there is room for them,
 // then blocks of sixteen (N), then characters one by one, until the
 // characters stop. With an end, every block keeps one unit of room to spare,
@@ -664,6 +705,9 @@ template <class W, class N, bool store, bool bounded>
         while ((!store || c.n + N::bytes + spare <= limit) && nextBlock<N, store, bounded>(c, end)) {
         }
         finish<store>(c, limit);
+        if constexpr (N::decodes && (bounded || N::tailed)) {
+            if ((!store || c.n + N::bytes + spare <= limit) && copiedBlock<N, store, bounded>(c, end)) continue;
+        }
         if (!characters<store, bounded, N::tailed>(c, limit, end, 16 + spare)) break;
     }
     count = c.n;
