@@ -646,14 +646,49 @@ template <bool store, bool bounded, bool tailed>
     return run.going;
 }
 
+// Bytes that move the last bytes of a 16-byte read to its front (at offset
+// 16 - left: their indices, then zeros) and blanks after them (at the same
+// offset).
+struct alignas(16) TailTables {
+    uint8_t moveDown[32];
+    uint8_t blanks[32];
+};
+
+constexpr TailTables makeTailTables() {
+    TailTables t{};
+    for (uint8_t k = 0; k < 32; ++k) {
+        t.moveDown[k] = k < 16 ? k : 0x80;
+        t.blanks[k] = k < 16 ? 0 : ' ';
+    }
+    return t;
+}
+
+inline constexpr TailTables tailTables = makeTailTables();
+
+// Copies k <= 16 units, storing nothing past them: two stores that overlap.
+[[gnu::always_inline]] inline void copyUnits(char16_t *dst, const char16_t *src, size_t k) {
+    if (k >= 8) {
+        Sse2::store(dst, Sse2::loadData(src));
+        Sse2::store(dst + k - 8, Sse2::loadData(src + k - 8));
+    } else if (k >= 4) {
+        memcpy(dst, src, 8);
+        memcpy(dst + k - 4, src + k - 4, 8);
+    } else if (k >= 2) {
+        memcpy(dst, src, 4);
+        memcpy(dst + k - 2, src + k - 2, 4);
+    } else if (k == 1) {
+        dst[0] = src[0];
+    }
+}
+
 // A block of sixteen (N) through a copy: units stored into a scratch array
 // that starts with eight units to pack after, then copied out, for a tailed
 // width with fewer than eight units stored; and with an end, the last bytes
 // before it (fewer than a block reads) copied with blanks after them, the
-// blanks' lanes left out. False, with nothing changed, where the block is
-// refused.
+// blanks' lanes left out. from is where the conversion started. False, with
+// nothing changed, where the block is refused.
 template <class N, bool store, bool bounded>
-[[gnu::always_inline]] inline bool copiedBlock(Cursor &c, const uint8_t *end) {
+[[gnu::always_inline]] inline bool copiedBlock(Cursor &c, const uint8_t *from, const uint8_t *end) {
     const size_t left = bounded ? static_cast<size_t>(end - c.q) : N::bytes + blockReach;
     const bool last = bounded && left < N::bytes + blockReach;
     if (left == 0 || (!last && !(N::tailed && store && c.n < 8))) return false;
@@ -662,8 +697,16 @@ template <class N, bool store, bool bounded>
     const size_t taken = left < N::bytes ? left : N::bytes;
     Cursor copy = c;
     if (last) {
-        memset(bytes, ' ', sizeof bytes);
-        memcpy(bytes, c.q, left);
+        if (left <= 16 && static_cast<size_t>(end - from) >= 16) {
+            // The 16 bytes before the end, moved down: no call to copy them.
+            const __m128i moved = _mm_shuffle_epi8(Sse2::loadData(end - 16),
+                                                   Sse2::loadData(tailTables.moveDown + 16 - left));
+            Sse2::store(bytes, _mm_or_si128(moved, Sse2::loadData(tailTables.blanks + 16 - left)));
+            Sse2::store(bytes + 16, Sse2::loadData(tailTables.blanks + 16));
+        } else {
+            memset(bytes, ' ', sizeof bytes);
+            memcpy(bytes, c.q, left);
+        }
         copy.q = bytes;
     }
     const bool scratch = N::tailed && store && c.n < 8;
@@ -676,7 +719,7 @@ template <class N, bool store, bool bounded>
     if (!(last ? block<N, store>(copy, (uint64_t{1} << taken) - 1) : nextBlock<N, store, bounded>(copy, end)))
         return false;
     if (scratch) {
-        memcpy(c.dst + c.n, units + 8, (copy.n - 8) * sizeof(char16_t));
+        copyUnits(c.dst + c.n, units + 8, copy.n - 8);
         copy.dst = c.dst;
         copy.n = c.n + copy.n - 8;
         if (copy.n >= 8) copy.tail = storedUnits(c.dst + copy.n - 8);
@@ -706,7 +749,7 @@ template <class W, class N, bool store, bool bounded>
         }
         finish<store>(c, limit);
         if constexpr (N::decodes && (bounded || N::tailed)) {
-            if ((!store || c.n + N::bytes + spare <= limit) && copiedBlock<N, store, bounded>(c, end)) continue;
+            if ((!store || c.n + N::bytes + spare <= limit) && copiedBlock<N, store, bounded>(c, p, end)) continue;
         }
         if (!characters<store, bounded, N::tailed>(c, limit, end, 16 + spare)) break;
     }
