@@ -118,6 +118,13 @@ inline constexpr Splat byteSplat = makeByteSplat<v>();
 template <uint16_t v>
 inline constexpr Splat wordSplat = makeWordSplat<v>();
 
+// The copies' address, hidden from the compiler, which would otherwise make
+// each constant from an immediate by a broadcast inside the loops.
+[[gnu::always_inline]] inline const uint8_t *opaque(const uint8_t *p) {
+    asm("" : "+r"(p));
+    return p;
+}
+
 // Bytes each block reads: its own, and three after it for the last leads.
 inline constexpr size_t blockReach = 3;
 
@@ -286,7 +293,7 @@ struct Avx2Ops {
     static Bytes load(const uint8_t *p) { return Avx2::loadInPage(p); }
     template <uint8_t v>
     static __m256i bytesOf() {
-        return _mm256_load_si256(reinterpret_cast<const __m256i *>(byteSplat<v>.bytes));
+        return _mm256_load_si256(reinterpret_cast<const __m256i *>(opaque(byteSplat<v>.bytes)));
     }
     static uint64_t bits(Mask m) { return static_cast<uint32_t>(_mm256_movemask_epi8(m)); }
     static uint32_t count(uint64_t m) { return markedLanes(m); }
@@ -320,7 +327,7 @@ struct Avx2Ops {
     static Units widen(Half b) { return _mm256_cvtepu8_epi16(b); }
     template <uint16_t v>
     static Units splat() {
-        return _mm256_load_si256(reinterpret_cast<const __m256i *>(wordSplat<v>.bytes));
+        return _mm256_load_si256(reinterpret_cast<const __m256i *>(opaque(wordSplat<v>.bytes)));
     }
     static Units and16(Units a, Units b) { return _mm256_and_si256(a, b); }
     static Units or16(Units a, Units b) { return _mm256_or_si256(a, b); }
@@ -366,7 +373,7 @@ struct Avx512Ops {
     static Bytes load(const uint8_t *p) { return Avx512::loadInPage(p); }
     template <uint8_t v>
     static __m512i bytesOf() {
-        return _mm512_load_si512(byteSplat<v>.bytes);
+        return _mm512_load_si512(opaque(byteSplat<v>.bytes));
     }
     static uint64_t bits(Mask m) { return m; }
     static uint32_t count(uint64_t m) { return static_cast<uint32_t>(__builtin_popcountll(m)); }
@@ -398,7 +405,7 @@ struct Avx512Ops {
     static Units widen(Half b) { return _mm512_cvtepu8_epi16(b); }
     template <uint16_t v>
     static Units splat() {
-        return _mm512_load_si512(wordSplat<v>.bytes);
+        return _mm512_load_si512(opaque(wordSplat<v>.bytes));
     }
     static Units and16(Units a, Units b) { return _mm512_and_si512(a, b); }
     static Units or16(Units a, Units b) { return _mm512_or_si512(a, b); }
