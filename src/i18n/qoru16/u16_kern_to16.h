@@ -50,6 +50,8 @@
 // of their unmasked forms, which its own analysis reports where they are
 // inlined.
 #pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpragmas"
+#pragma GCC diagnostic ignored "-Wunknown-warning-option"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 
 namespace qoru {
@@ -356,6 +358,16 @@ struct Avx2Ops {
     }
 };
 
+// VBMI2's vpcompressw, written out: the avx512 level's region targets F, BW
+// and VL only, and the table that uses it runs only where the CPU has VBMI2.
+// A template, so that only the level that uses it checks its operands.
+template <class V>
+[[gnu::always_inline]] inline V compress16(V units, __mmask32 keep) {
+    V packed;
+    asm("vpcompressw %1, %0%{%2%}%{z%}" : "=v"(packed) : "v"(units), "Yk"(keep));
+    return packed;
+}
+
 // AVX-512 (F, BW, VL): blocks of sixty-four, thirty-two lanes a half, packed
 // by a compress and stored with a mask. With vbmi2 (the avx512Vbmi2Kernels
 // table) 16-bit lanes are compressed in one step; without it, sixteen lanes
@@ -426,10 +438,7 @@ struct Avx512Ops {
     static Units select(Lanes m, Units yes, Units no) { return _mm512_mask_mov_epi16(no, m, yes); }
     static void pack(Cursor &c, Units units, uint32_t keep) {
         if constexpr (vbmi2) {
-            // VBMI2's vpcompressw, written out: the level's region targets
-            // F, BW and VL only, and this table runs only where the CPU has it.
-            __m512i packed;
-            asm("vpcompressw %1, %0%{%2%}%{z%}" : "=v"(packed) : "v"(units), "Yk"(static_cast<__mmask32>(keep)));
+            const Units packed = compress16(units, static_cast<__mmask32>(keep));
             const uint32_t kept = count(keep);
             _mm512_mask_storeu_epi16(c.dst + c.n, _bzhi_u32(~0u, kept), packed);
             c.n += kept;
