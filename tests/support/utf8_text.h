@@ -132,32 +132,31 @@ inline size_t convertedUnits(char16_t *dst, const std::string &text, size_t limi
 }
 
 // What a UTF-8 to UTF-16 kernel (k: a level's table) does wrong on the text at src, with start units stored
-// and room for limit: each call converts a valid prefix as the reference does, to a character boundary,
-// writing nothing else and counting the same; bounded by end (where the level has a bounded kernel), it
-// takes nothing from end on and leaves no low surrogate out. Empty when nothing.
+// and room for limit, against the plain level's (plain), itself held to the rules above: each call converts a
+// prefix that plain takes whole, to the same units, writing nothing else and counting the same; bounded by end,
+// it takes nothing from end on (and so leaves no low surrogate out). Empty when nothing.
 template <class Kernels>
-std::string utf16KernelFault(const Kernels &k, const char *src, size_t start, size_t limit, const char *end) {
+std::string utf16KernelFault(const Kernels &k, const Kernels &plain, const char *src, size_t start, size_t limit,
+                             const char *end) {
     const auto *text = reinterpret_cast<const unsigned char *>(src);
     const auto *stop = reinterpret_cast<const unsigned char *>(end);
-    const auto agrees = [&](bool bounded) {
-        std::vector<char16_t> ours(limit + 80, 0xABCD), ref(limit + 80, 0xABCD);
-        size_t count = start;
-        const unsigned char *p = text;
+    const auto agrees = [&](bool bounded, bool counting) {
+        std::vector<char16_t> ours(limit + 80 + std::char_traits<char>::length(src), 0xABCD), ref(ours);
+        size_t count = start, refCount = start;
+        const unsigned char *p = text, *r = text;
         if (bounded) k.utf8ToUtf16Bounded(ours.data(), count, p, stop, limit);
-        else k.utf8ToUtf16(ours.data(), count, p, limit);
+        else k.utf8ToUtf16(counting ? nullptr : ours.data(), count, p, limit);
+        plain.utf8ToUtf16Bounded(ref.data(), refCount, r, p, ref.size());
         const std::string taken(src, reinterpret_cast<const char *>(p));
-        const size_t want = convertedUnits(ref.data() + start, taken, limit - start);
-        if (start + want < limit) ref[start + want] = 0xABCD;  // the end of the prefix is no terminator
-        return want != SIZE_MAX && count - start == want && ours == ref &&
-               (!bounded || (p <= stop && want == convertedUnits(nullptr, taken, 0)));
+        if (&k == &plain && (convertedUnits(nullptr, taken, 0) == SIZE_MAX ||
+                             std::u16string(&ref[start], &ref[refCount]) != utf16Of(taken)))
+            return false;
+        return r == p && count == refCount && (counting || ours == ref) && (!bounded || p <= stop);
     };
-    if (!agrees(false)) return "converting";
-    if (k.utf8ToUtf16Bounded != nullptr && !agrees(true)) return "converting up to an end";
-    size_t counted = start;
-    const unsigned char *p = text;
-    k.utf8ToUtf16(nullptr, counted, p, 0);
-    const std::string seen(src, reinterpret_cast<const char *>(p));
-    return counted - start == convertedUnits(nullptr, seen, 0) ? "" : "counting";
+    return !agrees(false, false) ? "converting"
+           : !agrees(true, false) ? "converting up to an end"
+           : !agrees(false, true) ? "counting"
+                                  : "";
 }
 
 // UTF-8 of each unit by itself, a surrogate in three bytes too.

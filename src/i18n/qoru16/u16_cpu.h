@@ -22,9 +22,9 @@ namespace qoru {
 // plain is scalar code that reads nothing past a terminator or an end: the
 // reference the others are tested against, and the level under Valgrind.
 // ssse3 also means SSE4.1; avx2 also BMI and BMI2; avx512 means AVX-512F,
-// BW and VL (from Skylake-X on). Its UTF-8 decoder needs VBMI2 as well (Ice
-// Lake on); without it, that one operation takes the avx2 kernel. neon is
-// aarch64's one level; an architecture has only its own levels.
+// BW and VL (from Skylake-X on); with VBMI2 as well (Ice Lake on), its UTF-8
+// decoder packs units with VBMI2's compress. neon is aarch64's one level; an
+// architecture has only its own levels.
 enum class CpuLevel : uint8_t { plain = 0, sse2 = 1, ssse3 = 2, avx2 = 3, avx512 = 4, neon = 5 };
 inline constexpr int32_t cpuLevelCount = 6;
 // The levels' names, as "NLSUI_CPU" takes them.
@@ -59,7 +59,7 @@ struct Kernels {
     // The same for bytes that end at end rather than at a terminator (a
     // stream's buffer): reads nothing at or past end, always stores, and
     // never leaves a pair's low surrogate out for want of room (it runs while
-    // count + 17 <= limit). Null where the caller's own loop is faster.
+    // count + 17 <= limit). Every level has one.
     void (*utf8ToUtf16Bounded)(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit);
 
     // UTF-16 to UTF-8.

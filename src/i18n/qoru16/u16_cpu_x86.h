@@ -47,14 +47,6 @@ inline bool cpuHasAvx512Target() {
 #define QORU_TARGET_AVX512_VBMI2 "avx512f,avx512bw,avx512vl,popcnt,avx2,bmi,bmi2,avx512vbmi2"
 inline bool cpuHasAvx512Vbmi2Target() { return cpuHasAvx512Target() && __builtin_cpu_supports("avx512vbmi2"); }
 
-// The kernels the family files still define per level, until each family's
-// template is instantiated in the level files.
-void utf8ToUtf16Sse2(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit);
-void utf8ToUtf16Ssse3(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit);
-void utf8ToUtf16Avx2(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit);
-void utf8ToUtf16Avx512Vbmi2(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit);
-void utf8ToUtf16BoundedAvx512Vbmi2(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit);
-
 }  // namespace qoru
 
 #endif

@@ -46,137 +46,6 @@ int32_t consumeBeyondRange(FILE *stream, BadSequence *bad, int32_t *errorState) 
     return invalid(errorState);
 }
 
-// A valid two- or three-byte form starts at p (its bytes are in the buffer).
-bool isTwoByteAt(const uint8_t *p) { return p[0] >= 0xC2 && p[0] < 0xE0 && isTrail(p[1]); }
-bool isThreeByteAt(const uint8_t *p) {
-    return p[0] >= 0xE0 && p[0] < 0xF0 && threeByteSecondOk(p[0], p[1]) && isTrail(p[2]);
-}
-
-// Sixteen ASCII bytes at p (none a line feed when stopAtFeed) widened into
-// dst; false, with nothing stored, when the block holds anything else. The
-// test takes two words; the widening is one vector conversion, which every
-// architecture's compiler makes two unpacking instructions of.
-using ByteBlock = uint8_t __attribute__((vector_size(16)));
-using UnitBlock = uint16_t __attribute__((vector_size(32)));
-bool widenAsciiBlock(const uint8_t *p, charU16 *dst, bool stopAtFeed) {
-    constexpr uint64_t ones = 0x0101010101010101u;
-    constexpr uint64_t highBits = 0x8080808080808080u;
-    uint64_t w[2];
-    memcpy(w, p, sizeof w);
-    uint64_t stops = (w[0] | w[1]) & highBits;
-    if (stopAtFeed) {
-        // A byte equal to the line feed becomes zero; a zero byte sets its high bit.
-        for (const uint64_t word : w) {
-            const uint64_t x = word ^ (ones * lineFeed);
-            stops |= (x - ones) & ~x & highBits;
-        }
-    }
-    if (stops != 0) return false;
-    ByteBlock bytes;
-    memcpy(&bytes, p, sizeof bytes);
-    const UnitBlock units = __builtin_convertvector(bytes, UnitBlock);
-    memcpy(dst, &units, sizeof units);
-    return true;
-}
-
-// Bytes in the stream's buffer decoded in place: ASCII sixteen at a time,
-// valid longer forms one by one; stops before anything else (invalid input,
-// a form within four bytes of the buffer's end, a pair within one unit of
-// the room), at the room, or after a line feed as lineEnd says. Returns the bytes used.
-size_t decodeBuffered(const uint8_t *p, size_t avail, charU16 *dst, size_t room, LineEnd lineEnd, size_t &stored,
-                      bool &lineEnded) {
-    size_t i = 0;
-    size_t n = stored;
-    const bool stopAtFeed = lineEnd != LineEnd::none;
-    // The CPU's block kernel first, where it has one, up to the line feed
-    // when one ends the read; it leaves the last bytes before that end, and
-    // anything it does not take, to the loop below.
-    if (const auto convertValid = chosen<&qoru::Kernels::utf8ToUtf16Bounded>()) {
-        const uint8_t *end = p + avail;
-        if (stopAtFeed) {
-            if (const void *feed = memchr(p, lineFeed, avail)) end = static_cast<const uint8_t *>(feed);
-        }
-        const uint8_t *q = p;
-        convertValid(dst, n, q, end, room);
-        i = static_cast<size_t>(q - p);
-    }
-    for (;;) {
-        // While four bytes and two units of room remain, the common forms
-        // need no limit test of their own.
-        while (avail - i >= 4 && room - n >= 2) {
-            const uint8_t c = p[i];
-            if (c < 0x80) {
-                // A lone blank between words of other scripts is not worth a block test.
-                if (p[i + 1] < 0x80 && avail - i >= 16 && room - n >= 16 && widenAsciiBlock(p + i, dst + n, stopAtFeed)) {
-                    i += 16;
-                    n += 16;
-                    continue;
-                }
-                if (c == lineFeed && stopAtFeed) break;
-                dst[n++] = c;
-                ++i;
-            } else if (isThreeByteAt(p + i)) {
-                // Words of one script in a tight loop, the blank between two
-                // of them taken inside it: a word's end then costs one
-                // mispredicted jump rather than two.
-                do {
-                    dst[n++] = static_cast<charU16>(threeByteValue(p[i], p[i + 1], p[i + 2]));
-                    i += 3;
-                    if (p[i] == 0x20 && avail - i >= 5 && room - n >= 3 && isThreeByteAt(p + i + 1)) {
-                        dst[n++] = p[i++];
-                    }
-                } while (avail - i >= 4 && room - n >= 2 && isThreeByteAt(p + i));
-            } else if (isTwoByteAt(p + i)) {
-                do {
-                    dst[n++] = static_cast<charU16>(twoByteValue(p[i], p[i + 1]));
-                    i += 2;
-                    if (p[i] == 0x20 && avail - i >= 5 && room - n >= 3 && isTwoByteAt(p + i + 1)) {
-                        dst[n++] = p[i++];
-                    }
-                } while (avail - i >= 4 && room - n >= 2 && isTwoByteAt(p + i));
-            } else if (c >= 0xF0 && c <= 0xF4 && fourByteSecondOk(c, p[i + 1]) && isTrail(p[i + 2]) &&
-                       isTrail(p[i + 3])) {
-                const char32_t value = fourByteValue(c, p[i + 1], p[i + 2], p[i + 3]);
-                dst[n++] = highSurrogate(value);
-                dst[n++] = lowSurrogate(value);
-                i += 4;
-            } else {
-                break;
-            }
-        }
-        // One ASCII step with its limits tested (near the ends, a line
-        // feed); the byte-by-byte decoder takes anything else.
-        if (n >= room || i >= avail || p[i] >= 0x80) break;
-        const uint8_t c = p[i++];
-        if (c == lineFeed && stopAtFeed) {
-            if (lineEnd == LineEnd::keep) dst[n++] = lineFeed;
-            lineEnded = true;
-            break;
-        }
-        dst[n++] = c;
-    }
-    stored = n;
-    return i;
-}
-
-// A field reader's invalid sequence: its bytes while room lasts, ASCII as
-// itself and the rest as replacement. A byte that went back to the stream
-// is read again as a character of its own; one that could not go back and
-// is a delimiter ends the field (a line feed is stored first). True when
-// the field ended.
-bool storeBadBytes(const BadSequence &bad, charU16 *dst, size_t room, size_t &n, LineEnd lineEnd,
-                   charU16 replacement) {
-    const uint32_t kept = bad.count - (bad.gaveBack ? 1u : 0u);
-    for (uint32_t k = 0; k < kept && n < room; ++k) {
-        const uint8_t b = bad.bytes[k];
-        const bool last = k + 1 == bad.count;
-        if (last && lineEnd == LineEnd::word && isByteDelimiter(b)) return true;
-        dst[n++] = b < 0x80 ? b : replacement;
-        if (last && b == lineFeed && lineEnd == LineEnd::keep) return true;
-    }
-    return false;
-}
-
 // Stores a scalar value as one unit or a pair; a pair that finds one unit of
 // room (left, at least 1) keeps its high surrogate. Returns the units stored.
 size_t storeScalar(charU16 *dst, size_t left, int32_t value) {
@@ -188,6 +57,68 @@ size_t storeScalar(charU16 *dst, size_t left, int32_t value) {
     if (left < 2) return 1;
     dst[1] = lowSurrogate(static_cast<char32_t>(value));
     return 2;
+}
+
+// Bytes in the stream's buffer decoded in place. The level's kernel takes
+// the valid text before the line feed (when one ends the read) while room
+// lasts; what it leaves goes a character at a time here, with every limit
+// tested: the line feed, ASCII (a zero byte included), a valid form whose
+// bytes lie in the buffer and whose units fit, and then the kernel again.
+// Stops before anything else (invalid input, a form cut by the buffer's end,
+// a pair with one unit of room), at the room, or after a line feed as
+// lineEnd says. Returns the bytes used.
+size_t decodeBuffered(const uint8_t *p, size_t avail, charU16 *dst, size_t room, LineEnd lineEnd, size_t &stored,
+                      bool &lineEnded) {
+    const bool stopAtFeed = lineEnd != LineEnd::none;
+    const uint8_t *const bufferEnd = p + avail;
+    const uint8_t *end = bufferEnd;
+    if (stopAtFeed) {
+        if (const void *feed = memchr(p, lineFeed, avail)) end = static_cast<const uint8_t *>(feed);
+    }
+    const auto convertValid = chosen<&Kernels::utf8ToUtf16Bounded>();
+    const uint8_t *q = p;
+    size_t n = stored;
+    for (;;) {
+        convertValid(dst, n, q, end, room);
+        if (n >= room || q == bufferEnd) break;
+        const uint8_t c = *q;
+        if (c < 0x80) {
+            ++q;
+            if (c == lineFeed && stopAtFeed) {
+                if (lineEnd == LineEnd::keep) dst[n++] = lineFeed;
+                lineEnded = true;
+                break;
+            }
+            dst[n++] = c;
+            continue;
+        }
+        // Past the buffer's end a zero, which no form takes: a form cut
+        // there is left to the byte-by-byte reader.
+        const size_t left = static_cast<size_t>(bufferEnd - q);
+        const Utf8Step step = decodeUtf8(c, [q, left](uint32_t i) { return i < left ? q[i] : uint8_t{0}; });
+        if (!step.valid || (step.value > 0xFFFF && room - n < 2)) break;
+        n += storeScalar(dst + n, room - n, static_cast<int32_t>(step.value));
+        q += step.length;
+    }
+    stored = n;
+    return static_cast<size_t>(q - p);
+}
+
+// A field reader's invalid sequence: its bytes while room lasts, ASCII as
+// itself and the rest as replacement. A byte that went back to the stream
+// is read again as a character of its own; one that could not go back and
+// is a delimiter ends the field (a line feed is stored first). True when
+// the field ended.
+bool storeBadBytes(const BadSequence &bad, charU16 *dst, size_t room, size_t &n, LineEnd lineEnd, charU16 replacement) {
+    const uint32_t kept = bad.count - (bad.gaveBack ? 1u : 0u);
+    for (uint32_t k = 0; k < kept && n < room; ++k) {
+        const uint8_t b = bad.bytes[k];
+        const bool last = k + 1 == bad.count;
+        if (last && lineEnd == LineEnd::word && isByteDelimiter(b)) return true;
+        dst[n++] = b < 0x80 ? b : replacement;
+        if (last && b == lineFeed && lineEnd == LineEnd::keep) return true;
+    }
+    return false;
 }
 
 }  // namespace

@@ -16,9 +16,9 @@
 #include "i18n/qoru16/u16_utf8k.h"
 
 QORU_TARGET_BEGIN(QORU_TARGET_AVX2)
-#include "i18n/qoru16/u16_kern_str.h"
 #include "i18n/qoru16/u16_simd_x86.h"
-
+#include "i18n/qoru16/u16_kern_str.h"
+#include "i18n/qoru16/u16_kern_to16.h"
 #include "i18n/qoru16/u16_kern_to8.h"
 
 namespace qoru {
@@ -29,6 +29,14 @@ template struct StrKern<Avx2>;
 using Strings = StrKern<Avx2>;
 
 // UTF-8 to UTF-16
+
+void utf8ToUtf16Avx2(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
+    to16::utf8ToUtf16<to16::Avx2Ops<>, to16::Ssse3Ops<>>(dst, count, p, limit);
+}
+
+void utf8ToUtf16BoundedAvx2(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit) {
+    to16::utf8ToUtf16Bounded<to16::Avx2Ops<>, to16::Ssse3Ops<>>(dst, count, p, end, limit);
+}
 
 // UTF-16 to UTF-8
 
@@ -62,7 +70,7 @@ const Kernels avx2Kernels = {
     .findUnitWithin = Strings::findUnitWithin,
     .fill = Strings::fill,
     .utf8ToUtf16 = utf8ToUtf16Avx2,
-    .utf8ToUtf16Bounded = nullptr,
+    .utf8ToUtf16Bounded = utf8ToUtf16BoundedAvx2,
     .encodeUtf8 = encodeUtf8Avx2,
     .encodeRealUtf8 = encodeRealUtf8Avx2,
     .countUtf8 = countUtf8Avx2,

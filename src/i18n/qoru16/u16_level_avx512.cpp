@@ -18,9 +18,9 @@
 #include "i18n/qoru16/u16_utf8k.h"
 
 QORU_TARGET_BEGIN(QORU_TARGET_AVX512)
-#include "i18n/qoru16/u16_kern_str.h"
 #include "i18n/qoru16/u16_simd_x86.h"
-
+#include "i18n/qoru16/u16_kern_str.h"
+#include "i18n/qoru16/u16_kern_to16.h"
 #include "i18n/qoru16/u16_kern_to8.h"
 
 namespace qoru {
@@ -31,6 +31,22 @@ template struct StrKern<Avx512>;
 using Strings = StrKern<Avx512>;
 
 // UTF-8 to UTF-16
+
+void utf8ToUtf16Avx512(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
+    to16::utf8ToUtf16<to16::Avx512Ops<false>, to16::Ssse3Ops<>>(dst, count, p, limit);
+}
+
+void utf8ToUtf16BoundedAvx512(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit) {
+    to16::utf8ToUtf16Bounded<to16::Avx512Ops<false>, to16::Ssse3Ops<>>(dst, count, p, end, limit);
+}
+
+void utf8ToUtf16Avx512Vbmi2(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
+    to16::utf8ToUtf16<to16::Avx512Ops<true>, to16::Ssse3Ops<>>(dst, count, p, limit);
+}
+
+void utf8ToUtf16BoundedAvx512Vbmi2(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit) {
+    to16::utf8ToUtf16Bounded<to16::Avx512Ops<true>, to16::Ssse3Ops<>>(dst, count, p, end, limit);
+}
 
 // UTF-16 to UTF-8
 
@@ -63,8 +79,8 @@ const Kernels avx512Kernels = {
     .findDifference = Strings::findDifference,
     .findUnitWithin = Strings::findUnitWithin,
     .fill = Strings::fill,
-    .utf8ToUtf16 = utf8ToUtf16Avx2,
-    .utf8ToUtf16Bounded = nullptr,
+    .utf8ToUtf16 = utf8ToUtf16Avx512,
+    .utf8ToUtf16Bounded = utf8ToUtf16BoundedAvx512,
     .encodeUtf8 = encodeUtf8Avx512,
     .encodeRealUtf8 = encodeRealUtf8Avx512,
     .countUtf8 = countUtf8Avx512,

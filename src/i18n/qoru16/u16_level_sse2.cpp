@@ -14,9 +14,9 @@
 #include "i18n/qoru16/u16_utf8.h"
 #include "i18n/qoru16/u16_utf8k.h"
 
-#include "i18n/qoru16/u16_kern_str.h"
 #include "i18n/qoru16/u16_simd_x86.h"
-
+#include "i18n/qoru16/u16_kern_str.h"
+#include "i18n/qoru16/u16_kern_to16.h"
 #include "i18n/qoru16/u16_kern_to8.h"
 
 namespace qoru {
@@ -27,6 +27,14 @@ template struct StrKern<Sse2>;
 using Strings = StrKern<Sse2>;
 
 // UTF-8 to UTF-16
+
+void utf8ToUtf16Sse2(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
+    to16::utf8ToUtf16<to16::Sse2Ops<>, to16::Sse2Ops<>>(dst, count, p, limit);
+}
+
+void utf8ToUtf16BoundedSse2(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit) {
+    to16::utf8ToUtf16Bounded<to16::Sse2Ops<>, to16::Sse2Ops<>>(dst, count, p, end, limit);
+}
 
 // UTF-16 to UTF-8
 
@@ -59,7 +67,7 @@ const Kernels sse2Kernels = {
     .findUnitWithin = Strings::findUnitWithin,
     .fill = Strings::fill,
     .utf8ToUtf16 = utf8ToUtf16Sse2,
-    .utf8ToUtf16Bounded = nullptr,
+    .utf8ToUtf16Bounded = utf8ToUtf16BoundedSse2,
     .encodeUtf8 = encodeUtf8Sse2,
     .encodeRealUtf8 = encodeRealUtf8Sse2,
     .countUtf8 = countUtf8Sse2,

@@ -17,9 +17,9 @@
 #include "i18n/qoru16/u16_utf8k.h"
 
 QORU_TARGET_BEGIN(QORU_TARGET_SSSE3)
-#include "i18n/qoru16/u16_kern_str.h"
 #include "i18n/qoru16/u16_simd_x86.h"
-
+#include "i18n/qoru16/u16_kern_str.h"
+#include "i18n/qoru16/u16_kern_to16.h"
 #include "i18n/qoru16/u16_kern_to8.h"
 
 namespace qoru {
@@ -30,6 +30,14 @@ template struct StrKern<Ssse3>;
 using Strings = StrKern<Ssse3>;
 
 // UTF-8 to UTF-16
+
+void utf8ToUtf16Ssse3(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
+    to16::utf8ToUtf16<to16::Ssse3Ops<>, to16::Ssse3Ops<>>(dst, count, p, limit);
+}
+
+void utf8ToUtf16BoundedSsse3(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit) {
+    to16::utf8ToUtf16Bounded<to16::Ssse3Ops<>, to16::Ssse3Ops<>>(dst, count, p, end, limit);
+}
 
 // UTF-16 to UTF-8
 
@@ -63,7 +71,7 @@ const Kernels ssse3Kernels = {
     .findUnitWithin = Strings::findUnitWithin,
     .fill = Strings::fill,
     .utf8ToUtf16 = utf8ToUtf16Ssse3,
-    .utf8ToUtf16Bounded = nullptr,
+    .utf8ToUtf16Bounded = utf8ToUtf16BoundedSsse3,
     .encodeUtf8 = encodeUtf8Ssse3,
     .encodeRealUtf8 = encodeRealUtf8Ssse3,
     .countUtf8 = countUtf8Ssse3,
