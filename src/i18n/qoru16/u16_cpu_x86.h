@@ -42,9 +42,10 @@ inline bool cpuHasAvx512Target() {
            __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("popcnt") && cpuHasAvx2Target();
 }
 
-// Within the avx512 level: the UTF-8 decoder's kernels, which pack units
-// with VBMI2's 16-bit compress.
-#define QORU_TARGET_AVX512_VBMI2 "avx512f,avx512bw,avx512vl,popcnt,avx2,bmi,bmi2,avx512vbmi2"
+// Within the avx512 level, VBMI2 chooses only the UTF-8 decoder's packing
+// step (its 16-bit compress, written as an instruction of its own in
+// u16_kern_to16.h, since a template takes the target of the region it is
+// defined in): avx512Vbmi2Kernels.
 inline bool cpuHasAvx512Vbmi2Target() { return cpuHasAvx512Target() && __builtin_cpu_supports("avx512vbmi2"); }
 
 }  // namespace qoru
