@@ -22,89 +22,15 @@ QORU_TARGET_BEGIN(QORU_TARGET_AVX512)
 #include "i18n/qoru16/u16_kern_str.h"
 #include "i18n/qoru16/u16_kern_to16.h"
 #include "i18n/qoru16/u16_kern_to8.h"
+#include "i18n/qoru16/u16_kern_table.h"
 
-namespace qoru {
-namespace {
-
-// String scans
-template struct StrKern<Avx512>;
-using Strings = StrKern<Avx512>;
-
-// UTF-8 to UTF-16
-
-void utf8ToUtf16Avx512(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
-    to16::utf8ToUtf16<to16::Avx512Ops<false>, to16::Ssse3Ops<>>(dst, count, p, limit);
-}
-
-void utf8ToUtf16BoundedAvx512(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit) {
-    to16::utf8ToUtf16Bounded<to16::Avx512Ops<false>, to16::Ssse3Ops<>>(dst, count, p, end, limit);
-}
-
-void utf8ToUtf16Avx512Vbmi2(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
-    to16::utf8ToUtf16<to16::Avx512Ops<true>, to16::Ssse3Ops<>>(dst, count, p, limit);
-}
-
-void utf8ToUtf16BoundedAvx512Vbmi2(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit) {
-    to16::utf8ToUtf16Bounded<to16::Avx512Ops<true>, to16::Ssse3Ops<>>(dst, count, p, end, limit);
-}
-
-// UTF-16 to UTF-8
-
-size_t encodeUtf8Avx512(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
-    return to8::encodeUtf8<to8::Avx512, false>(out, n, limit, src);
-}
-size_t encodeRealUtf8Avx512(uint8_t *out, size_t n, size_t limit, const char16_t *&src) {
-    return to8::encodeUtf8<to8::Avx512, true>(out, n, limit, src);
-}
-size_t countUtf8Avx512(const char16_t *src) { return to8::countUtf8<to8::Avx512>(src); }
-size_t fillUtf8BlockAvx512(const char16_t *units, size_t remaining, uint8_t *buf, size_t &used) {
-    return to8::fillUtf8Block<to8::Avx512>(units, remaining, buf, used);
-}
-
-}  // namespace
-}  // namespace qoru
 QORU_TARGET_END
 
 namespace qoru {
 
-const Kernels avx512Kernels = {
-    .level = CpuLevel::avx512,
-    .stringLength = Strings::stringLength,
-    .findZeroOrUnit = Strings::findZeroOrUnit,
-    .findUnit = Strings::findUnit,
-    .findLast = Strings::findLast,
-    .compare = Strings::compare,
-    .copy = Strings::copy,
-    .findZeroWithin = Strings::findZeroWithin,
-    .findDifference = Strings::findDifference,
-    .findUnitWithin = Strings::findUnitWithin,
-    .fill = Strings::fill,
-    .utf8ToUtf16 = utf8ToUtf16Avx512,
-    .utf8ToUtf16Bounded = utf8ToUtf16BoundedAvx512,
-    .encodeUtf8 = encodeUtf8Avx512,
-    .encodeRealUtf8 = encodeRealUtf8Avx512,
-    .countUtf8 = countUtf8Avx512,
-    .fillUtf8Block = fillUtf8BlockAvx512,
-};
-
-const Kernels avx512Vbmi2Kernels = {
-    .level = CpuLevel::avx512,
-    .stringLength = Strings::stringLength,
-    .findZeroOrUnit = Strings::findZeroOrUnit,
-    .findUnit = Strings::findUnit,
-    .findLast = Strings::findLast,
-    .compare = Strings::compare,
-    .copy = Strings::copy,
-    .findZeroWithin = Strings::findZeroWithin,
-    .findDifference = Strings::findDifference,
-    .findUnitWithin = Strings::findUnitWithin,
-    .fill = Strings::fill,
-    .utf8ToUtf16 = utf8ToUtf16Avx512Vbmi2,
-    .utf8ToUtf16Bounded = utf8ToUtf16BoundedAvx512Vbmi2,
-    .encodeUtf8 = encodeUtf8Avx512,
-    .encodeRealUtf8 = encodeRealUtf8Avx512,
-    .countUtf8 = countUtf8Avx512,
-    .fillUtf8Block = fillUtf8BlockAvx512,
-};
+constinit const Kernels avx512Kernels =
+    levelKernels<StrKern<Avx512>, to16::Avx512Ops<false>, to16::Ssse3Ops<>, to8::Avx512>(CpuLevel::avx512);
+constinit const Kernels avx512Vbmi2Kernels =
+    levelKernels<StrKern<Avx512>, to16::Avx512Ops<true>, to16::Ssse3Ops<>, to8::Avx512>(CpuLevel::avx512);
 
 }  // namespace qoru
