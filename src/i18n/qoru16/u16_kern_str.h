@@ -248,7 +248,8 @@ struct StrKern {
     // reads of each one by one where they stay in their pages (short strings
     // end there), else one where it does; then a's blocks aligned and b's at
     // the same positions unaligned, where they stay within b's page; a block
-    // of b that would cross into the next page is compared unit by unit.
+    // of b that would cross into the next page is compared in two reads
+    // (unitsBeforePageEnd), or unit by unit near the start or at an odd b.
     static size_t findStop(const char16_t *a, const char16_t *b) {
         size_t i;
         if (staysInPage(a, groupBytes) && staysInPage(b, groupBytes)) {
@@ -278,11 +279,29 @@ struct StrKern {
             } else if (staysInPage(b + i, vecBytes)) {
                 if (const uint64_t m = zeroBits(keepEqual(V::load(a + i), V::loadInPage(b + i))))
                     return i + unitOfBit(m);
+            } else if (const size_t back = unitsBeforePageEnd(b + i); back <= i) {
+                // b's block would cross into its next page: first the read
+                // that ends at its page's end (a's units at the same
+                // positions, before i its own), then, b going on, the whole
+                // block across the two pages.
+                if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a + i - back), V::loadInPage(b + i - back))))
+                    return i - back + unitOfBit(m);
+                if (const uint64_t m = zeroBits(keepEqual(V::load(a + i), V::loadInPage(b + i))))
+                    return i + unitOfBit(m);
             } else {
                 for (size_t k = i; k < i + vecUnits; ++k)
                     if (a[k] == 0 || a[k] != b[k]) return k;
             }
         }
+    }
+
+    // For a read at p that would cross into the next page: how many units
+    // before p the read that ends at the page's end starts, or more than
+    // any i where p is odd (its units would be split).
+    static size_t unitsBeforePageEnd(const char16_t *p) {
+        if (isOdd(p)) return SIZE_MAX;
+        const size_t toEnd = pageSize - (reinterpret_cast<uintptr_t>(p) & (pageSize - 1));
+        return (vecBytes - toEnd) / sizeof(char16_t);
     }
 
     // count (at most vecUnits) units of v, which holds them at src, to dst.
@@ -320,7 +339,8 @@ struct StrKern {
     // The rest of a copy whose units before i are copied, with dst + i
     // aligned: src read unaligned, four blocks at a time where they stay in
     // its page, else block by block; the one block that would cross into the
-    // next page is copied unit by unit. Writes that split cache lines cost
+    // next page is copied in two reads (unitsBeforePageEnd), or unit by unit
+    // near the start or at an odd src. Writes that split cache lines cost
     // more than such reads.
     static size_t copyToAlignedDst(char16_t *dst, const char16_t *src, size_t i) {
         for (;;) {
@@ -337,6 +357,17 @@ struct StrKern {
                 const Vec v = V::loadInPage(src + i);
                 if (const uint64_t m = zeroBits(v)) return finishCopy(dst, src, i, v, unitOfBit(m));
                 V::store(dst + i, v);
+                i += vecUnits;
+            } else if (const size_t back = unitsBeforePageEnd(src + i); back <= i) {
+                // The block would cross into src's next page: first the read
+                // that ends at its page's end, then, src going on, the whole
+                // block across the two pages.
+                const Vec v = V::loadInPage(src + i - back);
+                if (const uint64_t m = zeroBits(v)) return finishCopy(dst, src, i - back, v, unitOfBit(m));
+                V::store(dst + i - back, v);
+                const Vec w = V::loadInPage(src + i);
+                if (const uint64_t m = zeroBits(w)) return finishCopy(dst, src, i, w, unitOfBit(m));
+                V::store(dst + i, w);
                 i += vecUnits;
             } else {
                 for (const size_t end = i + vecUnits; i < end; ++i)
