@@ -238,6 +238,16 @@ struct StrKern {
         }
     }
 
+    // True when reads of `bytes` at a and at b stay within their pages: the
+    // offsets' bitwise or is at least each of them, so one test mostly
+    // serves both; the two tests where it does not.
+    static bool bothStayInPage(const char16_t *a, const char16_t *b, size_t bytes) {
+        const uintptr_t either = reinterpret_cast<uintptr_t>(a) | reinterpret_cast<uintptr_t>(b);
+        if (staysInPage(reinterpret_cast<const void *>(either), bytes)) [[likely]]
+            return true;
+        return staysInPage(a, bytes) && staysInPage(b, bytes);
+    }
+
     // The first position from i where a is 0 or differs from b, unit by unit.
     static size_t stopUnits(const char16_t *a, const char16_t *b, size_t i) {
         while (a[i] != 0 && a[i] == b[i]) ++i;
@@ -252,13 +262,13 @@ struct StrKern {
     // (unitsBeforePageEnd), or unit by unit near the start or at an odd b.
     static size_t findStop(const char16_t *a, const char16_t *b) {
         size_t i;
-        if (staysInPage(a, groupBytes) && staysInPage(b, groupBytes)) {
+        if (bothStayInPage(a, b, groupBytes)) {
             for (i = 0; i < groupUnits; i += vecUnits)
                 if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a + i), V::loadInPage(b + i))))
                     return i + unitOfBit(m);
             if (isOdd(a)) return stopUnits(a, b, groupUnits);
             i = static_cast<size_t>(alignedBlockStart(a + groupUnits, vecBytes) - a);
-        } else if (staysInPage(a, vecBytes) && staysInPage(b, vecBytes)) {
+        } else if (bothStayInPage(a, b, vecBytes)) {
             if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a), V::loadInPage(b)))) return unitOfBit(m);
             if (isOdd(a)) return stopUnits(a, b, vecUnits);
             i = static_cast<size_t>(nextAligned(a) - a);
@@ -470,11 +480,27 @@ struct StrKern {
                 const uint64_t d = ~equalBits(V::loadData(a + last), V::loadData(b + last)) & allBits;
                 return d != 0 ? last + unitOfBit(d) : n;
             }
+            // Fewer units than a block: 64-bit words of four units, the
+            // last one ending at n.
+            if (n >= 4) {
+                for (; i + 4 <= n; i += 4)
+                    if (const uint64_t d = wordAt(a + i) ^ wordAt(b + i)) return i + unitOfWordBit(d);
+                if (i == n) return n;
+                const uint64_t d = wordAt(a + n - 4) ^ wordAt(b + n - 4);
+                return d != 0 ? n - 4 + unitOfWordBit(d) : n;
+            }
             for (; i < n; ++i)
                 if (a[i] != b[i]) return i;
             return n;
         }
     }
+    static uint64_t wordAt(const char16_t *p) {
+        uint64_t w;
+        memcpy(&w, p, sizeof w);
+        return w;
+    }
+    // The unit of a little-endian word that holds a word's lowest set bit.
+    static size_t unitOfWordBit(uint64_t d) { return static_cast<size_t>(__builtin_ctzll(d)) / 16; }
 
     // The first i < n where s[i] is 0, else n: aligned blocks, each holding
     // a unit below n that no terminator precedes.
