@@ -238,6 +238,16 @@ struct StrKern {
         }
     }
 
+    // True when reads of `bytes` at a and at b stay within their pages: the
+    // offsets' bitwise or is at least each of them, so one test mostly
+    // serves both; the two tests where it does not.
+    static bool bothStayInPage(const char16_t *a, const char16_t *b, size_t bytes) {
+        const uintptr_t either = reinterpret_cast<uintptr_t>(a) | reinterpret_cast<uintptr_t>(b);
+        if (staysInPage(reinterpret_cast<const void *>(either), bytes)) [[likely]]
+            return true;
+        return staysInPage(a, bytes) && staysInPage(b, bytes);
+    }
+
     // The first position from i where a is 0 or differs from b, unit by unit.
     static size_t stopUnits(const char16_t *a, const char16_t *b, size_t i) {
         while (a[i] != 0 && a[i] == b[i]) ++i;
@@ -248,16 +258,17 @@ struct StrKern {
     // reads of each one by one where they stay in their pages (short strings
     // end there), else one where it does; then a's blocks aligned and b's at
     // the same positions unaligned, where they stay within b's page; a block
-    // of b that would cross into the next page is compared unit by unit.
+    // of b that would cross into the next page is compared in two reads
+    // (unitsBeforePageEnd), or unit by unit near the start or at an odd b.
     static size_t findStop(const char16_t *a, const char16_t *b) {
         size_t i;
-        if (staysInPage(a, groupBytes) && staysInPage(b, groupBytes)) {
+        if (bothStayInPage(a, b, groupBytes)) {
             for (i = 0; i < groupUnits; i += vecUnits)
                 if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a + i), V::loadInPage(b + i))))
                     return i + unitOfBit(m);
             if (isOdd(a)) return stopUnits(a, b, groupUnits);
             i = static_cast<size_t>(alignedBlockStart(a + groupUnits, vecBytes) - a);
-        } else if (staysInPage(a, vecBytes) && staysInPage(b, vecBytes)) {
+        } else if (bothStayInPage(a, b, vecBytes)) {
             if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a), V::loadInPage(b)))) return unitOfBit(m);
             if (isOdd(a)) return stopUnits(a, b, vecUnits);
             i = static_cast<size_t>(nextAligned(a) - a);
@@ -278,11 +289,29 @@ struct StrKern {
             } else if (staysInPage(b + i, vecBytes)) {
                 if (const uint64_t m = zeroBits(keepEqual(V::load(a + i), V::loadInPage(b + i))))
                     return i + unitOfBit(m);
+            } else if (const size_t back = unitsBeforePageEnd(b + i); back <= i) {
+                // b's block would cross into its next page: first the read
+                // that ends at its page's end (a's units at the same
+                // positions, before i its own), then, b going on, the whole
+                // block across the two pages.
+                if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a + i - back), V::loadInPage(b + i - back))))
+                    return i - back + unitOfBit(m);
+                if (const uint64_t m = zeroBits(keepEqual(V::load(a + i), V::loadInPage(b + i))))
+                    return i + unitOfBit(m);
             } else {
                 for (size_t k = i; k < i + vecUnits; ++k)
                     if (a[k] == 0 || a[k] != b[k]) return k;
             }
         }
+    }
+
+    // For a read at p that would cross into the next page: how many units
+    // before p the read that ends at the page's end starts, or more than
+    // any i where p is odd (its units would be split).
+    static size_t unitsBeforePageEnd(const char16_t *p) {
+        if (isOdd(p)) return SIZE_MAX;
+        const size_t toEnd = pageSize - (reinterpret_cast<uintptr_t>(p) & (pageSize - 1));
+        return (vecBytes - toEnd) / sizeof(char16_t);
     }
 
     // count (at most vecUnits) units of v, which holds them at src, to dst.
@@ -320,7 +349,8 @@ struct StrKern {
     // The rest of a copy whose units before i are copied, with dst + i
     // aligned: src read unaligned, four blocks at a time where they stay in
     // its page, else block by block; the one block that would cross into the
-    // next page is copied unit by unit. Writes that split cache lines cost
+    // next page is copied in two reads (unitsBeforePageEnd), or unit by unit
+    // near the start or at an odd src. Writes that split cache lines cost
     // more than such reads.
     static size_t copyToAlignedDst(char16_t *dst, const char16_t *src, size_t i) {
         for (;;) {
@@ -337,6 +367,17 @@ struct StrKern {
                 const Vec v = V::loadInPage(src + i);
                 if (const uint64_t m = zeroBits(v)) return finishCopy(dst, src, i, v, unitOfBit(m));
                 V::store(dst + i, v);
+                i += vecUnits;
+            } else if (const size_t back = unitsBeforePageEnd(src + i); back <= i) {
+                // The block would cross into src's next page: first the read
+                // that ends at its page's end, then, src going on, the whole
+                // block across the two pages.
+                const Vec v = V::loadInPage(src + i - back);
+                if (const uint64_t m = zeroBits(v)) return finishCopy(dst, src, i - back, v, unitOfBit(m));
+                V::store(dst + i - back, v);
+                const Vec w = V::loadInPage(src + i);
+                if (const uint64_t m = zeroBits(w)) return finishCopy(dst, src, i, w, unitOfBit(m));
+                V::store(dst + i, w);
                 i += vecUnits;
             } else {
                 for (const size_t end = i + vecUnits; i < end; ++i)
@@ -439,11 +480,27 @@ struct StrKern {
                 const uint64_t d = ~equalBits(V::loadData(a + last), V::loadData(b + last)) & allBits;
                 return d != 0 ? last + unitOfBit(d) : n;
             }
+            // Fewer units than a block: 64-bit words of four units, the
+            // last one ending at n.
+            if (n >= 4) {
+                for (; i + 4 <= n; i += 4)
+                    if (const uint64_t d = wordAt(a + i) ^ wordAt(b + i)) return i + unitOfWordBit(d);
+                if (i == n) return n;
+                const uint64_t d = wordAt(a + n - 4) ^ wordAt(b + n - 4);
+                return d != 0 ? n - 4 + unitOfWordBit(d) : n;
+            }
             for (; i < n; ++i)
                 if (a[i] != b[i]) return i;
             return n;
         }
     }
+    static uint64_t wordAt(const char16_t *p) {
+        uint64_t w;
+        memcpy(&w, p, sizeof w);
+        return w;
+    }
+    // The unit of a little-endian word that holds a word's lowest set bit.
+    static size_t unitOfWordBit(uint64_t d) { return static_cast<size_t>(__builtin_ctzll(d)) / 16; }
 
     // The first i < n where s[i] is 0, else n: aligned blocks, each holding
     // a unit below n that no terminator precedes.

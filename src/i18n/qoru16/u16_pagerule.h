@@ -7,7 +7,10 @@
 // string's start or after its terminator in the same block are read but never
 // used. Unaligned reads (of a second string, of a copy's source, of text being
 // converted) are made only when staysInPage says the whole read lies within
-// the page of the first unit or byte it needs, mapped by the same argument.
+// the page of the first unit or byte it needs, mapped by the same argument,
+// or where the units just before and just after a page boundary it crosses
+// are both known to be the string's (compared or copied, no terminator), so
+// both pages are mapped.
 //
 // The sanitizers cannot know this, so the few helpers that make such reads
 // are not instrumented (nor watched by ThreadSanitizer: the bytes past the end
