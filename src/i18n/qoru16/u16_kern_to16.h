@@ -27,8 +27,9 @@
 // C2-DF, two after E0-EF, three after F0-F4), the bytes the last leads expect
 // after the block included; the leads C0, C1 and F5-FF, the overlong second
 // bytes after E0 and F0 and those beyond U+10FFFF after F4 are refused. A
-// block whose reads would cross the end of a page reads a copy of the bytes
-// around it (copyAcrossPage). With an end (a stream's buffer) a block runs
+// block whose reads would cross the end of a page reads on into the next
+// page when the string goes on there, else a copy of the bytes before the
+// page's end (copyAcrossPage). With an end (a stream's buffer) a block runs
 // only where all it reads lies before the end.
 //
 // Included only inside a level's target region, after u16_simd_x86.h and
@@ -162,11 +163,13 @@ inline __m128i storedUnits(const char16_t *p) { return Sse2::loadData(p); }
     return (((word & 0xC0C0C0C0u) ^ 0x80808080u) & wanted) == 0;
 }
 
-// Bytes around the end of q's page for a block that would read across it:
-// the 128 bytes before the page's end, and the 128 after it when the string
-// goes on into the next page (no terminator from q to the page's end), zeros
-// otherwise. Every read is aligned and within a page that holds a byte of the
-// string. Returns where q's copy is.
+// Where a block that would read across the end of q's page reads its bytes.
+// When no terminator lies from q to the page's end, the string goes on into
+// the next page, which is then mapped: the block reads the string itself,
+// as far as it reaches (less than a page). Else it reads a copy: the 128
+// bytes before the page's end and zeros after them. Every read here is
+// aligned and within q's page; the copy is made only at a string's end, as
+// a copy's stores read back by a wider load would stall the loop.
 inline constexpr size_t acrossBytes = 256;
 
 [[gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline const uint8_t *copyAcrossPage(const uint8_t *q,
@@ -177,16 +180,16 @@ inline constexpr size_t acrossBytes = 256;
     const size_t offset = static_cast<size_t>(q - base);
     const __m128i zero = _mm_setzero_si128();
     bool ends = false;
-    for (size_t k = 0; k < half; k += 16) {
+    for (size_t k = offset & ~size_t{15}; k < half; k += 16) {
         const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i *>(base + k));
-        _mm_store_si128(reinterpret_cast<__m128i *>(bytes + k), v);
         const uint32_t zeros = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)));
-        if (k + 16 > offset) ends = ends || (zeros >> (offset > k ? offset - k : 0)) != 0;
+        ends = ends || (zeros >> (offset > k ? offset - k : 0)) != 0;
     }
-    for (size_t k = half; k < acrossBytes; k += 16) {
-        const __m128i v = ends ? zero : _mm_load_si128(reinterpret_cast<const __m128i *>(base + k));
-        _mm_store_si128(reinterpret_cast<__m128i *>(bytes + k), v);
-    }
+    if (!ends) return q;
+    for (size_t k = 0; k < half; k += 16)
+        _mm_store_si128(reinterpret_cast<__m128i *>(bytes + k),
+                        _mm_load_si128(reinterpret_cast<const __m128i *>(base + k)));
+    memset(bytes + half, 0, acrossBytes - half);
     return bytes + offset;
 }
 
@@ -499,8 +502,8 @@ template <class W, bool store>
     const auto b = W::load(q);
     const uint64_t high = W::highBits(b);
     const uint64_t zeros = W::zeroBits(b);
-    if (high == 0 && (!W::decodes || within == ~uint64_t{0})) {
-        if (zeros != 0) return false;
+    if (high == 0 && (!W::decodes || within == ~uint64_t{0})) [[likely]] {
+        if (zeros != 0) [[unlikely]] return false;
         if constexpr (store) W::storeAscii(c, b);
         c.n += bytes;
         c.q += bytes;
@@ -569,7 +572,7 @@ template <class W, bool store, bool bounded>
     if constexpr (bounded) {
         return static_cast<size_t>(end - c.q) >= W::bytes + blockReach && block<W, store>(c);
     } else {
-        if (staysInPage(c.q, W::bytes + blockReach)) return block<W, store>(c);
+        if (staysInPage(c.q, W::bytes + blockReach)) [[likely]] return block<W, store>(c);
         alignas(16) uint8_t bytes[acrossBytes];
         Cursor copy = c;
         copy.q = copyAcrossPage(c.q, bytes);
@@ -638,12 +641,18 @@ template <bool store>
 // Characters one by one, each while `reserve` more units have room and, with
 // an end, while its whole sequence lies before it: at least one, and on until
 // sixteen bytes are passed and (a tailed width) eight units are stored.
-// False where the conversion stops.
+// Where the run ends says whether the conversion goes on (runGoesOn): it
+// stops only before a character taken while the run had to go on. Two words,
+// returned in registers, so that the blocks' loop keeps one more of its own.
 struct Run {
     size_t n;
     const uint8_t *q;
-    bool going;
 };
+
+template <bool store, bool tailed>
+inline bool runGoesOn(const Run &run, const uint8_t *start) {
+    return static_cast<size_t>(run.q - start) >= 16 && !(tailed && store && run.n < 8);
+}
 
 // Out of line: the blocks' loop keeps its registers.
 template <bool store, bool bounded, bool tailed>
@@ -654,18 +663,19 @@ template <bool store, bool bounded, bool tailed>
         if ((store && n + reserve > limit) ||
             (bounded && (q == end || sequenceLength(*q) > static_cast<size_t>(end - q))) ||
             !takeCharacter<store>(dst, n, q))
-            return {n, q, false};
-    } while (static_cast<size_t>(q - start) < 16 || (tailed && store && n < 8));
-    return {n, q, true};
+            return {n, q};
+    } while (!runGoesOn<store, tailed>({n, q}, start));
+    return {n, q};
 }
 
 template <bool store, bool bounded, bool tailed>
 [[gnu::always_inline]] inline bool characters(Cursor &c, size_t limit, const uint8_t *end, size_t reserve) {
+    const uint8_t *start = c.q;
     const Run run = runOfCharacters<store, bounded, tailed>(c.dst, c.n, c.q, limit, end, reserve);
     c.n = run.n;
     c.q = run.q;
     if (tailed && store && run.n >= 8) c.tail = storedUnits(c.dst + run.n - 8);
-    return run.going;
+    return runGoesOn<store, tailed>(run, start);
 }
 
 // Bytes that move the last bytes of a 16-byte read to its front (at offset
@@ -754,16 +764,18 @@ template <class N, bool store, bool bounded>
 // The kernels: blocks of the level's width W while there is room for them,
 // then blocks of sixteen (N), then characters one by one, until the
 // characters stop. With an end, every block keeps one unit of room to spare,
-// so that a pair's low surrogate is never left out.
+// so that a pair's low surrogate is never left out. Out of line, taking and
+// returning values: the caller's references stay out of the loops' registers.
 template <class W, class N, bool store, bool bounded>
-[[gnu::always_inline]] inline void convert(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit,
-                                           const uint8_t *end) {
+[[gnu::noinline]] Run convert(char16_t *dst, size_t count, const uint8_t *p, size_t limit, const uint8_t *end) {
     constexpr size_t spare = bounded ? 1 : 0;
     Cursor c{dst, count, p, 0, 0, _mm_setzero_si128()};
     if (store && N::tailed && c.n >= 8) c.tail = storedUnits(dst + c.n - 8);
     for (;;) {
         if constexpr (W::bytes > N::bytes) {
-            while ((!store || c.n + W::bytes + spare <= limit) && nextBlock<W, store, bounded>(c, end)) {
+            // Marked likely, so that the loop's blocks lie together and it jumps back once.
+            while (__builtin_expect((!store || c.n + W::bytes + spare <= limit) && nextBlock<W, store, bounded>(c, end),
+                                    1)) {
             }
             if (store && N::tailed && c.n >= 8) c.tail = storedUnits(dst + c.n - 8);
         }
@@ -775,22 +787,23 @@ template <class W, class N, bool store, bool bounded>
         }
         if (!characters<store, bounded, N::tailed>(c, limit, end, 16 + spare)) break;
     }
-    count = c.n;
-    p = c.q;
+    return {c.n, c.q};
 }
 
 template <class W, class N>
 void utf8ToUtf16(char16_t *dst, size_t &count, const uint8_t *&p, size_t limit) {
-    if (dst == nullptr) {
-        convert<W, N, false, false>(dst, count, p, limit, nullptr);
-    } else {
-        convert<W, N, true, false>(dst, count, p, limit, nullptr);
-    }
+    const Run run = dst == nullptr ? convert<W, N, false, false>(dst, count, p, limit, nullptr)
+                                   : convert<W, N, true, false>(dst, count, p, limit, nullptr);
+    count = run.n;
+    p = run.q;
 }
 
 template <class W, class N>
 void utf8ToUtf16Bounded(char16_t *dst, size_t &count, const uint8_t *&p, const uint8_t *end, size_t limit) {
-    if (p < end) convert<W, N, true, true>(dst, count, p, limit, end);
+    if (p >= end) return;
+    const Run run = convert<W, N, true, true>(dst, count, p, limit, end);
+    count = run.n;
+    p = run.q;
 }
 
 }  // namespace to16
