@@ -107,10 +107,8 @@ struct Ssse3 : Sse2 {
     static Vec lowBytesTwice() { return _mm_setr_epi8(0, 0, 2, 2, 4, 4, 6, 6, 8, 8, 10, 10, 12, 12, 14, 14); }
     static Vec interleaveLow(Vec a, Vec b) { return _mm_unpacklo_epi16(a, b); }
     static Vec interleaveHigh(Vec a, Vec b) { return _mm_unpackhi_epi16(a, b); }
-    // A bit a unit of a mask, bits 0-7 of each lane's 16.
-    static uint32_t packedBits(Vec marks) {
-        return static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(marks, marks)));
-    }
+    // Per lane of 16 bits, a bit a unit: a's in bits 0-7, b's in bits 8-15.
+    static uint32_t packedBits(Vec a, Vec b) { return static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(a, b))); }
     static Vec rows(const uint8_t (*table)[16], const uint32_t *index) {
         return _mm_load_si128(reinterpret_cast<const __m128i *>(table[index[0]]));
     }
@@ -173,8 +171,8 @@ struct Avx2 : qoru::Avx2 {
     }
     static Vec interleaveLow(Vec a, Vec b) { return _mm256_unpacklo_epi16(a, b); }
     static Vec interleaveHigh(Vec a, Vec b) { return _mm256_unpackhi_epi16(a, b); }
-    static uint32_t packedBits(Vec marks) {
-        return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_packs_epi16(marks, marks)));
+    static uint32_t packedBits(Vec a, Vec b) {
+        return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_packs_epi16(a, b)));
     }
     static Vec rows(const uint8_t (*table)[16], const uint32_t *index) {
         const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i *>(table[index[0]]));
@@ -232,6 +230,17 @@ constexpr size_t noStep = static_cast<size_t>(-1);
 // these units' bytes (one at least each) cover them.
 constexpr size_t lookaheadUnits = 16;
 
+// Eight bits spread to the even bits of sixteen.
+constexpr auto spreadBits = [] {
+    struct Table {
+        uint16_t row[256];
+        constexpr uint16_t operator[](uint32_t i) const { return row[i]; }
+    } t{};
+    for (uint32_t i = 0; i < 256; ++i)
+        for (uint32_t b = 0; b < 8; ++b) t.row[i] |= static_cast<uint16_t>(((i >> b) & 1u) << (2 * b));
+    return t;
+}();
+
 // One vector of units, not all ASCII, by the encoder record E; stores at most
 // 28 bytes a lane. With pairs, the units marked in paired (halves of pairs)
 // take their two bytes from pairBytes instead.
@@ -239,18 +248,17 @@ template <class E, bool pairs = false>
 inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E::Vec three, uint8_t *out,
                            typename E::Vec paired, typename E::Vec pairBytes) {
     using Vec = typename E::Vec;
-    const uint32_t threeBits = E::unitBits(three);
+    // Per lane, a bit a unit: bits 0-7 from multi, bits 8-15 from three.
+    const uint32_t marks = E::packedBits(multi, three);
     size_t n = 0;
-    if (threeBits == 0) {
+    if ((marks & 0xFF00FF00u) == 0) {
         // Each unit as itself, or as its lead and last bytes.
         const Vec last = E::bitOr(E::bitAnd(u, E::constant(low6)), E::constant(twoBytesFrom));
         const Vec lead2 = E::bitOr(E::template shiftRight<6>(u), E::constant(lead2Tag));
         Vec w = E::blend(u, E::bitOr(lead2, E::template shiftLeft<8>(last)), multi);
         if constexpr (pairs) w = E::blend(w, pairBytes, paired);
-        // Per lane, one bit a unit.
-        const uint32_t laneBits = E::packedBits(multi);
         uint32_t index[E::lanes];
-        for (size_t l = 0; l < E::lanes; ++l) index[l] = (laneBits >> (16 * l)) & 0xFF;
+        for (size_t l = 0; l < E::lanes; ++l) index[l] = (marks >> (16 * l)) & 0xFF;
         const Vec packed = E::shuffle(w, E::rows(utf8Shuffles.two, index));
         for (size_t l = 0; l < E::lanes; ++l) {
             E::storeLane(out + n, packed, l);
@@ -274,11 +282,11 @@ inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E:
     }
     // Two bits a unit: its even bit from multi, its odd bit from three; each
     // byte is the shuffle index of four units.
-    const uint32_t classes = (E::unitBits(multi) & 0x55555555u) | (threeBits & 0xAAAAAAAAu);
     uint32_t first[E::lanes], second[E::lanes];
     for (size_t l = 0; l < E::lanes; ++l) {
-        first[l] = (classes >> (16 * l)) & 0xFF;
-        second[l] = (classes >> (16 * l + 8)) & 0xFF;
+        const uint32_t classes = spreadBits[(marks >> (16 * l)) & 0xFF] | spreadBits[(marks >> (16 * l + 8)) & 0xFF] << 1;
+        first[l] = classes & 0xFF;
+        second[l] = classes >> 8;
     }
     const Vec a = E::shuffle(E::interleaveLow(t, s), E::rows(utf8Shuffles.three, first));
     const Vec b = E::shuffle(E::interleaveHigh(t, s), E::rows(utf8Shuffles.three, second));
@@ -532,10 +540,23 @@ inline size_t countUtf8(const char16_t *src) {
     return total;
 }
 
-// The writer's wide step: two vectors of units (all the caller's), no
-// surrogate among them; noStep else.
-template <class V>
+// The writer's wide step: two vectors of the encoder record V (all the
+// caller's units), no surrogate among them; noStep else. A level L wider than
+// V tests the run as one vector of its own and encodes it in V's halves.
+template <class V, class L = V>
 inline size_t writerStep(const char16_t *s, uint8_t *out) {
+    if constexpr (!std::is_same_v<L, V>) {
+        static_assert(L::vecUnits == 2 * V::vecUnits);
+        const typename L::Vec v = L::loadData(s);
+        if (L::isAscii(v)) {
+            L::storeAsciiHalf(out, v);
+            return L::vecUnits;
+        }
+        if (L::anySurrogate(v)) [[unlikely]]
+            return noStep;
+        const size_t n = encodeVector<V>(V::loadData(s), out);
+        return n + encodeVector<V>(V::loadData(s + V::vecUnits), out + n);
+    }
     using Vec = typename V::Vec;
     const Vec a = V::loadData(s);
     const Vec b = V::loadData(s + V::vecUnits);
@@ -570,7 +591,7 @@ inline size_t fillUtf8Block(const char16_t *units, size_t remaining, uint8_t *bu
     size_t wideEnd = 0, narrowEnd = 0;
     while (i < remaining && k <= utf8BlockThreshold) {
         if (i >= wideEnd && remaining - i >= wideUnits) {
-            const size_t bytes = writerStep<V>(units + i, buf + k);
+            const size_t bytes = writerStep<V, Level>(units + i, buf + k);
             if (bytes == noStep) {
                 wideEnd = i + wideUnits;
             } else if (k + bytes > utf8BlockThreshold) {
