@@ -107,8 +107,10 @@ struct Ssse3 : Sse2 {
     static Vec lowBytesTwice() { return _mm_setr_epi8(0, 0, 2, 2, 4, 4, 6, 6, 8, 8, 10, 10, 12, 12, 14, 14); }
     static Vec interleaveLow(Vec a, Vec b) { return _mm_unpacklo_epi16(a, b); }
     static Vec interleaveHigh(Vec a, Vec b) { return _mm_unpackhi_epi16(a, b); }
-    // Per lane of 16 bits, a bit a unit: a's in bits 0-7, b's in bits 8-15.
-    static uint32_t packedBits(Vec a, Vec b) { return static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(a, b))); }
+    // A bit a unit of a mask, bits 0-7 of each lane's 16.
+    static uint32_t packedBits(Vec marks) {
+        return static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(marks, marks)));
+    }
     static Vec rows(const uint8_t (*table)[16], const uint32_t *index) {
         return _mm_load_si128(reinterpret_cast<const __m128i *>(table[index[0]]));
     }
@@ -171,8 +173,8 @@ struct Avx2 : qoru::Avx2 {
     }
     static Vec interleaveLow(Vec a, Vec b) { return _mm256_unpacklo_epi16(a, b); }
     static Vec interleaveHigh(Vec a, Vec b) { return _mm256_unpackhi_epi16(a, b); }
-    static uint32_t packedBits(Vec a, Vec b) {
-        return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_packs_epi16(a, b)));
+    static uint32_t packedBits(Vec marks) {
+        return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_packs_epi16(marks, marks)));
     }
     static Vec rows(const uint8_t (*table)[16], const uint32_t *index) {
         const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i *>(table[index[0]]));
@@ -230,17 +232,6 @@ constexpr size_t noStep = static_cast<size_t>(-1);
 // these units' bytes (one at least each) cover them.
 constexpr size_t lookaheadUnits = 16;
 
-// Eight bits spread to the even bits of sixteen.
-constexpr auto spreadBits = [] {
-    struct Table {
-        uint16_t row[256];
-        constexpr uint16_t operator[](uint32_t i) const { return row[i]; }
-    } t{};
-    for (uint32_t i = 0; i < 256; ++i)
-        for (uint32_t b = 0; b < 8; ++b) t.row[i] |= static_cast<uint16_t>(((i >> b) & 1u) << (2 * b));
-    return t;
-}();
-
 // One vector of units, not all ASCII, by the encoder record E; stores at most
 // 28 bytes a lane. With pairs, the units marked in paired (halves of pairs)
 // take their two bytes from pairBytes instead.
@@ -248,17 +239,18 @@ template <class E, bool pairs = false>
 inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E::Vec three, uint8_t *out,
                            typename E::Vec paired, typename E::Vec pairBytes) {
     using Vec = typename E::Vec;
-    // Per lane, a bit a unit: bits 0-7 from multi, bits 8-15 from three.
-    const uint32_t marks = E::packedBits(multi, three);
+    const uint32_t threeBits = E::unitBits(three);
     size_t n = 0;
-    if ((marks & 0xFF00FF00u) == 0) {
+    if (threeBits == 0) {
         // Each unit as itself, or as its lead and last bytes.
         const Vec last = E::bitOr(E::bitAnd(u, E::constant(low6)), E::constant(twoBytesFrom));
         const Vec lead2 = E::bitOr(E::template shiftRight<6>(u), E::constant(lead2Tag));
         Vec w = E::blend(u, E::bitOr(lead2, E::template shiftLeft<8>(last)), multi);
         if constexpr (pairs) w = E::blend(w, pairBytes, paired);
+        // Per lane, one bit a unit.
+        const uint32_t laneBits = E::packedBits(multi);
         uint32_t index[E::lanes];
-        for (size_t l = 0; l < E::lanes; ++l) index[l] = (marks >> (16 * l)) & 0xFF;
+        for (size_t l = 0; l < E::lanes; ++l) index[l] = (laneBits >> (16 * l)) & 0xFF;
         const Vec packed = E::shuffle(w, E::rows(utf8Shuffles.two, index));
         for (size_t l = 0; l < E::lanes; ++l) {
             E::storeLane(out + n, packed, l);
@@ -282,11 +274,11 @@ inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E:
     }
     // Two bits a unit: its even bit from multi, its odd bit from three; each
     // byte is the shuffle index of four units.
+    const uint32_t classes = (E::unitBits(multi) & 0x55555555u) | (threeBits & 0xAAAAAAAAu);
     uint32_t first[E::lanes], second[E::lanes];
     for (size_t l = 0; l < E::lanes; ++l) {
-        const uint32_t classes = spreadBits[(marks >> (16 * l)) & 0xFF] | spreadBits[(marks >> (16 * l + 8)) & 0xFF] << 1;
-        first[l] = classes & 0xFF;
-        second[l] = classes >> 8;
+        first[l] = (classes >> (16 * l)) & 0xFF;
+        second[l] = (classes >> (16 * l + 8)) & 0xFF;
     }
     const Vec a = E::shuffle(E::interleaveLow(t, s), E::rows(utf8Shuffles.three, first));
     const Vec b = E::shuffle(E::interleaveHigh(t, s), E::rows(utf8Shuffles.three, second));
