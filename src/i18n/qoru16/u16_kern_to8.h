@@ -532,10 +532,23 @@ inline size_t countUtf8(const char16_t *src) {
     return total;
 }
 
-// The writer's wide step: two vectors of units (all the caller's), no
-// surrogate among them; noStep else.
-template <class V>
+// The writer's wide step: two vectors of the encoder record V (all the
+// caller's units), no surrogate among them; noStep else. A level L wider than
+// V tests the run as one vector of its own and encodes it in V's halves.
+template <class V, class L = V>
 inline size_t writerStep(const char16_t *s, uint8_t *out) {
+    if constexpr (!std::is_same_v<L, V>) {
+        static_assert(L::vecUnits == 2 * V::vecUnits);
+        const typename L::Vec v = L::loadData(s);
+        if (L::isAscii(v)) {
+            L::storeAsciiHalf(out, v);
+            return L::vecUnits;
+        }
+        if (L::anySurrogate(v)) [[unlikely]]
+            return noStep;
+        const size_t n = encodeVector<V>(V::loadData(s), out);
+        return n + encodeVector<V>(V::loadData(s + V::vecUnits), out + n);
+    }
     using Vec = typename V::Vec;
     const Vec a = V::loadData(s);
     const Vec b = V::loadData(s + V::vecUnits);
@@ -570,7 +583,7 @@ inline size_t fillUtf8Block(const char16_t *units, size_t remaining, uint8_t *bu
     size_t wideEnd = 0, narrowEnd = 0;
     while (i < remaining && k <= utf8BlockThreshold) {
         if (i >= wideEnd && remaining - i >= wideUnits) {
-            const size_t bytes = writerStep<V>(units + i, buf + k);
+            const size_t bytes = writerStep<V, Level>(units + i, buf + k);
             if (bytes == noStep) {
                 wideEnd = i + wideUnits;
             } else if (k + bytes > utf8BlockThreshold) {
