@@ -503,7 +503,8 @@ template <class W, bool store>
     const uint64_t high = W::highBits(b);
     const uint64_t zeros = W::zeroBits(b);
     if (high == 0 && (!W::decodes || within == ~uint64_t{0})) [[likely]] {
-        if (zeros != 0) [[unlikely]] return false;
+        if (zeros != 0) [[unlikely]]
+            return false;
         if constexpr (store) W::storeAscii(c, b);
         c.n += bytes;
         c.q += bytes;
@@ -572,7 +573,8 @@ template <class W, bool store, bool bounded>
     if constexpr (bounded) {
         return static_cast<size_t>(end - c.q) >= W::bytes + blockReach && block<W, store>(c);
     } else {
-        if (staysInPage(c.q, W::bytes + blockReach)) [[likely]] return block<W, store>(c);
+        if (staysInPage(c.q, W::bytes + blockReach)) [[likely]]
+            return block<W, store>(c);
         alignas(16) uint8_t bytes[acrossBytes];
         Cursor copy = c;
         copy.q = copyAcrossPage(c.q, bytes);
@@ -731,8 +733,8 @@ template <class N, bool store, bool bounded>
     if (last) {
         if (left <= 16 && static_cast<size_t>(end - from) >= 16) {
             // The 16 bytes before the end, moved down: no call to copy them.
-            const __m128i moved = _mm_shuffle_epi8(Sse2::loadData(end - 16),
-                                                   Sse2::loadData(tailTables.moveDown + 16 - left));
+            const __m128i moved =
+                _mm_shuffle_epi8(Sse2::loadData(end - 16), Sse2::loadData(tailTables.moveDown + 16 - left));
             Sse2::store(bytes, _mm_or_si128(moved, Sse2::loadData(tailTables.blanks + 16 - left)));
             Sse2::store(bytes + 16, Sse2::loadData(tailTables.blanks + 16));
         } else {

@@ -19,9 +19,11 @@
 
 QORU_TARGET_BEGIN(QORU_TARGET_AVX512)
 #include "i18n/qoru16/u16_simd_x86.h"
+
 #include "i18n/qoru16/u16_kern_str.h"
 #include "i18n/qoru16/u16_kern_to16.h"
 #include "i18n/qoru16/u16_kern_to8.h"
+
 #include "i18n/qoru16/u16_kern_table.h"
 
 QORU_TARGET_END

@@ -15,9 +15,11 @@
 #include "i18n/qoru16/u16_utf8k.h"
 
 #include "i18n/qoru16/u16_simd_x86.h"
+
 #include "i18n/qoru16/u16_kern_str.h"
 #include "i18n/qoru16/u16_kern_to16.h"
 #include "i18n/qoru16/u16_kern_to8.h"
+
 #include "i18n/qoru16/u16_kern_table.h"
 
 namespace qoru {
