@@ -95,6 +95,15 @@ TEST(Convert, KernelsAndWholeStringsMatchTheReferences) {
             std::printf("not run: this CPU (or architecture) lacks the level %s\n", qoru::cpuLevelNames[level]);
             continue;
         }
+        // A four-byte character at every place in a block, the room ending at each of its two units: a block
+        // whose last byte is a four-byte lead makes one unit more than its bytes.
+        for (size_t before = 0; before < 80; ++before) {
+            const std::string text = std::string(before, 'a') + "\xF0\x9F\x98\x80" + std::string(70, 'b');
+            for (size_t limit = before; limit < before + 4; ++limit)
+                EXPECT_EQ(qoru_test::utf16KernelFault(*k, qoru::plainKernels, text.c_str(), 0, limit,
+                                                      text.c_str() + text.size()), "")
+                    << "level " << level << ", a pair after " << before << " units, room for " << limit;
+        }
         UnitSource rnd(40 + static_cast<uint32_t>(level));
         for (int it = 0; it < 5000; ++it) {
             SCOPED_TRACE(testing::Message() << "level " << level << " case " << it);

@@ -765,12 +765,14 @@ template <class N, bool store, bool bounded>
 
 // The kernels: blocks of the level's width W while there is room for them,
 // then blocks of sixteen (N), then characters one by one, until the
-// characters stop. With an end, every block keeps one unit of room to spare,
-// so that a pair's low surrogate is never left out. Out of line, taking and
-// returning values: the caller's references stay out of the loops' registers.
+// characters stop. Every block that stores keeps one unit of room to spare:
+// a block of b bytes may end with a four-byte lead, whose pair makes b + 1
+// units, and its low surrogate must never be left out for want of room.
+// Out of line, taking and returning values: the caller's references stay out
+// of the loops' registers.
 template <class W, class N, bool store, bool bounded>
 [[gnu::noinline]] Run convert(char16_t *dst, size_t count, const uint8_t *p, size_t limit, const uint8_t *end) {
-    constexpr size_t spare = bounded ? 1 : 0;
+    constexpr size_t spare = store ? 1 : 0;
     Cursor c{dst, count, p, 0, 0, _mm_setzero_si128()};
     if (store && N::tailed && c.n >= 8) c.tail = storedUnits(dst + c.n - 8);
     for (;;) {
