@@ -92,14 +92,6 @@ struct Ssse3 : Sse2 {
     static void addExtra(Counter &c, Vec v) {
         c = _mm_sub_epi16(_mm_sub_epi16(c, atLeast(v, 0x80)), atLeast(v, 0x800));
     }
-    template <int N>
-    static Vec shiftRight(Vec v) {
-        return _mm_srli_epi16(v, N);
-    }
-    template <int N>
-    static Vec shiftLeft(Vec v) {
-        return _mm_slli_epi16(v, N);
-    }
     static Vec blend(Vec a, Vec b, Vec mask) { return _mm_blendv_epi8(a, b, mask); }
     static Vec shuffle(Vec v, Vec index) { return _mm_shuffle_epi8(v, index); }
     static Vec multiplyAddBytes(Vec a, Vec b) { return _mm_maddubs_epi16(a, b); }
@@ -155,14 +147,6 @@ struct Avx2 : qoru::Avx2 {
         const __m128i four = _mm_add_epi32(_mm256_castsi256_si128(pairs), _mm256_extracti128_si256(pairs, 1));
         const __m128i two = _mm_add_epi32(four, _mm_unpackhi_epi64(four, four));
         return static_cast<uint32_t>(_mm_cvtsi128_si32(two)) + static_cast<uint32_t>(_mm_extract_epi32(two, 1));
-    }
-    template <int N>
-    static Vec shiftRight(Vec v) {
-        return _mm256_srli_epi16(v, N);
-    }
-    template <int N>
-    static Vec shiftLeft(Vec v) {
-        return _mm256_slli_epi16(v, N);
     }
     static Vec blend(Vec a, Vec b, Vec mask) { return _mm256_blendv_epi8(a, b, mask); }
     static Vec shuffle(Vec v, Vec index) { return _mm256_shuffle_epi8(v, index); }

@@ -61,6 +61,15 @@ struct Sse2 {
     QORU_SIMD_INLINE Vec bitAnd(Vec a, Vec b) { return _mm_and_si128(a, b); }
     QORU_SIMD_INLINE Vec bitOr(Vec a, Vec b) { return _mm_or_si128(a, b); }
     QORU_SIMD_INLINE Vec bitXor(Vec a, Vec b) { return _mm_xor_si128(a, b); }
+    // Each 16-bit unit shifted by N bits.
+    template <int N>
+    QORU_SIMD_INLINE Vec shiftRight(Vec v) {
+        return _mm_srli_epi16(v, N);
+    }
+    template <int N>
+    QORU_SIMD_INLINE Vec shiftLeft(Vec v) {
+        return _mm_slli_epi16(v, N);
+    }
     // Unsigned 16-bit minimum: SSE2 has only the signed one, so both sides
     // are moved by 0x8000 around it.
     QORU_SIMD_INLINE Vec least16(Vec a, Vec b) {
@@ -107,6 +116,15 @@ struct Avx2 {
     QORU_SIMD_INLINE Vec bitAnd(Vec a, Vec b) { return _mm256_and_si256(a, b); }
     QORU_SIMD_INLINE Vec bitOr(Vec a, Vec b) { return _mm256_or_si256(a, b); }
     QORU_SIMD_INLINE Vec bitXor(Vec a, Vec b) { return _mm256_xor_si256(a, b); }
+    // Each 16-bit unit shifted by N bits.
+    template <int N>
+    QORU_SIMD_INLINE Vec shiftRight(Vec v) {
+        return _mm256_srli_epi16(v, N);
+    }
+    template <int N>
+    QORU_SIMD_INLINE Vec shiftLeft(Vec v) {
+        return _mm256_slli_epi16(v, N);
+    }
     QORU_SIMD_INLINE Vec least16(Vec a, Vec b) { return _mm256_min_epu16(a, b); }
     QORU_SIMD_INLINE Vec equal16(Vec a, Vec b) { return _mm256_cmpeq_epi16(a, b); }
     QORU_SIMD_INLINE Vec equal8(Vec a, Vec b) { return _mm256_cmpeq_epi8(a, b); }
