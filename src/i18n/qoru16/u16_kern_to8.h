@@ -64,6 +64,16 @@ struct Sse2 : qoru::Sse2 {
     static void storeAsciiHalf(uint8_t *out, Vec v) {
         _mm_storel_epi64(reinterpret_cast<__m128i *>(out), _mm_packus_epi16(v, v));
     }
+    // Two vectors of units as bytes, saturated (units from 0x8000 become 0):
+    // plainAscii tells whether all were ASCII and none a terminator, and
+    // storePacked stores them in order.
+    static Vec packBytes(Vec a, Vec b) { return _mm_packus_epi16(a, b); }
+    static bool plainAscii(Vec packed) {
+        return _mm_movemask_epi8(_mm_cmpgt_epi8(packed, _mm_setzero_si128())) == 0xFFFF;
+    }
+    static void storePacked(uint8_t *out, Vec packed) { _mm_storeu_si128(reinterpret_cast<__m128i *>(out), packed); }
+    // Whether packHalves serves (below).
+    static constexpr bool packsHalves = false;
     // 0xFFFF in the units from bound on.
     static Vec atLeast(Vec v, uint16_t bound) {
         return _mm_cmpeq_epi16(_mm_subs_epu16(_mm_set1_epi16(static_cast<short>(bound)), v), _mm_setzero_si128());
@@ -85,6 +95,7 @@ struct Ssse3 : Sse2 {
     static constexpr bool shuffles = true;
     static constexpr size_t lanes = 1;
     static Vec least16(Vec a, Vec b) { return _mm_min_epu16(a, b); }
+    static Vec addSaturated16(Vec a, Vec b) { return _mm_adds_epu16(a, b); }
     static Vec atLeast(Vec v, uint16_t bound) {
         return _mm_cmpeq_epi16(_mm_max_epu16(v, _mm_set1_epi16(static_cast<short>(bound))), v);
     }
@@ -131,6 +142,27 @@ struct Avx2 : qoru::Avx2 {
         const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(v, v), 0x08);
         _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm256_castsi256_si128(bytes));
     }
+    static Vec packBytes(Vec a, Vec b) { return _mm256_packus_epi16(a, b); }
+    static bool plainAscii(Vec packed) {
+        return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpgt_epi8(packed, _mm256_setzero_si256()))) ==
+               0xFFFFFFFFu;
+    }
+    static void storePacked(uint8_t *out, Vec packed) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), _mm256_permute4x64_epi64(packed, 0xD8));
+    }
+    // Two vectors of units from p (aligned to 16 bytes, the page rule's
+    // reads) packed as bytes in order, from four 16-byte halves: none crosses
+    // a cache line; storeInOrder stores them to an aligned out.
+    static constexpr bool packsHalves = true;
+    static Vec packHalves(const char16_t *p) {
+        const __m256i first =
+            _mm256_inserti128_si256(_mm256_castsi128_si256(qoru::Sse2::load(p)), qoru::Sse2::load(p + 16), 1);
+        const __m256i second =
+            _mm256_inserti128_si256(_mm256_castsi128_si256(qoru::Sse2::load(p + 8)), qoru::Sse2::load(p + 24), 1);
+        return _mm256_packus_epi16(first, second);
+    }
+    static void storeInOrder(uint8_t *out, Vec bytes) { _mm256_store_si256(reinterpret_cast<__m256i *>(out), bytes); }
+    static Vec addSaturated16(Vec a, Vec b) { return _mm256_adds_epu16(a, b); }
     static Vec atLeast(Vec v, uint16_t bound) {
         return _mm256_cmpeq_epi16(_mm256_max_epu16(v, _mm256_set1_epi16(static_cast<short>(bound))), v);
     }
@@ -190,6 +222,15 @@ struct Avx512 : qoru::Avx512 {
     static void storeAsciiHalf(uint8_t *out, Vec v) {
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, v));
     }
+    static Vec packBytes(Vec a, Vec b) { return _mm512_packus_epi16(a, b); }
+    static bool plainAscii(Vec packed) {
+        return _mm512_cmpgt_epi8_mask(packed, _mm512_setzero_si512()) == ~__mmask64{0};
+    }
+    static void storePacked(uint8_t *out, Vec packed) {
+        _mm512_storeu_si512(out,
+                            _mm512_maskz_permutexvar_epi64(0xFF, _mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7), packed));
+    }
+    static constexpr bool packsHalves = false;
     using Counter = Vec;
     static void addExtra(Counter &c, Vec v) {
         const Vec one = _mm512_set1_epi16(1);
@@ -216,32 +257,45 @@ constexpr size_t noStep = static_cast<size_t>(-1);
 // these units' bytes (one at least each) cover them.
 constexpr size_t lookaheadUnits = 16;
 
-// One vector of units, not all ASCII, by the encoder record E; stores at most
-// 28 bytes a lane. With pairs, the units marked in paired (halves of pairs)
-// take their two bytes from pairBytes instead.
-template <class E, bool pairs = false>
-inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E::Vec three, uint8_t *out,
-                           typename E::Vec paired, typename E::Vec pairBytes) {
+// The bytes of the pieces before piece k (four units a piece), from the
+// classes: two bits a unit, one bit each for the second and third bytes.
+inline size_t pieceStart(uint64_t classes, size_t k) {
+    const uint64_t before = k == 0 ? 0 : classes & ((uint64_t{1} << (8 * k)) - 1);
+    return 4 * k + static_cast<size_t>(__builtin_popcountll(before));
+}
+
+// Units below 0x800, not all ASCII, by the encoder record E: each as itself,
+// or as its lead and last bytes; stores at most 16 bytes a lane. With pairs,
+// the units marked in paired (halves of pairs) take their two bytes from
+// pairBytes instead.
+template <class E, bool pairs>
+inline size_t encodeTwo(typename E::Vec u, typename E::Vec multi, uint8_t *out, typename E::Vec paired,
+                        typename E::Vec pairBytes) {
     using Vec = typename E::Vec;
-    const uint32_t threeBits = E::unitBits(three);
-    size_t n = 0;
-    if (threeBits == 0) {
-        // Each unit as itself, or as its lead and last bytes.
-        const Vec last = E::bitOr(E::bitAnd(u, E::constant(low6)), E::constant(twoBytesFrom));
-        const Vec lead2 = E::bitOr(E::template shiftRight<6>(u), E::constant(lead2Tag));
-        Vec w = E::blend(u, E::bitOr(lead2, E::template shiftLeft<8>(last)), multi);
-        if constexpr (pairs) w = E::blend(w, pairBytes, paired);
-        // Per lane, one bit a unit.
-        const uint32_t laneBits = E::packedBits(multi);
-        uint32_t index[E::lanes];
-        for (size_t l = 0; l < E::lanes; ++l) index[l] = (laneBits >> (16 * l)) & 0xFF;
-        const Vec packed = E::shuffle(w, E::rows(utf8Shuffles.two, index));
-        for (size_t l = 0; l < E::lanes; ++l) {
-            E::storeLane(out + n, packed, l);
-            n += 8 + static_cast<size_t>(__builtin_popcount(index[l]));
-        }
-        return n;
+    const Vec last = E::bitOr(E::bitAnd(u, E::constant(low6)), E::constant(twoBytesFrom));
+    const Vec lead2 = E::bitOr(E::template shiftRight<6>(u), E::constant(lead2Tag));
+    Vec w = E::blend(u, E::bitOr(lead2, E::template shiftLeft<8>(last)), multi);
+    if constexpr (pairs) w = E::blend(w, pairBytes, paired);
+    // Per lane, one bit a unit in the low byte of its 16 (the high byte repeats it).
+    const uint64_t laneBits = E::packedBits(multi) & 0x00FF00FFu;
+    uint32_t index[E::lanes];
+    for (size_t l = 0; l < E::lanes; ++l) index[l] = (laneBits >> (16 * l)) & 0xFF;
+    const Vec packed = E::shuffle(w, E::rows(utf8Shuffles.two, index));
+    for (size_t l = 0; l < E::lanes; ++l) {
+        const uint64_t before = l == 0 ? 0 : laneBits & ((uint64_t{1} << (16 * l)) - 1);
+        E::storeLane(out + 8 * l + static_cast<size_t>(__builtin_popcountll(before)), packed, l);
     }
+    return 8 * E::lanes + static_cast<size_t>(__builtin_popcountll(laneBits));
+}
+
+// Units with some of 0x800 or above, by the encoder record E, from their
+// classes (two bits a unit: even bit from 0x80, odd bit from 0x800) and
+// middle (4000 in the units of three bytes); stores at most 28 bytes a lane.
+// With pairs, as encodeTwo.
+template <class E, bool pairs>
+inline size_t encodeThree(typename E::Vec u, typename E::Vec middle, uint64_t classes, uint8_t *out,
+                          typename E::Vec paired, typename E::Vec pairBytes) {
+    using Vec = typename E::Vec;
     // Each unit's bytes, as 16-bit halves: t holds the ASCII form (low byte)
     // and the last byte, 80 | u & 3F; s the three-byte lead, E0 | u >> 12
     // (low byte), and the byte before the last, C0 | u >> 6 for a two-byte
@@ -249,16 +303,13 @@ inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E:
     // gathers u's bits 12-15 into the low byte and 6-11 into the high one.
     Vec t = E::bitOr(E::bitAnd(E::shuffle(u, E::lowBytesTwice()), E::constant(low7AndLast)), E::constant(lastTag));
     const Vec high10 = E::bitAnd(E::template shiftRight<4>(u), E::constant(leadBits));
-    Vec s = E::bitXor(E::bitOr(E::multiplyAddBytes(high10, E::constant(gatherLeads)), E::constant(leadTags)),
-                      E::bitAnd(three, E::constant(middleTag)));
+    Vec s = E::bitXor(E::bitOr(E::multiplyAddBytes(high10, E::constant(gatherLeads)), E::constant(leadTags)), middle);
     if constexpr (pairs) {
         // A pair's half keeps its two bytes as a two-byte form's: the high byte of s, then of t.
         t = E::blend(t, pairBytes, paired);
         s = E::blend(s, E::template shiftLeft<8>(pairBytes), paired);
     }
-    // Two bits a unit: its even bit from multi, its odd bit from three; each
-    // byte is the shuffle index of four units.
-    const uint32_t classes = (E::unitBits(multi) & 0x55555555u) | (threeBits & 0xAAAAAAAAu);
+    // Each byte of the classes is the shuffle index of four units.
     uint32_t first[E::lanes], second[E::lanes];
     for (size_t l = 0; l < E::lanes; ++l) {
         first[l] = (classes >> (16 * l)) & 0xFF;
@@ -266,23 +317,43 @@ inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E:
     }
     const Vec a = E::shuffle(E::interleaveLow(t, s), E::rows(utf8Shuffles.three, first));
     const Vec b = E::shuffle(E::interleaveHigh(t, s), E::rows(utf8Shuffles.three, second));
+    // Each piece starts where the bytes of those before it end: no chain of
+    // additions from one store to the next.
     for (size_t l = 0; l < E::lanes; ++l) {
-        E::storeLane(out + n, a, l);
-        n += 4 + static_cast<size_t>(__builtin_popcount(first[l]));
-        E::storeLane(out + n, b, l);
-        n += 4 + static_cast<size_t>(__builtin_popcount(second[l]));
+        E::storeLane(out + pieceStart(classes, 2 * l), a, l);
+        E::storeLane(out + pieceStart(classes, 2 * l + 1), b, l);
     }
-    return n;
+    return 4 * 2 * E::lanes + static_cast<size_t>(__builtin_popcountll(classes));
 }
 
+// One vector of units, not all ASCII, with the masks multi (from 0x80) and
+// three (from 0x800, less the halves of pairs); as encodeTwo.
+template <class E, bool pairs = false>
+inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E::Vec three, uint8_t *out,
+                           typename E::Vec paired, typename E::Vec pairBytes) {
+    const uint64_t threeBits = E::unitBits(three);
+    if (threeBits == 0) return encodeTwo<E, pairs>(u, multi, out, paired, pairBytes);
+    const uint64_t classes = (uint64_t{E::unitBits(multi)} & 0x55555555u) | (threeBits & 0xAAAAAAAAu);
+    return encodeThree<E, pairs>(u, E::bitAnd(three, E::constant(middleTag)), classes, out, paired, pairBytes);
+}
+
+// One vector of units by the encoder record E. The classes come from one
+// mask: a unit's low byte has its top bit from 0x80 on (min(u, 80)), its
+// high byte from 0x800 on (u + 7800, saturated).
 template <class E>
 inline size_t encodeVector(typename E::Vec u, uint8_t *out) {
-    const auto multi = E::atLeast(u, twoBytesFrom);
-    if (E::unitBits(multi) == 0) {
+    using Vec = typename E::Vec;
+    const Vec marks =
+        E::bitOr(E::least16(u, E::constant(twoBytesFrom)), E::addSaturated16(u, E::constant(threeBias)));
+    const uint64_t classes = E::unitBits(marks);
+    if (classes == 0) {
         E::storeAsciiHalf(out, u);
         return E::vecUnits;
     }
-    return encodeVector<E>(u, multi, E::atLeast(u, threeBytesFrom), out, u, u);
+    if ((classes & 0xAAAAAAAAu) == 0) return encodeTwo<E, false>(u, E::atLeast(u, twoBytesFrom), out, u, u);
+    // 4000 in the units of three bytes: the top bit of marks, moved.
+    const Vec middle = E::bitAnd(E::template shiftRight<1>(marks), E::constant(middleTag));
+    return encodeThree<E, false>(u, middle, classes, out, u, u);
 }
 
 // Two vectors of units at s (none a terminator; in real mode none a
@@ -364,6 +435,77 @@ inline bool noLoneSurrogateAhead(__m128i v, __m128i next, __m128i further) {
     return (((low & ~highBefore) | (high & ~(low >> 2))) & 0x00FFFFFFu) == 0;
 }
 
+// Sixteen bytes, the first 2 * k of them kept: a load at keepWindow + 16 - 2 * k.
+constexpr uint8_t keepWindow[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+// Copies length bytes, 1 to 32, with two overlapping moves at most.
+inline void copyShort(uint8_t *out, const uint8_t *from, size_t length) {
+    const auto two = [&](auto block) {
+        __builtin_memcpy(out, from, sizeof block);
+        __builtin_memcpy(out + length - sizeof block, from + length - sizeof block, sizeof block);
+    };
+    if (length >= 16) {
+        two(__m128i{});
+    } else if (length >= 8) {
+        two(uint64_t{});
+    } else if (length >= 4) {
+        two(uint32_t{});
+    } else {
+        out[0] = from[0];
+        out[length / 2] = from[length / 2];
+        out[length - 1] = from[length - 1];
+    }
+}
+
+// The room a short step needs: its bytes, and four left after them.
+constexpr size_t shortStepRoom = 3 * 8 + 4;
+
+// The first units (1 to 8) of the eight in v, where no unit after them
+// may be read as text: encoded in a buffer, the others as zeros, and only
+// their own bytes stored (at most 24). In real mode a surrogate among them
+// refuses the step (noStep).
+template <bool real>
+inline size_t encodeShortStep(__m128i v, size_t units, uint8_t *out) {
+    const __m128i u = _mm_and_si128(v, _mm_loadu_si128(reinterpret_cast<const __m128i *>(keepWindow + 16 - 2 * units)));
+    if (real && Sse2::anySurrogate(u)) return noStep;
+    alignas(16) uint8_t buffer[32];
+    const size_t bytes = encodeVector<Ssse3>(u, buffer) - (8 - units);
+    copyShort(out, buffer, bytes);
+    return bytes;
+}
+
+// The whole-string encoder's ASCII steps, from s aligned to a step while
+// n <= stop: two vectors of ASCII units without a terminator (the packed
+// bytes tell at once) a step; leaves s aligned to a step. A loop of its own,
+// so that its few values stay in registers, two steps a turn (each read
+// once the step before it has shown no terminator).
+template <class V>
+inline void encodeAsciiRun(uint8_t *out, size_t &n, size_t stop, const char16_t *&s) {
+    using Vec = typename V::Vec;
+    constexpr size_t step = 2 * V::vecUnits;  // units, and their bytes
+    size_t k = n;
+    const char16_t *p = s;
+    const auto ascii = [&](const char16_t *at, Vec &packed) {
+        packed = V::packBytes(V::load(at), V::load(at + V::vecUnits));
+        return V::plainAscii(packed);
+    };
+    Vec packed;
+    for (; k + step <= stop; k += 2 * step, p += 2 * step) {
+        if (!ascii(p, packed)) break;
+        V::storePacked(out + k, packed);
+        if (!ascii(p + step, packed)) {
+            k += step;
+            p += step;
+            break;
+        }
+        V::storePacked(out + k + step, packed);
+    }
+    for (; k <= stop && ascii(p, packed); k += step, p += step) V::storePacked(out + k, packed);
+    n = k;
+    s = p;
+}
+
 // The whole-string encoder: units of src into out from byte n on, storing
 // nothing at or past out + limit; stops before the terminator (in real mode,
 // where pairs become four-byte sequences, also before a surrogate that is
@@ -386,7 +528,9 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
         if (vectors && limit - n >= room) {
             // To an aligned step: a vector read under the page rule that is
             // all ASCII gives its bytes at once (those of units past the
-            // next vector boundary are stored again later), else unit by unit.
+            // next vector boundary are stored again later); any other goes
+            // to the narrow steps below, or, at a level without them, unit by
+            // unit.
             while (!isAligned(s, stepBytes)) {
                 const size_t head = (vecBytes - (reinterpret_cast<uintptr_t>(s) & (vecBytes - 1))) / sizeof(char16_t);
                 if (staysInPage(s, vecBytes)) {
@@ -398,6 +542,7 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
                         continue;
                     }
                 }
+                if constexpr (V::shuffles) break;
                 const char16_t *const to = s + head;
                 for (; s != to; ++s) {
                     const char16_t u = *s;
@@ -410,17 +555,14 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
             // holds both), then of the vectors after it, each read once the
             // one before it has shown no terminator, as the page rule wants.
             const size_t stop = limit - room;
-            while (n <= stop && isAligned(s, stepBytes)) {
+            const bool aligned = isAligned(s, stepBytes);
+            while (aligned && n <= stop) {
+                encodeAsciiRun<V>(out, n, stop, s);
+                if (n > stop) break;
                 const Vec a = V::load(s);
                 const Vec b = V::load(s + V::vecUnits);
                 if (V::anyZero(V::least16(a, b))) [[unlikely]]
                     break;
-                if (V::isAscii(V::bitOr(a, b))) {
-                    V::storeAscii(out + n, a, b);
-                    n += stepUnits;
-                    s += stepUnits;
-                    continue;
-                }
                 if constexpr (!V::shuffles) {
                     break;
                 } else {
@@ -443,23 +585,30 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
         while (s < to || (vectors && !isAligned(s, stepBytes))) {
             if constexpr (V::shuffles) {
                 const size_t toAligned = (stepBytes - (reinterpret_cast<uintptr_t>(s) & (stepBytes - 1))) / 2;
-                if (vectors && (s < to || toAligned >= 8) && limit - n >= 32 + 3 * lookaheadUnits &&
-                    staysInPage(s, (8 + lookaheadUnits) * 2)) {
+                if (vectors && limit - n >= shortStepRoom && staysInPage(s, 16)) {
                     const __m128i v = Sse2::loadInPage(s);
-                    const __m128i next = Sse2::loadInPage(s + 8), further = Sse2::loadInPage(s + 16);
-                    if (!Sse2::anyZero(_mm_min_epu16(v, _mm_min_epu16(next, further)))) {
-                        size_t bytes = noStep;
-                        if (!real) {
+                    const uint32_t zeros = Sse2::zeroUnitBits(v);
+                    size_t units = 8, bytes = noStep;
+                    if (zeros != 0) {
+                        // The terminator: the units before it at once.
+                        units = static_cast<size_t>(__builtin_ctz(zeros)) / 2;
+                        if (units != 0) bytes = encodeShortStep<real>(v, units, out + n);
+                    } else if ((s < to || toAligned >= 8) && limit - n >= 32 + 3 * lookaheadUnits &&
+                               staysInPage(s, (8 + lookaheadUnits) * 2)) {
+                        const __m128i next = Sse2::loadInPage(s + 8), further = Sse2::loadInPage(s + 16);
+                        if (Sse2::anyZero(_mm_min_epu16(next, further))) {
+                            bytes = encodeShortStep<real>(v, units, out + n);
+                        } else if (!real) {
                             bytes = encodeVector<Ssse3>(v, out + n);
                         } else if (noLoneSurrogateAhead(v, next, further)) {
                             bytes = Sse2::anySurrogate(v) ? encodeWithPairs<Ssse3, true>(v, out + n)
                                                           : encodeVector<Ssse3>(v, out + n);
                         }
-                        if (bytes != noStep) {
-                            n += bytes;
-                            s += 8;
-                            continue;
-                        }
+                    }
+                    if (bytes != noStep) {
+                        n += bytes;
+                        s += units;
+                        continue;
                     }
                 }
             }

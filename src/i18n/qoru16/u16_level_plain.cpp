@@ -143,7 +143,7 @@ namespace {
 constexpr Utf8ConstantRows makeUtf8Constants() {
     constexpr uint16_t values[utf8ConstantCount] = {0x3F7F, 0x8000, 0x0FFC, 0x0140, 0xC0E0, 0x4000, 0x0080,
                                                     0x0800, 0x003F, 0x00C0, 0xFF80, 0xF800, 0xD800, 0xFC00,
-                                                    0xDC00, 0x03FF, 0x0040, 0x00F0, 0x0003, 0x000F};
+                                                    0xDC00, 0x03FF, 0x0040, 0x00F0, 0x0003, 0x000F, 0x7800};
     Utf8ConstantRows rows{};
     for (uint32_t i = 0; i < utf8ConstantCount; ++i)
         for (uint16_t &u : rows.row[i]) u = values[i];

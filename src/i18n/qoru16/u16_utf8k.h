@@ -147,7 +147,8 @@ enum Utf8Constant : uint8_t {
     lead4Tag = 17,       // 00F0
     low2 = 18,           // 0003
     low4 = 19,           // 000F
-    utf8ConstantCount = 20
+    threeBias = 20,      // 7800
+    utf8ConstantCount = 21
 };
 struct Utf8ConstantRows {
     alignas(64) uint16_t row[utf8ConstantCount][32];
