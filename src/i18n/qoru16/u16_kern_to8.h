@@ -72,8 +72,6 @@ struct Sse2 : qoru::Sse2 {
         return _mm_movemask_epi8(_mm_cmpgt_epi8(packed, _mm_setzero_si128())) == 0xFFFF;
     }
     static void storePacked(uint8_t *out, Vec packed) { _mm_storeu_si128(reinterpret_cast<__m128i *>(out), packed); }
-    // Whether packHalves serves (below).
-    static constexpr bool packsHalves = false;
     // 0xFFFF in the units from bound on.
     static Vec atLeast(Vec v, uint16_t bound) {
         return _mm_cmpeq_epi16(_mm_subs_epu16(_mm_set1_epi16(static_cast<short>(bound)), v), _mm_setzero_si128());
@@ -96,6 +94,10 @@ struct Ssse3 : Sse2 {
     static constexpr size_t lanes = 1;
     static Vec least16(Vec a, Vec b) { return _mm_min_epu16(a, b); }
     static Vec addSaturated16(Vec a, Vec b) { return _mm_adds_epu16(a, b); }
+    // Units plus 2800 (wrapping): the surrogates become the keys below 800,
+    // which anySurrogateKey finds.
+    static Vec surrogateKeys(Vec v) { return _mm_add_epi16(v, constant(halfShift)); }
+    static bool anySurrogateKey(Vec keys) { return anyZero(_mm_subs_epu16(keys, constant(below800))); }
     static Vec atLeast(Vec v, uint16_t bound) {
         return _mm_cmpeq_epi16(_mm_max_epu16(v, _mm_set1_epi16(static_cast<short>(bound))), v);
     }
@@ -150,19 +152,9 @@ struct Avx2 : qoru::Avx2 {
     static void storePacked(uint8_t *out, Vec packed) {
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), _mm256_permute4x64_epi64(packed, 0xD8));
     }
-    // Two vectors of units from p (aligned to 16 bytes, the page rule's
-    // reads) packed as bytes in order, from four 16-byte halves: none crosses
-    // a cache line; storeInOrder stores them to an aligned out.
-    static constexpr bool packsHalves = true;
-    static Vec packHalves(const char16_t *p) {
-        const __m256i first =
-            _mm256_inserti128_si256(_mm256_castsi128_si256(qoru::Sse2::load(p)), qoru::Sse2::load(p + 16), 1);
-        const __m256i second =
-            _mm256_inserti128_si256(_mm256_castsi128_si256(qoru::Sse2::load(p + 8)), qoru::Sse2::load(p + 24), 1);
-        return _mm256_packus_epi16(first, second);
-    }
-    static void storeInOrder(uint8_t *out, Vec bytes) { _mm256_store_si256(reinterpret_cast<__m256i *>(out), bytes); }
     static Vec addSaturated16(Vec a, Vec b) { return _mm256_adds_epu16(a, b); }
+    static Vec surrogateKeys(Vec v) { return _mm256_add_epi16(v, constant(halfShift)); }
+    static bool anySurrogateKey(Vec keys) { return anyZero(_mm256_subs_epu16(keys, constant(below800))); }
     static Vec atLeast(Vec v, uint16_t bound) {
         return _mm256_cmpeq_epi16(_mm256_max_epu16(v, _mm256_set1_epi16(static_cast<short>(bound))), v);
     }
@@ -230,7 +222,8 @@ struct Avx512 : qoru::Avx512 {
         _mm512_storeu_si512(out,
                             _mm512_maskz_permutexvar_epi64(0xFF, _mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7), packed));
     }
-    static constexpr bool packsHalves = false;
+    static Vec surrogateKeys(Vec v) { return _mm512_add_epi16(v, _mm512_set1_epi16(0x2800)); }
+    static bool anySurrogateKey(Vec keys) { return _mm512_cmplt_epu16_mask(keys, _mm512_set1_epi16(0x800)) != 0; }
     using Counter = Vec;
     static void addExtra(Counter &c, Vec v) {
         const Vec one = _mm512_set1_epi16(1);
@@ -343,8 +336,7 @@ inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E:
 template <class E>
 inline size_t encodeVector(typename E::Vec u, uint8_t *out) {
     using Vec = typename E::Vec;
-    const Vec marks =
-        E::bitOr(E::least16(u, E::constant(twoBytesFrom)), E::addSaturated16(u, E::constant(threeBias)));
+    const Vec marks = E::bitOr(E::least16(u, E::constant(twoBytesFrom)), E::addSaturated16(u, E::constant(threeBias)));
     const uint64_t classes = E::unitBits(marks);
     if (classes == 0) {
         E::storeAsciiHalf(out, u);
@@ -458,9 +450,6 @@ inline void copyShort(uint8_t *out, const uint8_t *from, size_t length) {
     }
 }
 
-// The room a short step needs: its bytes, and four left after them.
-constexpr size_t shortStepRoom = 3 * 8 + 4;
-
 // The first units (1 to 8) of the eight in v, where no unit after them
 // may be read as text: encoded in a buffer, the others as zeros, and only
 // their own bytes stored (at most 24). In real mode a surrogate among them
@@ -566,10 +555,14 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
                 if constexpr (!V::shuffles) {
                     break;
                 } else {
-                    bool stopped = real && (V::anySurrogate(a) || V::anySurrogate(b));
+                    // In real mode, the surrogates of the step, then of the
+                    // units after it, each in one test of their keys.
+                    if (real && V::anySurrogateKey(V::least16(V::surrogateKeys(a), V::surrogateKeys(b)))) [[unlikely]]
+                        break;
+                    bool stopped = false;
                     for (size_t i = 0; i < lookaheadVectors && !stopped; ++i) {
                         const Vec next = V::load(s + stepUnits + i * V::vecUnits);
-                        stopped = V::anyZero(next) || (real && V::anySurrogate(next));
+                        stopped = V::anyZero(next) || (real && V::anySurrogateKey(V::surrogateKeys(next)));
                     }
                     if (stopped) [[unlikely]]
                         break;
@@ -585,25 +578,22 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
         while (s < to || (vectors && !isAligned(s, stepBytes))) {
             if constexpr (V::shuffles) {
                 const size_t toAligned = (stepBytes - (reinterpret_cast<uintptr_t>(s) & (stepBytes - 1))) / 2;
-                if (vectors && limit - n >= shortStepRoom && staysInPage(s, 16)) {
+                if (vectors && (s < to || toAligned >= 8) && limit - n >= 32 + 3 * lookaheadUnits &&
+                    staysInPage(s, (8 + lookaheadUnits) * 2)) {
                     const __m128i v = Sse2::loadInPage(s);
-                    const uint32_t zeros = Sse2::zeroUnitBits(v);
+                    const __m128i next = Sse2::loadInPage(s + 8), further = Sse2::loadInPage(s + 16);
                     size_t units = 8, bytes = noStep;
-                    if (zeros != 0) {
-                        // The terminator: the units before it at once.
-                        units = static_cast<size_t>(__builtin_ctz(zeros)) / 2;
+                    if (Sse2::anyZero(_mm_min_epu16(v, _mm_min_epu16(next, further)))) {
+                        // The terminator within reach: the units before it
+                        // (eight at most) by a short step, their bytes only.
+                        const uint32_t zeros = Sse2::zeroUnitBits(v);
+                        if (zeros != 0) units = static_cast<size_t>(__builtin_ctz(zeros)) / 2;
                         if (units != 0) bytes = encodeShortStep<real>(v, units, out + n);
-                    } else if ((s < to || toAligned >= 8) && limit - n >= 32 + 3 * lookaheadUnits &&
-                               staysInPage(s, (8 + lookaheadUnits) * 2)) {
-                        const __m128i next = Sse2::loadInPage(s + 8), further = Sse2::loadInPage(s + 16);
-                        if (Sse2::anyZero(_mm_min_epu16(next, further))) {
-                            bytes = encodeShortStep<real>(v, units, out + n);
-                        } else if (!real) {
-                            bytes = encodeVector<Ssse3>(v, out + n);
-                        } else if (noLoneSurrogateAhead(v, next, further)) {
-                            bytes = Sse2::anySurrogate(v) ? encodeWithPairs<Ssse3, true>(v, out + n)
-                                                          : encodeVector<Ssse3>(v, out + n);
-                        }
+                    } else if (!real) {
+                        bytes = encodeVector<Ssse3>(v, out + n);
+                    } else if (noLoneSurrogateAhead(v, next, further)) {
+                        bytes = Sse2::anySurrogate(v) ? encodeWithPairs<Ssse3, true>(v, out + n)
+                                                      : encodeVector<Ssse3>(v, out + n);
                     }
                     if (bytes != noStep) {
                         n += bytes;

@@ -141,9 +141,9 @@ size_t encodeRealUtf8Plain(uint8_t *out, size_t n, size_t limit, const char16_t 
 // The vector encoders' constants (u16_utf8k.h says why here).
 namespace {
 constexpr Utf8ConstantRows makeUtf8Constants() {
-    constexpr uint16_t values[utf8ConstantCount] = {0x3F7F, 0x8000, 0x0FFC, 0x0140, 0xC0E0, 0x4000, 0x0080,
-                                                    0x0800, 0x003F, 0x00C0, 0xFF80, 0xF800, 0xD800, 0xFC00,
-                                                    0xDC00, 0x03FF, 0x0040, 0x00F0, 0x0003, 0x000F, 0x7800};
+    constexpr uint16_t values[utf8ConstantCount] = {0x3F7F, 0x8000, 0x0FFC, 0x0140, 0xC0E0, 0x4000, 0x0080, 0x0800,
+                                                    0x003F, 0x00C0, 0xFF80, 0xF800, 0xD800, 0xFC00, 0xDC00, 0x03FF,
+                                                    0x0040, 0x00F0, 0x0003, 0x000F, 0x7800, 0x2800, 0x07FF};
     Utf8ConstantRows rows{};
     for (uint32_t i = 0; i < utf8ConstantCount; ++i)
         for (uint16_t &u : rows.row[i]) u = values[i];

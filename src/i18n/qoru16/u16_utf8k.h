@@ -148,7 +148,9 @@ enum Utf8Constant : uint8_t {
     low2 = 18,           // 0003
     low4 = 19,           // 000F
     threeBias = 20,      // 7800
-    utf8ConstantCount = 21
+    halfShift = 21,      // 2800
+    below800 = 22,       // 07FF
+    utf8ConstantCount = 23
 };
 struct Utf8ConstantRows {
     alignas(64) uint16_t row[utf8ConstantCount][32];
