@@ -1,6 +1,7 @@
 // Whole-string conversion between UTF-8 and UTF-16 against ICU, with memcpy
 // of the same bytes as the physical limit: ASCII, the multilingual text, and
-// each script alone, at 4096 and 65536 units; and the same texts written to a
+// each script alone, at 4096 and 65536 units (UTF-16 to UTF-8 at 256 units
+// too, on ASCII, the multilingual text and CJK); and the same texts written to a
 // stream (to the null device, through a large buffer): fputsU16 against ICU's
 // u_file_write and the C library's fputs of the UTF-8 bytes. Real UTF-8 out
 // (U16sToUtf8s) against U2sToUtf8s and the stream writer.
@@ -153,9 +154,16 @@ int main(int argc, char **argv) {
                                                       {"mixed", qoru_bench::mixedScripts}};
     for (int i = 0; i < static_cast<int>(std::size(qoru_bench::scripts)); ++i) cases.push_back({qoru_bench::scripts[i].name, i});
     for (const auto &[name, script] : cases) {
-        for (size_t n : {size_t{4096}, size_t{65536}}) {
+        for (size_t n : {size_t{256}, size_t{4096}, size_t{65536}}) {
+            // Short strings: the encoder's fixed costs, on three texts.
+            if (n == 256 && name != "ascii" && name != "mixed" && name != "cjk") continue;
             auto *t = new Text(makeConversionText(n, script));
             const std::string rest = "/" + name + "/" + std::to_string(n);
+            if (n == 256) {
+                benchmark::RegisterBenchmark(("ours/toUtf8" + rest).c_str(), oursToUtf8, t);
+                benchmark::RegisterBenchmark(("icu/toUtf8" + rest).c_str(), icuToUtf8, t);
+                continue;
+            }
             benchmark::RegisterBenchmark(("ours/fromUtf8" + rest).c_str(), oursFromUtf8, t);
             benchmark::RegisterBenchmark(("icu/fromUtf8" + rest).c_str(), icuFromUtf8, t);
             benchmark::RegisterBenchmark(("memcpy/fromUtf8" + rest).c_str(), memcpyFromUtf8, t);

@@ -250,11 +250,14 @@ constexpr size_t noStep = static_cast<size_t>(-1);
 // these units' bytes (one at least each) cover them.
 constexpr size_t lookaheadUnits = 16;
 
+// The bits set in x, as a size (unsigned all the way: no sign extension).
+inline size_t bitCount(uint32_t x) { return static_cast<uint32_t>(__builtin_popcount(x)); }
+
 // The bytes of the pieces before piece k (four units a piece), from the
 // classes: two bits a unit, one bit each for the second and third bytes.
-inline size_t pieceStart(uint64_t classes, size_t k) {
-    const uint64_t before = k == 0 ? 0 : classes & ((uint64_t{1} << (8 * k)) - 1);
-    return 4 * k + static_cast<size_t>(__builtin_popcountll(before));
+inline size_t pieceStart(uint32_t classes, size_t k) {
+    const uint32_t before = k == 0 ? 0 : classes & ((uint32_t{1} << (8 * k)) - 1);
+    return 4 * k + bitCount(before);
 }
 
 // Units below 0x800, not all ASCII, by the encoder record E: each as itself,
@@ -270,15 +273,15 @@ inline size_t encodeTwo(typename E::Vec u, typename E::Vec multi, uint8_t *out, 
     Vec w = E::blend(u, E::bitOr(lead2, E::template shiftLeft<8>(last)), multi);
     if constexpr (pairs) w = E::blend(w, pairBytes, paired);
     // Per lane, one bit a unit in the low byte of its 16 (the high byte repeats it).
-    const uint64_t laneBits = E::packedBits(multi) & 0x00FF00FFu;
+    const uint32_t laneBits = E::packedBits(multi) & 0x00FF00FFu;
     uint32_t index[E::lanes];
     for (size_t l = 0; l < E::lanes; ++l) index[l] = (laneBits >> (16 * l)) & 0xFF;
     const Vec packed = E::shuffle(w, E::rows(utf8Shuffles.two, index));
     for (size_t l = 0; l < E::lanes; ++l) {
-        const uint64_t before = l == 0 ? 0 : laneBits & ((uint64_t{1} << (16 * l)) - 1);
-        E::storeLane(out + 8 * l + static_cast<size_t>(__builtin_popcountll(before)), packed, l);
+        const uint32_t before = l == 0 ? 0 : laneBits & ((uint32_t{1} << (16 * l)) - 1);
+        E::storeLane(out + 8 * l + bitCount(before), packed, l);
     }
-    return 8 * E::lanes + static_cast<size_t>(__builtin_popcountll(laneBits));
+    return 8 * E::lanes + bitCount(laneBits);
 }
 
 // Units with some of 0x800 or above, by the encoder record E, from their
@@ -286,7 +289,7 @@ inline size_t encodeTwo(typename E::Vec u, typename E::Vec multi, uint8_t *out, 
 // middle (4000 in the units of three bytes); stores at most 28 bytes a lane.
 // With pairs, as encodeTwo.
 template <class E, bool pairs>
-inline size_t encodeThree(typename E::Vec u, typename E::Vec middle, uint64_t classes, uint8_t *out,
+inline size_t encodeThree(typename E::Vec u, typename E::Vec middle, uint32_t classes, uint8_t *out,
                           typename E::Vec paired, typename E::Vec pairBytes) {
     using Vec = typename E::Vec;
     // Each unit's bytes, as 16-bit halves: t holds the ASCII form (low byte)
@@ -316,7 +319,7 @@ inline size_t encodeThree(typename E::Vec u, typename E::Vec middle, uint64_t cl
         E::storeLane(out + pieceStart(classes, 2 * l), a, l);
         E::storeLane(out + pieceStart(classes, 2 * l + 1), b, l);
     }
-    return 4 * 2 * E::lanes + static_cast<size_t>(__builtin_popcountll(classes));
+    return 4 * 2 * E::lanes + bitCount(classes);
 }
 
 // One vector of units, not all ASCII, with the masks multi (from 0x80) and
@@ -324,9 +327,9 @@ inline size_t encodeThree(typename E::Vec u, typename E::Vec middle, uint64_t cl
 template <class E, bool pairs = false>
 inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E::Vec three, uint8_t *out,
                            typename E::Vec paired, typename E::Vec pairBytes) {
-    const uint64_t threeBits = E::unitBits(three);
+    const uint32_t threeBits = E::unitBits(three);
     if (threeBits == 0) return encodeTwo<E, pairs>(u, multi, out, paired, pairBytes);
-    const uint64_t classes = (uint64_t{E::unitBits(multi)} & 0x55555555u) | (threeBits & 0xAAAAAAAAu);
+    const uint32_t classes = (E::unitBits(multi) & 0x55555555u) | (threeBits & 0xAAAAAAAAu);
     return encodeThree<E, pairs>(u, E::bitAnd(three, E::constant(middleTag)), classes, out, paired, pairBytes);
 }
 
@@ -337,7 +340,7 @@ template <class E>
 inline size_t encodeVector(typename E::Vec u, uint8_t *out) {
     using Vec = typename E::Vec;
     const Vec marks = E::bitOr(E::least16(u, E::constant(twoBytesFrom)), E::addSaturated16(u, E::constant(threeBias)));
-    const uint64_t classes = E::unitBits(marks);
+    const uint32_t classes = E::unitBits(marks);
     if (classes == 0) {
         E::storeAsciiHalf(out, u);
         return E::vecUnits;
