@@ -94,10 +94,11 @@ struct Ssse3 : Sse2 {
     static constexpr size_t lanes = 1;
     static Vec least16(Vec a, Vec b) { return _mm_min_epu16(a, b); }
     static Vec addSaturated16(Vec a, Vec b) { return _mm_adds_epu16(a, b); }
-    // Units plus 2800 (wrapping): the surrogates become the keys below 800,
-    // which anySurrogateKey finds.
-    static Vec surrogateKeys(Vec v) { return _mm_add_epi16(v, constant(halfShift)); }
-    static bool anySurrogateKey(Vec keys) { return anyZero(_mm_subs_epu16(keys, constant(below800))); }
+    // Zero where a unit is a terminator or a surrogate: the units plus 2800
+    // (wrapping) take the surrogates below 800, and less 7FF (saturated) to 0.
+    static Vec stopKeys(Vec v) {
+        return _mm_min_epu16(v, _mm_subs_epu16(_mm_add_epi16(v, constant(halfShift)), constant(below800)));
+    }
     static Vec atLeast(Vec v, uint16_t bound) {
         return _mm_cmpeq_epi16(_mm_max_epu16(v, _mm_set1_epi16(static_cast<short>(bound))), v);
     }
@@ -153,8 +154,9 @@ struct Avx2 : qoru::Avx2 {
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), _mm256_permute4x64_epi64(packed, 0xD8));
     }
     static Vec addSaturated16(Vec a, Vec b) { return _mm256_adds_epu16(a, b); }
-    static Vec surrogateKeys(Vec v) { return _mm256_add_epi16(v, constant(halfShift)); }
-    static bool anySurrogateKey(Vec keys) { return anyZero(_mm256_subs_epu16(keys, constant(below800))); }
+    static Vec stopKeys(Vec v) {
+        return _mm256_min_epu16(v, _mm256_subs_epu16(_mm256_add_epi16(v, constant(halfShift)), constant(below800)));
+    }
     static Vec atLeast(Vec v, uint16_t bound) {
         return _mm256_cmpeq_epi16(_mm256_max_epu16(v, _mm256_set1_epi16(static_cast<short>(bound))), v);
     }
@@ -222,8 +224,10 @@ struct Avx512 : qoru::Avx512 {
         _mm512_storeu_si512(out,
                             _mm512_maskz_permutexvar_epi64(0xFF, _mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7), packed));
     }
-    static Vec surrogateKeys(Vec v) { return _mm512_add_epi16(v, _mm512_set1_epi16(0x2800)); }
-    static bool anySurrogateKey(Vec keys) { return _mm512_cmplt_epu16_mask(keys, _mm512_set1_epi16(0x800)) != 0; }
+    static Vec stopKeys(Vec v) {
+        return _mm512_min_epu16(
+            v, _mm512_subs_epu16(_mm512_add_epi16(v, _mm512_set1_epi16(0x2800)), _mm512_set1_epi16(0x7FF)));
+    }
     using Counter = Vec;
     static void addExtra(Counter &c, Vec v) {
         const Vec one = _mm512_set1_epi16(1);
@@ -553,20 +557,17 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
                 if (n > stop) break;
                 const Vec a = V::load(s);
                 const Vec b = V::load(s + V::vecUnits);
-                if (V::anyZero(V::least16(a, b))) [[unlikely]]
-                    break;
+                // A terminator, or in real mode also a surrogate, among the
+                // step's units and then among those after it: one test each.
                 if constexpr (!V::shuffles) {
                     break;
                 } else {
-                    // In real mode, the surrogates of the step, then of the
-                    // units after it, each in one test of their keys.
-                    if (real && V::anySurrogateKey(V::least16(V::surrogateKeys(a), V::surrogateKeys(b)))) [[unlikely]]
+                    const auto stops = [](Vec v) { return real ? V::stopKeys(v) : v; };
+                    if (V::anyZero(V::least16(stops(a), stops(b)))) [[unlikely]]
                         break;
                     bool stopped = false;
-                    for (size_t i = 0; i < lookaheadVectors && !stopped; ++i) {
-                        const Vec next = V::load(s + stepUnits + i * V::vecUnits);
-                        stopped = V::anyZero(next) || (real && V::anySurrogateKey(V::surrogateKeys(next)));
-                    }
+                    for (size_t i = 0; i < lookaheadVectors && !stopped; ++i)
+                        stopped = V::anyZero(stops(V::load(s + stepUnits + i * V::vecUnits)));
                     if (stopped) [[unlikely]]
                         break;
                     n += encodeRun<V>(s, a, b, out + n);
