@@ -553,17 +553,26 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
             const size_t stop = limit - room;
             const bool aligned = isAligned(s, stepBytes);
             while (aligned && n <= stop) {
-                encodeAsciiRun<V>(out, n, stop, s);
-                if (n > stop) break;
                 const Vec a = V::load(s);
                 const Vec b = V::load(s + V::vecUnits);
-                // A terminator, or in real mode also a surrogate, among the
-                // step's units and then among those after it: one test each.
+                if (V::anyZero(V::least16(a, b))) [[unlikely]]
+                    break;
+                if (V::isAscii(V::bitOr(a, b))) {
+                    // An ASCII step, and the run of them it may start.
+                    V::storeAscii(out + n, a, b);
+                    n += stepUnits;
+                    s += stepUnits;
+                    encodeAsciiRun<V>(out, n, stop, s);
+                    continue;
+                }
                 if constexpr (!V::shuffles) {
                     break;
                 } else {
+                    // In real mode, a surrogate among the step's units; then
+                    // a terminator (or surrogate) among those after it: one
+                    // test each.
                     const auto stops = [](Vec v) { return real ? V::stopKeys(v) : v; };
-                    if (V::anyZero(V::least16(stops(a), stops(b)))) [[unlikely]]
+                    if (real && V::anyZero(V::least16(stops(a), stops(b)))) [[unlikely]]
                         break;
                     bool stopped = false;
                     for (size_t i = 0; i < lookaheadVectors && !stopped; ++i)
