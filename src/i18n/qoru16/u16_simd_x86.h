@@ -137,6 +137,9 @@ struct Avx2 {
     QORU_SIMD_INLINE Bits byteBits(Vec v) { return static_cast<Bits>(_mm256_movemask_epi8(v)); }
     static constexpr Bits allBits = 0xFFFFFFFFu;
     QORU_SIMD_INLINE size_t unitOfBit(Bits bits) { return static_cast<size_t>(__builtin_ctz(bits)) / bitsPerUnit; }
+
+    // String scans: the record half as wide, for data shorter than a block.
+    using HalfRecord = Sse2;
 };
 
 struct Avx512 {
