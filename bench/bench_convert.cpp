@@ -1,9 +1,10 @@
 // Whole-string conversion between UTF-8 and UTF-16 against ICU, with memcpy
 // of the same bytes as the physical limit: ASCII, the multilingual text, and
-// each script alone, at 4096 and 65536 units; and the same texts written to a
-// stream (to the null device, through a large buffer): fputsU16 against ICU's
-// u_file_write and the C library's fputs of the UTF-8 bytes. Real UTF-8 out
-// (U16sToUtf8s) against U2sToUtf8s and the stream writer.
+// each script alone, at 4096 and 65536 units (from UTF-8 at 256 too); and the
+// same texts written to a stream (to the null device, through a large
+// buffer): fputsU16 against ICU's u_file_write and the C library's fputs of
+// the UTF-8 bytes. Real UTF-8 out (U16sToUtf8s) against U2sToUtf8s and the
+// stream writer.
 #include <benchmark/benchmark.h>
 #include <unicode/ustdio.h>
 #include <unicode/ustring.h>
@@ -95,8 +96,8 @@ void icuToUtf8(benchmark::State &state, Text *t) {
     auto convert = [&] {
         int32_t len = 0;
         UErrorCode err = U_ZERO_ERROR;
-        u_strToUTF8(opaque(t->outUtf8.data()), cap, &len, opaque(reinterpret_cast<const UChar *>(t->units.c_str())),
-                    -1, &err);
+        u_strToUTF8(opaque(t->outUtf8.data()), cap, &len, opaque(reinterpret_cast<const UChar *>(t->units.c_str())), -1,
+                    &err);
         return U_SUCCESS(err) ? len : -1;
     };
     require(static_cast<size_t>(convert()) == t->utf8.size(), "u_strToUTF8");
@@ -151,7 +152,8 @@ void libcFputs(benchmark::State &state, Text *t) {
 int main(int argc, char **argv) {
     std::vector<std::pair<std::string, int>> cases = {{"ascii", qoru_bench::asciiText},
                                                       {"mixed", qoru_bench::mixedScripts}};
-    for (int i = 0; i < static_cast<int>(std::size(qoru_bench::scripts)); ++i) cases.push_back({qoru_bench::scripts[i].name, i});
+    for (int i = 0; i < static_cast<int>(std::size(qoru_bench::scripts)); ++i)
+        cases.push_back({qoru_bench::scripts[i].name, i});
     for (const auto &[name, script] : cases) {
         for (size_t n : {size_t{4096}, size_t{65536}}) {
             auto *t = new Text(makeConversionText(n, script));
@@ -170,6 +172,14 @@ int main(int argc, char **argv) {
             benchmark::RegisterBenchmark(("icu/fputs" + rest).c_str(), icuFputs, t);
             benchmark::RegisterBenchmark(("libc/fputs" + rest).c_str(), libcFputs, t);
         }
+    }
+    // Short texts for the decoder, made after the others so that those stay where they were.
+    for (const auto &[name, script] : cases) {
+        auto *t = new Text(makeConversionText(256, script));
+        const std::string rest = "/" + name + "/256";
+        benchmark::RegisterBenchmark(("ours/fromUtf8" + rest).c_str(), oursFromUtf8, t);
+        benchmark::RegisterBenchmark(("icu/fromUtf8" + rest).c_str(), icuFromUtf8, t);
+        benchmark::RegisterBenchmark(("memcpy/fromUtf8" + rest).c_str(), memcpyFromUtf8, t);
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -10,8 +10,9 @@ Arguments: [--svg PATH] FILES..., or [--svg PATH] --level NAME FILES... --level 
 for runs of the same programs at several CPU levels: a table per level, and the chart
 shows each level's ratios side by side (the first level in full colour).
 
-A run need not time every row: the peers below do not depend on the CPU level, so a level
-after the first may leave them out and takes the first level's times; a row that repeats
+A run need not time every row: ICU and {fmt} do not depend on the CPU level, so a level
+after the first may leave them out and takes the first level's times (glibc does: it is
+timed at each level, capped as that level's CPU would run it); a row that repeats
 one of ours under another name is left out at every level and takes that row's time.
 --plan INDEX reads benchmark names (one a line) and prints those to run at the level of
 that index (0: the first).
@@ -25,8 +26,9 @@ from math import log10
 from xml.sax.saxutils import escape
 
 
-# Peers whose time does not depend on the library's CPU level: measured at the first level only.
-LEVEL_FREE = ("icu", "libc", "fmt", "memcpy")
+# Peers whose time does not depend on the CPU level: measured at the first level only.
+# glibc's ("libc", "memcpy") choose their kernels by CPU and are timed at every level.
+LEVEL_FREE = ("icu", "fmt")
 # Rows that time one of ours under a peer's name, for a ratio between two of ours:
 # (IMPL, OPERATION) -> the OPERATION whose "ours" row of the same case times the same call.
 REPEATS = {("u2s", "realUtf8"): "toUtf8", ("writer", "realUtf8"): "fputs", ("snprintf", "scprintf"): "snprintf"}

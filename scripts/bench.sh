@@ -5,8 +5,11 @@
 # QORU_BENCH_MIN_TIME change that); prints medians and ours/peer ratios for each
 # level and draws both as one chart: docs/speed.svg for a whole run,
 # build/bench/speed.svg for a run with a filter. Arguments: a benchmark filter regex.
-# The peers' times do not depend on the level: they are measured at the first
-# level only, and rows that repeat one of ours are not run (bench/report.py --plan).
+# ICU's and {fmt}'s times do not depend on the level: they are measured at the
+# first level only, and rows that repeat one of ours are not run (bench/report.py
+# --plan). glibc picks its own string kernels by CPU: at a level below the
+# machine's it is capped the same way (glibc_cap), as it would run on a CPU of
+# that level.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh" bench
@@ -21,6 +24,14 @@ min_time=${QORU_BENCH_MIN_TIME:-0.15}
 levels=("${NLSUI_CPU:-best}")
 [ "${levels[0]}" = avx2 ] || levels+=(avx2)
 results=([0]="" [1]="")
+# The GLIBC_TUNABLES setting that hides from glibc the features a level lacks.
+glibc_cap() {
+  local avx512=-AVX512F,-AVX512VL,-AVX512BW,-AVX512DQ,-AVX512CD
+  case $1 in
+    avx2) echo "glibc.cpu.hwcaps=$avx512" ;;
+    ssse3 | sse2 | plain) echo "glibc.cpu.hwcaps=$avx512,-AVX2,-AVX,-BMI1,-BMI2" ;;
+  esac
+}
 for prog in "$dir"/bin/bench_*; do
   names=$("$prog" --benchmark_list_tests --benchmark_filter="$filter" 2>/dev/null || true)
   # One program at both levels before the next, so that both meet the same load.
@@ -33,7 +44,7 @@ for prog in "$dir"/bin/bench_*; do
     rows=$(python3 "$root/bench/report.py" --plan "$i" <<<"$names" | sed 's/[][\.*^$+?(){}|]/\\&/g' | paste -sd'|')
     [ -n "$rows" ] || continue
     cap=()
-    [ "$level" = best ] || cap=(NLSUI_CPU="$level")
+    [ "$level" = best ] || cap=(NLSUI_CPU="$level" GLIBC_TUNABLES="$(glibc_cap "$level")")
     env -u NLSUI_CPU "${cap[@]}" "$prog" --benchmark_filter="^($rows)\$" --benchmark_repetitions="$repetitions" \
       --benchmark_min_time="$min_time" --benchmark_report_aggregates_only=true --benchmark_out="$out" \
       --benchmark_out_format=json >/dev/null 2>"$dir/$level/$(basename "$prog").log"

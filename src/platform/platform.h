@@ -59,9 +59,11 @@ const char *errorText(int32_t errnum);
 // ---- Stream input ----------------------------------------------------------------
 // A reader takes the stream's lock once for a whole call and reads bytes
 // with the unlocked getter; the lock is recursive, so ungetc and ferror may
-// be called while it is held.
-void lockStream(FILE *stream);
-void unlockStream(FILE *stream);
+// be called while it is held. A process with one thread needs no lock:
+// lockStream then takes none and says so, and unlockStream is handed what it
+// said, so a lock taken is always released and no other is.
+bool lockStream(FILE *stream);
+void unlockStream(FILE *stream, bool locked);
 // The next byte (0-255), or EOF at end of file or on a read error; the
 // caller holds the lock.
 int readByteLocked(FILE *stream);

@@ -87,7 +87,7 @@ int32_t readStreamCharacter(FILE *stream, bool *gaveBack, bool wholeCharacter) {
         errno = EBADF;
         return EOF;
     }
-    plat::lockStream(stream);
+    const bool locked = plat::lockStream(stream);
     int32_t result = EOF;
     const int c = plat::readByteLocked(stream);
     if (c != EOF) {
@@ -103,7 +103,7 @@ int32_t readStreamCharacter(FILE *stream, bool *gaveBack, bool wholeCharacter) {
             if (errorState != 0) reportInvalid(stream, bad, false);
         }
     }
-    plat::unlockStream(stream);
+    plat::unlockStream(stream, locked);
     return result;
 }
 

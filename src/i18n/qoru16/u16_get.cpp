@@ -223,10 +223,10 @@ ReadOutcome readUnits(FILE *stream, charU16 *dst, size_t room, LineEnd lineEnd, 
 
 ReadOutcome readAndReport(FILE *stream, charU16 *dst, size_t room, LineEnd lineEnd, const char *text,
                           const char *sourceName, int32_t line) {
-    plat::lockStream(stream);
+    const bool locked = plat::lockStream(stream);
     ReadOutcome out = readUnits(stream, dst, room, lineEnd);
     out.streamError = plat::streamError(stream);
-    plat::unlockStream(stream);
+    plat::unlockStream(stream, locked);
     if (!out.sawInvalid || traceLevel() <= traceNone) return out;
     // The report's own calls must not change the caller's errno.
     const int savedErrno = errno;

@@ -22,10 +22,10 @@ int32_t readField(charU16 *buf, int32_t n, FILE *stream, charU16 repl, LineEnd l
         return -1;
     }
     ReadOutcome out;
-    plat::lockStream(stream);
+    const bool locked = plat::lockStream(stream);
     if (n > 1) out = readUnits(stream, buf, static_cast<size_t>(n) - 1, lineEnd, repl);
     out.streamError = plat::streamError(stream);
-    plat::unlockStream(stream);
+    plat::unlockStream(stream, locked);
     buf[out.stored] = 0;
     if (out.stored == 0 && out.endOfFile) return -1;
     if (out.streamError) return -1;

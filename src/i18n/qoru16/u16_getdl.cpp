@@ -62,10 +62,10 @@ int32_t readIntegerField(int32_t *out, FILE *stream) {
         errno = EBADF;
         return -1;
     }
-    plat::lockStream(stream);
+    const bool locked = plat::lockStream(stream);
     int32_t result = readNumber(out, stream);
     if (plat::streamError(stream)) result = -1;
-    plat::unlockStream(stream);
+    plat::unlockStream(stream, locked);
     return result;
 }
 

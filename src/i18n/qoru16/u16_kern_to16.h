@@ -152,15 +152,15 @@ struct Cursor {
 // A 16-byte read of units already stored: instrumented as usual.
 inline __m128i storedUnits(const char16_t *p) { return Sse2::loadData(p); }
 
-// The bytes at p marked in expected (bits 0-2) are continuation bytes: one
-// read of a word (the byte before p with them) and no jump per byte. With
-// blocks of sixty-four this measured faster than testing byte by byte; with
-// the narrower blocks, slower.
+// The bytes at p marked in expected (bits 0-2) are continuation bytes: no
+// jump per byte. Two reads within the three bytes, never across two of a
+// copy's 16-byte stores, which a read of a word would wait for.
 [[gnu::no_sanitize_address, gnu::no_sanitize_thread]] inline bool trailsAfter(const uint8_t *p, uint64_t expected) {
-    uint32_t word;
-    memcpy(&word, p - 1, sizeof word);
-    const uint32_t wanted = ((expected & 1) << 8 | (expected & 2) << 15 | (expected & 4) << 22) * 0xFF;
-    return (((word & 0xC0C0C0C0u) ^ 0x80808080u) & wanted) == 0;
+    uint16_t pair;
+    memcpy(&pair, p, sizeof pair);
+    const uint32_t word = pair | uint32_t{p[2]} << 16;
+    const uint32_t wanted = ((expected & 1) | (expected & 2) << 7 | (expected & 4) << 14) * 0xFF;
+    return (((word & 0xC0C0C0u) ^ 0x808080u) & wanted) == 0;
 }
 
 // Where a block that would read across the end of q's page reads its bytes.
@@ -205,26 +205,22 @@ inline constexpr size_t acrossBytes = 256;
     _mm_storeu_si128(reinterpret_cast<__m128i *>(c.dst + c.n - 8), c.tail);
 }
 
-// ---- One width's operations. A record: bytes per block; Bytes (a block),
-// Mask (a byte compare's result) and bits() of it; Half (the bytes of half a
-// block), Units (their lanes of 16 bits), Lanes (a lane compare's result);
-// decodes (false: ASCII blocks only) and tailed (packs through the tail).
-// Class templates, so that a level instantiates only the widths it runs.
+// ---- One width's decoding steps, over u16_simd_x86.h's record of the
+// width (its loads, byte and unit compares, halves, widening, shifts,
+// blends): decodes (false: ASCII blocks only) and tailed (packs through the
+// tail); where its constants come from; count (units in the marked lanes),
+// storeAscii and pack (the stores); greater (leads among a half's lanes) and
+// lanesOf (a lane mask from bits). Class templates, so that a level
+// instantiates only the widths it runs.
 
-// SSE2 alone: ASCII blocks.
-template <int = 0>
-struct Sse2Ops {
-    static constexpr size_t bytes = 16;
+// Sixteen bytes: ASCII blocks, the same with or without the byte shuffle.
+template <class V>
+struct NarrowOps : V {
+    using typename V::Vec;
     static constexpr bool decodes = false;
     static constexpr bool tailed = false;
-    using Bytes = __m128i;
-    static Bytes load(const uint8_t *p) { return Sse2::loadInPage(p); }
-    static uint64_t highBits(Bytes b) { return static_cast<uint32_t>(_mm_movemask_epi8(b)); }
-    static uint64_t zeroBits(Bytes b) {
-        return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, _mm_setzero_si128())));
-    }
     static uint32_t count(uint64_t m) { return markedLanes(m); }
-    static void storeAscii(Cursor &c, Bytes b) {
+    static void storeAscii(Cursor &c, Vec b) {
         const __m128i zero = _mm_setzero_si128();
         c.tail = _mm_unpackhi_epi8(b, zero);
         _mm_storeu_si128(reinterpret_cast<__m128i *>(c.dst + c.n), _mm_unpacklo_epi8(b, zero));
@@ -232,136 +228,65 @@ struct Sse2Ops {
     }
 };
 
-// SSSE3 and SSE4.1: whole blocks of sixteen, eight lanes a half.
+// SSE2 alone: ASCII blocks.
 template <int = 0>
-struct Ssse3Ops : Sse2Ops<> {
+struct Sse2Ops : NarrowOps<Sse2> {};
+
+// SSSE3 and SSE4.1: whole blocks of sixteen, eight lanes a half; constants
+// from immediates.
+template <int = 0>
+struct Ssse3Ops : NarrowOps<Ssse3> {
     static constexpr bool decodes = true;
     static constexpr bool tailed = true;
-    using Mask = __m128i;
-    using Half = __m128i;
-    using Units = __m128i;
-    using Lanes = __m128i;
-    static uint64_t bits(Mask m) { return static_cast<uint32_t>(_mm_movemask_epi8(m)); }
     template <uint8_t v>
-    static Mask atLeast(Bytes b) {
-        return _mm_cmpeq_epi8(_mm_max_epu8(b, _mm_set1_epi8(static_cast<char>(v))), b);
-    }
-    template <uint8_t v>
-    static Mask equal(Bytes b) {
-        return _mm_cmpeq_epi8(b, _mm_set1_epi8(static_cast<char>(v)));
-    }
-    // Signed compares: only continuation bytes matter here.
-    template <uint8_t v>
-    static Mask below(Bytes b) {
-        return _mm_cmplt_epi8(b, _mm_set1_epi8(static_cast<char>(v)));
-    }
-    template <uint8_t v>
-    static Mask above(Bytes b) {
-        return _mm_cmpgt_epi8(b, _mm_set1_epi8(static_cast<char>(v)));
-    }
-    static Mask both(Mask a, Mask b) { return _mm_and_si128(a, b); }
-    static Mask either(Mask a, Mask b) { return _mm_or_si128(a, b); }
-    static Half half(Bytes b, int h) { return h == 0 ? b : _mm_srli_si128(b, 8); }
-    static Units widen(Half b) { return _mm_cvtepu8_epi16(b); }
-    template <uint16_t v>
-    static Units splat() {
-        return _mm_set1_epi16(static_cast<short>(v));
-    }
-    static Units and16(Units a, Units b) { return _mm_and_si128(a, b); }
-    static Units or16(Units a, Units b) { return _mm_or_si128(a, b); }
-    static Units add16(Units a, Units b) { return _mm_add_epi16(a, b); }
-    template <int k>
-    static Units shl(Units a) {
-        return _mm_slli_epi16(a, k);
-    }
-    template <int k>
-    static Units shr(Units a) {
-        return _mm_srli_epi16(a, k);
+    static Vec byteConstant() {
+        return splat8(v);
     }
     template <uint16_t v>
-    static Lanes greater(Units a, uint32_t) {
-        return _mm_cmpgt_epi16(a, _mm_set1_epi16(static_cast<short>(v)));
+    static Vec unitConstant() {
+        return splat16(v);
     }
-    static Lanes lanesOf(uint32_t m) {
+    template <uint16_t v>
+    static Vec greater(Vec a, uint32_t) {
+        return greater16(a, unitConstant<v>());
+    }
+    static Vec lanesOf(uint32_t m) {
         const __m128i weights = _mm_setr_epi16(1, 2, 4, 8, 16, 32, 64, 128);
         return _mm_cmpeq_epi16(_mm_and_si128(_mm_set1_epi16(static_cast<short>(m)), weights), weights);
     }
-    static Units select(Lanes m, Units yes, Units no) { return _mm_blendv_epi8(no, yes, m); }
-    static void pack(Cursor &c, Units units, uint32_t keep) { packUnits(c, units, keep); }
+    static void pack(Cursor &c, Vec units, uint32_t keep) { packUnits(c, units, keep); }
 };
 
 // AVX2: blocks of thirty-two, sixteen lanes a half.
 template <int = 0>
-struct Avx2Ops {
-    static constexpr size_t bytes = 32;
+struct Avx2Ops : Avx2 {
     static constexpr bool decodes = true;
     static constexpr bool tailed = true;
-    using Bytes = __m256i;
-    using Mask = __m256i;
-    using Half = __m128i;
-    using Units = __m256i;
-    using Lanes = __m256i;
-    static Bytes load(const uint8_t *p) { return Avx2::loadInPage(p); }
     template <uint8_t v>
-    static __m256i bytesOf() {
+    static Vec byteConstant() {
         return _mm256_load_si256(reinterpret_cast<const __m256i *>(opaque(byteSplat<v>.bytes)));
     }
-    static uint64_t bits(Mask m) { return static_cast<uint32_t>(_mm256_movemask_epi8(m)); }
+    template <uint16_t v>
+    static Vec unitConstant() {
+        return _mm256_load_si256(reinterpret_cast<const __m256i *>(opaque(wordSplat<v>.bytes)));
+    }
     static uint32_t count(uint64_t m) { return markedLanes(m); }
-    static uint64_t highBits(Bytes b) { return bits(b); }
-    static uint64_t zeroBits(Bytes b) { return bits(_mm256_cmpeq_epi8(b, _mm256_setzero_si256())); }
-    template <uint8_t v>
-    static Mask atLeast(Bytes b) {
-        return _mm256_cmpeq_epi8(_mm256_max_epu8(b, bytesOf<v>()), b);
-    }
-    template <uint8_t v>
-    static Mask equal(Bytes b) {
-        return _mm256_cmpeq_epi8(b, bytesOf<v>());
-    }
-    template <uint8_t v>
-    static Mask below(Bytes b) {
-        return _mm256_cmpgt_epi8(bytesOf<v>(), b);
-    }
-    template <uint8_t v>
-    static Mask above(Bytes b) {
-        return _mm256_cmpgt_epi8(b, bytesOf<v>());
-    }
-    static Mask both(Mask a, Mask b) { return _mm256_and_si256(a, b); }
-    static Mask either(Mask a, Mask b) { return _mm256_or_si256(a, b); }
-    static void storeAscii(Cursor &c, Bytes b) {
+    static void storeAscii(Cursor &c, Vec b) {
         const __m256i w1 = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(b, 1));
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(c.dst + c.n), _mm256_cvtepu8_epi16(_mm256_castsi256_si128(b)));
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(c.dst + c.n + 16), w1);
         c.tail = _mm256_extracti128_si256(w1, 1);
     }
-    static Half half(Bytes b, int h) { return h == 0 ? _mm256_castsi256_si128(b) : _mm256_extracti128_si256(b, 1); }
-    static Units widen(Half b) { return _mm256_cvtepu8_epi16(b); }
     template <uint16_t v>
-    static Units splat() {
-        return _mm256_load_si256(reinterpret_cast<const __m256i *>(opaque(wordSplat<v>.bytes)));
+    static Vec greater(Vec a, uint32_t) {
+        return greater16(a, unitConstant<v>());
     }
-    static Units and16(Units a, Units b) { return _mm256_and_si256(a, b); }
-    static Units or16(Units a, Units b) { return _mm256_or_si256(a, b); }
-    static Units add16(Units a, Units b) { return _mm256_add_epi16(a, b); }
-    template <int k>
-    static Units shl(Units a) {
-        return _mm256_slli_epi16(a, k);
-    }
-    template <int k>
-    static Units shr(Units a) {
-        return _mm256_srli_epi16(a, k);
-    }
-    template <uint16_t v>
-    static Lanes greater(Units a, uint32_t) {
-        return _mm256_cmpgt_epi16(a, splat<v>());
-    }
-    static Lanes lanesOf(uint32_t m) {
+    static Vec lanesOf(uint32_t m) {
         const __m256i weights = _mm256_setr_epi16(1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 4096, 8192, 16384,
                                                   static_cast<short>(32768));
         return _mm256_cmpeq_epi16(_mm256_and_si256(_mm256_set1_epi16(static_cast<short>(m)), weights), weights);
     }
-    static Units select(Lanes m, Units yes, Units no) { return _mm256_blendv_epi8(no, yes, m); }
-    static void pack(Cursor &c, Units units, uint32_t keep) {
+    static void pack(Cursor &c, Vec units, uint32_t keep) {
         packUnits(c, _mm256_castsi256_si128(units), keep & 0xFF);
         packUnits(c, _mm256_extracti128_si256(units, 1), keep >> 8);
     }
@@ -378,76 +303,34 @@ template <class V>
 }
 
 // AVX-512 (F, BW, VL): blocks of sixty-four, thirty-two lanes a half, packed
-// by a compress and stored with a mask. With vbmi2 (the avx512Vbmi2Kernels
-// table) 16-bit lanes are compressed in one step; without it, sixteen lanes
-// at a time as 32-bit lanes (AVX-512F).
+// by a compress and stored with a mask; the leads' bits serve as lane masks.
+// With vbmi2 (the avx512Vbmi2Kernels table) 16-bit lanes are compressed in
+// one step; without it, sixteen lanes at a time as 32-bit lanes (AVX-512F).
 template <bool vbmi2>
-struct Avx512Ops {
-    static constexpr size_t bytes = 64;
+struct Avx512Ops : Avx512 {
     static constexpr bool decodes = true;
     static constexpr bool tailed = false;
-    using Bytes = __m512i;
-    using Mask = __mmask64;
-    using Half = __m256i;
-    using Units = __m512i;
-    using Lanes = __mmask32;
-    static Bytes load(const uint8_t *p) { return Avx512::loadInPage(p); }
     template <uint8_t v>
-    static __m512i bytesOf() {
+    static Vec byteConstant() {
         return _mm512_load_si512(opaque(byteSplat<v>.bytes));
     }
-    static uint64_t bits(Mask m) { return m; }
+    template <uint16_t v>
+    static Vec unitConstant() {
+        return _mm512_load_si512(opaque(wordSplat<v>.bytes));
+    }
     static uint32_t count(uint64_t m) { return static_cast<uint32_t>(__builtin_popcountll(m)); }
-    static uint64_t highBits(Bytes b) { return _mm512_movepi8_mask(b); }
-    static uint64_t zeroBits(Bytes b) { return _mm512_testn_epi8_mask(b, b); }
-    template <uint8_t v>
-    static Mask atLeast(Bytes b) {
-        return _mm512_cmpge_epu8_mask(b, bytesOf<v>());
-    }
-    template <uint8_t v>
-    static Mask equal(Bytes b) {
-        return _mm512_cmpeq_epi8_mask(b, bytesOf<v>());
-    }
-    template <uint8_t v>
-    static Mask below(Bytes b) {
-        return _mm512_cmplt_epu8_mask(b, bytesOf<v>());
-    }
-    template <uint8_t v>
-    static Mask above(Bytes b) {
-        return _mm512_cmpgt_epu8_mask(b, bytesOf<v>());
-    }
-    static Mask both(Mask a, Mask b) { return a & b; }
-    static Mask either(Mask a, Mask b) { return a | b; }
-    static void storeAscii(Cursor &c, Bytes b) {
+    static void storeAscii(Cursor &c, Vec b) {
         _mm512_storeu_si512(c.dst + c.n, _mm512_cvtepu8_epi16(_mm512_castsi512_si256(b)));
         _mm512_storeu_si512(c.dst + c.n + 32, _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(b, 1)));
     }
-    static Half half(Bytes b, int h) { return h == 0 ? _mm512_castsi512_si256(b) : _mm512_extracti64x4_epi64(b, 1); }
-    static Units widen(Half b) { return _mm512_cvtepu8_epi16(b); }
     template <uint16_t v>
-    static Units splat() {
-        return _mm512_load_si512(opaque(wordSplat<v>.bytes));
-    }
-    static Units and16(Units a, Units b) { return _mm512_and_si512(a, b); }
-    static Units or16(Units a, Units b) { return _mm512_or_si512(a, b); }
-    static Units add16(Units a, Units b) { return _mm512_add_epi16(a, b); }
-    template <int k>
-    static Units shl(Units a) {
-        return _mm512_slli_epi16(a, k);
-    }
-    template <int k>
-    static Units shr(Units a) {
-        return _mm512_srli_epi16(a, k);
-    }
-    template <uint16_t v>
-    static Lanes greater(Units, uint32_t lanes) {
+    static Bits greater(Vec, uint32_t lanes) {
         return lanes;
     }
-    static Lanes lanesOf(uint32_t m) { return m; }
-    static Units select(Lanes m, Units yes, Units no) { return _mm512_mask_mov_epi16(no, m, yes); }
-    static void pack(Cursor &c, Units units, uint32_t keep) {
+    static Bits lanesOf(uint32_t m) { return m; }
+    static void pack(Cursor &c, Vec units, uint32_t keep) {
         if constexpr (vbmi2) {
-            const Units packed = compress16(units, static_cast<__mmask32>(keep));
+            const Vec packed = compress16(units, static_cast<__mmask32>(keep));
             const uint32_t kept = count(keep);
             _mm512_mask_storeu_epi16(c.dst + c.n, _bzhi_u32(~0u, kept), packed);
             c.n += kept;
@@ -464,6 +347,25 @@ struct Avx512Ops {
     }
 };
 
+// Byte compares with a constant, for every width.
+template <class W, uint8_t v>
+[[gnu::always_inline]] inline auto atLeast(typename W::Vec b) {
+    return W::atLeast8(b, W::template byteConstant<v>());
+}
+template <class W, uint8_t v>
+[[gnu::always_inline]] inline auto equal(typename W::Vec b) {
+    return W::equal8(b, W::template byteConstant<v>());
+}
+// Signed: only continuation bytes matter here.
+template <class W, uint8_t v>
+[[gnu::always_inline]] inline auto below(typename W::Vec b) {
+    return W::lessSigned8(b, W::template byteConstant<v>());
+}
+template <class W, uint8_t v>
+[[gnu::always_inline]] inline auto above(typename W::Vec b) {
+    return W::greaterSigned8(b, W::template byteConstant<v>());
+}
+
 // ---- The algorithm.
 
 // The unit each lane of a half gives: b, n1, n2 are its bytes, one after and
@@ -471,23 +373,24 @@ struct Avx512Ops {
 // and lows the lanes of low surrogates; longest is the longest form present
 // (2, 3, or 4 with low surrogates).
 template <class W>
-[[gnu::always_inline]] inline typename W::Units laneUnits(typename W::Half b8, typename W::Half n18,
-                                                          typename W::Half n28, uint32_t leads, uint32_t leads3,
-                                                          uint32_t leads4, uint32_t lows, int longest) {
-    const auto b = W::widen(b8);
-    const auto c1 = W::and16(W::widen(n18), W::template splat<0x3F>());
-    const auto two = W::and16(W::or16(W::template shl<6>(b), c1), W::template splat<0x7FF>());
-    auto v = W::select(W::template greater<0xBF>(b, leads), two, b);
+[[gnu::always_inline]] inline typename W::Vec laneUnits(typename W::Half b8, typename W::Half n18, typename W::Half n28,
+                                                        uint32_t leads, uint32_t leads3, uint32_t leads4, uint32_t lows,
+                                                        int longest) {
+    const auto b = W::widen8(b8);
+    const auto c1 = W::bitAnd(W::widen8(n18), W::template unitConstant<0x3F>());
+    const auto two = W::bitAnd(W::bitOr(W::template shiftLeft<6>(b), c1), W::template unitConstant<0x7FF>());
+    auto v = W::blend(b, two, W::template greater<0xBF>(b, leads));
     if (longest == 2) return v;
-    const auto c2 = W::and16(W::widen(n28), W::template splat<0x3F>());
-    const auto t = W::or16(W::template shl<6>(c1), c2);
-    v = W::select(W::template greater<0xDF>(b, leads3), W::or16(W::template shl<12>(b), t), v);
+    const auto c2 = W::bitAnd(W::widen8(n28), W::template unitConstant<0x3F>());
+    const auto t = W::bitOr(W::template shiftLeft<6>(c1), c2);
+    v = W::blend(v, W::bitOr(W::template shiftLeft<12>(b), t), W::template greater<0xDF>(b, leads3));
     if (longest == 3) return v;
-    const auto high = W::add16(W::or16(W::template shl<8>(W::and16(b, W::template splat<7>())), W::template shr<4>(t)),
-                               W::template splat<0xD7C0>());
-    v = W::select(W::template greater<0xEF>(b, leads4), high, v);
-    const auto low = W::or16(W::and16(t, W::template splat<0x3FF>()), W::template splat<0xDC00>());
-    return W::select(W::lanesOf(lows), low, v);
+    const auto high = W::add16(
+        W::bitOr(W::template shiftLeft<8>(W::bitAnd(b, W::template unitConstant<7>())), W::template shiftRight<4>(t)),
+        W::template unitConstant<0xD7C0>());
+    v = W::blend(v, high, W::template greater<0xEF>(b, leads4));
+    const auto low = W::bitOr(W::bitAnd(t, W::template unitConstant<0x3FF>()), W::template unitConstant<0xDC00>());
+    return W::blend(v, low, W::lanesOf(lows));
 }
 
 // Validates and converts the block at c.q; false, with nothing changed, when
@@ -496,12 +399,12 @@ template <class W>
 // within give units (the bytes after an end are a copy's padding).
 template <class W, bool store>
 [[gnu::always_inline]] inline bool block(Cursor &c, uint64_t within = ~uint64_t{0}) {
-    constexpr size_t bytes = W::bytes;
+    constexpr size_t bytes = W::vecBytes;
     constexpr uint64_t all = bytes == 64 ? ~uint64_t{0} : (uint64_t{1} << bytes) - 1;
     const uint8_t *q = c.q;
-    const auto b = W::load(q);
-    const uint64_t high = W::highBits(b);
-    const uint64_t zeros = W::zeroBits(b);
+    const auto b = W::loadInPage(q);
+    const uint64_t high = W::byteBits(b);
+    const uint64_t zeros = W::zeroByteBits(b);
     if (high == 0 && (!W::decodes || within == ~uint64_t{0})) [[likely]] {
         if (zeros != 0) [[unlikely]]
             return false;
@@ -514,24 +417,24 @@ template <class W, bool store>
         return false;
     } else {
         if (W::tailed && store && c.n < 8) return false;
-        const auto n1 = W::load(q + 1);
-        const uint64_t leads = W::bits(W::template atLeast<0xC0>(b));
-        const uint64_t leads3 = W::bits(W::template atLeast<0xE0>(b));
+        const auto n1 = W::loadInPage(q + 1);
+        const uint64_t leads = W::byteBits(atLeast<W, 0xC0>(b));
+        const uint64_t leads3 = W::byteBits(atLeast<W, 0xE0>(b));
         uint64_t leads4 = 0;
-        auto bad = W::either(W::template equal<0xC0>(b), W::template equal<0xC1>(b));
+        auto bad = W::bitOr(equal<W, 0xC0>(b), equal<W, 0xC1>(b));
         // The checks of the longer forms only where they occur.
         if (leads3 != 0) {
-            bad = W::either(bad, W::both(W::template equal<0xE0>(b), W::template below<0xA0>(n1)));
-            leads4 = W::bits(W::template atLeast<0xF0>(b));
+            bad = W::bitOr(bad, W::bitAnd(equal<W, 0xE0>(b), below<W, 0xA0>(n1)));
+            leads4 = W::byteBits(atLeast<W, 0xF0>(b));
             if (leads4 != 0) {
-                bad = W::either(W::either(bad, W::template atLeast<0xF5>(b)),
-                                W::either(W::both(W::template equal<0xF0>(b), W::template below<0x90>(n1)),
-                                          W::both(W::template equal<0xF4>(b), W::template above<0x8F>(n1))));
+                bad = W::bitOr(W::bitOr(bad, atLeast<W, 0xF5>(b)),
+                               W::bitOr(W::bitAnd(equal<W, 0xF0>(b), below<W, 0x90>(n1)),
+                                        W::bitAnd(equal<W, 0xF4>(b), above<W, 0x8F>(n1))));
             }
         }
         const uint64_t cont = high & ~leads;
         const uint64_t expected = c.carry | leads << 1 | leads3 << 2 | leads4 << 3;
-        if ((zeros | W::bits(bad)) != 0 || (expected & all) != cont) return false;
+        if ((zeros | W::byteBits(bad)) != 0 || (expected & all) != cont) return false;
         const uint64_t expectedAfter = leads >> (bytes - 1) | leads3 >> (bytes - 2) | leads4 >> (bytes - 3);
         if constexpr (bytes == 64) {
             if (!trailsAfter(q + bytes, expectedAfter)) return false;
@@ -542,7 +445,7 @@ template <class W, bool store>
         const uint64_t lows = (leads4 << 1 | c.lowCarry) & all;
         const uint64_t keep = ((~cont & all) | lows) & within;
         if constexpr (store) {
-            const auto n2 = W::load(q + 2);
+            const auto n2 = W::loadInPage(q + 2);
             constexpr uint32_t lanes = bytes / 2;
             constexpr uint64_t laneMask = (uint64_t{1} << lanes) - 1;
             const int longest = (leads4 | lows) != 0 ? 4 : leads3 != 0 ? 3 : 2;
@@ -571,15 +474,15 @@ template <class W, bool store>
 template <class W, bool store, bool bounded>
 [[gnu::always_inline]] inline bool nextBlock(Cursor &c, const uint8_t *end) {
     if constexpr (bounded) {
-        return static_cast<size_t>(end - c.q) >= W::bytes + blockReach && block<W, store>(c);
+        return static_cast<size_t>(end - c.q) >= W::vecBytes + blockReach && block<W, store>(c);
     } else {
-        if (staysInPage(c.q, W::bytes + blockReach)) [[likely]]
+        if (staysInPage(c.q, W::vecBytes + blockReach)) [[likely]]
             return block<W, store>(c);
         alignas(16) uint8_t bytes[acrossBytes];
         Cursor copy = c;
         copy.q = copyAcrossPage(c.q, bytes);
         if (!block<W, store>(copy)) return false;
-        copy.q = c.q + W::bytes;
+        copy.q = c.q + W::vecBytes;
         c = copy;
         return true;
     }
@@ -715,6 +618,23 @@ inline constexpr TailTables tailTables = makeTailTables();
     }
 }
 
+// Stores the last k (< 8) units of v at dst, nothing past them.
+[[gnu::always_inline]] inline void storeLastUnits(char16_t *dst, __m128i v, size_t k) {
+    v = _mm_shuffle_epi8(v, Sse2::loadData(tailTables.moveDown + 16 - 2 * k));
+    if ((k & 4) != 0) {
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(dst), v);
+        v = _mm_srli_si128(v, 8);
+        dst += 4;
+    }
+    if ((k & 2) != 0) {
+        const auto pair = static_cast<uint32_t>(_mm_cvtsi128_si32(v));
+        memcpy(dst, &pair, sizeof pair);
+        v = _mm_srli_si128(v, 4);
+        dst += 2;
+    }
+    if ((k & 1) != 0) dst[0] = static_cast<char16_t>(_mm_cvtsi128_si32(v));
+}
+
 // A block of sixteen (N) through a copy: units stored into a scratch array
 // that starts with eight units to pack after, then copied out, for a tailed
 // width with fewer than eight units stored; and with an end, the last bytes
@@ -723,12 +643,12 @@ inline constexpr TailTables tailTables = makeTailTables();
 // nothing changed, where the block is refused.
 template <class N, bool store, bool bounded>
 [[gnu::always_inline]] inline bool copiedBlock(Cursor &c, const uint8_t *from, const uint8_t *end) {
-    const size_t left = bounded ? static_cast<size_t>(end - c.q) : N::bytes + blockReach;
-    const bool last = bounded && left < N::bytes + blockReach;
+    const size_t left = bounded ? static_cast<size_t>(end - c.q) : N::vecBytes + blockReach;
+    const bool last = bounded && left < N::vecBytes + blockReach;
     if (left == 0 || (!last && !(N::tailed && store && c.n < 8))) return false;
-    alignas(16) uint8_t bytes[2 * N::bytes];
-    alignas(16) char16_t units[8 + N::bytes];
-    const size_t taken = left < N::bytes ? left : N::bytes;
+    alignas(16) uint8_t bytes[2 * N::vecBytes];
+    alignas(16) char16_t units[8 + N::vecBytes];
+    const size_t taken = left < N::vecBytes ? left : N::vecBytes;
     Cursor copy = c;
     if (last) {
         if (left <= 16 && static_cast<size_t>(end - from) >= 16) {
@@ -753,10 +673,18 @@ template <class N, bool store, bool bounded>
     if (!(last ? block<N, store>(copy, (uint64_t{1} << taken) - 1) : nextBlock<N, store, bounded>(copy, end)))
         return false;
     if (scratch) {
-        copyUnits(c.dst + c.n, units + 8, copy.n - 8);
+        // Fewer than eight units from the block: they are the tail's last
+        // lanes, stored from it (a read of the scratch array would wait for
+        // its stores); eight or more: the tail is already the last eight.
+        const size_t k = copy.n - 8;
+        if (k < 8) {
+            storeLastUnits(c.dst + c.n, copy.tail, k);
+            if (c.n + k >= 8) copy.tail = storedUnits(c.dst + c.n + k - 8);
+        } else {
+            copyUnits(c.dst + c.n, units + 8, k);
+        }
         copy.dst = c.dst;
-        copy.n = c.n + copy.n - 8;
-        if (copy.n >= 8) copy.tail = storedUnits(c.dst + copy.n - 8);
+        copy.n = c.n + k;
     }
     copy.q = c.q + taken;
     c = copy;
@@ -776,18 +704,20 @@ template <class W, class N, bool store, bool bounded>
     Cursor c{dst, count, p, 0, 0, _mm_setzero_si128()};
     if (store && N::tailed && c.n >= 8) c.tail = storedUnits(dst + c.n - 8);
     for (;;) {
-        if constexpr (W::bytes > N::bytes) {
+        if constexpr (W::vecBytes > N::vecBytes) {
             // Marked likely, so that the loop's blocks lie together and it jumps back once.
-            while (__builtin_expect((!store || c.n + W::bytes + spare <= limit) && nextBlock<W, store, bounded>(c, end),
-                                    1)) {
+            while (__builtin_expect(
+                (!store || c.n + W::vecBytes + spare <= limit) && nextBlock<W, store, bounded>(c, end), 1)) {
             }
             if (store && N::tailed && c.n >= 8) c.tail = storedUnits(dst + c.n - 8);
         }
-        while ((!store || c.n + N::bytes + spare <= limit) && nextBlock<N, store, bounded>(c, end)) {
+        while ((!store || c.n + N::vecBytes + spare <= limit) && nextBlock<N, store, bounded>(c, end)) {
         }
         finish<store>(c, limit);
+        // Bounded, at the end: nothing is left to convert.
+        if (bounded && c.q == end) break;
         if constexpr (N::decodes && (bounded || N::tailed)) {
-            if ((!store || c.n + N::bytes + spare <= limit) && copiedBlock<N, store, bounded>(c, p, end)) continue;
+            if ((!store || c.n + N::vecBytes + spare <= limit) && copiedBlock<N, store, bounded>(c, p, end)) continue;
         }
         if (!characters<store, bounded, N::tailed>(c, limit, end, 16 + spare)) break;
     }

@@ -29,13 +29,14 @@ size_t writeBlock(const void *bytes, size_t count, FILE *stream);
 // (the lock is recursive: the C runtime's writes inside take it again).
 class StreamLock {
 public:
-    explicit StreamLock(FILE *stream) : stream_(stream) { plat::lockStream(stream_); }
-    ~StreamLock() { plat::unlockStream(stream_); }
+    explicit StreamLock(FILE *stream) : stream_(stream), locked_(plat::lockStream(stream)) {}
+    ~StreamLock() { plat::unlockStream(stream_, locked_); }
     StreamLock(const StreamLock &) = delete;
     StreamLock &operator=(const StreamLock &) = delete;
 
 private:
     FILE *stream_;
+    bool locked_;
 };
 
 }  // namespace qoru

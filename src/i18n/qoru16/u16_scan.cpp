@@ -35,11 +35,11 @@ int32_t scanStream(FILE *stream, const charU16 *format, va_list args) {
     qoru::ScanInput in;
     setUpInput(in, stream, nullptr, format);
     va_copy(in.argumentPosition, args);
-    plat::lockStream(stream);
+    const bool locked = plat::lockStream(stream);
     qoru::viewStream(in);
     const int32_t r = qoru::scanFormatted(in);
     qoru::settleStream(in);
-    plat::unlockStream(stream);
+    plat::unlockStream(stream, locked);
     va_end(in.argumentPosition);
     return r;
 }

@@ -90,12 +90,32 @@ struct Sse2 {
     static constexpr Bits allBits = 0xFFFFu;
     // The unit of the lowest bit set in a mask.
     QORU_SIMD_INLINE size_t unitOfBit(Bits bits) { return static_cast<size_t>(__builtin_ctz(bits)) / bitsPerUnit; }
+
+    // UTF-8 decoding:
+    // Bits of the zero bytes.
+    QORU_SIMD_INLINE Bits zeroByteBits(Vec v) { return byteBits(_mm_cmpeq_epi8(v, zero())); }
+    // All ones in the bytes where a >= b (unsigned), a < b and a > b (signed).
+    QORU_SIMD_INLINE Vec atLeast8(Vec a, Vec b) { return _mm_cmpeq_epi8(_mm_max_epu8(a, b), a); }
+    QORU_SIMD_INLINE Vec lessSigned8(Vec a, Vec b) { return _mm_cmplt_epi8(a, b); }
+    QORU_SIMD_INLINE Vec greaterSigned8(Vec a, Vec b) { return _mm_cmpgt_epi8(a, b); }
+    // All ones in the units where a > b (signed); the units' sums.
+    QORU_SIMD_INLINE Vec greater16(Vec a, Vec b) { return _mm_cmpgt_epi16(a, b); }
+    QORU_SIMD_INLINE Vec add16(Vec a, Vec b) { return _mm_add_epi16(a, b); }
+    // The lower (h = 0) or upper half's bytes, in the low half of a Half.
+    using Half = __m128i;
+    QORU_SIMD_INLINE Half half(Vec v, int h) { return h == 0 ? v : _mm_srli_si128(v, 8); }
 };
 
 // SSSE3 and SSE4.1: the byte shuffle, and the unsigned 16-bit minimum in one step.
 struct Ssse3 : Sse2 {
     QORU_SIMD_INLINE Vec least16(Vec a, Vec b) { return _mm_min_epu16(a, b); }
     QORU_SIMD_INLINE Vec shuffleBytes(Vec v, Vec indices) { return _mm_shuffle_epi8(v, indices); }
+
+    // UTF-8 decoding:
+    // A half's bytes widened to units.
+    QORU_SIMD_INLINE Vec widen8(Half b) { return _mm_cvtepu8_epi16(b); }
+    // b's bytes where mask's byte has its high bit set, else a's.
+    QORU_SIMD_INLINE Vec blend(Vec a, Vec b, Vec mask) { return _mm_blendv_epi8(a, b, mask); }
 };
 
 struct Avx2 {
@@ -137,6 +157,20 @@ struct Avx2 {
     QORU_SIMD_INLINE Bits byteBits(Vec v) { return static_cast<Bits>(_mm256_movemask_epi8(v)); }
     static constexpr Bits allBits = 0xFFFFFFFFu;
     QORU_SIMD_INLINE size_t unitOfBit(Bits bits) { return static_cast<size_t>(__builtin_ctz(bits)) / bitsPerUnit; }
+
+    // UTF-8 decoding: as in Sse2, each 16-byte half widened to 32 bytes.
+    QORU_SIMD_INLINE Bits zeroByteBits(Vec v) { return byteBits(_mm256_cmpeq_epi8(v, zero())); }
+    QORU_SIMD_INLINE Vec atLeast8(Vec a, Vec b) { return _mm256_cmpeq_epi8(_mm256_max_epu8(a, b), a); }
+    QORU_SIMD_INLINE Vec lessSigned8(Vec a, Vec b) { return _mm256_cmpgt_epi8(b, a); }
+    QORU_SIMD_INLINE Vec greaterSigned8(Vec a, Vec b) { return _mm256_cmpgt_epi8(a, b); }
+    QORU_SIMD_INLINE Vec greater16(Vec a, Vec b) { return _mm256_cmpgt_epi16(a, b); }
+    QORU_SIMD_INLINE Vec add16(Vec a, Vec b) { return _mm256_add_epi16(a, b); }
+    using Half = __m128i;
+    QORU_SIMD_INLINE Half half(Vec v, int h) {
+        return h == 0 ? _mm256_castsi256_si128(v) : _mm256_extracti128_si256(v, 1);
+    }
+    QORU_SIMD_INLINE Vec widen8(Half b) { return _mm256_cvtepu8_epi16(b); }
+    QORU_SIMD_INLINE Vec blend(Vec a, Vec b, Vec mask) { return _mm256_blendv_epi8(a, b, mask); }
 
     // String scans: the record half as wide, for data shorter than a block.
     using HalfRecord = Sse2;
@@ -180,6 +214,33 @@ struct Avx512 {
 
     // String scans: a's units where they equal b's, else 0.
     QORU_SIMD_INLINE Vec keepEqual16(Vec a, Vec b) { return _mm512_maskz_mov_epi16(_mm512_cmpeq_epi16_mask(a, b), a); }
+
+    // UTF-8 decoding: byte compares give masks, which bitAnd, bitOr and
+    // byteBits take as the narrower records take their vector results.
+    QORU_SIMD_INLINE ByteBits zeroByteBits(Vec v) { return _mm512_testn_epi8_mask(v, v); }
+    QORU_SIMD_INLINE ByteBits equal8(Vec a, Vec b) { return equalByteBits(a, b); }
+    QORU_SIMD_INLINE ByteBits atLeast8(Vec a, Vec b) { return _mm512_cmpge_epu8_mask(a, b); }
+    QORU_SIMD_INLINE ByteBits lessSigned8(Vec a, Vec b) { return _mm512_cmplt_epi8_mask(a, b); }
+    QORU_SIMD_INLINE ByteBits greaterSigned8(Vec a, Vec b) { return _mm512_cmpgt_epi8_mask(a, b); }
+    QORU_SIMD_INLINE ByteBits byteBits(ByteBits m) { return m; }
+    QORU_SIMD_INLINE ByteBits bitAnd(ByteBits a, ByteBits b) { return a & b; }
+    QORU_SIMD_INLINE ByteBits bitOr(ByteBits a, ByteBits b) { return a | b; }
+    QORU_SIMD_INLINE Vec add16(Vec a, Vec b) { return _mm512_add_epi16(a, b); }
+    template <int N>
+    QORU_SIMD_INLINE Vec shiftRight(Vec v) {
+        return _mm512_srli_epi16(v, N);
+    }
+    template <int N>
+    QORU_SIMD_INLINE Vec shiftLeft(Vec v) {
+        return _mm512_slli_epi16(v, N);
+    }
+    using Half = __m256i;
+    QORU_SIMD_INLINE Half half(Vec v, int h) {
+        return h == 0 ? _mm512_castsi512_si256(v) : _mm512_extracti64x4_epi64(v, 1);
+    }
+    QORU_SIMD_INLINE Vec widen8(Half b) { return _mm512_cvtepu8_epi16(b); }
+    // b's units where units marks them, else a's.
+    QORU_SIMD_INLINE Vec blend(Vec a, Vec b, Bits units) { return _mm512_mask_mov_epi16(a, units, b); }
 };
 
 }  // namespace

@@ -3,13 +3,26 @@
 // readers can take whole runs without a call per byte.
 #include <cstdio>
 
+#if defined(__GLIBC__)
+#include <sys/single_threaded.h>
+#endif
+
 #include "platform/platform.h"
 
 namespace plat {
 
-void lockStream(FILE *stream) { flockfile(stream); }
+bool lockStream(FILE *stream) {
+#if defined(__GLIBC__)
+    // glibc's flag: no thread was ever started besides the first.
+    if (__libc_single_threaded) return false;
+#endif
+    flockfile(stream);
+    return true;
+}
 
-void unlockStream(FILE *stream) { funlockfile(stream); }
+void unlockStream(FILE *stream, bool locked) {
+    if (locked) funlockfile(stream);
+}
 
 int readByteLocked(FILE *stream) { return getc_unlocked(stream); }
 

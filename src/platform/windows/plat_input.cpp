@@ -7,9 +7,14 @@
 
 namespace plat {
 
-void lockStream(FILE *stream) { _lock_file(stream); }
+bool lockStream(FILE *stream) {
+    _lock_file(stream);
+    return true;
+}
 
-void unlockStream(FILE *stream) { _unlock_file(stream); }
+void unlockStream(FILE *stream, bool locked) {
+    if (locked) _unlock_file(stream);
+}
 
 int readByteLocked(FILE *stream) { return _getc_nolock(stream); }
 
