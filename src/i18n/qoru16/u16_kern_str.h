@@ -338,16 +338,13 @@ struct StrKern {
             } else if (staysInPage(b + i, vecBytes)) {
                 if (const uint64_t m = zeroBits(keepEqual(V::load(a + i), V::loadInPage(b + i))))
                     return i + unitOfBit(m);
-            } else if (const size_t back = unitsBeforePageEnd(b + i);
-                       back <= i || (back != SIZE_MAX && unitsBeforeInPage(a + i, back))) {
+            } else if (const size_t back = unitsBeforePageEnd(b + i); back <= i) {
                 // b's block would cross into its next page: first the read
                 // that ends at its page's end (a's units at the same
-                // positions: before i its own, or within a + i's page with
-                // those before a left out), then, b going on, the whole
+                // positions, before i its own), then, b going on, the whole
                 // block across the two pages.
-                const size_t skip = back > i ? back - i : 0;
-                const Vec head = keepEqual(V::loadInPage(a + i - back), V::loadInPage(b + i - back));
-                if (const uint64_t m = zeroBits(head) >> (skip * V::bitsPerUnit)) return i - back + skip + unitOfBit(m);
+                if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a + i - back), V::loadInPage(b + i - back))))
+                    return i - back + unitOfBit(m);
                 if (const uint64_t m = zeroBits(keepEqual(V::load(a + i), V::loadInPage(b + i))))
                     return i + unitOfBit(m);
             } else {
