@@ -125,6 +125,13 @@ struct StrKern {
             if (const uint64_t m = zeroBits(marks(V::load(p))) >> bitsOfBytes(offset)) return s + unitOfBit(m);
             p += vecUnits;
         }
+        return scanAligned(p, marks);
+    }
+
+    // scan's work from the aligned block at p on, whose units before p hold
+    // no stop.
+    template <class Marks>
+    static const char16_t *scanAligned(const char16_t *p, Marks marks) {
         if (const uint64_t m = zeroBits(marks(V::load(p)))) return p + unitOfBit(m);
         if (const uint64_t m = zeroBits(marks(V::load(p + vecUnits)))) return p + vecUnits + unitOfBit(m);
         if (const uint64_t m = zeroBits(marks(V::load(p + 2 * vecUnits)))) return p + 2 * vecUnits + unitOfBit(m);
@@ -151,16 +158,21 @@ struct StrKern {
     // any address, the first reads at an odd one too (unaligned reads keep
     // its units whole).
     [[gnu::aligned(64)]] static size_t stringLength(const char16_t *s) { return static_cast<size_t>(findZero(s) - s); }
-    // The first read tells c from the terminator by its own masks.
+    // The first read tells c from the terminator by its own masks; the scan
+    // goes on after it rather than reading it again.
     [[gnu::aligned(64)]] static char16_t *findUnit(const char16_t *s, char16_t c) {
         const Vec wanted = V::splat16(c);
+        const ZeroOrUnitMarks marks{wanted, c};
+        const char16_t *p;
         if (staysInPage(s, vecBytes)) {
             const Vec v = V::loadInPage(s);
             const uint64_t found = equalBits(v, wanted), stops = found | zeroBits(v);
             if (stops != 0)
                 return (found & stops & (~stops + 1)) != 0 ? const_cast<char16_t *>(s) + unitOfBit(stops) : nullptr;
+            p = isOdd(s) ? scanUnits(s + vecUnits, marks) : scanAligned(nextAligned(s), marks);
+        } else {
+            p = scan(s, marks);
         }
-        const char16_t *p = scan(s, ZeroOrUnitMarks{wanted, c});
         return *p == c ? const_cast<char16_t *>(p) : nullptr;
     }
     [[gnu::aligned(64)]] static int32_t compare(const char16_t *a, const char16_t *b) {
@@ -260,8 +272,10 @@ struct StrKern {
     // the same positions unaligned, where they stay within b's page; a block
     // of b that would cross into the next page is compared in two reads
     // (unitsBeforePageEnd), or unit by unit near the start or at an odd b.
+    // The stop is the same with a and b swapped, which the start may do.
     static size_t findStop(const char16_t *a, const char16_t *b) {
         size_t i;
+        const char16_t *x = a, *y = b;
         if (bothStayInPage(a, b, groupBytes)) {
             for (i = 0; i < groupUnits; i += vecUnits)
                 if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a + i), V::loadInPage(b + i))))
@@ -272,12 +286,47 @@ struct StrKern {
             if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a), V::loadInPage(b)))) return unitOfBit(m);
             if (isOdd(a)) return stopUnits(a, b, vecUnits);
             i = static_cast<size_t>(nextAligned(a) - a);
-        } else if (isOdd(a)) {
-            return stopUnits(a, b, 0);
         } else {
-            for (i = 0; !isAligned(a + i, vecBytes); ++i)
-                if (a[i] == 0 || a[i] != b[i]) return i;
+            // A first block would cross into a next page: the aligned block
+            // that holds a, or b, with the other's units at the same
+            // positions where they lie in its page, the units before the
+            // start left out; else unit by unit up to a's alignment.
+            size_t k = unitsIntoBlock(a);
+            if (k == SIZE_MAX || !unitsBeforeInPage(b, k)) {
+                k = unitsIntoBlock(b);
+                if (k != SIZE_MAX && unitsBeforeInPage(a, k)) {
+                    x = b, y = a;
+                } else {
+                    k = SIZE_MAX;
+                }
+            }
+            if (k != SIZE_MAX) {
+                const Vec m = keepEqual(V::load(x - k), V::loadInPage(y - k));
+                if (const uint64_t stops = zeroBits(m) >> (k * V::bitsPerUnit)) return unitOfBit(stops);
+                i = vecUnits - k;
+            } else if (isOdd(a)) {
+                return stopUnits(a, b, 0);
+            } else {
+                for (i = 0; !isAligned(a + i, vecBytes); ++i)
+                    if (a[i] == 0 || a[i] != b[i]) return i;
+            }
         }
+        return stopAligned(x, y, i);
+    }
+
+    // The units of an even p's aligned block before p, or SIZE_MAX for an
+    // odd p (aligned blocks would split its units).
+    static size_t unitsIntoBlock(const char16_t *p) {
+        return isOdd(p) ? SIZE_MAX : (reinterpret_cast<uintptr_t>(p) & (vecBytes - 1)) / sizeof(char16_t);
+    }
+    // True when a block read k units before p lies within p's page.
+    static bool unitsBeforeInPage(const char16_t *p, size_t k) {
+        const uintptr_t at = reinterpret_cast<uintptr_t>(p), back = k * sizeof(char16_t);
+        return (at & (pageSize - 1)) >= back && staysInPage(reinterpret_cast<const void *>(at - back), vecBytes);
+    }
+
+    // findStop from i on, where a + i is aligned and no stop precedes i.
+    static size_t stopAligned(const char16_t *a, const char16_t *b, size_t i) {
         for (;; i += vecUnits) {
             if (isAligned(a + i, groupBytes) && staysInPage(b + i, groupBytes)) {
                 const Vec m0 = keepEqual(loadOnce(a + i), V::loadInPage(b + i));
@@ -321,6 +370,14 @@ struct StrKern {
             storeFirst(dst, v, count);
         } else {
             (void)v;
+            copyFewUnits(dst, src, count);
+        }
+    }
+    // count units (1 to vecUnits) of src, all of them the string's, to dst.
+    static void copyFirstUnits(char16_t *dst, const char16_t *src, size_t count) {
+        if constexpr (masked) {
+            storeFirst(dst, loadFirst(src, count), count);
+        } else {
             copyFewUnits(dst, src, count);
         }
     }
@@ -370,11 +427,11 @@ struct StrKern {
                 i += vecUnits;
             } else if (const size_t back = unitsBeforePageEnd(src + i); back <= i) {
                 // The block would cross into src's next page: first the read
-                // that ends at its page's end, then, src going on, the whole
-                // block across the two pages.
+                // that ends at its page's end, for a terminator there (its
+                // units before i are copied already), then, src going on,
+                // the whole block across the two pages.
                 const Vec v = V::loadInPage(src + i - back);
                 if (const uint64_t m = zeroBits(v)) return finishCopy(dst, src, i - back, v, unitOfBit(m));
-                V::store(dst + i - back, v);
                 const Vec w = V::loadInPage(src + i);
                 if (const uint64_t m = zeroBits(w)) return finishCopy(dst, src, i, w, unitOfBit(m));
                 V::store(dst + i, w);
@@ -423,9 +480,14 @@ struct StrKern {
         } else if (isOdd(src)) {
             return copyUnits(dst, src, 0);
         } else {
-            // The last units of src's page: unit by unit up to the next page.
-            for (i = 0; !isAligned(src + i, vecBytes); ++i)
-                if ((dst[i] = src[i]) == 0) return i;
+            // The last units of src's page: the aligned block that holds
+            // them, its units before src left out.
+            const size_t k = unitsIntoBlock(src);
+            const uint64_t m = zeroBits(V::load(src - k)) >> (k * V::bitsPerUnit);
+            i = vecUnits - k;
+            const size_t count = m != 0 ? unitOfBit(m) + 1 : i;
+            copyFirstUnits(dst, src, count);
+            if (m != 0) return count - 1;
         }
         const size_t shift = reinterpret_cast<uintptr_t>(dst + i) & (vecBytes - 1);
         if (shift != 0 && shift % sizeof(char16_t) == 0) {
@@ -455,10 +517,18 @@ struct StrKern {
         }
     }
 
-    // All n units of both are readable: whole blocks unaligned, then the
-    // last block that ends at n (its units already found equal change
-    // nothing), or the units left one by one when n is less than a block.
+    // All n units of both are readable: up to two blocks as the first and
+    // the last, which may overlap (fewer units than a block by
+    // fewDifference); else whole blocks, four at a time, then the last block
+    // that ends at n (its units already found equal change nothing).
     [[gnu::aligned(64)]] static size_t findDifference(const char16_t *a, const char16_t *b, size_t n) {
+        if (n <= 2 * vecUnits) {
+            if (n < vecUnits) return fewDifference(a, b, n);
+            if (const uint64_t d = differentBits(a, b)) return unitOfBit(d);
+            const size_t last = n - vecUnits;
+            const uint64_t d = differentBits(a + last, b + last);
+            return d != 0 ? last + unitOfBit(d) : n;
+        }
         size_t i = 0;
         for (; i + groupUnits <= n; i += groupUnits) {
             const Vec d0 = V::bitXor(V::loadData(a + i), V::loadData(b + i));
@@ -467,21 +537,28 @@ struct StrKern {
             const Vec d3 = V::bitXor(V::loadData(a + i + 3 * vecUnits), V::loadData(b + i + 3 * vecUnits));
             if (zeroBits(V::bitOr(V::bitOr(d0, d1), V::bitOr(d2, d3))) != allBits) break;
         }
-        for (; i + vecUnits <= n; i += vecUnits)
-            if (const uint64_t d = ~equalBits(V::loadData(a + i), V::loadData(b + i)) & allBits)
-                return i + unitOfBit(d);
         if (i == n) return n;
+        for (; i + vecUnits < n; i += vecUnits)
+            if (const uint64_t d = differentBits(a + i, b + i)) return i + unitOfBit(d);
+        const size_t last = n - vecUnits;
+        const uint64_t d = differentBits(a + last, b + last);
+        return d != 0 ? last + unitOfBit(d) : n;
+    }
+    static uint64_t differentBits(const char16_t *a, const char16_t *b) {
+        return ~equalBits(V::loadData(a), V::loadData(b)) & allBits;
+    }
+    // findDifference below a block: masked reads, or the blocks of the
+    // record half as wide where n fills one, else 64-bit words of four
+    // units, the last one ending at n.
+    static size_t fewDifference(const char16_t *a, const char16_t *b, size_t n) {
         if constexpr (masked) {
-            const uint64_t d = ~equalBits(loadFirst(a + i, n - i), loadFirst(b + i, n - i)) & allBits;
-            return d != 0 ? i + unitOfBit(d) : n;
+            const uint64_t d = ~equalBits(loadFirst(a, n), loadFirst(b, n)) & allBits;
+            return d != 0 ? unitOfBit(d) : n;
         } else {
-            if (n >= vecUnits) {
-                const size_t last = n - vecUnits;
-                const uint64_t d = ~equalBits(V::loadData(a + last), V::loadData(b + last)) & allBits;
-                return d != 0 ? last + unitOfBit(d) : n;
+            if constexpr (requires { typename V::HalfRecord; }) {
+                if (n >= V::HalfRecord::vecUnits) return StrKern<typename V::HalfRecord>::findDifference(a, b, n);
             }
-            // Fewer units than a block: 64-bit words of four units, the
-            // last one ending at n.
+            size_t i = 0;
             if (n >= 4) {
                 for (; i + 4 <= n; i += 4)
                     if (const uint64_t d = wordAt(a + i) ^ wordAt(b + i)) return i + unitOfWordBit(d);
@@ -520,10 +597,19 @@ struct StrKern {
     // reads keep the page rule: a first unaligned one within s's page, else
     // the aligned block that holds s; then aligned blocks, each holding a unit
     // below n that no c precedes (a group's four share that unit's page). Odd
-    // addresses unit by unit.
+    // addresses unit by unit. Up to a group's units within s's page are read
+    // unaligned, the last block ending at n.
     static size_t unitIndexWithin(const char16_t *s, char16_t c, size_t n) {
         const auto within = [n](size_t i) { return i < n ? i : n; };
         size_t i = 0;
+        if (n != 0 && n <= groupUnits && staysInPage(s, (n > vecUnits ? n : vecUnits) * sizeof(char16_t))) {
+            const Vec wanted = V::splat16(c);
+            for (; i + vecUnits < n; i += vecUnits)
+                if (const uint64_t m = equalBits(V::loadInPage(s + i), wanted)) return i + unitOfBit(m);
+            const size_t last = n > vecUnits ? n - vecUnits : 0;
+            const uint64_t m = equalBits(V::loadInPage(s + last), wanted);
+            return m != 0 ? within(last + unitOfBit(m)) : n;
+        }
         if (n == 0 || isOdd(s)) {
             while (i < n && s[i] != c) ++i;
             return i;

@@ -171,6 +171,9 @@ struct Avx2 {
     }
     QORU_SIMD_INLINE Vec widen8(Half b) { return _mm256_cvtepu8_epi16(b); }
     QORU_SIMD_INLINE Vec blend(Vec a, Vec b, Vec mask) { return _mm256_blendv_epi8(a, b, mask); }
+
+    // String scans: the record half as wide, for data shorter than a block.
+    using HalfRecord = Sse2;
 };
 
 struct Avx512 {
