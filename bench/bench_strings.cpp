@@ -1,7 +1,8 @@
 // Strings against ICU and the C library: ASCII and mixed-script texts, 8 to
 // 65536 units. The C library's peers work on as many bytes as ours: a narrow
 // string of 2n nonzero bytes for n units, in buffers at the same offsets
-// within a cache line as ours, so that both meet the same alignments.
+// within a page as ours, so that both meet the same alignments, the same page
+// ends and the same store-to-load aliasing between source and destination.
 #include <benchmark/benchmark.h>
 #include <unicode/ustring.h>
 
@@ -33,11 +34,12 @@ struct Text {
 constexpr char16_t absentUnit = 0x7F;
 constexpr char absentByte = 0x7F;
 
-// bytes (and a terminator) in store, at the same offset within 64 bytes as like.
+// bytes (and a terminator) in store, at the same offset within a page as like.
 char *placeAs(std::string &store, const std::string &bytes, const void *like) {
-    store.assign(bytes.size() + 128, '\0');
-    const auto at = [](const void *p) { return reinterpret_cast<uintptr_t>(p) % 64; };
-    char *p = store.data() + (64 + at(like) - at(store.data())) % 64;
+    constexpr uintptr_t page = 4096;
+    store.assign(bytes.size() + 2 * page, '\0');
+    const auto at = [](const void *p) { return reinterpret_cast<uintptr_t>(p) % page; };
+    char *p = store.data() + (page + at(like) - at(store.data())) % page;
     memcpy(p, bytes.data(), bytes.size());
     return p;
 }
