@@ -109,7 +109,7 @@ std::string scanKernelFault(const Kernels &k, const char16_t *a, const char16_t 
     if (k.findZeroOrUnit(a, c) != plain.findZeroOrUnit(a, c)) return "findZeroOrUnit";
     if (k.findUnit(a, c) != plain.findUnit(a, c) || k.findLast(a, c) != plain.findLast(a, c)) return "findUnit/Last";
     if (k.compare(a, b) != plain.compare(a, b)) return "compare";
-    if (k.findDifference(a, b, n) != plain.findDifference(a, b, n)) return "findDifference";
+    if (k.compareWithin(a, b, n) != plain.compareWithin(a, b, n)) return "compareWithin";
     if (k.findZeroWithin(a, n) != plain.findZeroWithin(a, n)) return "findZeroWithin";
     // A length past a's end where c is in a, as C's memchr allows.
     const char16_t *cAt = plain.findUnit(a, c);

@@ -45,7 +45,7 @@ struct Kernels {
     int32_t (*compare)(const char16_t *a, const char16_t *b);                  // strcmp
     char16_t *(*copy)(char16_t *dst, const char16_t *src);                     // strcpy
     size_t (*findZeroWithin)(const char16_t *s, size_t n);                     // first i < n: s[i] == 0; n
-    size_t (*findDifference)(const char16_t *a, const char16_t *b, size_t n);  // first i < n: a[i] != b[i]; n
+    int32_t (*compareWithin)(const char16_t *a, const char16_t *b, size_t n);  // memcmp
     char16_t *(*findUnitWithin)(const char16_t *s, char16_t c, size_t n);      // memchr
     char16_t *(*fill)(char16_t *s, char16_t c, size_t n);                      // memset
 

@@ -517,11 +517,19 @@ struct StrKern {
         }
     }
 
-    // All n units of both are readable: up to two blocks as the first and
-    // the last, which may overlap (fewer units than a block by
-    // fewDifference); else whole blocks, four at a time, then the last block
-    // that ends at n (its units already found equal change nothing).
-    [[gnu::aligned(64)]] static size_t findDifference(const char16_t *a, const char16_t *b, size_t n) {
+    // memcmp's whole work: the difference of the first units that differ,
+    // else 0.
+    [[gnu::aligned(64)]] static int32_t compareWithin(const char16_t *a, const char16_t *b, size_t n) {
+        const size_t i = findDifference(a, b, n);
+        return i < n ? unitDifference(a[i], b[i]) : 0;
+    }
+
+    // The first i < n where a[i] differs from b[i], else n. All n units of
+    // both are readable: up to two blocks as the first and the last, which
+    // may overlap (fewer units than a block by fewDifference); else whole
+    // blocks, four at a time, then the last block that ends at n (its units
+    // already found equal change nothing).
+    [[gnu::always_inline]] static size_t findDifference(const char16_t *a, const char16_t *b, size_t n) {
         if (n <= 2 * vecUnits) {
             if (n < vecUnits) return fewDifference(a, b, n);
             if (const uint64_t d = differentBits(a, b)) return unitOfBit(d);

@@ -20,7 +20,7 @@ constexpr Kernels levelKernels(CpuLevel level) {
         .compare = Strings::compare,
         .copy = Strings::copy,
         .findZeroWithin = Strings::findZeroWithin,
-        .findDifference = Strings::findDifference,
+        .compareWithin = Strings::compareWithin,
         .findUnitWithin = Strings::findUnitWithin,
         .fill = Strings::fill,
         .utf8ToUtf16 = to16::utf8ToUtf16<DecodeWide, DecodeNarrow>,

@@ -147,6 +147,11 @@ size_t findDifferenceNeon(const char16_t *a, const char16_t *b, size_t n) {
     return i;
 }
 
+int32_t compareWithinNeon(const char16_t *a, const char16_t *b, size_t n) {
+    const size_t i = findDifferenceNeon(a, b, n);
+    return i < n ? unitDifference(a[i], b[i]) : 0;
+}
+
 // src is read in aligned blocks (unit by unit up to the first block
 // boundary); a block without the terminator is stored whole, unaligned, and
 // the block that holds it is copied unit by unit.
@@ -603,7 +608,7 @@ const Kernels neonKernels = {
     .compare = compareNeon,
     .copy = copyNeon,
     .findZeroWithin = findZeroWithinNeon,
-    .findDifference = findDifferenceNeon,
+    .compareWithin = compareWithinNeon,
     .findUnitWithin = findUnitWithinPlain,
     .fill = fillPlain,
     .utf8ToUtf16 = utf8ToUtf16Neon,

@@ -44,10 +44,10 @@ size_t findZeroWithinPlain(const char16_t *s, size_t n) {
     return i;
 }
 
-size_t findDifferencePlain(const char16_t *a, const char16_t *b, size_t n) {
+int32_t compareWithinPlain(const char16_t *a, const char16_t *b, size_t n) {
     size_t i = 0;
     while (i < n && a[i] == b[i]) ++i;
-    return i;
+    return i < n ? unitDifference(a[i], b[i]) : 0;
 }
 
 // The bytes a lead announces; an invalid lead stops the kernels anyway.
@@ -161,7 +161,7 @@ const Kernels plainKernels = {
     .compare = comparePlain,
     .copy = copyPlain,
     .findZeroWithin = findZeroWithinPlain,
-    .findDifference = findDifferencePlain,
+    .compareWithin = compareWithinPlain,
     .findUnitWithin = findUnitWithinPlain,
     .fill = fillPlain,
     .utf8ToUtf16 = utf8ToUtf16Plain,

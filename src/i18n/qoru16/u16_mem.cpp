@@ -11,8 +11,7 @@
 extern "C" {
 
 QORUCUM_API int32_t memcmpU16(const charU16 *a, const charU16 *b, size_t n) {
-    const size_t i = qoru::chosen<&qoru::Kernels::findDifference>()(a, b, n);
-    return i == n ? 0 : qoru::unitDifference(a[i], b[i]);
+    return qoru::chosen<&qoru::Kernels::compareWithin>()(a, b, n);
 }
 
 QORUCUM_API charU16 *memchrU16(const charU16 *s, charU16 c, size_t n) {
