@@ -35,7 +35,7 @@ TEST_P(StringKernels, MatchThePlainLevel) {
         const char16_t *pa = placeSomewhere(rnd, arenaA, guardA, a), *pb = placeSomewhere(rnd, arenaB, guardB, b);
         const size_t n = rnd.below(std::min(a.size(), b.size()) + 1);
         const char16_t c = rnd.chance(70) ? a[rnd.below(a.size())] : rnd.unit();
-        EXPECT_EQ(qoru_test::scanKernelFault(*k, pa, pb, c, n, rnd.below(128)), "");
+        EXPECT_EQ(qoru_test::scanKernelFault(*k, pa, pb, c, n, rnd.below(2048)), "");
     }
 }
 

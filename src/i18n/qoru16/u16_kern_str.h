@@ -366,8 +366,11 @@ struct StrKern {
     // count (at most vecUnits) units of v, which holds them at src, to dst.
     static void storeFew(char16_t *dst, const char16_t *src, Vec v, size_t count) {
         if constexpr (masked) {
-            (void)src;
-            storeFirst(dst, v, count);
+            if (staysInPage(dst, vecBytes)) [[likely]] {
+                storeFirst(dst, v, count);
+            } else {
+                copyFewAtPageEnd(dst, src, count);
+            }
         } else {
             (void)v;
             copyFewUnits(dst, src, count);
@@ -376,10 +379,24 @@ struct StrKern {
     // count units (1 to vecUnits) of src, all of them the string's, to dst.
     static void copyFirstUnits(char16_t *dst, const char16_t *src, size_t count) {
         if constexpr (masked) {
-            storeFirst(dst, loadFirst(src, count), count);
+            if (staysInPage(dst, vecBytes)) [[likely]] {
+                storeFirst(dst, loadFirst(src, count), count);
+            } else {
+                copyFewAtPageEnd(dst, src, count);
+            }
         } else {
             copyFewUnits(dst, src, count);
         }
+    }
+    // count units (1 to 32) of src to a dst whose block would cross into its
+    // next page, in plain moves: a masked store whose left-out lanes cross a
+    // page takes a microcode assist each time.
+    static void copyFewAtPageEnd(char16_t *dst, const char16_t *src, size_t count) {
+        if (count > 16) {
+            copyFewUnits(dst, src, 16);
+            dst += 16, src += 16, count -= 16;
+        }
+        copyFewUnits(dst, src, count);
     }
     // The string's units up to its terminator at i + end, which the block v
     // read at src + i holds: with earlier units written again where that is
@@ -651,7 +668,12 @@ struct StrKern {
     static void fillUnits(char16_t *s, char16_t c, size_t n) {
         if (n < vecUnits) {
             if constexpr (masked) {
-                storeFirst(s, V::splat16(c), n);
+                // As storeFew: no masked store across a page.
+                if (staysInPage(s, vecBytes)) [[likely]] {
+                    storeFirst(s, V::splat16(c), n);
+                } else {
+                    fillFewUnits(s, c, n);
+                }
             } else {
                 fillFewUnits(s, c, n);
             }
