@@ -175,10 +175,7 @@ struct StrKern {
         }
         return *p == c ? const_cast<char16_t *>(p) : nullptr;
     }
-    [[gnu::aligned(64)]] static int32_t compare(const char16_t *a, const char16_t *b) {
-        const size_t i = findStop(a, b);
-        return unitDifference(a[i], b[i]);
-    }
+    [[gnu::aligned(64)]] static int32_t compare(const char16_t *a, const char16_t *b) { return compareStrings(a, b); }
     [[gnu::aligned(64)]] static char16_t *copy(char16_t *dst, const char16_t *src) {
         copyString(dst, src);
         return dst;
@@ -266,25 +263,25 @@ struct StrKern {
         return i;
     }
 
-    // The first position where a is 0 or differs from b: four unaligned
-    // reads of each one by one where they stay in their pages (short strings
-    // end there), else one where it does; then a's blocks aligned and b's at
-    // the same positions unaligned, where they stay within b's page; a block
-    // of b that would cross into the next page is compared in two reads
-    // (unitsBeforePageEnd), or unit by unit near the start or at an odd b.
-    // The stop is the same with a and b swapped, which the start may do.
-    static size_t findStop(const char16_t *a, const char16_t *b) {
+    // The difference of a and b at the first position where a is 0 or
+    // differs from b (the stop): four unaligned reads of each one by one
+    // where they stay in their pages (short strings end there), else one
+    // where it does; then a's blocks aligned and b's at the same positions
+    // unaligned (compareAligned). The stop is the same with a and b swapped,
+    // which the start may do.
+    static int32_t compareStrings(const char16_t *a, const char16_t *b) {
+        const auto at = [a, b](size_t stop) { return unitDifference(a[stop], b[stop]); };
         size_t i;
         const char16_t *x = a, *y = b;
         if (bothStayInPage(a, b, groupBytes)) {
             for (i = 0; i < groupUnits; i += vecUnits)
                 if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a + i), V::loadInPage(b + i))))
-                    return i + unitOfBit(m);
-            if (isOdd(a)) return stopUnits(a, b, groupUnits);
+                    return at(i + unitOfBit(m));
+            if (isOdd(a)) return at(stopUnits(a, b, groupUnits));
             i = static_cast<size_t>(alignedBlockStart(a + groupUnits, vecBytes) - a);
         } else if (bothStayInPage(a, b, vecBytes)) {
-            if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a), V::loadInPage(b)))) return unitOfBit(m);
-            if (isOdd(a)) return stopUnits(a, b, vecUnits);
+            if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a), V::loadInPage(b)))) return at(unitOfBit(m));
+            if (isOdd(a)) return at(stopUnits(a, b, vecUnits));
             i = static_cast<size_t>(nextAligned(a) - a);
         } else {
             // A first block would cross into a next page: the aligned block
@@ -302,16 +299,16 @@ struct StrKern {
             }
             if (k != SIZE_MAX) {
                 const Vec m = keepEqual(V::load(x - k), V::loadInPage(y - k));
-                if (const uint64_t stops = zeroBits(m) >> (k * V::bitsPerUnit)) return unitOfBit(stops);
+                if (const uint64_t stops = zeroBits(m) >> (k * V::bitsPerUnit)) return at(unitOfBit(stops));
                 i = vecUnits - k;
             } else if (isOdd(a)) {
-                return stopUnits(a, b, 0);
+                return at(stopUnits(a, b, 0));
             } else {
                 for (i = 0; !isAligned(a + i, vecBytes); ++i)
-                    if (a[i] == 0 || a[i] != b[i]) return i;
+                    if (a[i] == 0 || a[i] != b[i]) return at(i);
             }
         }
-        return stopAligned(x, y, i);
+        return compareAligned(x, y, i, x != a);
     }
 
     // The units of an even p's aligned block before p, or SIZE_MAX for an
@@ -325,33 +322,66 @@ struct StrKern {
         return (at & (pageSize - 1)) >= back && staysInPage(reinterpret_cast<const void *>(at - back), vecBytes);
     }
 
-    // findStop from i on, where a + i is aligned and no stop precedes i.
+    // compareStrings from i on (stopAligned) where x and y are a and b, or b
+    // and a (swapped): a call of its own, so that the registers its loops
+    // need are saved there, not at the start of every comparison.
+    [[gnu::noinline]] static int32_t compareAligned(const char16_t *x, const char16_t *y, size_t i, bool swapped) {
+        const size_t stop = stopAligned(x, y, i);
+        const int32_t d = unitDifference(x[stop], y[stop]);
+        return swapped ? -d : d;
+    }
+
+    // The stop from i on, where a + i is aligned and no stop precedes i:
+    // the blocks of b that stay in its page are counted once per page, so
+    // the loops test no page; then the one block that would cross it.
     static size_t stopAligned(const char16_t *a, const char16_t *b, size_t i) {
-        for (;; i += vecUnits) {
-            if (isAligned(a + i, groupBytes) && staysInPage(b + i, groupBytes)) {
+        for (;;) {
+            const size_t end =
+                i + (pageSize - (reinterpret_cast<uintptr_t>(b + i) & (pageSize - 1))) / vecBytes * vecUnits;
+            for (; i < end && !isAligned(a + i, groupBytes); i += vecUnits)
+                if (const uint64_t m = zeroBits(keepEqual(V::load(a + i), V::loadInPage(b + i))))
+                    return i + unitOfBit(m);
+            for (; i + groupUnits <= end; i += groupUnits) {
                 const Vec m0 = keepEqual(loadOnce(a + i), V::loadInPage(b + i));
                 const Vec m1 = keepEqual(loadOnce(a + i + vecUnits), V::loadInPage(b + i + vecUnits));
                 const Vec m2 = keepEqual(loadOnce(a + i + 2 * vecUnits), V::loadInPage(b + i + 2 * vecUnits));
                 const Vec m3 = keepEqual(loadOnce(a + i + 3 * vecUnits), V::loadInPage(b + i + 3 * vecUnits));
                 if (zeroBits(leastOf(m0, m1, m2, m3)) != 0) return i + firstInGroup(m0, m1, m2, m3);
-                i += groupUnits - vecUnits;
-            } else if (staysInPage(b + i, vecBytes)) {
+            }
+            for (; i < end; i += vecUnits)
                 if (const uint64_t m = zeroBits(keepEqual(V::load(a + i), V::loadInPage(b + i))))
                     return i + unitOfBit(m);
-            } else if (const size_t back = unitsBeforePageEnd(b + i); back <= i) {
-                // b's block would cross into its next page: first the read
-                // that ends at its page's end (a's units at the same
-                // positions, before i its own), then, b going on, the whole
-                // block across the two pages.
-                if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a + i - back), V::loadInPage(b + i - back))))
-                    return i - back + unitOfBit(m);
-                if (const uint64_t m = zeroBits(keepEqual(V::load(a + i), V::loadInPage(b + i))))
-                    return i + unitOfBit(m);
-            } else {
-                for (size_t k = i; k < i + vecUnits; ++k)
-                    if (a[k] == 0 || a[k] != b[k]) return k;
+            // b + i starts its next page, or its block would cross into it.
+            if (!isAligned(b + i, pageSize)) {
+                if (const size_t stop = stopAcrossPage(a, b, i); stop != SIZE_MAX) return stop;
+                i += vecUnits;
             }
         }
+    }
+
+    // stopAligned's block at i, where b's would cross into its next page:
+    // the stop within it, else SIZE_MAX. First the read that ends at b's
+    // page end (a's units at the same positions, before i its own), then b's
+    // aligned block that starts the next page, with a's units at the same
+    // positions where they stay in a's page (else the whole block across b's
+    // two pages, a read that costs more); unit by unit near the start or at
+    // an odd b.
+    [[gnu::always_inline]] static size_t stopAcrossPage(const char16_t *a, const char16_t *b, size_t i) {
+        const size_t back = unitsBeforePageEnd(b + i);
+        if (back > i) {
+            for (const size_t end = i + vecUnits; i < end; ++i)
+                if (a[i] == 0 || a[i] != b[i]) return i;
+            return SIZE_MAX;
+        }
+        if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a + i - back), V::loadInPage(b + i - back))))
+            return i - back + unitOfBit(m);
+        if (const size_t next = i + vecUnits - back; staysInPage(a + next, vecBytes)) {
+            if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a + next), V::load(b + next))))
+                return next + unitOfBit(m);
+        } else if (const uint64_t m = zeroBits(keepEqual(V::load(a + i), V::loadInPage(b + i)))) {
+            return i + unitOfBit(m);
+        }
+        return SIZE_MAX;
     }
 
     // For a read at p that would cross into the next page: how many units
