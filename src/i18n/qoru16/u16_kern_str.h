@@ -501,6 +501,9 @@ struct StrKern {
     // aligned, or, when dst is not aligned as src is, dst's.
     static size_t copyString(char16_t *dst, const char16_t *src) {
         size_t i;
+        // Aligned blocks one by one after the start, for short strings,
+        // where it read fewer than a group's units.
+        size_t oneByOne = 4 * vecUnits;
         if (staysInPage(src, groupBytes)) {
             const Vec v = V::loadInPage(src);
             if (const uint64_t m = zeroBits(v)) {
@@ -515,6 +518,7 @@ struct StrKern {
             }
             if (isOdd(src)) return copyUnits(dst, src, groupUnits);
             i = static_cast<size_t>(alignedBlockStart(src + groupUnits, vecBytes) - src);
+            oneByOne = 0;
         } else if (staysInPage(src, vecBytes)) {
             const Vec v = V::loadInPage(src);
             if (const uint64_t m = zeroBits(v)) {
@@ -546,7 +550,7 @@ struct StrKern {
             storeFew(dst + i, src + i, v, toAligned);
             return copyToAlignedDst(dst, src, i + toAligned);
         }
-        for (const size_t end = i + 4 * vecUnits; i < end || !isAligned(src + i, groupBytes); i += vecUnits) {
+        for (const size_t end = i + oneByOne; i < end || !isAligned(src + i, groupBytes); i += vecUnits) {
             const Vec v = V::load(src + i);
             if (const uint64_t m = zeroBits(v)) return finishCopy(dst, src, i, v, unitOfBit(m));
             V::store(dst + i, v);
