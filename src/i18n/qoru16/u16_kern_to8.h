@@ -510,17 +510,24 @@ inline void encodeAsciiRun(uint8_t *out, size_t &n, size_t stop, const char16_t 
         return V::plainAscii(packed);
     };
     Vec packed;
+    // A step that is not ASCII ends the run: the single steps below do not
+    // read it again.
+    bool open = true;
     for (; k + step <= stop; k += 2 * step, p += 2 * step) {
-        if (!ascii(p, packed)) break;
+        if (!ascii(p, packed)) {
+            open = false;
+            break;
+        }
         V::storePacked(out + k, packed);
         if (!ascii(p + step, packed)) {
             k += step;
             p += step;
+            open = false;
             break;
         }
         V::storePacked(out + k + step, packed);
     }
-    for (; k <= stop && ascii(p, packed); k += step, p += step) V::storePacked(out + k, packed);
+    for (; open && k <= stop && ascii(p, packed); k += step, p += step) V::storePacked(out + k, packed);
     n = k;
     s = p;
 }
