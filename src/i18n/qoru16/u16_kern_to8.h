@@ -319,7 +319,7 @@ inline size_t encodeThree(typename E::Vec u, typename E::Vec middle, uint32_t cl
     const Vec a = E::shuffle(E::interleaveLow(t, s), E::rows(utf8Shuffles.three, first));
     const Vec b = E::shuffle(E::interleaveHigh(t, s), E::rows(utf8Shuffles.three, second));
     // Each piece starts where the previous piece's bytes end: 4 and one more
-    // a bit of its index.
+    // a bit of its index. The total takes one count of its own.
     size_t used = 0;
     for (size_t l = 0; l < E::lanes; ++l) {
         E::storeLane(out + used, a, l);
@@ -327,7 +327,7 @@ inline size_t encodeThree(typename E::Vec u, typename E::Vec middle, uint32_t cl
         E::storeLane(out + used, b, l);
         used += 4 + bitCount(second[l]);
     }
-    return used;
+    return 4 * 2 * E::lanes + bitCount(classes);
 }
 
 // One vector of units, not all ASCII, with the masks multi (from 0x80) and
