@@ -117,8 +117,9 @@ struct Ssse3 : Sse2 {
     static uint32_t packedBits(Vec marks) {
         return static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(marks, marks)));
     }
-    static Vec rows(const uint8_t (*table)[16], const uint32_t *index) {
-        return _mm_load_si128(reinterpret_cast<const __m128i *>(table[index[0]]));
+    // A table's rows at byte offsets (a multiple of 16 each), one a lane.
+    static Vec rows(const uint8_t (*table)[16], const size_t *offset) {
+        return _mm_load_si128(reinterpret_cast<const __m128i *>(table[0] + offset[0]));
     }
     static void storeLane(uint8_t *out, Vec v, size_t) { _mm_storeu_si128(reinterpret_cast<__m128i *>(out), v); }
     using Encoder = Ssse3;
@@ -186,9 +187,9 @@ struct Avx2 : qoru::Avx2 {
     static uint32_t packedBits(Vec marks) {
         return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_packs_epi16(marks, marks)));
     }
-    static Vec rows(const uint8_t (*table)[16], const uint32_t *index) {
-        const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i *>(table[index[0]]));
-        const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i *>(table[index[1]]));
+    static Vec rows(const uint8_t (*table)[16], const size_t *offset) {
+        const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i *>(table[0] + offset[0]));
+        const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i *>(table[0] + offset[1]));
         return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
     }
     static void storeLane(uint8_t *out, Vec v, size_t lane) {
@@ -255,14 +256,11 @@ constexpr size_t noStep = static_cast<size_t>(-1);
 constexpr size_t lookaheadUnits = 16;
 
 // The bits set in x, as a size (unsigned all the way: no sign extension).
-inline size_t bitCount(uint32_t x) { return static_cast<uint32_t>(__builtin_popcount(x)); }
+inline size_t bitCount(uint64_t x) { return static_cast<uint32_t>(__builtin_popcountll(x)); }
 
-// The bytes of the pieces before piece k (four units a piece), from the
-// classes: two bits a unit, one bit each for the second and third bytes.
-inline size_t pieceStart(uint32_t classes, size_t k) {
-    const uint32_t before = k == 0 ? 0 : classes & ((uint32_t{1} << (8 * k)) - 1);
-    return 4 * k + bitCount(before);
-}
+// Byte k of bits as the offset of a row of 16 bytes: its index times 16. Its
+// bits are those of the index, so bitCount counts them from either.
+inline size_t rowOffset(uint32_t bits, size_t k) { return (size_t{bits} >> (8 * k) << 4) & 0xFF0; }
 
 // Units below 0x800, not all ASCII, by the encoder record E: each as itself,
 // or as its lead and last bytes; stores at most 16 bytes a lane. With pairs,
@@ -277,15 +275,17 @@ inline size_t encodeTwo(typename E::Vec u, typename E::Vec multi, uint8_t *out, 
     Vec w = E::blend(u, E::bitOr(lead2, E::template shiftLeft<8>(last)), multi);
     if constexpr (pairs) w = E::blend(w, pairBytes, paired);
     // Per lane, one bit a unit in the low byte of its 16 (the high byte repeats it).
-    const uint32_t laneBits = E::packedBits(multi) & 0x00FF00FFu;
-    uint32_t index[E::lanes];
-    for (size_t l = 0; l < E::lanes; ++l) index[l] = (laneBits >> (16 * l)) & 0xFF;
-    const Vec packed = E::shuffle(w, E::rows(utf8Shuffles.two, index));
+    const uint32_t laneBits = E::packedBits(multi);
+    size_t row[E::lanes];
+    for (size_t l = 0; l < E::lanes; ++l) row[l] = rowOffset(laneBits, 2 * l);
+    const Vec packed = E::shuffle(w, E::rows(utf8Shuffles.two, row));
+    // Each lane's bytes follow the previous lane's: 8 and one more a unit of two bytes.
+    size_t used = 0;
     for (size_t l = 0; l < E::lanes; ++l) {
-        const uint32_t before = l == 0 ? 0 : laneBits & ((uint32_t{1} << (16 * l)) - 1);
-        E::storeLane(out + 8 * l + bitCount(before), packed, l);
+        E::storeLane(out + used, packed, l);
+        used += 8 + bitCount(row[l]);
     }
-    return 8 * E::lanes + bitCount(laneBits);
+    return used;
 }
 
 // Units with some of 0x800 or above, by the encoder record E, from their
@@ -309,19 +309,23 @@ inline size_t encodeThree(typename E::Vec u, typename E::Vec middle, uint32_t cl
         t = E::blend(t, pairBytes, paired);
         s = E::blend(s, E::template shiftLeft<8>(pairBytes), paired);
     }
-    // Each byte of the classes is the shuffle index of four units.
-    uint32_t first[E::lanes], second[E::lanes];
+    // Each byte of the classes is the shuffle index of four units (a piece):
+    // the first and second pieces of each lane.
+    size_t first[E::lanes], second[E::lanes];
     for (size_t l = 0; l < E::lanes; ++l) {
-        first[l] = (classes >> (16 * l)) & 0xFF;
-        second[l] = (classes >> (16 * l + 8)) & 0xFF;
+        first[l] = rowOffset(classes, 2 * l);
+        second[l] = rowOffset(classes, 2 * l + 1);
     }
     const Vec a = E::shuffle(E::interleaveLow(t, s), E::rows(utf8Shuffles.three, first));
     const Vec b = E::shuffle(E::interleaveHigh(t, s), E::rows(utf8Shuffles.three, second));
-    // Each piece starts where the bytes of those before it end: no chain of
-    // additions from one store to the next.
+    // Each piece starts where the previous piece's bytes end: 4 and one more
+    // a bit of its index. The total takes one count of its own.
+    size_t used = 0;
     for (size_t l = 0; l < E::lanes; ++l) {
-        E::storeLane(out + pieceStart(classes, 2 * l), a, l);
-        E::storeLane(out + pieceStart(classes, 2 * l + 1), b, l);
+        E::storeLane(out + used, a, l);
+        used += 4 + bitCount(first[l]);
+        E::storeLane(out + used, b, l);
+        used += 4 + bitCount(second[l]);
     }
     return 4 * 2 * E::lanes + bitCount(classes);
 }
@@ -337,6 +341,12 @@ inline size_t encodeVector(typename E::Vec u, typename E::Vec multi, typename E:
     return encodeThree<E, pairs>(u, E::bitAnd(three, E::constant(middleTag)), classes, out, paired, pairBytes);
 }
 
+// 0xFFFF in the units from 0x80, where all are below 0x8000: one signed compare.
+template <class E>
+inline typename E::Vec multiByte(typename E::Vec u) {
+    return E::greater16(u, E::splat16(0x7F));
+}
+
 // One vector of units by the encoder record E. The classes come from one
 // mask: a unit's low byte has its top bit from 0x80 on (min(u, 80)), its
 // high byte from 0x800 on (u + 7800, saturated).
@@ -349,7 +359,7 @@ inline size_t encodeVector(typename E::Vec u, uint8_t *out) {
         E::storeAsciiHalf(out, u);
         return E::vecUnits;
     }
-    if ((classes & 0xAAAAAAAAu) == 0) return encodeTwo<E, false>(u, E::atLeast(u, twoBytesFrom), out, u, u);
+    if ((classes & 0xAAAAAAAAu) == 0) return encodeTwo<E, false>(u, multiByte<E>(u), out, u, u);
     // 4000 in the units of three bytes: the top bit of marks, moved.
     const Vec middle = E::bitAnd(E::template shiftRight<1>(marks), E::constant(middleTag));
     return encodeThree<E, false>(u, middle, classes, out, u, u);
@@ -361,8 +371,21 @@ template <class V>
 inline size_t encodeRun(const char16_t *s, typename V::Vec a, typename V::Vec b, uint8_t *out) {
     using E = typename V::Encoder;
     if constexpr (std::is_same_v<E, V>) {
-        const size_t n = encodeVector<E>(a, out);
-        return n + encodeVector<E>(b, out + n);
+        using Vec = typename E::Vec;
+        const auto classMarks = [](Vec u) {
+            return E::bitOr(E::least16(u, E::constant(twoBytesFrom)), E::addSaturated16(u, E::constant(threeBias)));
+        };
+        const Vec marksA = classMarks(a), marksB = classMarks(b);
+        const uint32_t classesA = E::unitBits(marksA), classesB = E::unitBits(marksB);
+        if (((classesA | classesB) & 0xAAAAAAAAu) == 0) {
+            const size_t n = encodeTwo<E, false>(a, multiByte<E>(a), out, a, a);
+            return n + encodeTwo<E, false>(b, multiByte<E>(b), out + n, b, b);
+        }
+        const auto middle = [](Vec marks) {
+            return E::bitAnd(E::template shiftRight<1>(marks), E::constant(middleTag));
+        };
+        const size_t n = encodeThree<E, false>(a, middle(marksA), classesA, out, a, a);
+        return n + encodeThree<E, false>(b, middle(marksB), classesB, out + n, b, b);
     } else {
         size_t n = 0;
         for (size_t i = 0; i < 2 * V::vecUnits; i += E::vecUnits) n += encodeVector<E>(E::load(s + i), out + n);
@@ -487,17 +510,24 @@ inline void encodeAsciiRun(uint8_t *out, size_t &n, size_t stop, const char16_t 
         return V::plainAscii(packed);
     };
     Vec packed;
+    // A step that is not ASCII ends the run: the single steps below do not
+    // read it again.
+    bool open = true;
     for (; k + step <= stop; k += 2 * step, p += 2 * step) {
-        if (!ascii(p, packed)) break;
+        if (!ascii(p, packed)) {
+            open = false;
+            break;
+        }
         V::storePacked(out + k, packed);
         if (!ascii(p + step, packed)) {
             k += step;
             p += step;
+            open = false;
             break;
         }
         V::storePacked(out + k + step, packed);
     }
-    for (; k <= stop && ascii(p, packed); k += step, p += step) V::storePacked(out + k, packed);
+    for (; open && k <= stop && ascii(p, packed); k += step, p += step) V::storePacked(out + k, packed);
     n = k;
     s = p;
 }
