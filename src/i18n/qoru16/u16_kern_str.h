@@ -265,21 +265,62 @@ struct StrKern {
 
     // The difference of a and b at the first position where a is 0 or
     // differs from b (the stop): four unaligned reads of each one by one
-    // where they stay in their pages (short strings end there), else one
-    // where it does; then a's blocks aligned and b's at the same positions
-    // unaligned (compareAligned). The stop is the same with a and b swapped,
-    // which the start may do.
+    // where they stay in their pages (short strings end there), else
+    // compareNearPageEnd; then a's blocks aligned and b's at the same
+    // positions unaligned (compareAligned).
     static int32_t compareStrings(const char16_t *a, const char16_t *b) {
+        if (!bothStayInPage(a, b, groupBytes)) [[unlikely]]
+            return compareNearPageEnd(a, b);
+        for (size_t i = 0; i < groupUnits; i += vecUnits)
+            if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a + i), V::loadInPage(b + i))))
+                return unitDifference(a[i + unitOfBit(m)], b[i + unitOfBit(m)]);
+        if (isOdd(a)) {
+            const size_t stop = stopUnits(a, b, groupUnits);
+            return unitDifference(a[stop], b[stop]);
+        }
+        return compareAligned(a, b, static_cast<size_t>(alignedBlockStart(a + groupUnits, vecBytes) - a), false);
+    }
+
+    // compareStrings where a group of a or b would cross into its next page:
+    // a call of its own, so that the registers it needs are saved there. x,
+    // the one nearer its page end, is read up to there (the last read ending
+    // there), then from its next page on aligned, y at the same positions;
+    // the stop is the same with a and b swapped. Where x is odd, or y's units
+    // before x's aligned block lie in an earlier page: one first block as
+    // below, then compareAligned.
+    [[gnu::noinline]] static int32_t compareNearPageEnd(const char16_t *a, const char16_t *b) {
         const auto at = [a, b](size_t stop) { return unitDifference(a[stop], b[stop]); };
         size_t i;
-        const char16_t *x = a, *y = b;
-        if (bothStayInPage(a, b, groupBytes)) {
-            for (i = 0; i < groupUnits; i += vecUnits)
+        const bool bFirst = pageOffset(b) > pageOffset(a);
+        const char16_t *x = bFirst ? b : a, *y = bFirst ? a : b;
+        const size_t n = (pageSize - pageOffset(x)) / sizeof(char16_t);
+        if (!isOdd(x) && (n >= vecUnits || unitsBeforeInPage(y, vecUnits - n))) {
+            if (n >= vecUnits) {
+                for (i = 0; i + vecUnits < n; i += vecUnits)
+                    if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a + i), V::loadInPage(b + i))))
+                        return at(i + unitOfBit(m));
+                i = n - vecUnits;
                 if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a + i), V::loadInPage(b + i))))
                     return at(i + unitOfBit(m));
-            if (isOdd(a)) return at(stopUnits(a, b, groupUnits));
-            i = static_cast<size_t>(alignedBlockStart(a + groupUnits, vecBytes) - a);
-        } else if (bothStayInPage(a, b, vecBytes)) {
+            } else {
+                // x's aligned block, which ends at its page end, with the
+                // units before the start left out.
+                const size_t k = vecUnits - n;
+                const Vec m = keepEqual(V::load(x - k), V::loadInPage(y - k));
+                if (const uint64_t stops = zeroBits(m) >> (k * V::bitsPerUnit)) return at(unitOfBit(stops));
+            }
+            // x's first two blocks of its next page, where y's stay in y's
+            // page (short strings end there).
+            i = n;
+            if (staysInPage(y + n, 2 * vecBytes)) {
+                if (const uint64_t m = zeroBits(keepEqual(V::load(x + i), V::loadInPage(y + i))))
+                    return at(i + unitOfBit(m));
+                i += vecUnits;
+                if (const uint64_t m = zeroBits(keepEqual(V::load(x + i), V::loadInPage(y + i))))
+                    return at(i + unitOfBit(m));
+                i += vecUnits;
+            }
+        } else if (x = a, y = b; bothStayInPage(a, b, vecBytes)) {
             if (const uint64_t m = zeroBits(keepEqual(V::loadInPage(a), V::loadInPage(b)))) return at(unitOfBit(m));
             if (isOdd(a)) return at(stopUnits(a, b, vecUnits));
             i = static_cast<size_t>(nextAligned(a) - a);
@@ -311,6 +352,8 @@ struct StrKern {
         return compareAligned(x, y, i, x != a);
     }
 
+    // p's byte offset within its page.
+    static size_t pageOffset(const char16_t *p) { return reinterpret_cast<uintptr_t>(p) & (pageSize - 1); }
     // The units of an even p's aligned block before p, or SIZE_MAX for an
     // odd p (aligned blocks would split its units).
     static size_t unitsIntoBlock(const char16_t *p) {
