@@ -199,53 +199,6 @@ struct Avx2 : qoru::Avx2 {
     using Encoder = Avx2;
 };
 
-// Sixty-four bytes, thirty-two units (F, BW and VL); a vector that is not all
-// ASCII is encoded as two of the AVX2 record's, read again: cheaper than
-// taking them out of the register.
-struct Avx512 : qoru::Avx512 {
-    static constexpr bool shuffles = true;
-    static bool anyZero(Vec v) { return _mm512_cmpeq_epi16_mask(v, _mm512_setzero_si512()) != 0; }
-    static bool isAscii(Vec v) { return _mm512_test_epi16_mask(v, _mm512_set1_epi16(static_cast<short>(0xFF80))) == 0; }
-    static bool anySurrogate(Vec v) {
-        return _mm512_cmpeq_epi16_mask(_mm512_and_si512(v, _mm512_set1_epi16(static_cast<short>(0xF800))),
-                                       _mm512_set1_epi16(static_cast<short>(0xD800))) != 0;
-    }
-    static void storeAscii(uint8_t *out, Vec a, Vec b) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, a));
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + 32), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, b));
-    }
-    static void storeAsciiHalf(uint8_t *out, Vec v) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), _mm512_maskz_cvtepi16_epi8(~__mmask32{0}, v));
-    }
-    static Vec packBytes(Vec a, Vec b) { return _mm512_packus_epi16(a, b); }
-    static bool plainAscii(Vec packed) {
-        return _mm512_cmpgt_epi8_mask(packed, _mm512_setzero_si512()) == ~__mmask64{0};
-    }
-    static void storePacked(uint8_t *out, Vec packed) {
-        _mm512_storeu_si512(out,
-                            _mm512_maskz_permutexvar_epi64(0xFF, _mm512_setr_epi64(0, 2, 4, 6, 1, 3, 5, 7), packed));
-    }
-    static Vec stopKeys(Vec v) {
-        return _mm512_min_epu16(
-            v, _mm512_subs_epu16(_mm512_add_epi16(v, _mm512_set1_epi16(0x2800)), _mm512_set1_epi16(0x7FF)));
-    }
-    using Counter = Vec;
-    static void addExtra(Counter &c, Vec v) {
-        const Vec one = _mm512_set1_epi16(1);
-        c = _mm512_mask_add_epi16(c, _mm512_cmpge_epu16_mask(v, _mm512_set1_epi16(0x80)), c, one);
-        c = _mm512_mask_add_epi16(c, _mm512_cmpge_epu16_mask(v, _mm512_set1_epi16(0x800)), c, one);
-    }
-    static size_t sum(Counter c) {
-        const __m512i pairs = _mm512_madd_epi16(c, _mm512_set1_epi16(1));
-        const __m256i eight = _mm256_add_epi32(_mm512_maskz_extracti64x4_epi64(0xFF, pairs, 0),
-                                               _mm512_maskz_extracti64x4_epi64(0xFF, pairs, 1));
-        const __m128i four = _mm_add_epi32(_mm256_castsi256_si128(eight), _mm256_extracti128_si256(eight, 1));
-        const __m128i two = _mm_add_epi32(four, _mm_unpackhi_epi64(four, four));
-        return static_cast<uint32_t>(_mm_cvtsi128_si32(two)) + static_cast<uint32_t>(_mm_extract_epi32(two, 1));
-    }
-    using Encoder = Avx2;
-};
-
 // ---- The algorithms ----
 
 // A step's answer when its run holds a unit it leaves to a narrower path.
@@ -365,32 +318,26 @@ inline size_t encodeVector(typename E::Vec u, uint8_t *out) {
     return encodeThree<E, false>(u, middle, classes, out, u, u);
 }
 
-// Two vectors of units at s (none a terminator; in real mode none a
-// surrogate), not all ASCII, by the level's encoder record.
+// Two vectors of units (none a terminator; in real mode none a surrogate),
+// not all ASCII, by the level's record: one class test chooses the two-byte
+// or the three-byte path for both.
 template <class V>
-inline size_t encodeRun(const char16_t *s, typename V::Vec a, typename V::Vec b, uint8_t *out) {
+inline size_t encodeRun(typename V::Vec a, typename V::Vec b, uint8_t *out) {
     using E = typename V::Encoder;
-    if constexpr (std::is_same_v<E, V>) {
-        using Vec = typename E::Vec;
-        const auto classMarks = [](Vec u) {
-            return E::bitOr(E::least16(u, E::constant(twoBytesFrom)), E::addSaturated16(u, E::constant(threeBias)));
-        };
-        const Vec marksA = classMarks(a), marksB = classMarks(b);
-        const uint32_t classesA = E::unitBits(marksA), classesB = E::unitBits(marksB);
-        if (((classesA | classesB) & 0xAAAAAAAAu) == 0) {
-            const size_t n = encodeTwo<E, false>(a, multiByte<E>(a), out, a, a);
-            return n + encodeTwo<E, false>(b, multiByte<E>(b), out + n, b, b);
-        }
-        const auto middle = [](Vec marks) {
-            return E::bitAnd(E::template shiftRight<1>(marks), E::constant(middleTag));
-        };
-        const size_t n = encodeThree<E, false>(a, middle(marksA), classesA, out, a, a);
-        return n + encodeThree<E, false>(b, middle(marksB), classesB, out + n, b, b);
-    } else {
-        size_t n = 0;
-        for (size_t i = 0; i < 2 * V::vecUnits; i += E::vecUnits) n += encodeVector<E>(E::load(s + i), out + n);
-        return n;
+    static_assert(std::is_same_v<E, V>, "a level encodes with its own record");
+    using Vec = typename E::Vec;
+    const auto classMarks = [](Vec u) {
+        return E::bitOr(E::least16(u, E::constant(twoBytesFrom)), E::addSaturated16(u, E::constant(threeBias)));
+    };
+    const Vec marksA = classMarks(a), marksB = classMarks(b);
+    const uint32_t classesA = E::unitBits(marksA), classesB = E::unitBits(marksB);
+    if (((classesA | classesB) & 0xAAAAAAAAu) == 0) {
+        const size_t n = encodeTwo<E, false>(a, multiByte<E>(a), out, a, a);
+        return n + encodeTwo<E, false>(b, multiByte<E>(b), out + n, b, b);
     }
+    const auto middle = [](Vec marks) { return E::bitAnd(E::template shiftRight<1>(marks), E::constant(middleTag)); };
+    const size_t n = encodeThree<E, false>(a, middle(marksA), classesA, out, a, a);
+    return n + encodeThree<E, false>(b, middle(marksB), classesB, out + n, b, b);
 }
 
 // The bytes the two-vector step of V may store from its start.
@@ -609,7 +556,7 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
                         stopped = V::anyZero(stops(V::load(s + stepUnits + i * V::vecUnits)));
                     if (stopped) [[unlikely]]
                         break;
-                    n += encodeRun<V>(s, a, b, out + n);
+                    n += encodeRun<V>(a, b, out + n);
                     s += stepUnits;
                 }
             }
