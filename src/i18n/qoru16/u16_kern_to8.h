@@ -46,7 +46,6 @@ namespace to8 {
 // other unit by itself.
 struct Sse2 : qoru::Sse2 {
     static constexpr bool shuffles = false;
-    using Encoder = Sse2;
     static bool anyZero(Vec v) { return _mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())) != 0; }
     static bool isAscii(Vec v) {
         return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))),
@@ -122,7 +121,6 @@ struct Ssse3 : Sse2 {
         return _mm_load_si128(reinterpret_cast<const __m128i *>(table[0] + offset[0]));
     }
     static void storeLane(uint8_t *out, Vec v, size_t) { _mm_storeu_si128(reinterpret_cast<__m128i *>(out), v); }
-    using Encoder = Ssse3;
 };
 
 // Thirty-two bytes, sixteen units in two lanes.
@@ -196,7 +194,6 @@ struct Avx2 : qoru::Avx2 {
         _mm_storeu_si128(reinterpret_cast<__m128i *>(out),
                          lane == 0 ? _mm256_castsi256_si128(v) : _mm256_extracti128_si256(v, 1));
     }
-    using Encoder = Avx2;
 };
 
 // ---- The algorithms ----
@@ -321,10 +318,8 @@ inline size_t encodeVector(typename E::Vec u, uint8_t *out) {
 // Two vectors of units (none a terminator; in real mode none a surrogate),
 // not all ASCII, by the level's record: one class test chooses the two-byte
 // or the three-byte path for both.
-template <class V>
-inline size_t encodeRun(typename V::Vec a, typename V::Vec b, uint8_t *out) {
-    using E = typename V::Encoder;
-    static_assert(std::is_same_v<E, V>, "a level encodes with its own record");
+template <class E>
+inline size_t encodeRun(typename E::Vec a, typename E::Vec b, uint8_t *out) {
     using Vec = typename E::Vec;
     const auto classMarks = [](Vec u) {
         return E::bitOr(E::least16(u, E::constant(twoBytesFrom)), E::addSaturated16(u, E::constant(threeBias)));
@@ -645,23 +640,10 @@ inline size_t countUtf8(const char16_t *src) {
     return total;
 }
 
-// The writer's wide step: two vectors of the encoder record V (all the
-// caller's units), no surrogate among them; noStep else. A level L wider than
-// V tests the run as one vector of its own and encodes it in V's halves.
-template <class V, class L = V>
+// The writer's wide step: two vectors of the record V (all the caller's
+// units), no surrogate among them; noStep else.
+template <class V>
 inline size_t writerStep(const char16_t *s, uint8_t *out) {
-    if constexpr (!std::is_same_v<L, V>) {
-        static_assert(L::vecUnits == 2 * V::vecUnits);
-        const typename L::Vec v = L::loadData(s);
-        if (L::isAscii(v)) {
-            L::storeAsciiHalf(out, v);
-            return L::vecUnits;
-        }
-        if (L::anySurrogate(v)) [[unlikely]]
-            return noStep;
-        const size_t n = encodeVector<V>(V::loadData(s), out);
-        return n + encodeVector<V>(V::loadData(s + V::vecUnits), out + n);
-    }
     using Vec = typename V::Vec;
     const Vec a = V::loadData(s);
     const Vec b = V::loadData(s + V::vecUnits);
@@ -687,8 +669,8 @@ inline size_t writerStep(const char16_t *s, uint8_t *out) {
 // the rest of the block once a step would pass the threshold.
 template <class Level>
 inline size_t fillUtf8Block(const char16_t *units, size_t remaining, uint8_t *buf, size_t &used) {
-    // Two vectors of the encoder record a step: within the block's slack.
-    using V = typename Level::Encoder;
+    // Two vectors a step: within the block's slack.
+    using V = Level;
     static_assert(stepReach<V> <= utf8BlockSlack);
     constexpr size_t wideUnits = 2 * V::vecUnits;
     size_t i = 0;
@@ -696,7 +678,7 @@ inline size_t fillUtf8Block(const char16_t *units, size_t remaining, uint8_t *bu
     size_t wideEnd = 0, narrowEnd = 0;
     while (i < remaining && k <= utf8BlockThreshold) {
         if (i >= wideEnd && remaining - i >= wideUnits) {
-            const size_t bytes = writerStep<V, Level>(units + i, buf + k);
+            const size_t bytes = writerStep<V>(units + i, buf + k);
             if (bytes == noStep) {
                 wideEnd = i + wideUnits;
             } else if (k + bytes > utf8BlockThreshold) {
