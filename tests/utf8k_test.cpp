@@ -55,6 +55,29 @@ TEST_P(Utf8Kernels, EncodeCountAndWriterBlocksMatchThePlainRules) {
     }
 }
 
+// ASCII runs longer than the arena holds, which some levels store by aligned vectors joined across steps: at
+// every byte alignment of the destination, ended by other text, the terminator or the limit.
+TEST_P(Utf8Kernels, LongAsciiRunsMatchThePlainRules) {
+    UnitSource rnd(83);
+    for (int it = 0; it < 300; ++it) {
+        std::vector<char16_t> text = rnd.classMix(rnd.below(40));
+        for (size_t i = 4100 + rnd.below(1500); i > 0; --i) text.push_back(static_cast<char16_t>(1 + rnd.below(0x7F)));
+        if (rnd.chance(50)) {
+            const std::vector<char16_t> tail = rnd.classMix(1 + rnd.below(100));
+            text.insert(text.end(), tail.begin(), tail.end());
+        }
+        text.push_back(0);
+        std::vector<char16_t> placed(text.size() + 32);
+        char16_t *const s = placed.data() + rnd.below(32);
+        std::copy(text.begin(), text.end(), s);
+        const size_t bytes = unitsUtf8(s, text.size() - 1).size();
+        const size_t limit = rnd.chance(70) ? bytes + rnd.below(200) : bytes - rnd.below(1000);
+        const std::string fault = utf8KernelFault<utf8BlockThreshold, utf8BlockSlack>(
+            *k_, qoru::plainKernels, s, rnd.below(64), limit, rnd.below(32), 0);
+        EXPECT_EQ(fault, "") << it;
+    }
+}
+
 // U2sToUtf8s end to end at the level the child runs at: results and bytes as the plain rule gives them, the
 // cut before a sequence that does not fit and the terminator included; counting whatever the limit.
 const qoru_test::Child wholeString("utf8-whole-string", [](const std::vector<std::string> &) {

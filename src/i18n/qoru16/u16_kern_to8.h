@@ -5,7 +5,8 @@
 // Each unit falls in one of three classes: ASCII (one byte), below 0x800 (two
 // bytes) and the rest (three bytes; surrogates too, as U2sToUtf8s writes
 // them). Vectors of units are classified with two unsigned comparisons. An
-// all-ASCII run is narrowed and stored as is. Otherwise, lane by lane (eight
+// all-ASCII run is narrowed and stored as is (a long one, at the AVX2 width,
+// in aligned stores). Otherwise, lane by lane (eight
 // units), every unit is widened into the bytes of its longest form (lead,
 // middle, last) and a byte shuffle, looked up by the lane's classes, keeps
 // only the bytes of each unit's own form, packed together; the stores of the
@@ -46,6 +47,8 @@ namespace to8 {
 // other unit by itself.
 struct Sse2 : qoru::Sse2 {
     static constexpr bool shuffles = false;
+    // No shifted stores: long ASCII runs store each step where it falls.
+    static constexpr size_t storeShifts = 0;
     static bool anyZero(Vec v) { return _mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())) != 0; }
     static bool isAscii(Vec v) {
         return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80))),
@@ -152,6 +155,32 @@ struct Avx2 : qoru::Avx2 {
     static void storePacked(uint8_t *out, Vec packed) {
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), _mm256_permute4x64_epi64(packed, 0xD8));
     }
+    // Long ASCII runs store aligned vectors, each joined from the packed
+    // bytes of two steps (encodeShiftedAsciiSteps), where the bytes'
+    // destination is m of the storeShifts quadwords past a vector boundary.
+    // rotatePacked puts the packed quadwords (in the text's order 0, 2, 1,
+    // 3, as the pack leaves them lane by lane) in the text's order rotated
+    // by m, so that its last m come first; joinShifted takes the first m
+    // quadwords of a and the rest of b.
+    static constexpr size_t storeShifts = 4;
+    template <size_t m>
+    static Vec rotatePacked(Vec packed) {
+        constexpr int inOrder[4] = {0, 2, 1, 3};
+        constexpr int order = inOrder[(4 - m) % 4] | inOrder[(5 - m) % 4] << 2 | inOrder[(6 - m) % 4] << 4 |
+                              inOrder[(7 - m) % 4] << 6;
+        return _mm256_permute4x64_epi64(packed, order);
+    }
+    // Stores a vector from rotatePacked<m> as storePacked stores the packed one.
+    template <size_t m>
+    static void storeRotated(uint8_t *out, Vec rotated) {
+        constexpr int order = m | (m + 1) % 4 << 2 | (m + 2) % 4 << 4 | (m + 3) % 4 << 6;
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), _mm256_permute4x64_epi64(rotated, order));
+    }
+    template <size_t m>
+    static Vec joinShifted(Vec a, Vec b) {
+        return _mm256_blend_epi32(a, b, (0xFF << (2 * m)) & 0xFF);
+    }
+    static void storeAligned(uint8_t *out, Vec v) { _mm256_store_si256(reinterpret_cast<__m256i *>(out), v); }
     static Vec addSaturated16(Vec a, Vec b) { return _mm256_adds_epu16(a, b); }
     static Vec stopKeys(Vec v) {
         return _mm256_min_epu16(v, _mm256_subs_epu16(_mm256_add_epi16(v, constant(halfShift)), constant(below800)));
@@ -436,32 +465,33 @@ inline size_t encodeShortStep(__m128i v, size_t units, uint8_t *out) {
     return bytes;
 }
 
-// The whole-string encoder's ASCII steps, from s aligned to a step while
-// n <= stop: two vectors of ASCII units without a terminator (the packed
-// bytes tell at once) a step; leaves s aligned to a step. A loop of its own,
-// so that its few values stay in registers, two steps a turn (each read
-// once the step before it has shown no terminator).
+// Two vectors of ASCII units at p (aligned to a step) without a terminator,
+// packed (by V::packBytes); false for any others.
 template <class V>
-inline void encodeAsciiRun(uint8_t *out, size_t &n, size_t stop, const char16_t *&s) {
-    using Vec = typename V::Vec;
+inline bool packedAscii(const char16_t *p, typename V::Vec &packed) {
+    packed = V::packBytes(V::load(p), V::load(p + V::vecUnits));
+    return V::plainAscii(packed);
+}
+
+// ASCII steps, from s aligned to a step while n <= stop: false once a step
+// is not ASCII (the steps after do not read it again). A loop of its own
+// over local copies, so that its few values stay in registers (the byte
+// stores may alias anything in memory), two steps a turn (each read once
+// the step before it has shown no terminator).
+template <class V>
+inline bool encodeAsciiSteps(uint8_t *out, size_t &n, size_t stop, const char16_t *&s) {
     constexpr size_t step = 2 * V::vecUnits;  // units, and their bytes
     size_t k = n;
     const char16_t *p = s;
-    const auto ascii = [&](const char16_t *at, Vec &packed) {
-        packed = V::packBytes(V::load(at), V::load(at + V::vecUnits));
-        return V::plainAscii(packed);
-    };
-    Vec packed;
-    // A step that is not ASCII ends the run: the single steps below do not
-    // read it again.
+    typename V::Vec packed;
     bool open = true;
     for (; k + step <= stop; k += 2 * step, p += 2 * step) {
-        if (!ascii(p, packed)) {
+        if (!packedAscii<V>(p, packed)) {
             open = false;
             break;
         }
         V::storePacked(out + k, packed);
-        if (!ascii(p + step, packed)) {
+        if (!packedAscii<V>(p + step, packed)) {
             k += step;
             p += step;
             open = false;
@@ -469,9 +499,104 @@ inline void encodeAsciiRun(uint8_t *out, size_t &n, size_t stop, const char16_t 
         }
         V::storePacked(out + k + step, packed);
     }
-    for (; open && k <= stop && ascii(p, packed); k += step, p += step) V::storePacked(out + k, packed);
+    for (; open && k <= stop; k += step, p += step) {
+        if (!packedAscii<V>(p, packed)) {
+            open = false;
+            break;
+        }
+        V::storePacked(out + k, packed);
+    }
     n = k;
     s = p;
+    return open;
+}
+
+// As encodeAsciiSteps where the bytes' destination is m quadwords (1 to
+// V::storeShifts - 1) past a vector boundary: each step's bytes go out in
+// an aligned store joined with the previous step's, the first step's also
+// by themselves and the last step's by storeRotated. Two steps a turn, as
+// there.
+template <class V, size_t m>
+inline bool encodeShiftedAsciiSteps(uint8_t *out, size_t &n, size_t stop, const char16_t *&s) {
+    using Vec = typename V::Vec;
+    constexpr size_t step = 2 * V::vecUnits;
+    size_t k = n;
+    const char16_t *p = s;
+    Vec packed;
+    if (!packedAscii<V>(p, packed)) return false;
+    V::storePacked(out + k, packed);
+    Vec previous = V::template rotatePacked<m>(packed);
+    k += step;
+    p += step;
+    bool open = true;
+    for (; k + step <= stop; k += 2 * step, p += 2 * step) {
+        if (!packedAscii<V>(p, packed)) {
+            open = false;
+            break;
+        }
+        const Vec rotated = V::template rotatePacked<m>(packed);
+        V::storeAligned(out + k - 8 * m, V::template joinShifted<m>(previous, rotated));
+        if (!packedAscii<V>(p + step, packed)) {
+            previous = rotated;
+            k += step;
+            p += step;
+            open = false;
+            break;
+        }
+        previous = V::template rotatePacked<m>(packed);
+        V::storeAligned(out + k + step - 8 * m, V::template joinShifted<m>(rotated, previous));
+    }
+    for (; open && k <= stop; k += step, p += step) {
+        if (!packedAscii<V>(p, packed)) {
+            open = false;
+            break;
+        }
+        const Vec rotated = V::template rotatePacked<m>(packed);
+        V::storeAligned(out + k - 8 * m, V::template joinShifted<m>(previous, rotated));
+        previous = rotated;
+    }
+    V::template storeRotated<m>(out + k - step, previous);
+    n = k;
+    s = p;
+    return open;
+}
+
+// Where a run goes on past this many units, the rest goes by aligned stores:
+// once the text has left the first-level cache, an unaligned store that
+// splits a cache line costs a fifth more. Shorter text likely still sits in
+// that cache, where the joining costs about what it saves.
+constexpr size_t shiftAfterUnits = 4096;
+
+// The rest of a run longer than shiftAfterUnits: where the bytes'
+// destination is a multiple of 8, by aligned stores. A cold call of its
+// own, made outside the encoder's main loop: inlined, or called from within
+// the loop, it cost the loop registers, and mixed-script text a tenth.
+template <class V>
+[[gnu::noinline, gnu::cold]] void encodeLongAsciiRun(uint8_t *out, size_t &n, size_t stop, const char16_t *&s) {
+    static_assert(V::storeShifts == 4);
+    const uintptr_t at = reinterpret_cast<uintptr_t>(out + n);
+    if (at % 8 == 0) {
+        switch (at / 8 % V::storeShifts) {
+            case 1: encodeShiftedAsciiSteps<V, 1>(out, n, stop, s); return;
+            case 2: encodeShiftedAsciiSteps<V, 2>(out, n, stop, s); return;
+            case 3: encodeShiftedAsciiSteps<V, 3>(out, n, stop, s); return;
+            default: break;
+        }
+    }
+    encodeAsciiSteps<V>(out, n, stop, s);
+}
+
+// The whole-string encoder's ASCII steps, from s aligned to a step while
+// n <= stop; leaves s aligned to a step. True where the run goes on past
+// shiftAfterUnits and the record has shifted stores: the caller goes on by
+// encodeLongAsciiRun, outside its main loop.
+template <class V>
+inline bool encodeAsciiRun(uint8_t *out, size_t &n, size_t stop, const char16_t *&s) {
+    if constexpr (V::storeShifts != 0) {
+        if (stop - n > shiftAfterUnits) return encodeAsciiSteps<V>(out, n, n + shiftAfterUnits, s);
+    }
+    encodeAsciiSteps<V>(out, n, stop, s);
+    return false;
 }
 
 // The whole-string encoder: units of src into out from byte n on, storing
@@ -524,6 +649,7 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
             // one before it has shown no terminator, as the page rule wants.
             const size_t stop = limit - room;
             const bool aligned = isAligned(s, stepBytes);
+            bool longRun = false;
             while (aligned && n <= stop) {
                 const Vec a = V::load(s);
                 const Vec b = V::load(s + V::vecUnits);
@@ -534,7 +660,10 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
                     V::storeAscii(out + n, a, b);
                     n += stepUnits;
                     s += stepUnits;
-                    encodeAsciiRun<V>(out, n, stop, s);
+                    if (encodeAsciiRun<V>(out, n, stop, s)) [[unlikely]] {
+                        longRun = true;
+                        break;
+                    }
                     continue;
                 }
                 if constexpr (!V::shuffles) {
@@ -553,6 +682,12 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
                         break;
                     n += encodeRun<V>(a, b, out + n);
                     s += stepUnits;
+                }
+            }
+            if constexpr (V::storeShifts != 0) {
+                if (longRun) {
+                    encodeLongAsciiRun<V>(out, n, stop, s);
+                    continue;
                 }
             }
         }
