@@ -16,12 +16,12 @@
 // its start, 12 past its own); the callers keep that room, and the
 // whole-string encoder takes a step only where the units that follow (at
 // least lookaheadUnits, none a terminator; in real mode no surrogate, or for
-// the narrow step no unpaired one among the first twelve) will cover them
-// with their own bytes, so that nothing after the result is ever left
-// changed. The whole-string encoder and the count read past the terminator
-// only under the page rule (u16_pagerule.h): their main loops read aligned
-// vectors, the few unaligned reads are taken only when they stay within the
-// page.
+// the narrow and the paired steps no unpaired one among the first twelve)
+// will cover them with their own bytes, so that nothing after the result is
+// ever left changed. The whole-string encoder and the count read past the
+// terminator only under the page rule (u16_pagerule.h): their main loops
+// read aligned vectors, the few unaligned reads are taken only when they
+// stay within the page.
 //
 // The records below extend u16_simd_x86.h's with what the encoders need.
 // Included by the x86 level files inside their target region, after
@@ -115,6 +115,11 @@ struct Ssse3 : Sse2 {
     static Vec lowBytesTwice() { return _mm_setr_epi8(0, 0, 2, 2, 4, 4, 6, 6, 8, 8, 10, 10, 12, 12, 14, 14); }
     static Vec interleaveLow(Vec a, Vec b) { return _mm_unpacklo_epi16(a, b); }
     static Vec interleaveHigh(Vec a, Vec b) { return _mm_unpackhi_epi16(a, b); }
+    static Vec andNot(Vec a, Vec b) { return _mm_andnot_si128(a, b); }
+    // Each unit's neighbour: the one before it (before's last for the first),
+    // the one after it (after's first for the last).
+    static Vec unitsBefore(Vec v, Vec before) { return _mm_alignr_epi8(v, before, 14); }
+    static Vec unitsAfter(Vec v, Vec after) { return _mm_alignr_epi8(after, v, 2); }
     // A bit a unit of a mask, bits 0-7 of each lane's 16.
     static uint32_t packedBits(Vec marks) {
         return static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(marks, marks)));
@@ -211,6 +216,13 @@ struct Avx2 : qoru::Avx2 {
     }
     static Vec interleaveLow(Vec a, Vec b) { return _mm256_unpacklo_epi16(a, b); }
     static Vec interleaveHigh(Vec a, Vec b) { return _mm256_unpackhi_epi16(a, b); }
+    static Vec andNot(Vec a, Vec b) { return _mm256_andnot_si256(a, b); }
+    static Vec unitsBefore(Vec v, Vec before) {
+        return _mm256_alignr_epi8(v, _mm256_permute2x128_si256(before, v, 0x21), 14);
+    }
+    static Vec unitsAfter(Vec v, Vec after) {
+        return _mm256_alignr_epi8(_mm256_permute2x128_si256(v, after, 0x21), v, 2);
+    }
     static uint32_t packedBits(Vec marks) {
         return static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_packs_epi16(marks, marks)));
     }
@@ -368,49 +380,99 @@ inline size_t encodeRun(typename E::Vec a, typename E::Vec b, uint8_t *out) {
 template <class V>
 constexpr size_t stepReach = 2 * V::vecUnits * 3 + 16;
 
-// The stream writer's eight units with surrogates (16-byte record E): a high
-// half followed by a low one is one four-byte sequence, split as two bytes
-// per half so that the two-byte shuffles serve; any other surrogate is '#'
-// (with onlyPairs, the run is refused instead). A high half in the last place
-// may pair with a unit after the run: noStep.
-template <class E, bool onlyPairs>
-inline size_t encodeWithPairs(__m128i v, uint8_t *out) {
-    const __m128i halfKind = _mm_and_si128(v, E::constant(halfBits));
-    const __m128i high = _mm_cmpeq_epi16(halfKind, E::constant(highHalf));
-    const __m128i low = _mm_cmpeq_epi16(halfKind, E::constant(lowHalf));
-    if (_mm_movemask_epi8(_mm_or_si128(high, low)) == 0) return encodeVector<E>(v, out);
-    if (_mm_extract_epi16(high, 7) != 0) return noStep;
-    const __m128i pairedLow = _mm_and_si128(low, _mm_slli_si128(high, 2));
-    const __m128i pairedHigh = _mm_and_si128(high, _mm_srli_si128(low, 2));
-    const __m128i paired = _mm_or_si128(pairedHigh, pairedLow);
-    const __m128i lone = _mm_andnot_si128(paired, _mm_or_si128(high, low));
-    if constexpr (onlyPairs) {
-        if (_mm_movemask_epi8(lone) != 0) return noStep;
-    }
+// The surrogates of a vector of units, by the record E: the high and low
+// halves, those that make pairs (before's last unit and after's first may
+// pair with the vector's first and last), and the others.
+template <class E>
+struct Halves {
+    typename E::Vec high, low, paired, lone;
+};
+
+template <class E>
+inline Halves<E> halvesOf(typename E::Vec v, typename E::Vec before, typename E::Vec after) {
+    using Vec = typename E::Vec;
+    const Vec kind = E::constant(halfBits);
+    const auto is = [&kind](Vec x, Utf8Constant half) { return E::equal16(E::bitAnd(x, kind), E::constant(half)); };
+    const Vec high = is(v, highHalf), low = is(v, lowHalf);
+    const Vec paired = E::bitOr(E::bitAnd(low, E::unitsBefore(high, is(before, highHalf))),
+                                E::bitAnd(high, E::unitsAfter(low, is(after, lowHalf))));
+    return {high, low, paired, E::andNot(paired, E::bitOr(high, low))};
+}
+
+// Whether the last unit of a mask is marked.
+template <class E>
+inline bool lastMarked(typename E::Vec marks) {
+    return (E::unitBits(marks) >> (E::bitsPerUnit * E::vecUnits - 1)) != 0;
+}
+
+// A vector of units with surrogates (h: its halves; previous: the unit
+// before each), by the record E: a high half and the low one after it make
+// one four-byte sequence, split as two bytes per half so that the two-byte
+// shuffles serve; any other surrogate is '#'.
+template <class E>
+inline size_t encodeHalves(typename E::Vec v, typename E::Vec previous, const Halves<E> &h, uint8_t *out) {
+    using Vec = typename E::Vec;
     // Code point cp = 0x10000 + (high & 0x3FF) << 10 + (low & 0x3FF); with
-    // h = (high & 0x3FF) + 0x40 = cp >> 10, the high half gives F0 | h >> 8
-    // and 80 | (h >> 2) & 3F, the low half 80 | (h & 3) << 4 | (low >> 6) & F
-    // and 80 | low & 3F.
-    const __m128i sixBits = E::constant(low6);
-    const __m128i h = _mm_add_epi16(_mm_and_si128(v, E::constant(low10)), E::constant(planeOffset));
-    const __m128i highBytes = _mm_or_si128(
-        _mm_or_si128(_mm_srli_epi16(h, 8), E::constant(lead4Tag)),
-        _mm_slli_epi16(_mm_or_si128(_mm_and_si128(_mm_srli_epi16(h, 2), sixBits), E::constant(twoBytesFrom)), 8));
-    const __m128i previous = _mm_slli_si128(v, 2);
-    const __m128i lowLead = _mm_or_si128(_mm_or_si128(_mm_slli_epi16(_mm_and_si128(previous, E::constant(low2)), 4),
-                                                      _mm_and_si128(_mm_srli_epi16(v, 6), E::constant(low4))),
-                                         E::constant(twoBytesFrom));
-    const __m128i lowBytes =
-        _mm_or_si128(lowLead, _mm_slli_epi16(_mm_or_si128(_mm_and_si128(v, sixBits), E::constant(twoBytesFrom)), 8));
-    const __m128i pairBytes = _mm_blendv_epi8(lowBytes, highBytes, high);
-    const __m128i u = _mm_blendv_epi8(v, _mm_set1_epi16(unpairedSurrogate), lone);
-    const __m128i multi = E::atLeast(u, twoBytesFrom);
-    const __m128i three = _mm_andnot_si128(paired, E::atLeast(u, threeBytesFrom));
+    // plane = (high & 0x3FF) + 0x40 = cp >> 10, the high half gives
+    // F0 | plane >> 8 and 80 | (plane >> 2) & 3F, the low half
+    // 80 | (plane & 3) << 4 | (low >> 6) & F and 80 | low & 3F.
+    const Vec sixBits = E::constant(low6);
+    const Vec plane = E::add16(E::bitAnd(v, E::constant(low10)), E::constant(planeOffset));
+    const Vec highBytes = E::bitOr(
+        E::bitOr(E::template shiftRight<8>(plane), E::constant(lead4Tag)),
+        E::template shiftLeft<8>(
+            E::bitOr(E::bitAnd(E::template shiftRight<2>(plane), sixBits), E::constant(twoBytesFrom))));
+    const Vec lowLead =
+        E::bitOr(E::bitOr(E::template shiftLeft<4>(E::bitAnd(previous, E::constant(low2))),
+                          E::bitAnd(E::template shiftRight<6>(v), E::constant(low4))),
+                 E::constant(twoBytesFrom));
+    const Vec lowBytes =
+        E::bitOr(lowLead, E::template shiftLeft<8>(E::bitOr(E::bitAnd(v, sixBits), E::constant(twoBytesFrom))));
+    const Vec pairBytes = E::blend(lowBytes, highBytes, h.high);
+    const Vec u = E::blend(v, E::splat16(unpairedSurrogate), h.lone);
+    const Vec multi = E::atLeast(u, twoBytesFrom);
+    const Vec three = E::andNot(h.paired, E::atLeast(u, threeBytesFrom));
     if (E::unitBits(multi) == 0) {
         E::storeAsciiHalf(out, u);
-        return 8;
+        return E::vecUnits;
     }
-    return encodeVector<E, true>(u, multi, three, out, paired, pairBytes);
+    return encodeVector<E, true>(u, multi, three, out, h.paired, pairBytes);
+}
+
+// Eight units with surrogates (16-byte record E), as encodeHalves (with
+// onlyPairs, a run with another surrogate is refused instead). A high half
+// in the last place may pair with a unit after the run: noStep.
+template <class E, bool onlyPairs>
+inline size_t encodeWithPairs(__m128i v, uint8_t *out) {
+    const __m128i zero = _mm_setzero_si128();
+    const Halves<E> h = halvesOf<E>(v, zero, zero);
+    if (E::unitBits(E::bitOr(h.high, h.low)) == 0) return encodeVector<E>(v, out);
+    if (lastMarked<E>(h.high)) return noStep;
+    if constexpr (onlyPairs) {
+        if (E::unitBits(h.lone) != 0) return noStep;
+    }
+    return encodeHalves<E>(v, E::unitsBefore(v, zero), h, out);
+}
+
+// The whole-string encoder's step in real mode at a width of sixteen units
+// or more, at s (aligned to a step): its two vectors with their pairs, the
+// vector after them read too (no terminator among them: the encoder's main
+// loop saw to that). Refused (noStep, nothing stored) where a surrogate in
+// the step is not half of a pair within it (a pair across its end
+// included), or one among the twelve units after it is not half of a pair:
+// their bytes cover what the step stores past its own. A cold call of its
+// own, made outside the main loop, as encodeLongAsciiRun.
+template <class V>
+[[gnu::noinline, gnu::cold]] size_t encodePairedStepAt(const char16_t *s, uint8_t *out) {
+    static_assert(V::vecUnits >= 12);
+    const typename V::Vec a = V::load(s), b = V::load(s + V::vecUnits), c = V::load(s + 2 * V::vecUnits);
+    const typename V::Vec zero = V::zero();
+    const Halves<V> ha = halvesOf<V>(a, zero, b), hb = halvesOf<V>(b, a, c), hc = halvesOf<V>(c, zero, zero);
+    constexpr uint32_t twelve = (uint32_t{1} << (12 * V::bitsPerUnit)) - 1;
+    if (V::unitBits(V::bitOr(ha.lone, hb.lone)) != 0 || lastMarked<V>(hb.high) || (V::unitBits(hc.lone) & twelve) != 0)
+        return noStep;
+    const size_t n = encodeHalves<V>(a, V::unitsBefore(a, zero), ha, out);
+    return n + encodeHalves<V>(b, V::unitsBefore(b, a), hb, out + n);
 }
 
 // Whether the bytes of the sixteen units after the eight in v (next and
@@ -649,7 +711,7 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
             // one before it has shown no terminator, as the page rule wants.
             const size_t stop = limit - room;
             const bool aligned = isAligned(s, stepBytes);
-            bool longRun = false;
+            bool longRun = false, pairedStep = false;
             while (aligned && n <= stop) {
                 const Vec a = V::load(s);
                 const Vec b = V::load(s + V::vecUnits);
@@ -668,6 +730,18 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
                 }
                 if constexpr (!V::shuffles) {
                     break;
+                } else if constexpr (real && V::vecUnits >= lookaheadUnits) {
+                    // One vector holds the units after the step. Surrogates
+                    // in the step or among those: the paired step, below.
+                    const Vec c = V::load(s + stepUnits);
+                    if (V::anyZero(c)) [[unlikely]]
+                        break;
+                    if (V::anyZero(V::least16(V::least16(V::stopKeys(a), V::stopKeys(b)), V::stopKeys(c)))) {
+                        pairedStep = true;
+                        break;
+                    }
+                    n += encodeRun<V>(a, b, out + n);
+                    s += stepUnits;
                 } else {
                     // In real mode, a surrogate among the step's units; then
                     // a terminator (or surrogate) among those after it: one
@@ -688,6 +762,16 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
                 if (longRun) {
                     encodeLongAsciiRun<V>(out, n, stop, s);
                     continue;
+                }
+            }
+            if constexpr (real && V::vecUnits >= lookaheadUnits) {
+                if (pairedStep) {
+                    const size_t bytes = encodePairedStepAt<V>(s, out + n);
+                    if (bytes != noStep) {
+                        n += bytes;
+                        s += stepUnits;
+                        continue;
+                    }
                 }
             }
         }
