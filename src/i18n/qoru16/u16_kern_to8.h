@@ -360,7 +360,7 @@ inline size_t encodeVector(typename E::Vec u, uint8_t *out) {
 // not all ASCII, by the level's record: one class test chooses the two-byte
 // or the three-byte path for both.
 template <class E>
-inline size_t encodeRun(typename E::Vec a, typename E::Vec b, uint8_t *out) {
+[[gnu::always_inline]] inline size_t encodeRun(typename E::Vec a, typename E::Vec b, uint8_t *out) {
     using Vec = typename E::Vec;
     const auto classMarks = [](Vec u) {
         return E::bitOr(E::least16(u, E::constant(twoBytesFrom)), E::addSaturated16(u, E::constant(threeBias)));
@@ -389,7 +389,7 @@ struct Halves {
 };
 
 template <class E>
-inline Halves<E> halvesOf(typename E::Vec v, typename E::Vec before, typename E::Vec after) {
+[[gnu::always_inline]] inline Halves<E> halvesOf(typename E::Vec v, typename E::Vec before, typename E::Vec after) {
     using Vec = typename E::Vec;
     const Vec kind = E::constant(halfBits);
     const auto is = [&kind](Vec x, Utf8Constant half) { return E::equal16(E::bitAnd(x, kind), E::constant(half)); };
@@ -410,7 +410,7 @@ inline bool lastMarked(typename E::Vec marks) {
 // one four-byte sequence, split as two bytes per half so that the two-byte
 // shuffles serve; any other surrogate is '#'.
 template <class E>
-inline size_t encodeHalves(typename E::Vec v, typename E::Vec previous, const Halves<E> &h, uint8_t *out) {
+[[gnu::always_inline]] inline size_t encodeHalves(typename E::Vec v, typename E::Vec previous, const Halves<E> &h, uint8_t *out) {
     using Vec = typename E::Vec;
     // Code point cp = 0x10000 + (high & 0x3FF) << 10 + (low & 0x3FF); with
     // plane = (high & 0x3FF) + 0x40 = cp >> 10, the high half gives
@@ -454,25 +454,49 @@ inline size_t encodeWithPairs(__m128i v, uint8_t *out) {
     return encodeHalves<E>(v, E::unitsBefore(v, zero), h, out);
 }
 
-// The whole-string encoder's step in real mode at a width of sixteen units
-// or more, at s (aligned to a step): its two vectors with their pairs, the
-// vector after them read too (no terminator among them: the encoder's main
-// loop saw to that). Refused (noStep, nothing stored) where a surrogate in
-// the step is not half of a pair within it (a pair across its end
-// included), or one among the twelve units after it is not half of a pair:
-// their bytes cover what the step stores past its own. A cold call of its
-// own, made outside the main loop, as encodeLongAsciiRun.
+// The whole-string encoder in real mode at a width of sixteen units or
+// more, from s (at any unit) while n <= stop, where surrogates appear:
+// steps of two vectors with their pairs, each read with the vector after it
+// while all three lie within the page. A step ends before a high half in
+// its last place, whose low half comes first in the next step, which then
+// starts a unit further on. Stops at a terminator within reach, a surrogate
+// in a step that is not half of a pair (or one among the twelve units after
+// it, whose bytes cover what a step stores past its own), and back at a step
+// boundary where no surrogate is in reach. A cold call of its own, made
+// outside the main loop, as encodeLongAsciiRun.
 template <class V>
-[[gnu::noinline, gnu::cold]] size_t encodePairedStepAt(const char16_t *s, uint8_t *out) {
+[[gnu::noinline, gnu::cold]] void encodePairedRun(uint8_t *out, size_t &n, size_t stop, const char16_t *&s) {
+    using Vec = typename V::Vec;
     static_assert(V::vecUnits >= 12);
-    const typename V::Vec a = V::load(s), b = V::load(s + V::vecUnits), c = V::load(s + 2 * V::vecUnits);
-    const typename V::Vec zero = V::zero();
-    const Halves<V> ha = halvesOf<V>(a, zero, b), hb = halvesOf<V>(b, a, c), hc = halvesOf<V>(c, zero, zero);
+    constexpr size_t stepUnits = 2 * V::vecUnits;
     constexpr uint32_t twelve = (uint32_t{1} << (12 * V::bitsPerUnit)) - 1;
-    if (V::unitBits(V::bitOr(ha.lone, hb.lone)) != 0 || lastMarked<V>(hb.high) || (V::unitBits(hc.lone) & twelve) != 0)
-        return noStep;
-    const size_t n = encodeHalves<V>(a, V::unitsBefore(a, zero), ha, out);
-    return n + encodeHalves<V>(b, V::unitsBefore(b, a), hb, out + n);
+    const Vec zero = V::zero();
+    size_t k = n;
+    const char16_t *p = s;
+    while (k <= stop && staysInPage(p, 3 * sizeof(Vec))) {
+        const Vec a = V::loadInPage(p), b = V::loadInPage(p + V::vecUnits), c = V::loadInPage(p + stepUnits);
+        if (V::anyZero(V::least16(V::least16(a, b), c))) break;
+        const Vec stepKeys = V::least16(V::stopKeys(a), V::stopKeys(b));
+        const bool surrogates = V::anyZero(stepKeys);
+        // The main loop takes a step with none in reach.
+        if (isAligned(p, 2 * sizeof(Vec)) && !V::anyZero(V::least16(stepKeys, V::stopKeys(c)))) break;
+        const Halves<V> ha = halvesOf<V>(a, zero, b), hb = halvesOf<V>(b, a, c), hc = halvesOf<V>(c, b, zero);
+        if (V::unitBits(V::bitOr(ha.lone, hb.lone)) != 0 || (V::unitBits(hc.lone) & twelve) != 0) break;
+        if (!surrogates) {
+            k += encodeRun<V>(a, b, out + k);
+            p += stepUnits;
+            continue;
+        }
+        // A high half last is paired with c's first unit (else it would be
+        // lone): its two bytes are stored, not counted, and stored again by
+        // the next step.
+        const size_t cut = lastMarked<V>(hb.high) ? 1 : 0;
+        const size_t bytes = encodeHalves<V>(a, V::unitsBefore(a, zero), ha, out + k);
+        k += bytes + encodeHalves<V>(b, V::unitsBefore(b, a), hb, out + k + bytes) - 2 * cut;
+        p += stepUnits - cut;
+    }
+    n = k;
+    s = p;
 }
 
 // Whether the bytes of the sixteen units after the eight in v (next and
@@ -655,10 +679,13 @@ template <class V>
 template <class V>
 inline bool encodeAsciiRun(uint8_t *out, size_t &n, size_t stop, const char16_t *&s) {
     if constexpr (V::storeShifts != 0) {
-        if (stop - n > shiftAfterUnits) return encodeAsciiSteps<V>(out, n, n + shiftAfterUnits, s);
+        // One loop for both cases: a second copy crowds the main loop.
+        const size_t runStop = stop - n > shiftAfterUnits ? n + shiftAfterUnits : stop;
+        return encodeAsciiSteps<V>(out, n, runStop, s) && runStop != stop;
+    } else {
+        encodeAsciiSteps<V>(out, n, stop, s);
+        return false;
     }
-    encodeAsciiSteps<V>(out, n, stop, s);
-    return false;
 }
 
 // The whole-string encoder: units of src into out from byte n on, storing
@@ -732,7 +759,7 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
                     break;
                 } else if constexpr (real && V::vecUnits >= lookaheadUnits) {
                     // One vector holds the units after the step. Surrogates
-                    // in the step or among those: the paired step, below.
+                    // in the step or among those: the paired run, below.
                     const Vec c = V::load(s + stepUnits);
                     if (V::anyZero(c)) [[unlikely]]
                         break;
@@ -766,12 +793,9 @@ inline size_t encodeUtf8(uint8_t *out, size_t n, size_t limit, const char16_t *&
             }
             if constexpr (real && V::vecUnits >= lookaheadUnits) {
                 if (pairedStep) {
-                    const size_t bytes = encodePairedStepAt<V>(s, out + n);
-                    if (bytes != noStep) {
-                        n += bytes;
-                        s += stepUnits;
-                        continue;
-                    }
+                    const char16_t *const from = s;
+                    encodePairedRun<V>(out, n, stop, s);
+                    if (s != from) continue;
                 }
             }
         }
