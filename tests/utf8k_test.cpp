@@ -21,9 +21,9 @@ namespace {
 using qoru::CpuLevel;
 using qoru::utf8BlockSlack;
 using qoru::utf8BlockThreshold;
+using qoru_test::UnitSource;
 using qoru_test::unitsUtf8;
 using qoru_test::utf8KernelFault;
-using qoru_test::UnitSource;
 
 class Utf8Kernels : public testing::TestWithParam<CpuLevel> {
 protected:
@@ -49,8 +49,8 @@ TEST_P(Utf8Kernels, EncodeCountAndWriterBlocksMatchThePlainRules) {
         const size_t limit = rnd.chance(50) ? bytes + rnd.below(200) : rnd.below(bytes + 1);
         const size_t start = rnd.below(limit / 4 + 1), shift = rnd.below(16);
         const size_t used0 = rnd.chance(50) ? 0 : rnd.below(utf8BlockThreshold + 1);
-        const std::string fault = utf8KernelFault<utf8BlockThreshold, utf8BlockSlack>(*k_, qoru::plainKernels, s, start,
-                                                                                      limit, shift, used0);
+        const std::string fault =
+            utf8KernelFault<utf8BlockThreshold, utf8BlockSlack>(*k_, qoru::plainKernels, s, start, limit, shift, used0);
         EXPECT_EQ(fault, "") << it;
     }
 }
@@ -101,13 +101,17 @@ const qoru_test::Child wholeString("utf8-whole-string", [](const std::vector<std
 // back; then a lone surrogate put anywhere, and any limit, as the plain rule says.
 const qoru_test::Child realUtf8("utf8-real-whole-string", [](const std::vector<std::string> &) {
     static std::string written;
-    qoru::gBlockWrite = [](const void *bytes, size_t n, FILE *) { return written.append(static_cast<const char *>(bytes), n), n; };
+    qoru::gBlockWrite = [](const void *bytes, size_t n, FILE *) {
+        return written.append(static_cast<const char *>(bytes), n), n;
+    };
     UnitSource rnd(79);
     for (int it = 0; it < 3000; ++it) {
         std::vector<char16_t> text = rnd.classMix(rnd.chance(10) ? rnd.below(12000) : rnd.below(400));
         for (size_t i = 0; i < text.size(); ++i) {
-            if (i + 1 < text.size() && (text[i] & 0xFC00) == 0xD800 && (text[i + 1] & 0xFC00) == 0xDC00) ++i;
-            else if ((text[i] & 0xF800) == 0xD800) text[i] = u'x';
+            if (i + 1 < text.size() && (text[i] & 0xFC00) == 0xD800 && (text[i + 1] & 0xFC00) == 0xDC00)
+                ++i;
+            else if ((text[i] & 0xF800) == 0xD800)
+                text[i] = u'x';
         }
         written.clear();
         qoru::fwriteUtf8U16(text.data(), 1, text.size(), stdout, nullptr, false);
@@ -122,15 +126,15 @@ const qoru_test::Child realUtf8("utf8-real-whole-string", [](const std::vector<s
             text.insert(text.begin() + static_cast<ptrdiff_t>(at), static_cast<char16_t>(0xD800 + rnd.below(0x800)));
         }
         const size_t all = written.size();
-        const size_t limit = rnd.chance(30) ? rnd.below(all + 2) : all - rnd.below(std::min<size_t>(all, 8)) + rnd.below(3);
+        const size_t limit =
+            rnd.chance(30) ? rnd.below(all + 2) : all - rnd.below(std::min<size_t>(all, 8)) + rnd.below(3);
         std::vector<unsigned char> out(limit + 16, 0xFF), want(limit + 16, 0xFF);  // 0xFF: never in UTF-8
         errno = 0;
         const size_t n = U16sToUtf8s(reinterpret_cast<char *>(out.data()), text.data(), limit);
         if (n != qoru_test::refToRealUtf8(want.data(), text.data(), limit) || errno != (n == SIZE_MAX ? EILSEQ : 0) ||
             out != want)  // no byte after the result changes
             return 2;
-        if (U16sToUtf8s(nullptr, text.data(), limit) != qoru_test::refToRealUtf8(nullptr, text.data(), 0))
-            return 2;
+        if (U16sToUtf8s(nullptr, text.data(), limit) != qoru_test::refToRealUtf8(nullptr, text.data(), 0)) return 2;
     }
     return 0;
 });

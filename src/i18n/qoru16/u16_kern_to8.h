@@ -171,8 +171,8 @@ struct Avx2 : qoru::Avx2 {
     template <size_t m>
     static Vec rotatePacked(Vec packed) {
         constexpr int inOrder[4] = {0, 2, 1, 3};
-        constexpr int order = inOrder[(4 - m) % 4] | inOrder[(5 - m) % 4] << 2 | inOrder[(6 - m) % 4] << 4 |
-                              inOrder[(7 - m) % 4] << 6;
+        constexpr int order =
+            inOrder[(4 - m) % 4] | inOrder[(5 - m) % 4] << 2 | inOrder[(6 - m) % 4] << 4 | inOrder[(7 - m) % 4] << 6;
         return _mm256_permute4x64_epi64(packed, order);
     }
     // Stores a vector from rotatePacked<m> as storePacked stores the packed one.
@@ -410,7 +410,8 @@ inline bool lastMarked(typename E::Vec marks) {
 // one four-byte sequence, split as two bytes per half so that the two-byte
 // shuffles serve; any other surrogate is '#'.
 template <class E>
-[[gnu::always_inline]] inline size_t encodeHalves(typename E::Vec v, typename E::Vec previous, const Halves<E> &h, uint8_t *out) {
+[[gnu::always_inline]] inline size_t encodeHalves(typename E::Vec v, typename E::Vec previous, const Halves<E> &h,
+                                                  uint8_t *out) {
     using Vec = typename E::Vec;
     // Code point cp = 0x10000 + (high & 0x3FF) << 10 + (low & 0x3FF); with
     // plane = (high & 0x3FF) + 0x40 = cp >> 10, the high half gives
@@ -418,14 +419,13 @@ template <class E>
     // 80 | (plane & 3) << 4 | (low >> 6) & F and 80 | low & 3F.
     const Vec sixBits = E::constant(low6);
     const Vec plane = E::add16(E::bitAnd(v, E::constant(low10)), E::constant(planeOffset));
-    const Vec highBytes = E::bitOr(
-        E::bitOr(E::template shiftRight<8>(plane), E::constant(lead4Tag)),
-        E::template shiftLeft<8>(
-            E::bitOr(E::bitAnd(E::template shiftRight<2>(plane), sixBits), E::constant(twoBytesFrom))));
-    const Vec lowLead =
-        E::bitOr(E::bitOr(E::template shiftLeft<4>(E::bitAnd(previous, E::constant(low2))),
-                          E::bitAnd(E::template shiftRight<6>(v), E::constant(low4))),
-                 E::constant(twoBytesFrom));
+    const Vec highBytes =
+        E::bitOr(E::bitOr(E::template shiftRight<8>(plane), E::constant(lead4Tag)),
+                 E::template shiftLeft<8>(
+                     E::bitOr(E::bitAnd(E::template shiftRight<2>(plane), sixBits), E::constant(twoBytesFrom))));
+    const Vec lowLead = E::bitOr(E::bitOr(E::template shiftLeft<4>(E::bitAnd(previous, E::constant(low2))),
+                                          E::bitAnd(E::template shiftRight<6>(v), E::constant(low4))),
+                                 E::constant(twoBytesFrom));
     const Vec lowBytes =
         E::bitOr(lowLead, E::template shiftLeft<8>(E::bitOr(E::bitAnd(v, sixBits), E::constant(twoBytesFrom))));
     const Vec pairBytes = E::blend(lowBytes, highBytes, h.high);
@@ -609,7 +609,7 @@ inline bool encodeShiftedAsciiSteps(uint8_t *out, size_t &n, size_t stop, const 
     size_t k = n;
     const char16_t *p = s;
     Vec packed;
-    if (!packedAscii<V>(p, packed)) return false;
+    if (k > stop || !packedAscii<V>(p, packed)) return false;
     V::storePacked(out + k, packed);
     Vec previous = V::template rotatePacked<m>(packed);
     k += step;
@@ -663,10 +663,17 @@ template <class V>
     const uintptr_t at = reinterpret_cast<uintptr_t>(out + n);
     if (at % 8 == 0) {
         switch (at / 8 % V::storeShifts) {
-            case 1: encodeShiftedAsciiSteps<V, 1>(out, n, stop, s); return;
-            case 2: encodeShiftedAsciiSteps<V, 2>(out, n, stop, s); return;
-            case 3: encodeShiftedAsciiSteps<V, 3>(out, n, stop, s); return;
-            default: break;
+        case 1:
+            encodeShiftedAsciiSteps<V, 1>(out, n, stop, s);
+            return;
+        case 2:
+            encodeShiftedAsciiSteps<V, 2>(out, n, stop, s);
+            return;
+        case 3:
+            encodeShiftedAsciiSteps<V, 3>(out, n, stop, s);
+            return;
+        default:
+            break;
         }
     }
     encodeAsciiSteps<V>(out, n, stop, s);
