@@ -559,13 +559,14 @@ inline bool packedAscii(const char16_t *p, typename V::Vec &packed) {
     return V::plainAscii(packed);
 }
 
-// ASCII steps, from s aligned to a step while n <= stop: false once a step
-// is not ASCII (the steps after do not read it again). A loop of its own
-// over local copies, so that its few values stay in registers (the byte
-// stores may alias anything in memory), two steps a turn (each read once
-// the step before it has shown no terminator).
-template <class V>
-inline bool encodeAsciiSteps(uint8_t *out, size_t &n, size_t stop, const char16_t *&s) {
+// ASCII steps, from s aligned to a step while n <= stop, each step's bytes
+// handed to store (with where they go): false once a step is not ASCII (the
+// steps after do not read it again). A loop of its own over local copies, so
+// that its few values stay in registers (the byte stores may alias anything
+// in memory), two steps a turn (each read once the step before it has shown
+// no terminator).
+template <class V, class Store>
+[[gnu::always_inline]] inline bool asciiSteps(uint8_t *out, size_t &n, size_t stop, const char16_t *&s, Store store) {
     constexpr size_t step = 2 * V::vecUnits;  // units, and their bytes
     size_t k = n;
     const char16_t *p = s;
@@ -576,74 +577,53 @@ inline bool encodeAsciiSteps(uint8_t *out, size_t &n, size_t stop, const char16_
             open = false;
             break;
         }
-        V::storePacked(out + k, packed);
+        store(out + k, packed);
         if (!packedAscii<V>(p + step, packed)) {
             k += step;
             p += step;
             open = false;
             break;
         }
-        V::storePacked(out + k + step, packed);
+        store(out + k + step, packed);
     }
     for (; open && k <= stop; k += step, p += step) {
         if (!packedAscii<V>(p, packed)) {
             open = false;
             break;
         }
-        V::storePacked(out + k, packed);
+        store(out + k, packed);
     }
     n = k;
     s = p;
     return open;
 }
 
-// As encodeAsciiSteps where the bytes' destination is m quadwords (1 to
-// V::storeShifts - 1) past a vector boundary: each step's bytes go out in
-// an aligned store joined with the previous step's, the first step's also
-// by themselves and the last step's by storeRotated. Two steps a turn, as
-// there.
+// Each step stored where its bytes go.
+template <class V>
+inline bool encodeAsciiSteps(uint8_t *out, size_t &n, size_t stop, const char16_t *&s) {
+    return asciiSteps<V>(out, n, stop, s, [](uint8_t *at, typename V::Vec packed) { V::storePacked(at, packed); });
+}
+
+// Where the bytes' destination is m quadwords (1 to V::storeShifts - 1) past
+// a vector boundary: each step's bytes go out in an aligned store joined with
+// the previous step's, the first step's also by themselves and the last
+// step's by storeRotated.
 template <class V, size_t m>
 inline bool encodeShiftedAsciiSteps(uint8_t *out, size_t &n, size_t stop, const char16_t *&s) {
     using Vec = typename V::Vec;
     constexpr size_t step = 2 * V::vecUnits;
-    size_t k = n;
-    const char16_t *p = s;
     Vec packed;
-    if (k > stop || !packedAscii<V>(p, packed)) return false;
-    V::storePacked(out + k, packed);
+    if (n > stop || !packedAscii<V>(s, packed)) return false;
+    V::storePacked(out + n, packed);
     Vec previous = V::template rotatePacked<m>(packed);
-    k += step;
-    p += step;
-    bool open = true;
-    for (; k + step <= stop; k += 2 * step, p += 2 * step) {
-        if (!packedAscii<V>(p, packed)) {
-            open = false;
-            break;
-        }
-        const Vec rotated = V::template rotatePacked<m>(packed);
-        V::storeAligned(out + k - 8 * m, V::template joinShifted<m>(previous, rotated));
-        if (!packedAscii<V>(p + step, packed)) {
-            previous = rotated;
-            k += step;
-            p += step;
-            open = false;
-            break;
-        }
-        previous = V::template rotatePacked<m>(packed);
-        V::storeAligned(out + k + step - 8 * m, V::template joinShifted<m>(rotated, previous));
-    }
-    for (; open && k <= stop; k += step, p += step) {
-        if (!packedAscii<V>(p, packed)) {
-            open = false;
-            break;
-        }
-        const Vec rotated = V::template rotatePacked<m>(packed);
-        V::storeAligned(out + k - 8 * m, V::template joinShifted<m>(previous, rotated));
+    n += step;
+    s += step;
+    const bool open = asciiSteps<V>(out, n, stop, s, [&previous](uint8_t *at, Vec next) {
+        const Vec rotated = V::template rotatePacked<m>(next);
+        V::storeAligned(at - 8 * m, V::template joinShifted<m>(previous, rotated));
         previous = rotated;
-    }
-    V::template storeRotated<m>(out + k - step, previous);
-    n = k;
-    s = p;
+    });
+    V::template storeRotated<m>(out + n - step, previous);
     return open;
 }
 
