@@ -11,12 +11,15 @@
 // lies in [f, f + 2) units. Only a fraction at one of the two units next to
 // the half cannot be rounded from here (an exact tie, or a value within
 // 2^-63 of one); those values, like precisions beyond 17 significant digits,
-// go to the formatter, which rounds exact ties to even.
+// go to the formatter, which rounds exact ties to even ("%g" takes only its
+// digits and lays them out here).
 #include <bit>
+#include <cmath>
 
 #include "i18n/qoru16/u16_FrmOut.h"
 #include "i18n/qoru16/u16_digits.h"
 #include "i18n/qoru16/u16_pow10.h"
+#include "platform/platform.h"
 
 namespace qoru {
 namespace {
@@ -126,11 +129,44 @@ int32_t writeExponentExact(charU16 *out, double magnitude, int32_t precision, bo
     return writeExponentStyle(out, s, precision + 1, alternate, upperCase, point);
 }
 
+namespace {
+
+// The exponent style's text the C library gives ("d.ddde+XX", count digits)
+// as a significand; false for any other text.
+bool readExponentText(const char *text, int32_t count, Significand &s) {
+    int32_t n = 0;
+    const char *p = text;
+    for (; *p != 'e'; ++p) {
+        if (*p == 0) return false;
+        if (*p < '0' || *p > '9') continue;  // the point
+        if (n == count) return false;
+        s.digits[n++] = static_cast<charU16>(*p);
+    }
+    const bool negative = *++p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    int32_t exponent = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) exponent = exponent * 10 + (*p - '0');
+    s.exponent = negative ? -exponent : exponent;
+    return n == count && *p == 0;
+}
+
+}  // namespace
+
 int32_t writeGeneralExact(charU16 *out, double magnitude, int32_t precision, bool alternate, bool upperCase,
                           charU16 point) {
     const int32_t count = precision == 0 ? 1 : precision;
     Significand s;
-    if (!roundSignificand(magnitude, count, s)) return -1;
+    if (!roundSignificand(magnitude, count, s)) {
+        // A rounding this path cannot settle: the C library's digits, in its
+        // exponent style, laid out here. Its own "%#g" loses a kept zero where
+        // the rounding adds a digit (99.5 at two digits: "1.e+02", not
+        // "1.0e+02").
+        char text[maxSignificant + 16];
+        if (count > maxSignificant || !std::isfinite(magnitude) ||
+            plat::formatDoubleMagnitude(text, sizeof text, magnitude, 'e', count - 1, false) < 0 ||
+            !readExponentText(text, count, s))
+            return -1;
+    }
     const int32_t x = s.exponent;
     if (x < -4 || x >= count) {
         const int32_t used = alternate ? count : withoutTrailingZeros(s, count, 1);
